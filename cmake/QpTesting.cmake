@@ -7,6 +7,9 @@ include(GoogleTest)
 
 function(qp_gtest name)
   cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  if(NOT ARG_UNPARSED_ARGUMENTS)
+    return()  # a folder without tests yet
+  endif()
   add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
