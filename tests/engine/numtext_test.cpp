@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <ostream>
 #include <string>
 
 #include "engine/national.h"
@@ -27,6 +28,8 @@ struct Fixed {
   int decimals;
   const char* text;
 };
+
+void PrintTo(const Fixed& f, std::ostream* os) { *os << f.value << " width " << f.width << " decimals " << f.decimals; }
 
 class FormatFixedCase : public NumText, public ::testing::WithParamInterface<Fixed> {};
 
