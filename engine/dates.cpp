@@ -86,7 +86,8 @@ std::string InSlot(std::string_view name, int slot) {
 
 bool IsBlankChar(char c) { return static_cast<unsigned char>(c) <= 32; }
 
-// A date text split into its parts, each trimmed and padded to two digits.
+// A date text split into its parts, each trimmed and padded to two digits
+// (an empty part stays empty).
 struct DateParts {
   std::string month;
   std::string day;
@@ -106,7 +107,8 @@ std::optional<DateParts> Split(std::string_view date) {
     size_t end = i < 2 ? text.find(sep, start) : text.size();
     if (end == std::string::npos) return std::nullopt;
     std::string part = TrimBoth(std::string_view(text).substr(start, end - start));
-    while (part.size() < 2) part.insert(part.begin(), '0');
+    // A blank part stays empty: padding it would read "  " as the year 00.
+    if (part.size() == 1) part.insert(part.begin(), '0');
     parts[static_cast<size_t>(i)] = std::move(part);
     start = end + 1;
   }
