@@ -42,7 +42,7 @@ qp::CheckFields SampleCheck() {
   f.check_number = "1047";
   f.date = qp::CheckDate{2025, 3, 14};
   f.payee = "Sangamon Valley Plumbing & Heating";
-  f.amount_words = "One Thousand Two Hundred Forty Eight and 50/100";
+  f.amount_words = "One Thousand Two Hundred Forty-Eight and 50/100";
   f.amount_text = "1248.50";
   return f;
 }
