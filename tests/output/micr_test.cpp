@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <bitset>
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -109,15 +108,6 @@ TEST(MicrShapesTest, CharactersOutsideTheSetHaveNoShape) {
     EXPECT_FALSE(qp::IsMicrCharacter(c)) << static_cast<int>(static_cast<unsigned char>(c));
     EXPECT_TRUE(qp::MicrGlyph(c).empty());
   }
-}
-
-TEST(MicrShapesTest, GridAndPitchAreThoseOfE13B) {
-  // 0.117 inch high, at most 0.091 inch wide, eight characters to the inch;
-  // the space left between two characters is what keeps them apart.
-  EXPECT_NEAR(qp::kMicrGridRows * qp::kMicrModuleInches, 0.117, 1e-12);
-  EXPECT_NEAR(qp::kMicrGridColumns * qp::kMicrModuleInches, 0.091, 1e-12);
-  EXPECT_NEAR(1.0 / qp::kMicrPitchInches, 8.0, 1e-12);
-  EXPECT_GT(qp::kMicrPitchInches - qp::kMicrGridColumns * qp::kMicrModuleInches, 0.03);
 }
 
 }  // namespace
