@@ -99,8 +99,7 @@ PrintStatus PrintCheck(QPrinter* printer, const CheckFields& fields) {
   RegisterCheckFonts();
   PrinterFigures figures = ReadPrinterFigures(*printer);
   if (!Usable(figures)) {
-    return Failed(QStringLiteral("The printer \"%1\" reports no usable page size or resolution.")
-                      .arg(printer->printerName()));
+    return Failed(QStringLiteral("The selected printer reports no usable page size or resolution."));
   }
 
   TSelectedPrinter job(printer);

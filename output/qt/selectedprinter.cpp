@@ -6,60 +6,100 @@
 // logical units are the same under the painter's default transform.
 #include "output/qt/selectedprinter.h"
 
+#include <QPainter>
 #include <QPrinter>
 #include <QRect>
 
-TSelectedPrinter::TSelectedPrinter(QPrinter* printer) : printer_(printer) {
-  if (printer_ == nullptr || !printer_->isValid()) {
-    error_ = QStringLiteral("No printer is available.");
+struct TSelectedPrinter::Private {
+  QPrinter* printer = nullptr;
+  QPainter painter;
+  bool active = false;
+  bool ended = false;
+  QString error;
+
+  int page_width = 0;
+  int page_height = 0;
+  int left_offset = 0;
+  int top_offset = 0;
+  int right_margin = 0;
+  int bottom_margin = 0;
+  int origin_x = 0;
+  int origin_y = 0;
+  int logical_width = 0;
+  int logical_height = 0;
+  int pixels_per_inch_x = 0;
+  int pixels_per_inch_y = 0;
+
+  void MeasurePage() {
+    const QRect paper = printer->paperRect(QPrinter::DevicePixel).toRect();
+    const QRect page = printer->pageRect(QPrinter::DevicePixel).toRect();
+    left_offset = page.left() - paper.left();
+    top_offset = page.top() - paper.top();
+    page_width = page.width();
+    page_height = page.height();
+    right_margin = paper.width() - left_offset - page_width;
+    bottom_margin = paper.height() - top_offset - page_height;
+    logical_width = page_width;
+    logical_height = page_height;
+    origin_x = 0;
+    origin_y = 0;
+    pixels_per_inch_x = printer->logicalDpiX();
+    pixels_per_inch_y = printer->logicalDpiY();
+  }
+};
+
+TSelectedPrinter::TSelectedPrinter(QPrinter* printer) : d_(std::make_unique<Private>()) {
+  d_->printer = printer;
+  if (printer == nullptr || !printer->isValid()) {
+    d_->error = QStringLiteral("No printer is available.");
     return;
   }
-  if (!painter_.begin(printer_)) {
+  if (!d_->painter.begin(printer)) {
     // Without any printer Qt falls back to PDF output, which needs a file.
-    const QString file = printer_->outputFileName();
-    const QString name = printer_->printerName();
+    const QString file = printer->outputFileName();
+    const QString name = printer->printerName();
     if (!file.isEmpty()) {
-      error_ = QStringLiteral("The check could not be printed to \"%1\".").arg(file);
+      d_->error = QStringLiteral("The check could not be printed to \"%1\".").arg(file);
     } else if (!name.isEmpty()) {
-      error_ = QStringLiteral("The printer \"%1\" did not accept the print job.").arg(name);
+      d_->error = QStringLiteral("The printer \"%1\" did not accept the print job.").arg(name);
     } else {
-      error_ = QStringLiteral("No printer is available.");
+      d_->error = QStringLiteral("No printer is available.");
     }
     return;
   }
-  active_ = true;
-  MeasurePage();
+  d_->active = true;
+  d_->MeasurePage();
 }
 
 TSelectedPrinter::~TSelectedPrinter() {
-  if (active_) End();
-}
-
-void TSelectedPrinter::MeasurePage() {
-  const QRect paper = printer_->paperRect(QPrinter::DevicePixel).toRect();
-  const QRect page = printer_->pageRect(QPrinter::DevicePixel).toRect();
-  left_offset_ = page.left() - paper.left();
-  top_offset_ = page.top() - paper.top();
-  page_width_ = page.width();
-  page_height_ = page.height();
-  right_margin_ = paper.width() - left_offset_ - page_width_;
-  bottom_margin_ = paper.height() - top_offset_ - page_height_;
-  logical_width_ = page_width_;
-  logical_height_ = page_height_;
-  origin_x_ = 0;
-  origin_y_ = 0;
-  pixels_per_inch_x_ = printer_->logicalDpiX();
-  pixels_per_inch_y_ = printer_->logicalDpiY();
+  if (d_->active) End();
 }
 
 bool TSelectedPrinter::End() {
-  if (!active_) return ended_ && error_.isEmpty();
-  active_ = false;
-  ended_ = true;
-  const bool closed = painter_.end();
-  if (!closed || printer_->printerState() == QPrinter::Error) {
-    error_ = QStringLiteral("The printer reported an error; the check may not have been printed.");
+  if (!d_->active) return d_->ended && d_->error.isEmpty();
+  d_->active = false;
+  d_->ended = true;
+  const bool closed = d_->painter.end();
+  if (!closed || d_->printer->printerState() == QPrinter::Error) {
+    d_->error = QStringLiteral("The printer reported an error; the check may not have been printed.");
     return false;
   }
   return true;
 }
+
+bool TSelectedPrinter::IsActive() const { return d_->active; }
+const QString& TSelectedPrinter::ErrorText() const { return d_->error; }
+QPainter* TSelectedPrinter::Canvas() { return &d_->painter; }
+
+int TSelectedPrinter::PageWidth() const { return d_->page_width; }
+int TSelectedPrinter::PageHeight() const { return d_->page_height; }
+int TSelectedPrinter::LeftOffset() const { return d_->left_offset; }
+int TSelectedPrinter::TopOffset() const { return d_->top_offset; }
+int TSelectedPrinter::RightMargin() const { return d_->right_margin; }
+int TSelectedPrinter::BottomMargin() const { return d_->bottom_margin; }
+int TSelectedPrinter::OriginX() const { return d_->origin_x; }
+int TSelectedPrinter::OriginY() const { return d_->origin_y; }
+int TSelectedPrinter::LogicalWidth() const { return d_->logical_width; }
+int TSelectedPrinter::LogicalHeight() const { return d_->logical_height; }
+int TSelectedPrinter::PixelsPerInchX() const { return d_->pixels_per_inch_x; }
+int TSelectedPrinter::PixelsPerInchY() const { return d_->pixels_per_inch_y; }

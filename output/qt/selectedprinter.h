@@ -19,9 +19,11 @@
 #ifndef QUILLPRINT_OUTPUT_QT_SELECTEDPRINTER_H_
 #define QUILLPRINT_OUTPUT_QT_SELECTEDPRINTER_H_
 
-#include <QPainter>
+#include <memory>
+
 #include <QString>
 
+class QPainter;
 class QPrinter;
 
 class TSelectedPrinter {
@@ -38,51 +40,34 @@ class TSelectedPrinter {
   TSelectedPrinter(const TSelectedPrinter&) = delete;
   TSelectedPrinter& operator=(const TSelectedPrinter&) = delete;
 
-  bool IsActive() const { return active_; }
-  const QString& ErrorText() const { return error_; }
+  bool IsActive() const;
+  // Why the job did not start or did not end well; empty otherwise.
+  const QString& ErrorText() const;
 
   // The job's canvas, valid while IsActive().
-  QPainter* Canvas() { return &painter_; }
+  QPainter* Canvas();
 
   // Ends the job. True when the printer took the page; false, with
   // ErrorText(), when the job never started or the printer reported an
   // error at its end. A second call returns the first one's result.
   bool End();
 
-  int PageWidth() const { return page_width_; }
-  int PageHeight() const { return page_height_; }
-  int LeftOffset() const { return left_offset_; }
-  int TopOffset() const { return top_offset_; }
-  int RightMargin() const { return right_margin_; }
-  int BottomMargin() const { return bottom_margin_; }
-  int OriginX() const { return origin_x_; }
-  int OriginY() const { return origin_y_; }
-  int LogicalWidth() const { return logical_width_; }
-  int LogicalHeight() const { return logical_height_; }
-  int PixelsPerInchX() const { return pixels_per_inch_x_; }
-  int PixelsPerInchY() const { return pixels_per_inch_y_; }
+  int PageWidth() const;
+  int PageHeight() const;
+  int LeftOffset() const;
+  int TopOffset() const;
+  int RightMargin() const;
+  int BottomMargin() const;
+  int OriginX() const;  // always 0
+  int OriginY() const;  // always 0
+  int LogicalWidth() const;
+  int LogicalHeight() const;
+  int PixelsPerInchX() const;
+  int PixelsPerInchY() const;
 
  private:
-  void MeasurePage();
-
-  QPrinter* printer_;
-  QPainter painter_;
-  bool active_ = false;
-  bool ended_ = false;
-  QString error_;
-
-  int page_width_ = 0;
-  int page_height_ = 0;
-  int left_offset_ = 0;
-  int top_offset_ = 0;
-  int right_margin_ = 0;
-  int bottom_margin_ = 0;
-  int origin_x_ = 0;
-  int origin_y_ = 0;
-  int logical_width_ = 0;
-  int logical_height_ = 0;
-  int pixels_per_inch_x_ = 0;
-  int pixels_per_inch_y_ = 0;
+  struct Private;
+  std::unique_ptr<Private> d_;
 };
 
 #endif  // QUILLPRINT_OUTPUT_QT_SELECTEDPRINTER_H_

@@ -399,6 +399,16 @@ TEST_F(CheckPrintTest, UnwritablePdfIsAFailureAndWritesNothing) {
   EXPECT_FALSE(std::filesystem::exists(file));
 }
 
+TEST_F(CheckPrintTest, PrinterWithoutResolutionIsAFailureAndWritesNothing) {
+  QPrinter printer(QPrinter::HighResolution);
+  SetUpPdf(&printer, Path("zero.pdf"));
+  printer.setResolution(0);
+  const qp::PrintStatus status = qp::PrintCheck(&printer, SampleFields());
+  EXPECT_EQ(status.outcome, qp::PrintOutcome::kFailed);
+  EXPECT_FALSE(status.message.isEmpty());
+  EXPECT_FALSE(std::filesystem::exists(Path("zero.pdf")));
+}
+
 TEST_F(CheckPrintTest, MissingPrinterIsAFailure) {
   EXPECT_EQ(qp::PrintCheck(nullptr, SampleFields()).outcome, qp::PrintOutcome::kFailed);
   // A test must never reach a real printer.
