@@ -15,12 +15,10 @@
 #include <QApplication>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPainter>
 #include <QPrinter>
 
 #include "output/checklayout.h"
 #include "output/qt/checkprinter.h"
-#include "output/qt/selectedprinter.h"
 
 namespace {
 
@@ -81,19 +79,9 @@ int main(int argc, char** argv) {
   printer.setPageMargins(QMarginsF(0.25, 0.25, 0.25, 0.25), QPageLayout::Inch);
   printer.setOutputFileName(QString::fromLocal8Bit(output.c_str()));
 
-  qp::PrintStatus status;
-  if (outlines) {
-    qp::RegisterCheckFonts();
-    qp::PrinterFigures figures = qp::ReadPrinterFigures(printer);
-    TSelectedPrinter job(&printer);
-    if (job.IsActive()) {
-      qp::RenderCheck(*job.Canvas(), SampleCheck(), figures, qp::MicrDrawing::kOutlines);
-    }
-    status.outcome = job.End() ? qp::PrintOutcome::kPrinted : qp::PrintOutcome::kFailed;
-    status.message = job.ErrorText();
-  } else {
-    status = qp::PrintCheck(&printer, SampleCheck());
-  }
+  const qp::PrintStatus status = qp::PrintCheck(
+      &printer, SampleCheck(),
+      outlines ? qp::MicrDrawing::kOutlines : qp::MicrDrawing::kFontWhenInstalled);
   if (status.outcome != qp::PrintOutcome::kPrinted) {
     std::fprintf(stderr, "quill-printsample: %s\n", status.message.toLocal8Bit().constData());
     return 1;

@@ -94,7 +94,7 @@ std::vector<DrawItem> RenderCheck(QPainter& painter, const CheckFields& fields,
   return items;
 }
 
-PrintStatus PrintCheck(QPrinter* printer, const CheckFields& fields) {
+PrintStatus PrintCheck(QPrinter* printer, const CheckFields& fields, MicrDrawing micr) {
   if (printer == nullptr || !printer->isValid()) return Failed(QStringLiteral("No printer is available."));
   RegisterCheckFonts();
   PrinterFigures figures = ReadPrinterFigures(*printer);
@@ -106,7 +106,7 @@ PrintStatus PrintCheck(QPrinter* printer, const CheckFields& fields) {
   if (!job.IsActive()) return Failed(job.ErrorText());
   // The job's own page measure is the page width the layout divides.
   figures.page_width = job.PageWidth();
-  RenderCheck(*job.Canvas(), fields, figures);
+  RenderCheck(*job.Canvas(), fields, figures, micr);
   if (!job.End()) return Failed(job.ErrorText());
   return PrintStatus{PrintOutcome::kPrinted, QString()};
 }

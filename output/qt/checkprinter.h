@@ -80,7 +80,8 @@ struct PrintStatus {
 // anything when the printer is missing or invalid, reports no page or
 // resolution, or refuses the job; fails after the page when the printer
 // reports an error at the end of the job.
-PrintStatus PrintCheck(QPrinter* printer, const CheckFields& fields);
+PrintStatus PrintCheck(QPrinter* printer, const CheckFields& fields,
+                       MicrDrawing micr = MicrDrawing::kFontWhenInstalled);
 
 // Asks `setup` to let the user choose and set up `printer` (the print
 // dialog, through the message service); false means cancelled and prints
