@@ -106,20 +106,18 @@ void HelpWindow::GoToHeading(QTreeWidgetItem* item) {
 }
 
 void HelpWindow::FollowLink(const QUrl& url) {
-  if (url.isRelative() || url.isLocalFile()) {
-    if (url.hasFragment() && (url.path().isEmpty() || browser_->source().resolved(url).path() ==
-                                                           browser_->source().path())) {
-      browser_->scrollToAnchor(url.fragment());
-      return;
-    }
-    const QUrl target = browser_->source().resolved(url);
-    if (Readable(target.toLocalFile())) {
-      browser_->setSource(target, QTextDocument::HtmlResource);
-      if (url.hasFragment()) browser_->scrollToAnchor(url.fragment());
-    }
+  const QUrl target = browser_->source().resolved(url);
+  if (!target.isLocalFile()) {
+    OpenUrl(url);
     return;
   }
-  OpenUrl(url);
+  if (target.path() == browser_->source().path()) {
+    if (url.hasFragment()) browser_->scrollToAnchor(url.fragment());
+    return;
+  }
+  // A page the help file points to but that is missing leaves the window
+  // on the page it shows.
+  if (Readable(target.toLocalFile())) browser_->setSource(target, QTextDocument::HtmlResource);
 }
 
 bool ShowHelpContents(const QString& help_file, QWidget* parent) {

@@ -3,7 +3,6 @@
 #include "platform/appdir.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -23,13 +22,8 @@ class AppDirTest : public qptest::TempDirTest {
 
 TEST_F(AppDirTest, DefaultIsTheExecutablesFolder) {
   plat::SetProgramFolder("");
-  const std::string folder = plat::ProgramFolder();
-  ASSERT_FALSE(folder.empty());
-  EXPECT_EQ(folder.back(), '/');
-  EXPECT_EQ(folder, plat::ExecutableFolder());
-  EXPECT_TRUE(std::filesystem::exists(std::filesystem::canonical("/proc/self/exe")));
-  EXPECT_EQ(std::filesystem::path(folder + "x").parent_path(),
-            std::filesystem::canonical("/proc/self/exe").parent_path());
+  EXPECT_EQ(plat::ProgramFolder(),
+            std::filesystem::canonical("/proc/self/exe").parent_path().string() + "/");
 }
 
 struct FolderCase {

@@ -1,7 +1,6 @@
-// The help viewer and the web-address opener: the help file's headings
-// become its contents, one window is reused, a missing file is reported by
-// name, links inside the file stay in the window and web addresses go to the
-// installed opener.
+// The help viewer: the help file's headings become its contents, one window
+// is reused, a missing file is reported by name, links inside the file stay
+// in the window and web addresses go to the installed opener.
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTemporaryDir>
@@ -26,7 +25,6 @@ class TestHelp : public QObject {
   void oneWindowIsReusedAndReloaded();
   void contentsItemScrollsToHeading();
   void linksStayInsideWebAddressesGoOut();
-  void urlOpenerHook();
 
  private:
   QString Write(const QString& name, const QString& html);
@@ -156,20 +154,11 @@ void TestHelp::linksStayInsideWebAddressesGoOut() {
   QCOMPARE(Outline(qp::HelpViewer()->contents()->invisibleRootItem()), QString("Other page"));
   emit browser->anchorClicked(QUrl("missing.html"));  // stays where it is
   QCOMPARE(browser->source(), QUrl::fromLocalFile(dir_->filePath("other.html")));
+  emit browser->anchorClicked(QUrl("quill.hlp#top"));
+  QCOMPARE(browser->source().adjusted(QUrl::RemoveFragment),
+           QUrl::fromLocalFile(dir_->filePath("quill.hlp")));
+  QCOMPARE(Outline(qp::HelpViewer()->contents()->invisibleRootItem()), QString("Main"));
   QCOMPARE(opened.size(), 1);
-}
-
-void TestHelp::urlOpenerHook() {
-  QUrl seen;
-  qp::SetUrlOpener([&seen](const QUrl& url) {
-    seen = url;
-    return false;
-  });
-  QVERIFY(!qp::OpenUrl(QUrl("https://www.quillprint.net/")));
-  QCOMPARE(seen, QUrl("https://www.quillprint.net/"));
-  seen.clear();
-  QVERIFY(!qp::OpenUrl(QUrl()));  // nothing to open: the opener is not asked
-  QVERIFY(seen.isEmpty());
 }
 
 QTEST_MAIN(TestHelp)
