@@ -144,8 +144,10 @@ struct TGradientForm::Private {
   // A caption button held down: which one, and whether the mouse is still on it.
   int pressed_button = -1;
   bool pressed_inside = false;
-  // Moving or sizing by hand, when the window system does not.
-  enum class Drag { kNone, kMove, kResize } drag = Drag::kNone;
+  // Moving or sizing by hand, when the window system does not. A press on
+  // the caption only arms a move (kPending): the window system takes over
+  // the mouse once a move starts, and a double click must still arrive.
+  enum class Drag { kNone, kPending, kMove, kResize } drag = Drag::kNone;
   Qt::Edges drag_edges;
   QPoint press_global;
   QRect start_geometry;
@@ -637,8 +639,7 @@ void TGradientForm::mousePressEvent(QMouseEvent* event) {
       return;
     case Hit::kCaption:
       if (isMaximized()) return;
-      if (windowHandle() && windowHandle()->startSystemMove()) return;
-      d_->drag = Private::Drag::kMove;
+      d_->drag = Private::Drag::kPending;
       break;
     case Hit::kLeft: case Hit::kRight: case Hit::kTop: case Hit::kBottom:
     case Hit::kTopLeft: case Hit::kTopRight: case Hit::kBottomLeft: case Hit::kBottomRight: {
@@ -658,6 +659,15 @@ void TGradientForm::mousePressEvent(QMouseEvent* event) {
 
 void TGradientForm::mouseMoveEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
+  if (d_->drag == Private::Drag::kPending) {
+    const QPoint travel = event->globalPosition().toPoint() - d_->press_global;
+    if (travel.manhattanLength() < QApplication::startDragDistance()) return;
+    if (windowHandle() && windowHandle()->startSystemMove()) {
+      d_->drag = Private::Drag::kNone;
+      return;
+    }
+    d_->drag = Private::Drag::kMove;
+  }
   if (d_->drag == Private::Drag::kMove) {
     move(d_->start_geometry.topLeft() + event->globalPosition().toPoint() - d_->press_global);
     return;
