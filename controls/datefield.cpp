@@ -1,0 +1,195 @@
+// TDateField: a QDateEdit with a calendar popup, the program's date pattern
+// and its own reading of two-digit years.
+//
+// QDateEdit reads a two-digit year into a century of its own choosing (this
+// century, or the shown date's). While the user types, every date the edit
+// takes is therefore re-read from the shown text with plat::ParseShortDate,
+// which the rest of the program uses as well, so a date typed here reads the
+// same when it comes back from the check table as text. Dates that come from
+// stepping, the calendar or the program are real dates and are left alone.
+#include "controls/datefield.h"
+
+#include <QCalendarWidget>
+#include <QContextMenuEvent>
+#include <QFocusEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QLineEdit>
+#include <QShowEvent>
+
+#include "platform/datefmt.h"
+
+namespace {
+
+// Counts nested scopes of one kind (the program setting the date, the user
+// typing), so re-entrant signals see the outermost one.
+class ScopeCount {
+ public:
+  explicit ScopeCount(int* count) : count_(count) { ++*count_; }
+  ~ScopeCount() { --*count_; }
+  ScopeCount(const ScopeCount&) = delete;
+  ScopeCount& operator=(const ScopeCount&) = delete;
+
+ private:
+  int* count_;
+};
+
+// Keys that write into the text, as opposed to stepping or moving.
+bool IsTypingKey(QKeyEvent* event) {
+  const QString typed = event->text();
+  if (!typed.isEmpty() && typed.front().isPrint()) return true;
+  return event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete ||
+         event == QKeySequence::Paste || event == QKeySequence::Cut;
+}
+
+}  // namespace
+
+struct TDateField::Private {
+  int programmatic = 0;  // > 0 while the program itself changes the date
+  int typing = 0;        // > 0 while the user writes into the text
+  bool modified = false;
+  bool two_digit_year = true;
+  std::string pattern;
+};
+
+TDateField::TDateField(QWidget* parent) : QDateEdit(parent), d_(new Private) {
+  setCalendarPopup(true);
+  RefreshPattern();
+  {
+    ScopeCount program(&d_->programmatic);
+    setDate(QDate::currentDate());
+  }
+  connect(this, &QDateEdit::dateChanged, this, &TDateField::OnDateChanged);
+  // The edit creates its popup calendar here and hooks it up first, so by
+  // the time these run, the picked date is the field's.
+  QCalendarWidget* calendar = calendarWidget();
+  connect(calendar, &QCalendarWidget::clicked, this, &TDateField::OnPicked);
+  connect(calendar, &QCalendarWidget::activated, this, &TDateField::OnPicked);
+}
+
+TDateField::~TDateField() = default;
+
+QDate TDateField::Date() const { return date(); }
+
+bool TDateField::SetDate(const QDate& value) {
+  if (!value.isValid() || value < minimumDate() || value > maximumDate()) return false;
+  {
+    ScopeCount program(&d_->programmatic);
+    setDate(value);
+  }
+  d_->modified = false;
+  emit DateSet(value);
+  return true;
+}
+
+bool TDateField::IsModified() const { return d_->modified; }
+void TDateField::SetModified(bool modified) { d_->modified = modified; }
+
+void TDateField::RefreshPattern() {
+  d_->pattern = plat::ShortDatePattern();
+  const QString format = qp::QtDateFormat(d_->pattern);
+  d_->two_digit_year = !format.contains(QLatin1String("yyyy"));
+  ScopeCount program(&d_->programmatic);
+  setDisplayFormat(format);
+}
+
+void TDateField::SetKeyPressHandler(qp::KeyPressHandler handler) {
+  qp::SetKeyPressHandler(this, std::move(handler));
+}
+
+void TDateField::keyPressEvent(QKeyEvent* event) {
+  if (IsTypingKey(event)) {
+    ScopeCount typing(&d_->typing);
+    QDateEdit::keyPressEvent(event);
+    return;
+  }
+  QDateEdit::keyPressEvent(event);
+}
+
+void TDateField::inputMethodEvent(QInputMethodEvent* event) {
+  ScopeCount typing(&d_->typing);
+  QDateEdit::inputMethodEvent(event);
+}
+
+void TDateField::focusOutEvent(QFocusEvent* event) {
+  // Leaving the field completes what was typed.
+  ScopeCount typing(&d_->typing);
+  QDateEdit::focusOutEvent(event);
+}
+
+void TDateField::contextMenuEvent(QContextMenuEvent* event) {
+  // Paste and Delete of the menu write into the text.
+  ScopeCount typing(&d_->typing);
+  QDateEdit::contextMenuEvent(event);
+}
+
+void TDateField::showEvent(QShowEvent* event) {
+  if (d_->pattern != plat::ShortDatePattern()) RefreshPattern();
+  QDateEdit::showEvent(event);
+}
+
+void TDateField::OnDateChanged(QDate value) {
+  if (d_->programmatic > 0) return;
+  if (d_->typing > 0 && d_->two_digit_year && d_->pattern == plat::ShortDatePattern()) {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    const std::string shown = lineEdit()->displayText().toStdString();
+    if (plat::ParseShortDate(shown, &year, &month, &day)) {
+      const QDate meant(year, month, day);
+      if (meant != value && meant >= minimumDate() && meant <= maximumDate()) {
+        ScopeCount program(&d_->programmatic);
+        setDate(meant);
+      }
+    }
+  }
+  d_->modified = true;
+  emit Changed();
+}
+
+void TDateField::OnPicked(QDate picked) {
+  if (picked != date()) return;  // outside the range, not taken
+  emit DateSet(picked);
+}
+
+namespace qp {
+
+QString QtDateFormat(const std::string& pattern) {
+  const QString source = QString::fromStdString(pattern);
+  QString format;
+  bool day = false;
+  bool month = false;
+  bool year = false;
+  for (qsizetype i = 0; i < source.size();) {
+    const QChar c = source[i];
+    qsizetype run = 1;
+    while (i + run < source.size() && source[i + run] == c) ++run;
+    if (c == QLatin1Char('d')) {
+      format += QLatin1String("dd");
+      day = true;
+    } else if (c == QLatin1Char('M')) {
+      format += QLatin1String("MM");
+      month = true;
+    } else if (c == QLatin1Char('y')) {
+      format += run >= 4 ? QLatin1String("yyyy") : QLatin1String("yy");
+      year = true;
+    } else {
+      // Letters and quotes mean something to Qt; quoted, they stand as is.
+      for (qsizetype k = 0; k < run; ++k) {
+        if (c == QLatin1Char('\'')) {
+          format += QLatin1String("''");
+        } else if (c.isLetter()) {
+          format += QLatin1Char('\'') + c + QLatin1Char('\'');
+        } else {
+          format += c;
+        }
+      }
+    }
+    i += run;
+  }
+  if (!day || !month || !year) return QStringLiteral("MM/dd/yy");
+  return format;
+}
+
+}  // namespace qp
