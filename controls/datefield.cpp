@@ -10,13 +10,17 @@
 #include "controls/datefield.h"
 
 #include <QCalendarWidget>
+#include <QCoreApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QShowEvent>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 
 #include "platform/datefmt.h"
 
@@ -50,6 +54,7 @@ struct TDateField::Private {
   int typing = 0;        // > 0 while the user writes into the text
   bool modified = false;
   bool two_digit_year = true;
+  bool just_advanced = false;  // the last digit typed completed a part
   std::string pattern;
 };
 
@@ -99,12 +104,61 @@ void TDateField::SetKeyPressHandler(qp::KeyPressHandler handler) {
 }
 
 void TDateField::keyPressEvent(QKeyEvent* event) {
-  if (IsTypingKey(event)) {
-    ScopeCount typing(&d_->typing);
+  const int key = event->key();
+  const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+  if ((key == Qt::Key_F4 && mods == Qt::NoModifier) ||
+      ((key == Qt::Key_Down || key == Qt::Key_Up) && mods == Qt::AltModifier)) {
+    d_->just_advanced = false;
+    ShowCalendar();
+    event->accept();
+    return;
+  }
+  if (!IsTypingKey(event)) {
+    d_->just_advanced = false;
     QDateEdit::keyPressEvent(event);
     return;
   }
-  QDateEdit::keyPressEvent(event);
+
+  // The edit moves on by itself once a part is complete ("05" for the day);
+  // a separator typed right after that would skip the next part, so it is
+  // dropped: "05.12.98" types the same as "051298".
+  const QString typed = event->text();
+  const bool digit = typed.size() == 1 && typed.front().isDigit();
+  const bool separator = typed.size() == 1 && !typed.front().isLetterOrNumber() &&
+                         typed.front().isPrint() && !typed.front().isSpace();
+  if (separator && d_->just_advanced) {
+    d_->just_advanced = false;
+    event->accept();
+    return;
+  }
+  const int section = currentSectionIndex();
+  {
+    ScopeCount typing(&d_->typing);
+    QDateEdit::keyPressEvent(event);
+  }
+  d_->just_advanced = digit && currentSectionIndex() != section;
+}
+
+void TDateField::focusInEvent(QFocusEvent* event) {
+  d_->just_advanced = false;
+  QDateEdit::focusInEvent(event);
+}
+
+void TDateField::ShowCalendar() {
+  if (!calendarPopup() || isReadOnly()) return;
+  // QDateEdit opens its calendar only from a press on its button; the
+  // keyboard gets the same by pressing it.
+  QStyleOptionComboBox option;
+  option.initFrom(this);
+  option.editable = true;
+  option.subControls = QStyle::SC_All;
+  const QRect arrow =
+      style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, this);
+  if (!arrow.isValid()) return;
+  const QPointF at = QRectF(arrow).center();
+  QMouseEvent press(QEvent::MouseButtonPress, at, mapToGlobal(at), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(this, &press);
 }
 
 void TDateField::inputMethodEvent(QInputMethodEvent* event) {

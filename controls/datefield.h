@@ -5,7 +5,9 @@
 // A two-digit year the user types means the year within fifty years either
 // side of today, as everywhere else in the program (plat::ParseShortDate):
 // "98" is 1998 and "30" is 2030 in 2026. Stepping with the arrow keys or
-// picking from the calendar moves by real dates and is not re-read.
+// picking from the calendar moves by real dates and is not re-read. The
+// parts move on by themselves as they fill, so "05.12.98" and "051298" type
+// the same date. F4 or Alt+Down drops the calendar down.
 //
 // Signals:
 //   Changed()      after every change of the date by the user: typing,
@@ -50,12 +52,16 @@ class TDateField : public QDateEdit {
   // Sees every key press before the field handles it; see qp::KeyPressHandler.
   void SetKeyPressHandler(qp::KeyPressHandler handler);
 
+  // Drops the calendar down, as F4, Alt+Down and the field's button do.
+  void ShowCalendar();
+
  signals:
   void Changed();
   void DateSet(const QDate& date);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
