@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QPainter>
 #include <QProxyStyle>
+#include <QShortcut>
 #include <QStyleOption>
 #include <QTabBar>
 
@@ -69,6 +70,36 @@ TEntryNotebook::TEntryNotebook(QWidget* parent) : QTabWidget(parent), d_(new Pri
   bar->setExpanding(false);
   bar->setElideMode(Qt::ElideRight);
   setTabBar(bar);
+
+  // QTabWidget knows Ctrl+Tab only as a key that reaches it unhandled, and a
+  // date field keeps it; shortcuts work from whatever field has the focus.
+  const struct {
+    QKeySequence keys;
+    int step;
+  } page_keys[] = {
+      {QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+      {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+      {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1},
+  };
+  for (const auto& page_key : page_keys) {
+    auto* shortcut = new QShortcut(page_key.keys, this);
+    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    const int step = page_key.step;
+    connect(shortcut, &QShortcut::activated, this, [this, step] { StepPage(step); });
+  }
+}
+
+void TEntryNotebook::StepPage(int step) {
+  const int pages = count();
+  int index = currentIndex();
+  for (int tried = 1; tried < pages; ++tried) {
+    index = (index + step + pages) % pages;
+    if (isTabEnabled(index)) {
+      setCurrentIndex(index);
+      return;
+    }
+  }
 }
 
 TEntryNotebook::~TEntryNotebook() = default;
@@ -119,6 +150,7 @@ QFont TEntryNotebook::TabFont(int index) const {
 }
 
 void TEntryNotebook::SetKeyPressHandler(qp::KeyPressHandler handler) {
-  qp::SetKeyPressHandler(tabBar(), handler);
+  // On the notebook alone: a key its tab bar leaves comes up to it anyway,
+  // and a second binding on the bar would show such a key twice.
   qp::SetKeyPressHandler(this, std::move(handler));
 }

@@ -46,12 +46,16 @@ class TEntryNotebook : public QTabWidget {
   // The font tab `index` is drawn in now.
   QFont TabFont(int index) const;
 
-  // Sees the key presses of the notebook itself: its tabs while they have
-  // the focus, and keys the fields of a page leave unhandled (a plain edit
+  // Sees the key presses that reach the notebook: those its tabs leave while
+  // they have the focus (Enter among them; not the arrows that move between
+  // tabs) and those the fields of a page leave unhandled (a plain edit
   // leaves Enter to its parents).
   void SetKeyPressHandler(qp::KeyPressHandler handler);
 
  private:
+  // Shows the next enabled page (step 1) or the previous one (-1), round.
+  void StepPage(int step);
+
   struct Private;
   std::unique_ptr<Private> d_;
 };

@@ -351,8 +351,10 @@ struct TNumericField::Private {
   }
 
   void Paste(QClipboard::Mode mode) {
-    std::optional<QString> number = ReadPastedNumber(QGuiApplication::clipboard()->text(mode),
-                                                     q->locale().decimalPoint().front(), shape);
+    const QString point = q->locale().decimalPoint();
+    std::optional<QString> number =
+        ReadPastedNumber(QGuiApplication::clipboard()->text(mode),
+                         point.isEmpty() ? QLatin1Char('.') : point.front(), shape);
     if (!number) return;
     EditState before = Current();
     EditState after = before;
