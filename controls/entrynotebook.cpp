@@ -12,43 +12,58 @@
 #include <QStyleOption>
 #include <QTabBar>
 
-struct TEntryNotebook::Private {
-  QSize tab_size;
-  QFont active_font;
-  bool active_font_set = false;
-};
-
 namespace {
 
 class EntryTabBar : public QTabBar {
  public:
-  EntryTabBar(QWidget* parent, const QSize* size) : QTabBar(parent), size_(size) {}
+  explicit EntryTabBar(QWidget* parent) : QTabBar(parent) {}
+
+  void SetTabSize(const QSize& size) {
+    size_ = size;
+    // The bar caches its layout; setting the elide mode is the public call
+    // that makes it ask for the tab sizes anew.
+    setElideMode(elideMode());
+  }
+  QSize TabSize() const { return size_; }
 
  protected:
   QSize tabSizeHint(int index) const override {
-    return size_->isEmpty() ? QTabBar::tabSizeHint(index) : *size_;
+    return size_.isEmpty() ? QTabBar::tabSizeHint(index) : size_;
   }
   QSize minimumTabSizeHint(int index) const override {
-    return size_->isEmpty() ? QTabBar::minimumTabSizeHint(index) : *size_;
+    return size_.isEmpty() ? QTabBar::minimumTabSizeHint(index) : size_;
   }
 
  private:
-  const QSize* size_;  // the notebook's, which outlives its tab bar
+  QSize size_;
 };
 
 // Draws the selected tab's caption in the notebook's active-tab font. The
 // style draws a caption with the painter's font, so setting that font around
-// the caption is all it takes.
+// the caption is all it takes. The style keeps the font itself, so it never
+// reaches into a notebook being destroyed.
 class ActiveCaptionStyle : public QProxyStyle {
  public:
-  explicit ActiveCaptionStyle(const TEntryNotebook* notebook)
-      : QProxyStyle(QApplication::style()->name()), notebook_(notebook) {}
+  ActiveCaptionStyle() : QProxyStyle(QApplication::style()->name()) {}
+
+  // An unset font means the tab bar's own font in bold.
+  void SetFont(const QFont& font) {
+    font_ = font;
+    font_set_ = true;
+  }
+  QFont Font(const QWidget* bar) const {
+    if (font_set_) return font_;
+    QFont bold = bar->font();
+    bold.setBold(true);
+    return bold;
+  }
 
   void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                    const QWidget* widget) const override {
-    if (element == CE_TabBarTabLabel && option != nullptr && (option->state & State_Selected)) {
+    if (element == CE_TabBarTabLabel && option != nullptr && widget != nullptr &&
+        (option->state & State_Selected)) {
       painter->save();
-      painter->setFont(notebook_->ActiveTabFont());
+      painter->setFont(Font(widget));
       QProxyStyle::drawControl(element, option, painter, widget);
       painter->restore();
       return;
@@ -57,16 +72,23 @@ class ActiveCaptionStyle : public QProxyStyle {
   }
 
  private:
-  const TEntryNotebook* notebook_;
+  QFont font_;
+  bool font_set_ = false;
 };
 
 }  // namespace
 
+struct TEntryNotebook::Private {
+  EntryTabBar* bar = nullptr;                   // owned by the notebook
+  ActiveCaptionStyle* caption_style = nullptr;  // owned by the tab bar
+};
+
 TEntryNotebook::TEntryNotebook(QWidget* parent) : QTabWidget(parent), d_(new Private) {
-  auto* bar = new EntryTabBar(this, &d_->tab_size);
-  auto* style = new ActiveCaptionStyle(this);
-  style->setParent(bar);
-  bar->setStyle(style);
+  auto* bar = new EntryTabBar(this);
+  d_->bar = bar;
+  d_->caption_style = new ActiveCaptionStyle;
+  d_->caption_style->setParent(bar);
+  bar->setStyle(d_->caption_style);
   bar->setExpanding(false);
   bar->setElideMode(Qt::ElideRight);
   setTabBar(bar);
@@ -123,27 +145,18 @@ void TEntryNotebook::SetPageHint(int index, const QString& hint) {
 }
 
 void TEntryNotebook::SetTabSize(const QSize& size) {
-  d_->tab_size = size;
-  // The tab bar caches its layout; setting the elide mode is the public call
-  // that makes it ask for the tab sizes anew.
-  tabBar()->setElideMode(tabBar()->elideMode());
+  d_->bar->SetTabSize(size);
   updateGeometry();
 }
 
-QSize TEntryNotebook::TabSize() const { return d_->tab_size; }
+QSize TEntryNotebook::TabSize() const { return d_->bar->TabSize(); }
 
 void TEntryNotebook::SetActiveTabFont(const QFont& font) {
-  d_->active_font = font;
-  d_->active_font_set = true;
+  d_->caption_style->SetFont(font);
   tabBar()->update();
 }
 
-QFont TEntryNotebook::ActiveTabFont() const {
-  if (d_->active_font_set) return d_->active_font;
-  QFont bold = tabBar()->font();
-  bold.setBold(true);
-  return bold;
-}
+QFont TEntryNotebook::ActiveTabFont() const { return d_->caption_style->Font(tabBar()); }
 
 QFont TEntryNotebook::TabFont(int index) const {
   return index == currentIndex() ? ActiveTabFont() : tabBar()->font();

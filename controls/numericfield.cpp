@@ -175,22 +175,27 @@ struct EditState {
 };
 
 // A block caret as wide as a digit in overwrite mode: the line edit draws its
-// caret as wide as the style says, inverting what lies under it.
+// caret as wide as the style says, inverting what lies under it. The style
+// is the field's alone and keeps the mode itself, so it never reaches into
+// a field being destroyed.
 class BlockCaretStyle : public QProxyStyle {
  public:
-  explicit BlockCaretStyle(const TNumericField* field)
+  explicit BlockCaretStyle(const QWidget* field)
       : QProxyStyle(QApplication::style()->name()), field_(field) {}
+
+  void SetBlock(bool block) { block_ = block; }
 
   int pixelMetric(PixelMetric metric, const QStyleOption* option,
                   const QWidget* widget) const override {
-    if (metric == PM_TextCursorWidth && field_->OverwriteMode()) {
+    if (metric == PM_TextCursorWidth && block_) {
       return std::max(2, field_->fontMetrics().horizontalAdvance(QLatin1Char('0')));
     }
     return QProxyStyle::pixelMetric(metric, option, widget);
   }
 
  private:
-  const TNumericField* field_;
+  const QWidget* field_;
+  bool block_ = true;
 };
 
 constexpr size_t kUndoDepth = 100;
@@ -201,6 +206,7 @@ struct TNumericField::Private {
   explicit Private(TNumericField* field) : q(field) {}
 
   TNumericField* q;
+  BlockCaretStyle* caret_style = nullptr;  // owned by the field
   QString picture = QLatin1String(kDefaultPicture);
   PictureShape shape;
   double low = 0;
@@ -404,9 +410,9 @@ struct TNumericField::Private {
 };
 
 TNumericField::TNumericField(QWidget* parent) : QLineEdit(parent), d_(new Private(this)) {
-  auto* style = new BlockCaretStyle(this);
-  style->setParent(this);
-  setStyle(style);
+  d_->caret_style = new BlockCaretStyle(this);
+  d_->caret_style->setParent(this);
+  setStyle(d_->caret_style);
   // Drops would bypass the picture; the context menu is our own.
   setAcceptDrops(false);
   setInputMethodHints(Qt::ImhFormattedNumbersOnly);
@@ -474,6 +480,7 @@ bool TNumericField::OverwriteMode() const { return d_->overwrite; }
 
 void TNumericField::SetOverwriteMode(bool overwrite) {
   d_->overwrite = overwrite;
+  d_->caret_style->SetBlock(overwrite);
   update();
 }
 
