@@ -1,12 +1,13 @@
 // TDateField: a QDateEdit with a calendar popup, the program's date pattern
 // and its own reading of two-digit years.
 //
-// QDateEdit reads a two-digit year into a century of its own choosing (this
-// century, or the shown date's). While the user types, every date the edit
-// takes is therefore re-read from the shown text with plat::ParseShortDate,
-// which the rest of the program uses as well, so a date typed here reads the
-// same when it comes back from the check table as text. Dates that come from
-// stepping, the calendar or the program are real dates and are left alone.
+// QDateEdit reads a two-digit year into the century of the date it shows.
+// Once the user has typed into the year, every date the edit takes from the
+// text is therefore re-read with plat::ParseShortDate, which the rest of the
+// program uses as well, so a date typed here reads the same when it comes
+// back from the check table as text. A year that came from stepping, the
+// calendar or the program is a real year and is left alone, also while the
+// user types into the day or the month.
 #include "controls/datefield.h"
 
 #include <QCalendarWidget>
@@ -55,6 +56,7 @@ struct TDateField::Private {
   bool modified = false;
   bool two_digit_year = true;
   bool just_advanced = false;  // the last digit typed completed a part
+  bool year_typed = false;     // the year shown was typed by the user
   std::string pattern;
 };
 
@@ -83,6 +85,7 @@ bool TDateField::SetDate(const QDate& value) {
     ScopeCount program(&d_->programmatic);
     setDate(value);
   }
+  d_->year_typed = false;
   d_->modified = false;
   emit DateSet(value);
   return true;
@@ -132,6 +135,7 @@ void TDateField::keyPressEvent(QKeyEvent* event) {
     return;
   }
   const int section = currentSectionIndex();
+  if (currentSection() == QDateTimeEdit::YearSection) d_->year_typed = true;
   {
     ScopeCount typing(&d_->typing);
     QDateEdit::keyPressEvent(event);
@@ -185,7 +189,9 @@ void TDateField::showEvent(QShowEvent* event) {
 
 void TDateField::OnDateChanged(QDate value) {
   if (d_->programmatic > 0) return;
-  if (d_->typing > 0 && d_->two_digit_year && d_->pattern == plat::ShortDatePattern()) {
+  if (d_->typing == 0) d_->year_typed = false;  // stepped or picked
+  if (d_->typing > 0 && d_->year_typed && d_->two_digit_year &&
+      d_->pattern == plat::ShortDatePattern()) {
     int year = 0;
     int month = 0;
     int day = 0;

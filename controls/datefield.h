@@ -4,8 +4,9 @@
 //
 // A two-digit year the user types means the year within fifty years either
 // side of today, as everywhere else in the program (plat::ParseShortDate):
-// "98" is 1998 and "30" is 2030 in 2026. Stepping with the arrow keys or
-// picking from the calendar moves by real dates and is not re-read. The
+// "98" is 1998 and "30" is 2030 in 2026. A year that comes from stepping
+// with the arrow keys, from the calendar or from the program is a real year
+// and stays, also while the user types the day or the month. The
 // parts move on by themselves as they fill, so "05.12.98" and "051298" type
 // the same date. F4 or Alt+Down drops the calendar down.
 //

@@ -170,6 +170,11 @@ void TestDateField::steppingMovesByRealDatesAndMarks() {
   QCOMPARE(field.Date(), QDate(1951, 6, 15));
   QCOMPARE(changed.count(), 3);
   QVERIFY(field.IsModified());
+  // Typing the month keeps a year the user did not type.
+  QTest::keyClick(&field, Qt::Key_Right);
+  field.setSelectedSection(QDateTimeEdit::MonthSection);
+  QTest::keyClicks(&field, "07");
+  QCOMPARE(field.Date(), QDate(1951, 7, 15));
   field.SetDate(QDate(2000, 1, 1));
   QVERIFY(!field.IsModified());
 }
