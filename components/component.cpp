@@ -145,11 +145,20 @@ void TComponent::CollectLoading(std::vector<TComponent*>* out) {
   for (TComponent* c : components_) c->CollectLoading(out);
 }
 
+bool TComponent::Holds(const TComponent* c) const {
+  if (c == this) return true;
+  for (TComponent* child : components_) {
+    if (child->Holds(c)) return true;
+  }
+  return false;
+}
+
 void TComponent::EndLoading() {
   std::vector<TComponent*> pending;
   CollectLoading(&pending);
   for (TComponent* c : pending) {
-    if (c->loading_) c->Loaded();
+    // A Loaded() may free other components; skip those that are gone.
+    if (Holds(c) && c->loading_) c->Loaded();
   }
 }
 

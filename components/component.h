@@ -104,6 +104,7 @@ class TComponent : public TPersistent {
 
  private:
   void CollectLoading(std::vector<TComponent*>* out);
+  bool Holds(const TComponent* c) const;  // c is this or below it
   void MarkDestroying();
 
   TComponent* owner_ = nullptr;

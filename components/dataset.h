@@ -107,8 +107,10 @@ class TTzField : public TComponent {
   struct Private;  // opaque state, in dataset_p.h
 
   // Use TTzDataSet::AddField, which checks the definition; this stores it as
-  // given. `value` may be nullptr: the field then keeps its value itself (a
-  // calculated field, say).
+  // given, except that a C size is kept within 1..255 (what its length byte
+  // can count). `value` may be nullptr: the field then keeps its value
+  // itself (a calculated field, say). Otherwise it must point at DataSize()
+  // bytes that outlive the field.
   TTzField(TTzDataSet* owner, const std::string& field_name, char data_type, int size, int decimals,
            uint8_t* value);
   ~TTzField() override;

@@ -112,6 +112,8 @@ TTzField::TTzField(TTzDataSet* owner, const std::string& field_name, char data_t
   d_->data_set = owner;
   d_->field_name = field_name;
   d_->data_type = data_type;
+  // One length byte counts a text: keep the slot within what it can count.
+  if (data_type == 'C') size = std::clamp(size, 1, 255);
   d_->size = size;
   d_->decimals = decimals;
   d_->data_size = DataSizeFor(data_type, size, decimals);
@@ -121,7 +123,6 @@ TTzField::TTzField(TTzDataSet* owner, const std::string& field_name, char data_t
     d_->own_value.assign(static_cast<size_t>(std::max(d_->data_size, 1)), 0);
     d_->value = d_->own_value.data();
   }
-  if (data_type == 'F' || data_type == 'N') d_->alignment = taRightJustify;
 }
 
 TTzField::~TTzField() {
