@@ -194,6 +194,10 @@ void SetCurrentArea(int area);
 // state, count refresh, locks, memo file, Peek cache, header and file;
 // then empties the slot.
 void CloseWorkArea(int area);
+// Forgets every work area without writing to its file: for a child process
+// after fork(), whose copies of the parent's areas share the parent's open
+// files (and locks), which only the parent may change.
+void AbandonWorkAreas();
 
 // The table in area 1-35, or nullptr.
 TWorkArea* WorkAreaAt(int area);

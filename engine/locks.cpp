@@ -272,7 +272,6 @@ bool Pack() {
   TWorkArea* wa = Guard("Pack");
   if (!wa) return false;
   ClearError();
-  RefreshCount(*wa);
   if (wa->record_count < 1) return false;
   const bool was_shared = wa->Shared();
   bool exclusive_now = true;

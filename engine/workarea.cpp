@@ -181,6 +181,12 @@ void ShutdownEngine() {
   peek_cache = PeekCache{};
 }
 
+void AbandonWorkAreas() {
+  for (auto& slot : areas) slot.reset();
+  current_area = 1;
+  peek_cache = PeekCache{};
+}
+
 std::string Alias() {
   TWorkArea* wa = CurrentWorkArea();
   return wa ? wa->alias : std::string();

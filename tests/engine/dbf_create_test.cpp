@@ -11,6 +11,7 @@
 namespace {
 
 using qptest::DbfTest;
+using qptest::PrintTo;
 using qptest::Fields;
 using qptest::Le16;
 using qptest::Le32;

@@ -14,6 +14,7 @@
 namespace {
 
 using qptest::DbfTest;
+using qptest::PrintTo;
 using qptest::FieldDef;
 using qptest::Fields;
 using qptest::RawDbf;

@@ -12,6 +12,7 @@
 namespace {
 
 using qptest::DbfTest;
+using qptest::PrintTo;
 using qptest::Fields;
 using qptest::RawDbf;
 

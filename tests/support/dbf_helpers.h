@@ -11,16 +11,26 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "engine/dbf.h"
+#include "engine/dbf_p.h"
 #include "engine/errors.h"
 #include "engine/fieldbuf.h"
 #include "engine/national.h"
 #include "tests/support/tempdir.h"
 
 namespace qptest {
+
+// Parameter structs of table-driven tests print as their label (bring it in
+// with `using qptest::PrintTo;` beside them).
+template <typename T>
+  requires requires(const T& t) { *static_cast<std::ostream*>(nullptr) << t.label; }
+void PrintTo(const T& value, std::ostream* os) {
+  *os << value.label;
+}
 
 struct FieldDef {
   const char* name;
@@ -121,11 +131,13 @@ class DbfTest : public TempDirTest {
 };
 
 // Runs `body` in a child process; its result is the child's exit status.
-// The child opens its own descriptors (an inherited one would share our
-// locks, and a test of two programs could then never fail).
+// The child forgets the work areas it inherited and opens its own
+// descriptors (an inherited one would share our locks, and a test of two
+// programs could then never fail).
 inline pid_t StartChild(const std::function<int()>& body) {
   pid_t pid = fork();
   if (pid == 0) {
+    vz::AbandonWorkAreas();
     vz::SetReportErrors(false);
     int status = body();
     vz::ShutdownEngine();
