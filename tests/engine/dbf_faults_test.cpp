@@ -149,8 +149,8 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"DeleteShort", " exclusive", Fault::kShort, 1, DeleteThree, 101,
                   "File:  <file> [DeleteRec/RecallRec]", false, 0},
         FaultCase{"PackFirstMove", "", Fault::kFail, 1, PackTable, 101, kPut, true},
-        FaultCase{"PackSecondMoveShort", " exclusive", Fault::kShort, 2, PackTable, 101, kPut, true},
-        FaultCase{"PackCut", " exclusive", Fault::kFail, 4, PackTable, 101, "Error packing <file>", true},
+        FaultCase{"PackMovesShort", " exclusive", Fault::kShort, 1, PackTable, 101, kPut, true, 20},
+        FaultCase{"PackCut", " exclusive", Fault::kFail, 2, PackTable, 101, "Error packing <file>", true},
         FaultCase{"HeaderAtClose", " exclusive", Fault::kFail, 2,
                   [] {
                     RewriteThree();  // the first write; the header is the second
