@@ -473,6 +473,14 @@ int File::IsLockedByOther(int64_t offset, int64_t length, bool* locked) const {
 
 // ---- names and folders --------------------------------------------------------
 
+int PathIdentity(const std::string& path, FileId* id) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return OpenErrorCode(errno, path);
+  id->device = static_cast<uint64_t>(st.st_dev);
+  id->inode = static_cast<uint64_t>(st.st_ino);
+  return kOk;
+}
+
 bool Exists(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0;

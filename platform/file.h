@@ -162,6 +162,11 @@ class File {
 // Far beyond every range the engine locks (those start at 0x40000000).
 inline constexpr int64_t kShareLockOffset = int64_t{1} << 62;
 
+// Identity of the file a name refers to, without opening it (so that a
+// caller can tell whether it already has that file open before asking for a
+// sharing mode that its own handle would refuse).
+int PathIdentity(const std::string& path, FileId* id);
+
 bool Exists(const std::string& path);
 bool IsDirectory(const std::string& path);
 int Erase(const std::string& path);

@@ -1,6 +1,10 @@
 // A fresh temporary folder per test, removed afterwards, and the engine's
 // process-wide state put back to its defaults around each test (error
-// switches, fault rules), because process-wide state leaks between tests.
+// switches, fault rules, open work areas, engine settings), because
+// process-wide state leaks between tests.
+//
+// Reports do not end the test program: the fixture's halt hook records
+// them in `halts_` (text and code) and returns.
 #ifndef QUILLPRINT_TESTS_SUPPORT_TEMPDIR_H_
 #define QUILLPRINT_TESTS_SUPPORT_TEMPDIR_H_
 
@@ -11,8 +15,12 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "engine/dbf.h"
 #include "engine/errors.h"
+#include "engine/settings.h"
 #include "platform/file.h"
 
 namespace qptest {
@@ -39,10 +47,17 @@ class TempDirTest : public ::testing::Test {
     dir_ = MakeTempDir();
     ASSERT_FALSE(dir_.empty());
     vz::ResetErrorStateForTesting();
+    vz::ResetEngineSettings();
     plat::fault::Reset();
+    vz::SetHaltHook([this](const std::string& text, unsigned code) { halts_.emplace_back(text, code); });
   }
   void TearDown() override {
     plat::fault::Reset();
+    vz::SetReportErrors(false);
+    vz::ShutdownEngine();
+    vz::SetMemoManager({});
+    vz::SetIndexManager({});
+    vz::ResetEngineSettings();
     vz::ResetErrorStateForTesting();
     std::error_code ec;
     std::filesystem::remove_all(dir_, ec);
@@ -50,6 +65,7 @@ class TempDirTest : public ::testing::Test {
   std::string Path(const std::string& name) const { return dir_ + "/" + name; }
 
   std::string dir_;
+  std::vector<std::pair<std::string, unsigned>> halts_;
 };
 
 }  // namespace qptest

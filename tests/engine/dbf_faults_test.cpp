@@ -1,0 +1,201 @@
+// Failing and short writes under every writing operation: the failure is
+// reported with its code and message, and every record stored before it
+// reads back unchanged after the table is opened again.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <set>
+
+#include "engine/dbf.h"
+#include "engine/errors.h"
+#include "engine/fieldbuf.h"
+#include "engine/textutil.h"
+#include "tests/support/dbf_helpers.h"
+
+namespace {
+
+using qptest::DbfTest;
+using qptest::PrintTo;
+using qptest::Fields;
+
+enum class Fault { kFail, kShort };
+
+struct FaultCase {
+  const char* label;
+  const char* mode;        // "" shared, " exclusive"
+  Fault fault;
+  int nth;                 // which write of the operation fails
+  std::function<void()> operation;
+  uint16_t code;
+  const char* message;     // <file> stands for the table's name
+  bool pack = false;       // records may have moved (never lost)
+  size_t keep = 3;         // bytes a short write stores
+};
+
+class FaultTest : public DbfTest, public ::testing::WithParamInterface<FaultCase> {
+ protected:
+  void SetUp() override {
+    DbfTest::SetUp();
+    ASSERT_TRUE(Create("f", Fields({{"name", 'C', 30, 0}, {"n", 'N', 6, 0}})));
+    ASSERT_TRUE(Use("f exclusive"));
+    for (int i = 1; i <= 6; ++i) {
+      vz::ClearRecord();
+      vz::SetFieldText(1, "stored record number " + std::to_string(i));
+      vz::SetFieldNumber(2, i);
+      vz::Append();
+    }
+    vz::GO(2);
+    vz::DeleteRec();
+    vz::GO(4);
+    vz::DeleteRec();
+    vz::USE("");
+  }
+  // The live records as "name|n", and whether each is marked.
+  std::vector<std::string> Contents() {
+    std::vector<std::string> out;
+    vz::GoTop();
+    while (!vz::dEOF()) {
+      out.push_back(vz::TrimRight(vz::GetFieldText(1)) + "|" + std::to_string(static_cast<int>(vz::GetFieldNumber(2))) +
+                    (vz::Deleted() ? "*" : ""));
+      vz::SKIP(1);
+    }
+    return out;
+  }
+};
+
+TEST_P(FaultTest, FailureIsReportedAndStoredRecordsSurvive) {
+  const FaultCase& c = GetParam();
+  ASSERT_TRUE(Use(std::string("f") + c.mode));
+  const std::vector<std::string> before = Contents();
+  vz::GO(3);
+  if (c.fault == Fault::kFail) {
+    plat::fault::FailNth(plat::fault::Op::kWrite, c.nth, ENOSPC);
+  } else {
+    plat::fault::ShortWriteNth(c.nth, c.keep);
+  }
+  c.operation();
+  EXPECT_EQ(vz::ErrorCode(), c.code);
+  std::string message = c.message;
+  message.replace(message.find("<file>"), 6, Path("f.dbf"));
+  ASSERT_FALSE(halts_.empty());
+  EXPECT_EQ(halts_.front().first, ReportOf(c.code, message));
+
+  plat::fault::Reset();
+  {
+    vz::ReportErrorsGuard quiet(false);
+    vz::USE("");
+  }
+  ASSERT_TRUE(Use("f"));
+  std::vector<std::string> after = Contents();
+  if (!c.pack) {
+    // Nothing the failed operation touched has changed, and nothing else.
+    EXPECT_EQ(after, before);
+  } else {
+    std::set<std::string> kept(after.begin(), after.end());
+    for (const std::string& r : before) {
+      if (r.back() != '*') {
+        EXPECT_TRUE(kept.count(r)) << r << " was lost";
+      }
+    }
+  }
+  // And the table goes on working.
+  ASSERT_TRUE(vz::ALock());
+  vz::ClearRecord();
+  vz::SetFieldText(1, "after");
+  vz::Append();
+  vz::Unlock();
+  EXPECT_EQ(vz::ErrorCode(), 0);
+  vz::GoBottom();
+  EXPECT_EQ(vz::TrimRight(vz::GetFieldText(1)), "after");
+}
+
+void AppendOne() {
+  vz::ALock();
+  vz::ClearRecord();
+  vz::SetFieldText(1, "never stored");
+  vz::Append();
+}
+void ReplaceThree() {
+  vz::RLock();
+  vz::SetFieldText(1, "replacement");
+  vz::Replace();
+}
+void RewriteThree() {
+  vz::RLock();
+  vz::Replace();  // the same values again
+}
+void DeleteThree() {
+  vz::RLock();
+  vz::DeleteRec();
+}
+void PackTable() { vz::Pack(); }
+void CloseAfterRewrite() {
+  vz::USE("");  // fails on the header: the records themselves are on disk
+}
+
+const char* kPut = "File:  <file> [Replace/Append/PutDbfRecord]";
+
+INSTANTIATE_TEST_SUITE_P(
+    Operations, FaultTest,
+    ::testing::Values(
+        FaultCase{"AppendFailsShared", "", Fault::kFail, 1, AppendOne, 101, kPut},
+        FaultCase{"AppendShortShared", "", Fault::kShort, 1, AppendOne, 101, kPut},
+        FaultCase{"AppendFailsExclusive", " exclusive", Fault::kFail, 1, AppendOne, 101, kPut},
+        FaultCase{"AppendShortExclusive", " exclusive", Fault::kShort, 1, AppendOne, 101, kPut},
+        FaultCase{"ReplaceFails", "", Fault::kFail, 1, ReplaceThree, 101, kPut},
+        FaultCase{"ReplaceShort", "", Fault::kShort, 1, ReplaceThree, 101, kPut},
+        FaultCase{"ReplaceShortExclusive", " exclusive", Fault::kShort, 1, ReplaceThree, 101, kPut},
+        FaultCase{"DeleteFails", "", Fault::kFail, 1, DeleteThree, 101, "File:  <file> [DeleteRec/RecallRec]"},
+        FaultCase{"DeleteShort", " exclusive", Fault::kShort, 1, DeleteThree, 101,
+                  "File:  <file> [DeleteRec/RecallRec]", false, 0},
+        FaultCase{"PackFirstMove", "", Fault::kFail, 1, PackTable, 101, kPut, true},
+        FaultCase{"PackMovesShort", " exclusive", Fault::kShort, 1, PackTable, 101, kPut, true, 20},
+        FaultCase{"PackCut", " exclusive", Fault::kFail, 2, PackTable, 101, "Error packing <file>", true},
+        FaultCase{"HeaderAtClose", " exclusive", Fault::kFail, 2,
+                  [] {
+                    RewriteThree();  // the first write; the header is the second
+                    CloseAfterRewrite();
+                  },
+                  101, "File:  <file> [WriteDbfHeader]"},
+        FaultCase{"HeaderShortAtFlush", "", Fault::kShort, 2,
+                  [] {
+                    RewriteThree();  // the first write; the header is the second
+                    vz::FlushDbf();
+                  },
+                  101, "File:  <file> [WriteDbfHeader]"}),
+    [](const auto& info) { return info.param.label; });
+
+TEST_F(FaultTest, FailedAppendDoesNotCountAPhantomRecord) {
+  ASSERT_TRUE(Use("f exclusive"));
+  plat::fault::FailNth(plat::fault::Op::kWrite, 1, ENOSPC);
+  AppendOne();
+  EXPECT_EQ(vz::RecCount(), 6);
+  vz::ClearRecord();
+  vz::SetFieldText(1, "seventh");
+  vz::Append();
+  EXPECT_EQ(vz::RecCount(), 7);
+  vz::USE("");
+  ASSERT_TRUE(Use("f"));
+  vz::GO(7);
+  EXPECT_EQ(vz::TrimRight(vz::GetFieldText(1)), "seventh");
+}
+
+TEST_F(FaultTest, FailedReadStopsTheMove) {
+  ASSERT_TRUE(Use("f"));
+  vz::GO(2);
+  plat::fault::FailNth(plat::fault::Op::kRead, 1, EIO);
+  vz::SKIP(1);
+  EXPECT_EQ(LastReport(), ReportOf(30, "File:  " + Path("f.dbf") + "  [GetDbfRecord]"));
+  EXPECT_EQ(vz::RecNo(), 2);
+}
+
+TEST_F(FaultTest, RecordCutShortUnderAnExclusiveTableIsAReadError) {
+  ASSERT_TRUE(Use("f exclusive"));
+  // Someone outside the engine's sharing rules shortens the file.
+  std::filesystem::resize_file(Path("f.dbf"), 32 + 64 + 1 + 5 * 37 + 10);
+  vz::GO(6);
+  EXPECT_EQ(LastReport(), ReportOf(213, "File:  " + Path("f.dbf") + "  [GetDbfRecord]"));
+}
+
+}  // namespace

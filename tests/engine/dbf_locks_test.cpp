@@ -1,0 +1,285 @@
+// Locks: the ranges other programs see, the lock list and its release
+// orders, retries, and exclusion between two processes.
+#include <gtest/gtest.h>
+
+#include "engine/dbf.h"
+#include "engine/errors.h"
+#include "engine/fieldbuf.h"
+#include "tests/support/dbf_helpers.h"
+
+namespace {
+
+using qptest::DbfTest;
+using qptest::Fields;
+
+constexpr int64_t kBase = 0x40000000;
+
+// The three-field table: header 129, record 61.
+class LockTest : public DbfTest {
+ protected:
+  void SetUp() override {
+    DbfTest::SetUp();
+    ASSERT_TRUE(Create("l", Fields({{"payee", 'C', 40, 0}, {"amtnumbers", 'F', 10, 2}, {"notes", 'M', 10, 0}})));
+    ASSERT_TRUE(Use("l exclusive"));
+    for (int i = 0; i < 10; ++i) {
+      vz::ClearRecord();
+      vz::Append();
+    }
+    vz::USE("");
+    ASSERT_EQ(probe_.Open(Path("l.dbf"), plat::kModeShared), plat::kOk);
+  }
+  bool SeenLocked(int64_t offset, int64_t length) {
+    bool locked = false;
+    EXPECT_EQ(probe_.IsLockedByOther(offset, length, &locked), plat::kOk);
+    return locked;
+  }
+  int64_t RecordLock(int n) { return kBase + 129 + (n - 1) * 61; }
+  plat::File probe_;  // another program's handle
+};
+
+TEST_F(LockTest, RecordLockCoversTheRecordsRangeBeyondTheData) {
+  ASSERT_TRUE(Use("l"));
+  vz::GO(3);
+  ASSERT_TRUE(vz::RLock());
+  EXPECT_EQ(RecordLock(3), 1073742075);
+  EXPECT_TRUE(SeenLocked(1073742075, 1));
+  EXPECT_TRUE(SeenLocked(1073742075 + 60, 1));
+  EXPECT_FALSE(SeenLocked(1073742075 - 1, 1));
+  EXPECT_FALSE(SeenLocked(1073742075 + 61, 1));
+  EXPECT_FALSE(SeenLocked(0, 129 + 10 * 61));  // the data itself is never locked
+  vz::Unlock();
+  EXPECT_FALSE(SeenLocked(1073742075, 61));
+}
+
+TEST_F(LockTest, FileLockAndSemaphoreAreOneByteEach) {
+  ASSERT_TRUE(Use("l"));
+  ASSERT_TRUE(vz::ALock());
+  EXPECT_TRUE(SeenLocked(kBase + 1, 1));
+  EXPECT_FALSE(SeenLocked(kBase, 1));
+  EXPECT_FALSE(SeenLocked(kBase + 2, 127));
+  ASSERT_TRUE(vz::LockSemaphore());
+  EXPECT_TRUE(SeenLocked(kBase, 1));
+  vz::UnlockSemaphore();
+  EXPECT_FALSE(SeenLocked(kBase, 1));
+  EXPECT_TRUE(vz::ALock());  // twice: still one lock
+  vz::Unlock();
+  EXPECT_FALSE(SeenLocked(kBase + 1, 1));
+}
+
+TEST_F(LockTest, ExclusiveTableLocksWithoutTheOperatingSystem) {
+  probe_.Close();
+  ASSERT_TRUE(Use("l exclusive"));
+  ASSERT_EQ(probe_.Open(Path("l.dbf"), plat::kModeReadWrite), plat::kOk);
+  vz::GO(2);
+  ASSERT_TRUE(vz::RLock());
+  EXPECT_TRUE(vz::IsLocked(2));
+  EXPECT_FALSE(SeenLocked(kBase, 0x10000));
+  EXPECT_FALSE(vz::ALock());
+  vz::Unlock();
+  EXPECT_TRUE(vz::ALock());
+  EXPECT_FALSE(SeenLocked(kBase, 0x10000));
+}
+
+TEST_F(LockTest, FileLockAndRecordLocksExcludeEachOther) {
+  ASSERT_TRUE(Use("l"));
+  vz::GO(1);
+  ASSERT_TRUE(vz::RLock());
+  EXPECT_FALSE(vz::ALock());
+  EXPECT_FALSE(SeenLocked(kBase + 1, 1));
+  vz::Unlock();
+  ASSERT_TRUE(vz::ALock());
+  EXPECT_FALSE(vz::RLock());
+  EXPECT_FALSE(vz::IsLocked(1));
+  EXPECT_TRUE(halts_.empty());
+}
+
+TEST_F(LockTest, UnlockRecReleasesOldestNewestOrNamedRecords) {
+  ASSERT_TRUE(Use("l"));
+  for (int n : {5, 7, 9}) {
+    vz::GO(n);
+    ASSERT_TRUE(vz::RLock());
+  }
+  EXPECT_TRUE(vz::UnlockRec(-1));
+  EXPECT_FALSE(vz::IsLocked(5));
+  EXPECT_FALSE(SeenLocked(RecordLock(5), 61));
+  EXPECT_TRUE(vz::UnlockRec(-2));
+  EXPECT_FALSE(vz::IsLocked(9));
+  EXPECT_TRUE(vz::IsLocked(7));
+  EXPECT_TRUE(SeenLocked(RecordLock(7), 61));
+  EXPECT_FALSE(vz::ALock());
+  EXPECT_TRUE(vz::UnlockRec(7));
+  EXPECT_TRUE(vz::ALock());  // the last node gone: no locks held
+}
+
+TEST_F(LockTest, UnlockRecMinusThreeReleasesEverything) {
+  ASSERT_TRUE(Use("l"));
+  for (int n : {2, 4, 6}) {
+    vz::GO(n);
+    ASSERT_TRUE(vz::RLock());
+  }
+  EXPECT_TRUE(vz::UnlockRec(-3));
+  for (int n : {2, 4, 6}) EXPECT_FALSE(SeenLocked(RecordLock(n), 61)) << n;
+}
+
+struct BadUnlock {
+  int32_t n;
+  const char* message;
+};
+
+class BadUnlockTest : public LockTest, public ::testing::WithParamInterface<BadUnlock> {};
+
+TEST_P(BadUnlockTest, FailsQuietlyWithCode220) {
+  ASSERT_TRUE(Use("l"));
+  vz::GO(3);
+  ASSERT_TRUE(vz::RLock());
+  EXPECT_FALSE(vz::UnlockRec(GetParam().n));
+  EXPECT_EQ(vz::ErrorCode(), 220);
+  EXPECT_TRUE(halts_.empty());
+  EXPECT_EQ(vz::TakeMessage(), GetParam().message);
+  EXPECT_TRUE(vz::IsLocked(3));
+}
+
+INSTANTIATE_TEST_SUITE_P(Numbers, BadUnlockTest,
+                         ::testing::Values(BadUnlock{4, "Record not locked. [UnlockRec(4)]"},
+                                           BadUnlock{0, "[UnlockRec(0)]"}, BadUnlock{-4, "[UnlockRec(-4)]"}));
+
+TEST_F(LockTest, LockHeldElsewhereIsRefusedWithoutError) {
+  ASSERT_EQ(probe_.Lock(kBase + 1, 1), plat::kOk);
+  ASSERT_EQ(probe_.Lock(RecordLock(2), 61), plat::kOk);
+  ASSERT_TRUE(Use("l"));
+  EXPECT_FALSE(vz::ALock());
+  vz::GO(2);
+  EXPECT_FALSE(vz::RLock());
+  vz::GO(3);
+  EXPECT_TRUE(vz::RLock());
+  EXPECT_EQ(vz::ErrorCode(), 0);
+  EXPECT_TRUE(halts_.empty());
+  EXPECT_FALSE(vz::IsLocked(2));
+}
+
+TEST_F(LockTest, RetriesThenAsksTheCallback) {
+  ASSERT_EQ(probe_.Lock(kBase + 1, 1), plat::kOk);
+  int asked = 0;
+  vz::Settings().LockRetryCount = 2;
+  vz::Settings().LockRetryCallback = [&] {
+    if (++asked == 2) probe_.Unlock(kBase + 1, 1);
+    return true;
+  };
+  ASSERT_TRUE(Use("l"));
+  plat::fault::Reset();
+  EXPECT_TRUE(vz::ALock());
+  EXPECT_EQ(asked, 2);
+  // Three attempts, the callback, three more, the callback (which unlocks:
+  // one call of its own), and the attempt that succeeds.
+  EXPECT_EQ(plat::fault::Calls(plat::fault::Op::kLock), 3 + 3 + 1 + 1);
+}
+
+TEST_F(LockTest, WithoutRetriesOneAttempt) {
+  ASSERT_EQ(probe_.Lock(kBase + 1, 1), plat::kOk);
+  ASSERT_TRUE(Use("l"));
+  plat::fault::Reset();
+  EXPECT_FALSE(vz::ALock());
+  EXPECT_EQ(plat::fault::Calls(plat::fault::Op::kLock), 1);
+}
+
+TEST_F(LockTest, RecordLockLimit) {
+  vz::Settings().RecordLockLimit = 2;
+  ASSERT_TRUE(Use("l"));
+  for (int n : {1, 2}) {
+    vz::GO(n);
+    ASSERT_TRUE(vz::RLock());
+  }
+  vz::GO(3);
+  EXPECT_FALSE(vz::RLock());
+  EXPECT_EQ(LastReport(), ReportOf(212, "Vozuv record lock limit exceeded [RLOCK]"));
+}
+
+TEST_F(LockTest, NoCurrentRecordMeansNothingToLock) {
+  // "Record 0" would cover the semaphore and the file lock of everybody.
+  ASSERT_TRUE(Create("e", Fields({{"payee", 'C', 200, 0}})));
+  ASSERT_TRUE(Use("e"));
+  EXPECT_FALSE(vz::RLock());
+  plat::File other;
+  ASSERT_EQ(other.Open(Path("e.dbf"), plat::kModeShared), plat::kOk);
+  bool locked = true;
+  ASSERT_EQ(other.IsLockedByOther(kBase, 2, &locked), plat::kOk);
+  EXPECT_FALSE(locked);
+  vz::USE("");
+  ASSERT_TRUE(Use("l"));
+  vz::GoBottom();
+  vz::SKIP(1);
+  EXPECT_FALSE(vz::RLock());
+}
+
+TEST_F(LockTest, ClosingReleasesTheLocks) {
+  ASSERT_TRUE(Use("l"));
+  vz::GO(4);
+  ASSERT_TRUE(vz::RLock());
+  vz::USE("");
+  EXPECT_FALSE(SeenLocked(RecordLock(4), 61));
+}
+
+TEST_F(LockTest, SharingOffTakesNoLocks) {
+  vz::Settings().SharingEnabled = false;
+  probe_.Close();
+  ASSERT_TRUE(Use("l"));
+  ASSERT_EQ(probe_.Open(Path("l.dbf"), plat::kModeReadWrite), plat::kOk);
+  ASSERT_TRUE(vz::LockSemaphore());
+  ASSERT_TRUE(vz::ALock());
+  EXPECT_FALSE(SeenLocked(kBase, 2));
+}
+
+// ---- two programs -------------------------------------------------------------------
+
+TEST_F(LockTest, TwoProcessesExcludeEachOther) {
+  probe_.Close();
+  qptest::Signal ready, done;
+  std::string folder = dir_;
+  pid_t child = qptest::StartChild([&] {
+    if (!vz::USE(folder + "/l.dbf")) return 10;
+    vz::GO(2);
+    if (!vz::RLock()) return 11;
+    if (!vz::LockSemaphore()) return 12;
+    ready.Send();
+    done.Wait();
+    return 0;
+  });
+  ASSERT_TRUE(ready.Wait());
+  ASSERT_TRUE(Use("l"));
+  vz::GO(2);
+  EXPECT_FALSE(vz::RLock());
+  EXPECT_FALSE(vz::LockSemaphore());
+  vz::GO(3);
+  EXPECT_TRUE(vz::RLock());
+  vz::Unlock();
+  EXPECT_TRUE(vz::ALock());  // different ranges: no conflict
+  vz::Unlock();
+  done.Send();
+  EXPECT_EQ(qptest::WaitChild(child), 0);
+  vz::GO(2);
+  EXPECT_TRUE(vz::RLock());
+  EXPECT_TRUE(vz::LockSemaphore());
+}
+
+TEST_F(LockTest, FileLockOfAnotherProcessStopsOurAppend) {
+  probe_.Close();
+  qptest::Signal ready, done;
+  std::string folder = dir_;
+  pid_t child = qptest::StartChild([&] {
+    if (!vz::USE(folder + "/l.dbf") || !vz::ALock()) return 10;
+    ready.Send();
+    done.Wait();
+    return 0;
+  });
+  ASSERT_TRUE(ready.Wait());
+  ASSERT_TRUE(Use("l"));
+  EXPECT_FALSE(vz::ALock());
+  done.Send();
+  EXPECT_EQ(qptest::WaitChild(child), 0);
+  EXPECT_TRUE(vz::ALock());
+  vz::ClearRecord();
+  vz::Append();
+  EXPECT_EQ(vz::RecCount(), 11);
+}
+
+}  // namespace

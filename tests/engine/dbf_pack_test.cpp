@@ -1,0 +1,224 @@
+// Deleting, recalling and packing records, on shared and exclusive tables,
+// with another program beside us.
+#include <gtest/gtest.h>
+
+#include "engine/dbf.h"
+#include "engine/errors.h"
+#include "engine/fieldbuf.h"
+#include "engine/textutil.h"
+#include "tests/support/dbf_helpers.h"
+
+namespace {
+
+using qptest::DbfTest;
+using qptest::Fields;
+using qptest::Le32;
+using qptest::ReadAll;
+
+constexpr size_t kHeader = 32 + 32 + 1;
+constexpr size_t kRecord = 1 + 4;
+
+class PackTest : public DbfTest, public ::testing::WithParamInterface<const char*> {
+ protected:
+  // Records "r1".."rN"; the listed ones marked deleted.
+  void Build(int records, std::initializer_list<int> deleted) {
+    ASSERT_TRUE(Create("p", Fields({{"name", 'C', 4, 0}})));
+    ASSERT_TRUE(Use("p exclusive"));
+    for (int i = 1; i <= records; ++i) {
+      vz::ClearRecord();
+      vz::SetFieldText(1, "r" + std::to_string(i));
+      vz::Append();
+    }
+    for (int d : deleted) {
+      vz::GO(d);
+      vz::DeleteRec();
+    }
+    ASSERT_TRUE(Use(std::string("p") + GetParam()));
+  }
+  std::string File() { return ReadAll(Path("p.dbf")); }
+  std::string Records() {
+    std::string b = File();
+    return b.substr(kHeader, b.size() - kHeader - 1);
+  }
+};
+
+TEST_P(PackTest, MarkedRecordsLeaveAndTheRestKeepTheirOrder) {
+  Build(5, {2, 4});
+  vz::GO(3);
+  EXPECT_TRUE(vz::Pack());
+  EXPECT_EQ(vz::RecCount(), 3);
+  EXPECT_EQ(vz::RecNo(), 1);
+  EXPECT_FALSE(vz::dEOF());
+  EXPECT_FALSE(vz::dBOF());
+  EXPECT_EQ(vz::GetFieldText(1), "r1  ");
+  std::string b = File();
+  ASSERT_EQ(b.size(), kHeader + 3 * kRecord + 1);
+  EXPECT_EQ(Records(), " r1   r3   r5  ");
+  EXPECT_EQ(b.back(), '\x1A');
+  EXPECT_EQ(Le32(b, 4), 3u);  // committed with the pack, not at close
+}
+
+TEST_P(PackTest, PackingEveryRecordLeavesAnEmptyTable) {
+  Build(3, {1, 2, 3});
+  EXPECT_TRUE(vz::Pack());
+  EXPECT_EQ(vz::RecCount(), 0);
+  EXPECT_EQ(vz::RecNo(), 0);
+  EXPECT_TRUE(vz::dEOF());
+  EXPECT_TRUE(vz::dBOF());
+  EXPECT_EQ(File().size(), kHeader + 1);
+}
+
+TEST_P(PackTest, NothingToPackWithoutRecords) {
+  Build(0, {});
+  EXPECT_FALSE(vz::Pack());
+  EXPECT_EQ(vz::ErrorCode(), 0);
+}
+
+TEST_P(PackTest, TableStaysInItsSharingModeAfterwards) {
+  Build(4, {1});
+  ASSERT_TRUE(vz::Pack());
+  vz::TableInfo info;
+  ASSERT_TRUE(vz::GetTableInfo(&info));
+  bool shared = GetParam()[0] == '\0';
+  EXPECT_EQ(info.exclusive, !shared);
+  EXPECT_EQ(info.file_mode, shared ? 66 : 18);
+  plat::File other;
+  EXPECT_EQ(other.Open(Path("p.dbf"), plat::kModeShared), shared ? plat::kOk : plat::kSharingViolation);
+}
+
+TEST_P(PackTest, RecallUnmarks) {
+  Build(3, {2});
+  vz::GO(2);
+  EXPECT_TRUE(vz::Deleted());
+  ASSERT_TRUE(vz::RLock());
+  vz::RecallRec();
+  vz::Unlock();
+  EXPECT_FALSE(vz::Deleted());
+  EXPECT_EQ(Records(), " r1   r2   r3  ");
+  EXPECT_TRUE(vz::Pack());  // packed, with nothing to remove
+  EXPECT_EQ(Records(), " r1   r2   r3  ");
+}
+
+TEST_P(PackTest, DeletedRecordsStayReadableUntilThePack) {
+  Build(3, {});
+  vz::GO(2);
+  ASSERT_TRUE(vz::RLock());
+  vz::DeleteRec();
+  vz::Unlock();
+  EXPECT_TRUE(vz::Deleted());
+  EXPECT_EQ(Records(), " r1  *r2   r3  ");
+  vz::GoTop();
+  vz::SKIP(1);
+  EXPECT_TRUE(vz::Deleted());
+  EXPECT_EQ(vz::GetFieldText(1), "r2  ");
+  EXPECT_EQ(vz::RecCount(), 3);
+}
+
+TEST_P(PackTest, DeleteOutsideTheTable) {
+  Build(2, {});
+  vz::GoBottom();
+  vz::SKIP(1);
+  vz::DeleteRec();
+  bool shared = GetParam()[0] == '\0';
+  if (shared) {
+    EXPECT_EQ(LastReport(), ReportOf(1200, Path("p.dbf") + " Record not locked [DeleteRec]"));
+  } else {
+    EXPECT_EQ(LastReport(), ReportOf(1103, Path("p.dbf") + " at EOF [DeleteRec]"));
+    vz::RecallRec();
+    EXPECT_EQ(LastReport(), ReportOf(1103, Path("p.dbf") + " at EOF [RecallRec]"));
+  }
+}
+
+TEST_P(PackTest, PackUsesNeitherRelationNorFlushOnWriteWhileMoving) {
+  Build(6, {1, 3, 5});
+  vz::Settings().FlushOnWrite = true;
+  int relations = 0;
+  vz::SetRelationCallback([&] { ++relations; });
+  ASSERT_TRUE(vz::Pack());
+  EXPECT_EQ(relations, 1);  // once, at the end
+  EXPECT_TRUE(vz::Settings().FlushOnWrite);
+}
+
+TEST_P(PackTest, ThePeekCacheForgetsPackedRecords) {
+  vz::Settings().PeekCacheSize = 100;
+  Build(4, {1});
+  EXPECT_EQ(vz::Peek(1, 1), "r1  ");
+  ASSERT_TRUE(vz::Pack());
+  EXPECT_EQ(vz::Peek(1, 1), "r2  ");
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, PackTest, ::testing::Values("", " exclusive"),
+                         [](const auto& info) { return info.param[0] ? "Exclusive" : "Shared"; });
+
+class SharedDeleteTest : public DbfTest {
+ protected:
+  void SetUp() override {
+    DbfTest::SetUp();
+    ASSERT_TRUE(Create("p", Fields({{"name", 'C', 4, 0}})));
+    ASSERT_TRUE(Use("p"));
+    ASSERT_TRUE(vz::ALock());
+    for (int i = 0; i < 3; ++i) vz::Append();
+    vz::Unlock();
+    vz::GO(2);
+  }
+};
+
+TEST_F(SharedDeleteTest, DeleteNeedsTheRecordLockNotTheFileLock) {
+  vz::DeleteRec();
+  EXPECT_EQ(LastReport(), ReportOf(1200, Path("p.dbf") + " Record not locked [DeleteRec]"));
+  ASSERT_TRUE(vz::ALock());
+  vz::DeleteRec();
+  EXPECT_EQ(vz::ErrorCode(), 1200);
+  vz::RecallRec();
+  EXPECT_EQ(LastReport(), ReportOf(1200, "Record not locked [RecallRec]"));
+  vz::Unlock();
+  ASSERT_TRUE(vz::RLock());
+  vz::DeleteRec();
+  EXPECT_EQ(vz::ErrorCode(), 0);
+  EXPECT_EQ(vz::Peek(0, 2), "*");
+}
+
+TEST_F(SharedDeleteTest, PackIsRefusedWhileAnotherProgramHasTheTable) {
+  ASSERT_TRUE(vz::RLock());
+  vz::DeleteRec();
+  vz::Unlock();
+  std::string before = ReadAll(Path("p.dbf"));
+  qptest::Signal ready, done;
+  std::string folder = dir_;
+  pid_t child = qptest::StartChild([&] {
+    if (!vz::USE(folder + "/p.dbf")) return 10;
+    ready.Send();
+    done.Wait();
+    return 0;
+  });
+  ASSERT_TRUE(ready.Wait());
+  EXPECT_FALSE(vz::Pack());
+  EXPECT_EQ(vz::ErrorCode(), 0);
+  EXPECT_TRUE(halts_.empty());
+  EXPECT_EQ(ReadAll(Path("p.dbf")), before);
+  done.Send();
+  EXPECT_EQ(qptest::WaitChild(child), 0);
+  EXPECT_TRUE(vz::Pack());
+  EXPECT_EQ(vz::RecCount(), 2);
+}
+
+TEST_F(SharedDeleteTest, PackKeepsRecordsAppendedByAnotherProgram) {
+  // Another copy of the program appends two records and goes away; we pack
+  // without having looked at the file's size since.
+  ASSERT_TRUE(vz::RLock());
+  vz::DeleteRec();
+  vz::Unlock();
+  {
+    plat::File other;
+    ASSERT_EQ(other.Open(Path("p.dbf"), plat::kModeShared), plat::kOk);
+    size_t done = 0;
+    ASSERT_EQ(other.WriteAt(kHeader + 3 * kRecord, " them too ", 10, &done), plat::kOk);
+  }
+  ASSERT_TRUE(vz::Pack());
+  EXPECT_EQ(vz::RecCount(), 4);
+  std::string b = ReadAll(Path("p.dbf"));
+  EXPECT_EQ(b.substr(kHeader + 2 * kRecord, 2 * kRecord), " them too ");
+  EXPECT_EQ(Le32(b, 4), 4u);
+}
+
+}  // namespace

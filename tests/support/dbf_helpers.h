@@ -1,0 +1,179 @@
+// Helpers for the engine's table tests: a fixture with fixed national
+// settings, field lists, raw-byte readers and builders for files the engine
+// did not write, and child processes for the tests of several programs.
+#ifndef QUILLPRINT_TESTS_SUPPORT_DBF_HELPERS_H_
+#define QUILLPRINT_TESTS_SUPPORT_DBF_HELPERS_H_
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "engine/dbf.h"
+#include "engine/dbf_p.h"
+#include "engine/errors.h"
+#include "engine/fieldbuf.h"
+#include "engine/national.h"
+#include "tests/support/tempdir.h"
+
+namespace qptest {
+
+// Parameter structs of table-driven tests print as their label (bring it in
+// with `using qptest::PrintTo;` beside them).
+template <typename T>
+  requires requires(const T& t) { *static_cast<std::ostream*>(nullptr) << t.label; }
+void PrintTo(const T& value, std::ostream* os) {
+  *os << value.label;
+}
+
+struct FieldDef {
+  const char* name;
+  char type;
+  int length;
+  int decimals;
+};
+
+inline std::vector<vz::TFieldEntry> Fields(std::initializer_list<FieldDef> defs) {
+  std::vector<vz::TFieldEntry> out;
+  for (const FieldDef& d : defs) out.push_back(vz::TFieldEntry::Make(d.name, d.type, d.length, d.decimals));
+  return out;
+}
+
+// The check table: 19 fields, header 641, record 391.
+inline std::vector<vz::TFieldEntry> CheckFields(bool with_memo = true) {
+  auto f = Fields({{"payee", 'C', 40, 0},      {"amtenglish", 'C', 40, 0}, {"checknum", 'C', 9, 0},
+                   {"amtnumbers", 'F', 10, 2}, {"chkdate", 'C', 8, 0},     {"acctnum", 'C', 20, 0},
+                   {"abanum", 'C', 9, 0},      {"bcity", 'C', 30, 0},      {"bstate", 'C', 2, 0},
+                   {"bzip", 'C', 10, 0},       {"baddress", 'C', 35, 0},   {"bname", 'C', 35, 0},
+                   {"pfirstname", 'C', 20, 0}, {"plastname", 'C', 30, 0},  {"paddress", 'C', 40, 0},
+                   {"pcity", 'C', 30, 0},      {"pstate", 'C', 2, 0},      {"pzip", 'C', 10, 0}});
+  if (with_memo) f.push_back(vz::TFieldEntry::Make("notes", 'M', 10, 0));
+  return f;
+}
+
+inline uint32_t Le16(const std::string& b, size_t at) {
+  return static_cast<uint8_t>(b[at]) | static_cast<uint32_t>(static_cast<uint8_t>(b[at + 1])) << 8;
+}
+inline uint32_t Le32(const std::string& b, size_t at) { return Le16(b, at) | Le16(b, at + 2) << 16; }
+inline void PutLe16(std::string* b, size_t at, uint32_t v) {
+  (*b)[at] = static_cast<char>(v & 0xFF);
+  (*b)[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+}
+inline void PutLe32(std::string* b, size_t at, uint32_t v) {
+  PutLe16(b, at, v);
+  PutLe16(b, at + 2, v >> 16);
+}
+
+// Bytes of a standard-layout file written by hand, for files the engine
+// must meet from other programs or from damage. Records are given whole
+// (flag byte first).
+inline std::string RawDbf(uint8_t version, std::initializer_list<FieldDef> fields,
+                          const std::vector<std::string>& records, bool end_mark = true) {
+  size_t n = fields.size();
+  std::string b(32 + 32 * n + 1, '\0');
+  b[0] = static_cast<char>(version);
+  b[1] = 126;
+  b[2] = 5;
+  b[3] = 17;
+  PutLe32(&b, 4, static_cast<uint32_t>(records.size()));
+  PutLe16(&b, 8, static_cast<uint32_t>(b.size()));
+  uint32_t reclen = 1;
+  size_t i = 0;
+  for (const FieldDef& f : fields) {
+    size_t at = 32 + 32 * i++;
+    std::string name(f.name);
+    b.replace(at, name.size(), name);
+    b[at + 11] = f.type;
+    b[at + 16] = static_cast<char>(f.length);
+    b[at + 17] = static_cast<char>(f.decimals);
+    reclen += static_cast<uint32_t>(f.length);
+  }
+  PutLe16(&b, 10, reclen);
+  b[32 + 32 * n] = 0x0D;
+  for (const std::string& r : records) b += r;
+  if (end_mark) b += '\x1A';
+  return b;
+}
+
+// Engine tests: the fixture's clean state plus fixed national settings
+// (United States English: DateFormat 0, two-digit years, century 2000).
+class DbfTest : public TempDirTest {
+ protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    vz::InitNationalSettingsFor("en_US");
+    vz::SetCenturyPivotForTesting(2000);
+  }
+  void TearDown() override {
+    TempDirTest::TearDown();
+    vz::InitNationalSettingsFor("en_US");
+  }
+
+  // The text of the last report ("" when nothing was reported).
+  std::string LastReport() const { return halts_.empty() ? std::string() : halts_.back().first; }
+  // The report a failure with this code and message makes.
+  static std::string ReportOf(unsigned code, const std::string& message) {
+    return vz::CodeText(code) + "\r\n" + message;
+  }
+
+  // Creates a table and leaves it closed.
+  bool Create(const std::string& name, std::vector<vz::TFieldEntry> fields) {
+    return vz::CreateDBF(Path(name), fields);
+  }
+  // Opens a table of this folder in the current area.
+  bool Use(const std::string& command) { return vz::USE(dir_ + "/" + command); }
+};
+
+// Runs `body` in a child process; its result is the child's exit status.
+// The child forgets the work areas it inherited and opens its own
+// descriptors (an inherited one would share our locks, and a test of two
+// programs could then never fail).
+inline pid_t StartChild(const std::function<int()>& body) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    vz::AbandonWorkAreas();
+    vz::SetReportErrors(false);
+    int status = body();
+    vz::ShutdownEngine();
+    _exit(status);
+  }
+  return pid;
+}
+
+inline int WaitChild(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return -1;
+}
+
+// A pipe to let a child say when it is ready (one byte) and wait for a go.
+struct Signal {
+  int fds[2] = {-1, -1};
+  Signal() {
+    if (pipe(fds) != 0) fds[0] = fds[1] = -1;
+  }
+  ~Signal() {
+    if (fds[0] >= 0) close(fds[0]);
+    if (fds[1] >= 0) close(fds[1]);
+  }
+  void Send() const {
+    char c = 1;
+    (void)!write(fds[1], &c, 1);
+  }
+  bool Wait() const {
+    char c;
+    return read(fds[0], &c, 1) == 1;
+  }
+};
+
+}  // namespace qptest
+
+#endif  // QUILLPRINT_TESTS_SUPPORT_DBF_HELPERS_H_
