@@ -1,0 +1,478 @@
+// TMainForm: the window's build-up in pixels, as it was designed, and its
+// commands.
+#include "app/mainform.h"
+
+#include <exception>
+#include <utility>
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrinter>
+#include <QShowEvent>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/checkrecord.h"
+#include "app/startup.h"
+#include "controls/datefield.h"
+#include "controls/entrycontroller.h"
+#include "controls/entrynotebook.h"
+#include "controls/keypress.h"
+#include "controls/numericfield.h"
+#include "engine/errors.h"
+#include "engine/real48.h"
+#include "output/amountwords.h"
+#include "output/qt/checkprinter.h"
+#include "platform/appdir.h"
+#include "platform/file.h"
+#include "platform/ini.h"
+#include "platform/qt/help.h"
+#include "platform/qt/messages.h"
+#include "winsupport/aboutbox.h"
+#include "winsupport/position.h"
+#include "winsupport/programicon.h"
+
+// Qt's resource initialiser must be called from the global namespace.
+static void InitGlyphResources() { Q_INIT_RESOURCE(quillprint); }
+
+namespace qp {
+
+namespace {
+
+constexpr char kDefaultVersion[] = "1.30";
+constexpr int kToolBarHeight = 78;
+constexpr int kToolButtonSize = 57;
+constexpr int kStatusBarHeight = 19;
+constexpr int kEditHeight = 21;
+constexpr int kLabelRise = 16;
+
+// Runs a command at the window boundary: an exception must not travel
+// through Qt's event handling, so the component layer's errors end here in
+// an error box and the window carries on.
+template <typename Command>
+void RunCommand(QWidget* window, Command&& command) {
+  try {
+    std::forward<Command>(command)();
+  } catch (const vz::EVozuvError& e) {
+    ShowMessage(window, QString::fromStdString(e.what()), MsgType::kError);
+  } catch (const std::exception& e) {
+    ShowMessage(window, QString::fromLocal8Bit(e.what()), MsgType::kError);
+  }
+}
+
+QFont LabelFont() { return QFont(QStringLiteral("Arial"), 10); }
+
+// A label standing above its field, as every label of the pages does.
+void LabelAbove(QWidget* page, const QString& text, const QRect& field) {
+  auto* label = new QLabel(text, page);
+  label->setFont(LabelFont());
+  label->adjustSize();
+  label->move(field.left(), field.top() - kLabelRise);
+}
+
+template <typename Edit>
+Edit* PlaceField(Edit* edit, const char* name, const QString& label, int left, int top, int width,
+                 const QString& hint) {
+  edit->setObjectName(QLatin1String(name));
+  edit->setGeometry(left, top, width, kEditHeight);
+  edit->setToolTip(hint);
+  LabelAbove(edit->parentWidget(), label, edit->geometry());
+  return edit;
+}
+
+QLineEdit* MakeEdit(QWidget* page, const char* name, const QString& label, int left, int top,
+                    int width, int max_length, const QString& hint) {
+  auto* edit = new QLineEdit(page);
+  edit->setMaxLength(max_length);
+  return PlaceField(edit, name, label, left, top, width, hint);
+}
+
+}  // namespace
+
+TMainForm::TMainForm(QWidget* parent) : TGradientForm(parent) {
+  InitGlyphResources();
+  RegisterFormFonts();
+  setObjectName(QStringLiteral("MainForm"));
+  setWindowIcon(ProgramIcon());
+  SetCaptionTextColor(QColor(255, 255, 255));
+  SetGradientStartColor(QColor(0, 0, 0));
+  SetGradientStopColor(QColor(0, 0, 255));
+  SetPaintGradient(gfpAlways);
+  SetCaption(QStringLiteral("Quillprint"));
+  setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+  setGeometry(133, 101, 536, 432);
+
+  QWidget* client = ClientArea();
+  auto* layout = new QVBoxLayout(client);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+
+  BuildMenu();
+  layout->setMenuBar(MainMenu1);
+
+  auto* tool_bar = new QFrame(client);
+  tool_bar->setObjectName(QStringLiteral("ToolBar"));
+  tool_bar->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  tool_bar->setFixedHeight(kToolBarHeight);
+  BuildToolBar(tool_bar);
+  layout->addWidget(tool_bar);
+
+  auto* panel = new QFrame(client);
+  panel->setObjectName(QStringLiteral("Panel1"));
+  panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  auto* panel_layout = new QVBoxLayout(panel);
+  panel_layout->setContentsMargins(1, 1, 1, 1);
+  Notebook1 = new TEntryNotebook(panel);
+  Notebook1->setObjectName(QStringLiteral("Notebook1"));
+  Notebook1->SetTabSize(QSize(174, 18));
+  QFont active_tab(QStringLiteral("Arial"), font().pointSize());
+  active_tab.setBold(true);
+  Notebook1->SetActiveTabFont(active_tab);
+  panel_layout->addWidget(Notebook1);
+  layout->addWidget(panel, 1);
+  BuildPages();
+
+  StatusBar1 = new QStatusBar(client);
+  StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+  StatusBar1->setFixedHeight(kStatusBarHeight);
+  layout->addWidget(StatusBar1);
+
+  EntryController1 = new TEntryController(this);
+  EntryController1->setObjectName(QStringLiteral("EntryController1"));
+
+  Position1 = new TPosition(this);
+  Position1->setObjectName(QStringLiteral("Position1"));
+  Position1->SetIniFileName(QStringLiteral("mainform.ini"));
+
+  FormCreate();
+  Position1->Loaded();
+}
+
+TMainForm::~TMainForm() = default;
+
+// ---- build-up -------------------------------------------------------------------
+
+void TMainForm::BuildMenu() {
+  MainMenu1 = new QMenuBar(ClientArea());
+  MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+
+  QMenu* file = MainMenu1->addMenu(QStringLiteral("&File"));
+  file->setObjectName(QStringLiteral("File1"));
+  PrintCheck1 = file->addAction(QStringLiteral("&Print Check"));
+  PrintCheck1->setObjectName(QStringLiteral("PrintCheck1"));
+  connect(PrintCheck1, &QAction::triggered, this, &TMainForm::PrintCheck1Click);
+  PrintPreview1 = file->addAction(QStringLiteral("Print Pre&view"));
+  PrintPreview1->setObjectName(QStringLiteral("PrintPreview1"));
+  connect(PrintPreview1, &QAction::triggered, this, &TMainForm::PrintPreview1Click);
+  file->addSeparator();
+  Exit1 = file->addAction(QStringLiteral("E&xit"));
+  Exit1->setObjectName(QStringLiteral("Exit1"));
+  connect(Exit1, &QAction::triggered, this, &TMainForm::Exit1Click);
+
+  QMenu* tools = MainMenu1->addMenu(QStringLiteral("&Tools"));
+  tools->setObjectName(QStringLiteral("Tools1"));
+  QMenu* utilities = tools->addMenu(QStringLiteral("&Database Utilities"));
+  utilities->setObjectName(QStringLiteral("DatabaseUtilities1"));
+  utilities->setToolTipsVisible(true);
+  Viewastable = utilities->addAction(QStringLiteral("&View as Table"));
+  Viewastable->setObjectName(QStringLiteral("Viewastable"));
+  Viewastable->setToolTip(QStringLiteral("Display Checks Database in Table Format"));
+  // The table window comes with the View and Load commands.
+  Viewastable->setEnabled(false);
+  pack = utilities->addAction(QStringLiteral("&Pack"));
+  pack->setObjectName(QStringLiteral("pack"));
+  pack->setToolTip(QStringLiteral("Remove Records Marked for Deletion"));
+
+  QMenu* help = MainMenu1->addMenu(QStringLiteral("&Help"));
+  help->setObjectName(QStringLiteral("Help1"));
+  Contents1 = help->addAction(QStringLiteral("&Contents"));
+  Contents1->setObjectName(QStringLiteral("Contents1"));
+  connect(Contents1, &QAction::triggered, this, &TMainForm::Contents1Click);
+  About1 = help->addAction(QStringLiteral("&About"));
+  About1->setObjectName(QStringLiteral("About1"));
+  connect(About1, &QAction::triggered, this, &TMainForm::About1Click);
+}
+
+void TMainForm::BuildToolBar(QWidget* bar) {
+  struct Button {
+    QToolButton** slot;
+    const char* name;
+    const char* caption;
+    const char* hint;
+    const char* glyph;
+    int left;
+  };
+  const Button buttons[] = {
+      {&PrintBtn, "PrintBtn", "Print", "Print Check", "print", 8},
+      {&SaveCheck, "SaveCheck", "&Save", "Add Check Data to Database", "save", 72},
+      {&LoadCheck, "LoadCheck", "&Load", "Load Check from Database", "load", 136},
+      {&ViewChecks, "ViewChecks", "&View", "View Checks Database", "view", 200},
+      {&ClearCheck, "ClearCheck", "Clear", "Clear Check Fields", "clear", 264},
+      {&CheckNotes, "CheckNotes", "&Notes", "View/Edit Individual Check Notes", "notes", 328},
+      {&HelpBtn, "HelpBtn", "&Help", "Show Online Help", "help", 392},
+      {&ExitBtn, "ExitBtn", "E&xit", "Exit Program", "exit", 456},
+  };
+  const int top = (kToolBarHeight - kToolButtonSize) / 2;
+  for (const Button& b : buttons) {
+    auto* button = new QToolButton(bar);
+    button->setObjectName(QLatin1String(b.name));
+    button->setText(QLatin1String(b.caption));
+    button->setToolTip(QLatin1String(b.hint));
+    button->setIcon(QIcon(QStringLiteral(":/glyphs/%1.png").arg(QLatin1String(b.glyph))));
+    button->setIconSize(QSize(32, 32));
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setAutoRaise(true);
+    // Like speed buttons they never take the focus: Enter and Tab walk the
+    // fields, and a click leaves the focus in the field being typed in.
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setGeometry(b.left, top, kToolButtonSize, kToolButtonSize);
+    *b.slot = button;
+  }
+  connect(PrintBtn, &QToolButton::clicked, this, &TMainForm::PrintBtnClick);
+  connect(ClearCheck, &QToolButton::clicked, this, &TMainForm::ClearCheckClick);
+  connect(HelpBtn, &QToolButton::clicked, this, &TMainForm::HelpBtnClick);
+  connect(ExitBtn, &QToolButton::clicked, this, &TMainForm::ExitBtnClick);
+  // Load, View and Notes need the table window and the notes window.
+  LoadCheck->setEnabled(false);
+  ViewChecks->setEnabled(false);
+  CheckNotes->setEnabled(false);
+}
+
+void TMainForm::BuildPages() {
+  auto* payor = new QWidget;
+  payor->setObjectName(QStringLiteral("PayorPage"));
+  FirstEdit = MakeEdit(payor, "FirstEdit", QStringLiteral("First Name"), 24, 32, 161, 20,
+                       QStringLiteral("First name of Payor"));
+  LastEdit = MakeEdit(payor, "LastEdit", QStringLiteral("Last Name"), 200, 32, 177, 30,
+                      QStringLiteral("Payor's Last Name"));
+  AddressEdit = MakeEdit(payor, "AddressEdit", QStringLiteral("Payor Address"), 24, 80, 353, 40,
+                         QStringLiteral("Payor's Address"));
+  CityEdit = MakeEdit(payor, "CityEdit", QStringLiteral("City"), 24, 128, 177, 30,
+                      QStringLiteral("Payor's City"));
+  StateEdit = MakeEdit(payor, "StateEdit", QStringLiteral("State"), 216, 128, 49, 2,
+                       QStringLiteral("Payor's State"));
+  ZipEdit = MakeEdit(payor, "ZipEdit", QStringLiteral("Zipcode"), 280, 128, 97, 10,
+                     QStringLiteral("Payor's Zipcode"));
+  Notebook1->AddPage(payor, QStringLiteral("&Payor Information"),
+                     QStringLiteral("Payor's Personal Information"));
+
+  auto* bank = new QWidget;
+  bank->setObjectName(QStringLiteral("BankPage"));
+  BankName = MakeEdit(bank, "BankName", QStringLiteral("Bank Name"), 24, 32, 353, 35,
+                      QStringLiteral("Bank Name as it appears on check"));
+  BankAddress = MakeEdit(bank, "BankAddress", QStringLiteral("Bank Address"), 24, 80, 353, 35,
+                         QStringLiteral("Bank Address as it appears on Check"));
+  BankCity = MakeEdit(bank, "BankCity", QStringLiteral("City"), 24, 128, 177, 30,
+                      QStringLiteral("Bank City as it appears on Check"));
+  BankState = MakeEdit(bank, "BankState", QStringLiteral("State"), 216, 128, 49, 2,
+                       QStringLiteral("Bank State (if any) as it appears on Check"));
+  BankZip = MakeEdit(bank, "BankZip", QStringLiteral("Zipcode"), 280, 128, 97, 10,
+                     QStringLiteral("Bank Zipcode (If any) as it appears on check"));
+  ABANumber = MakeEdit(bank, "ABANumber", QStringLiteral("ABA Number"), 24, 176, 81, 9,
+                       QStringLiteral("9 Digit ABA number on Check"));
+  AccountNumber = MakeEdit(bank, "AccountNumber", QStringLiteral("Account Number"), 144, 176, 233,
+                           20, QStringLiteral("Individual's Account number"));
+  Notebook1->AddPage(bank, QStringLiteral("&Bank Information"),
+                     QStringLiteral("Payor's Bank Information"));
+
+  // Made in the order they stand on the page; the tab order below differs.
+  auto* check = new QWidget;
+  check->setObjectName(QStringLiteral("CheckPage"));
+  CheckNumber = MakeEdit(check, "CheckNumber", QStringLiteral("Check Number"), 24, 32, 89, 9,
+                         QStringLiteral("Individual Check Number"));
+  AmountNumbers = PlaceField(new TNumericField(check), "AmountNumbers",
+                             QStringLiteral("Check Amount"), 136, 32, 130,
+                             QStringLiteral("Amount check is payable for"));
+  TransDate = PlaceField(new TDateField(check), "TransDate", QStringLiteral("Check Date"), 304, 32,
+                         121, QStringLiteral("Date check was printed"));
+  AmountEnglish = MakeEdit(check, "AmountEnglish", QStringLiteral("Amount"), 24, 80, 313, 40,
+                           QStringLiteral("Amount of Check in words"));
+  PayeeNameEdit = MakeEdit(check, "PayeeNameEdit", QStringLiteral("Payee Name"), 24, 128, 313, 35,
+                           QStringLiteral("Pay to the order of"));
+  Notebook1->AddPage(check, QStringLiteral("&Check Information"), QStringLiteral("Check Details"));
+
+  const std::vector<QWidget*> order = {
+      FirstEdit,   LastEdit,      AddressEdit,   CityEdit,    StateEdit,
+      ZipEdit,     BankName,      BankAddress,   BankCity,      BankState,   BankZip,
+      ABANumber,   AccountNumber, TransDate,     AmountNumbers, PayeeNameEdit, AmountEnglish,
+      CheckNumber,
+  };
+  QWidget::setTabOrder(Notebook1->tabBar(), FirstEdit);
+  for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+
+  connect(AmountNumbers, &TNumericField::Changed, this, &TMainForm::AmountNumbersChange);
+
+  // The notebook, the payor and bank edits and the date field drop the
+  // Enter character, so that it never reaches a default button.
+  auto swallow = [this](QKeyEvent* event) { return CheckNumberKeyPress(event); };
+  Notebook1->SetKeyPressHandler(swallow);
+  TransDate->SetKeyPressHandler(swallow);
+  for (QLineEdit* edit : {FirstEdit, LastEdit, AddressEdit, CityEdit, StateEdit, ZipEdit, BankName,
+                          BankAddress, BankCity, BankState, BankZip, ABANumber, AccountNumber}) {
+    SetKeyPressHandler(edit, swallow);
+  }
+}
+
+std::vector<TMainForm::TextField> TMainForm::TextFields() const {
+  return {
+      {"payee", PayeeNameEdit},   {"amtenglish", AmountEnglish}, {"checknum", CheckNumber},
+      {"acctnum", AccountNumber}, {"abanum", ABANumber},         {"bzip", BankZip},
+      {"bstate", BankState},      {"bcity", BankCity},           {"baddress", BankAddress},
+      {"bname", BankName},        {"pzip", ZipEdit},             {"pstate", StateEdit},
+      {"pcity", CityEdit},        {"paddress", AddressEdit},     {"plastname", LastEdit},
+      {"pfirstname", FirstEdit},
+  };
+}
+
+// ---- life of the window ---------------------------------------------------------
+
+void TMainForm::FormCreate() {
+  plat::SetCurrentDirectory(plat::ProgramFolder());
+  ini_path_ = ProgramIniPath(plat::ProgramFolder(), ProgramFileName());
+  version_ = QString::fromStdString(
+      plat::IniFile(ini_path_).ReadString("Version", "Version", kDefaultVersion));
+}
+
+void TMainForm::FormShow() {
+  TransDate->SetDate(QDate::currentDate());
+  FirstEdit->setFocus();
+}
+
+bool TMainForm::FormCloseQuery() {
+  return ShowMessage(this, QStringLiteral("Exit Quillprint Now?"), MsgType::kConfirmation,
+                     MsgButtons::kYesNo) == MsgResult::kYes;
+}
+
+void TMainForm::FormClose() {
+  if (closed_) return;
+  closed_ = true;
+  plat::IniFile(ini_path_).WriteString("Version", "Version", version_.toStdString());
+  Position1->Save();
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+  TGradientForm::showEvent(event);
+  if (shown_ || event->spontaneous()) return;
+  shown_ = true;
+  FormShow();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (closed_) {
+    event->accept();
+    return;
+  }
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  RunCommand(this, [this] { FormClose(); });
+  event->accept();
+}
+
+// ---- keys and fields ------------------------------------------------------------
+
+bool TMainForm::CheckNumberKeyPress(QKeyEvent* event) { return IsEnterKey(event); }
+
+void TMainForm::AmountNumbersChange() {
+  AmountEnglish->setText(QString::fromStdString(
+      AmountInWords(vz::Real48::From(AmountNumbers->Value()))));
+}
+
+CheckFields TMainForm::Fields() const {
+  CheckFields f;
+  f.first_name = FirstEdit->text().toStdString();
+  f.last_name = LastEdit->text().toStdString();
+  f.address = AddressEdit->text().toStdString();
+  f.city = CityEdit->text().toStdString();
+  f.state = StateEdit->text().toStdString();
+  f.zip = ZipEdit->text().toStdString();
+  f.bank_name = BankName->text().toStdString();
+  f.bank_address = BankAddress->text().toStdString();
+  f.bank_city = BankCity->text().toStdString();
+  f.bank_state = BankState->text().toStdString();
+  f.bank_zip = BankZip->text().toStdString();
+  f.aba_number = ABANumber->text().toStdString();
+  f.account_number = AccountNumber->text().toStdString();
+  f.check_number = CheckNumber->text().toStdString();
+  const QDate date = TransDate->Date();
+  f.date = CheckDate{date.year(), date.month(), date.day()};
+  f.payee = PayeeNameEdit->text().toStdString();
+  f.amount_words = AmountEnglish->text().toStdString();
+  f.amount_text = AmountNumbers->FormattedText().toStdString();
+  return f;
+}
+
+bool TMainForm::AnythingChanged() const {
+  for (const TextField& t : TextFields()) {
+    if (t.edit->isModified()) return true;
+  }
+  return AmountNumbers->IsModified() || TransDate->IsModified();
+}
+
+void TMainForm::ClearChangeMarks() {
+  for (const TextField& t : TextFields()) t.edit->setModified(false);
+  AmountNumbers->SetModified(false);
+  TransDate->SetModified(false);
+}
+
+// ---- commands -------------------------------------------------------------------
+
+QPrinter* TMainForm::Printer() {
+  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  return printer_.get();
+}
+
+void TMainForm::PrintBtnClick() {
+  RunCommand(this, [this] {
+    const PrintStatus status = PrintCheckWithSetup(
+        Printer(), Fields(), [this](QPrinter* p) { return Messages().ExecPrintDialog(p, this); });
+    if (status.outcome == PrintOutcome::kFailed) {
+      ShowMessage(this, status.message, MsgType::kError);
+    }
+  });
+}
+
+void TMainForm::PrintCheck1Click() { PrintBtnClick(); }
+
+void TMainForm::PrintPreview1Click() {
+  RunCommand(this, [this] {
+    PreviewCheck(Printer(), Fields(), this,
+                 [this](const QString& message) { ShowMessage(this, message, MsgType::kError); });
+  });
+}
+
+void TMainForm::ClearCheckClick() {
+  for (const TextField& t : TextFields()) t.edit->setText(QString());
+  // Set by the program: no change event, so the words stay empty.
+  AmountNumbers->SetValue(0);
+  TransDate->SetDate(QDate::currentDate());
+}
+
+void TMainForm::HelpBtnClick() {
+  // The viewer finds the file by the program's folder, whatever the
+  // current folder became meanwhile.
+  plat::SetCurrentDirectory(plat::ProgramFolder());
+  ShowHelpContents(HelpFilePath(), this);
+}
+
+void TMainForm::Contents1Click() { HelpBtnClick(); }
+
+void TMainForm::About1Click() {
+  TAboutBox box(this);
+  box.exec();
+}
+
+void TMainForm::ExitBtnClick() { close(); }
+
+void TMainForm::Exit1Click() { close(); }
+
+}  // namespace qp

@@ -1,0 +1,172 @@
+// TMainForm: the check desk, Quillprint's main window.
+//
+// Top to bottom: the painted title bar (TGradientForm), the menu, a tool bar
+// of eight flat buttons, the notebook `Notebook1` with the pages "&Payor
+// Information", "&Bank Information" and "&Check Information", and a status
+// bar. The fields of the three pages make one check; Save appends it to the
+// check table `checks.dbf` in the program's folder, Clear empties the form,
+// Tools > Database Utilities > Pack removes the records marked as deleted.
+//
+// Life of the window:
+//   1. construction (FormCreate): makes the program's folder current, reads
+//      the version from the program's INI file, opens the check table
+//      (creating it when missing) and restores the window's place from
+//      "mainform.ini";
+//   2. first show (FormShow): the date field shows today, FirstEdit has the
+//      focus;
+//   3. a close from the Exit button, File > Exit or the title bar asks
+//      "Exit Quillprint Now?"; on Yes (FormClose) the version goes back into
+//      the INI file, the window's place into "mainform.ini", and the table
+//      is closed.
+//
+// Keys: Enter moves to the next control in tab order, as Tab would
+// (EntryController1 sees the keys before the fields do). The tool buttons
+// take no focus, so Enter walks the fields (and the notebook's tabs) only.
+//
+// Every box goes through the message service (platform/qt/messages.h).
+// Child widgets carry their names as object names, for tests and styles.
+#ifndef QUILLPRINT_APP_MAINFORM_H_
+#define QUILLPRINT_APP_MAINFORM_H_
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QString>
+
+#include "output/checklayout.h"
+#include "winsupport/gradientform.h"
+
+class QAction;
+class QKeyEvent;
+class QLineEdit;
+class QMenuBar;
+class QPrinter;
+class QStatusBar;
+class QToolButton;
+class TDateField;
+class TEntryController;
+class TEntryNotebook;
+class TNumericField;
+
+namespace qp {
+
+class TPosition;
+
+class TMainForm : public TGradientForm {
+  Q_OBJECT
+
+ public:
+  // Builds the window and runs FormCreate. The program's folder
+  // (plat::ProgramFolder) must be decided before.
+  explicit TMainForm(QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // ---- event handlers -------------------------------------------------------
+  // Start-up steps of the window: current folder, INI file, check table.
+  void FormCreate();
+  void FormShow();
+  // True when the window may close: the user answered Yes to
+  // "Exit Quillprint Now?".
+  bool FormCloseQuery();
+  // Writes the INI files and closes the table. Runs once.
+  void FormClose();
+  // Swallows the Enter character in the fields it is bound to; true when
+  // the key was taken.
+  bool CheckNumberKeyPress(QKeyEvent* event);
+  void AmountNumbersChange();
+  void PrintBtnClick();
+  void PrintCheck1Click();
+  void PrintPreview1Click();
+  void SaveCheckClick();
+  void ClearCheckClick();
+  void packClick();
+  void HelpBtnClick();
+  void Contents1Click();
+  void About1Click();
+  void ExitBtnClick();
+  void Exit1Click();
+
+  // What the fields show now, as the printed check takes them.
+  CheckFields Fields() const;
+
+  // The program's INI file and the version text read from it.
+  const std::string& IniPath() const { return ini_path_; }
+  const QString& VersionText() const { return version_; }
+
+  // ---- the window's parts -----------------------------------------------------
+  QMenuBar* MainMenu1 = nullptr;
+  QAction* PrintCheck1 = nullptr;
+  QAction* PrintPreview1 = nullptr;
+  QAction* Exit1 = nullptr;
+  QAction* Viewastable = nullptr;
+  QAction* pack = nullptr;
+  QAction* Contents1 = nullptr;
+  QAction* About1 = nullptr;
+
+  QToolButton* PrintBtn = nullptr;
+  QToolButton* SaveCheck = nullptr;
+  QToolButton* LoadCheck = nullptr;
+  QToolButton* ViewChecks = nullptr;
+  QToolButton* ClearCheck = nullptr;
+  QToolButton* CheckNotes = nullptr;
+  QToolButton* HelpBtn = nullptr;
+  QToolButton* ExitBtn = nullptr;
+
+  TEntryNotebook* Notebook1 = nullptr;
+  // "&Payor Information"
+  QLineEdit* FirstEdit = nullptr;
+  QLineEdit* LastEdit = nullptr;
+  QLineEdit* AddressEdit = nullptr;
+  QLineEdit* CityEdit = nullptr;
+  QLineEdit* StateEdit = nullptr;
+  QLineEdit* ZipEdit = nullptr;
+  // "&Bank Information"
+  QLineEdit* BankName = nullptr;
+  QLineEdit* BankAddress = nullptr;
+  QLineEdit* BankCity = nullptr;
+  QLineEdit* BankState = nullptr;
+  QLineEdit* BankZip = nullptr;
+  QLineEdit* ABANumber = nullptr;
+  QLineEdit* AccountNumber = nullptr;
+  // "&Check Information"
+  TDateField* TransDate = nullptr;
+  TNumericField* AmountNumbers = nullptr;
+  QLineEdit* PayeeNameEdit = nullptr;
+  QLineEdit* AmountEnglish = nullptr;
+  QLineEdit* CheckNumber = nullptr;
+
+  QStatusBar* StatusBar1 = nullptr;
+  TEntryController* EntryController1 = nullptr;
+  TPosition* Position1 = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  struct TextField {
+    const char* field;  // table field name
+    QLineEdit* edit;
+  };
+
+  void BuildMenu();
+  void BuildToolBar(QWidget* bar);
+  void BuildPages();
+  // Every single-line edit of the three pages with its table field, in the
+  // order Save fills them (the amount and the date apart).
+  std::vector<TextField> TextFields() const;
+  bool AnythingChanged() const;
+  void ClearChangeMarks();
+  QPrinter* Printer();
+
+  std::string ini_path_;
+  QString version_;
+  bool shown_ = false;
+  bool closed_ = false;
+  std::unique_ptr<QPrinter> printer_;
+};
+
+}  // namespace qp
+
+#endif  // QUILLPRINT_APP_MAINFORM_H_
