@@ -22,6 +22,7 @@
 
 #include "app/checkrecord.h"
 #include "app/startup.h"
+#include "app/limitededit.h"
 #include "controls/datefield.h"
 #include "controls/entrycontroller.h"
 #include "controls/entrynotebook.h"
@@ -90,8 +91,7 @@ Edit* PlaceField(Edit* edit, const char* name, const QString& label, int left, i
 
 QLineEdit* MakeEdit(QWidget* page, const char* name, const QString& label, int left, int top,
                     int width, int max_length, const QString& hint) {
-  auto* edit = new QLineEdit(page);
-  edit->setMaxLength(max_length);
+  auto* edit = new LimitedEdit(max_length, page);
   return PlaceField(edit, name, label, left, top, width, hint);
 }
 
