@@ -236,6 +236,9 @@ void TMainForm::BuildToolBar(QWidget* bar) {
     button->setGeometry(b.left, top, kToolButtonSize, kToolButtonSize);
     *b.slot = button;
   }
+  // Alt+H belongs to the Help menu: two owners of one key would make Qt
+  // ignore it altogether. The menu's Contents does what the button does.
+  HelpBtn->setShortcut(QKeySequence());
   connect(PrintBtn, &QToolButton::clicked, this, &TMainForm::PrintBtnClick);
   connect(ClearCheck, &QToolButton::clicked, this, &TMainForm::ClearCheckClick);
   connect(HelpBtn, &QToolButton::clicked, this, &TMainForm::HelpBtnClick);

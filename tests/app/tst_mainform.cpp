@@ -39,6 +39,8 @@ class TestMainForm : public QObject {
   void enterCharacterSwallowed_data();
   void enterCharacterSwallowed();
   void toolButtonsLeaveTheFocusInTheField();
+  void altKeys_data();
+  void altKeys();
 
   void typingAmountRewritesWords();
   void settingAmountLeavesWords();
@@ -183,6 +185,34 @@ void TestMainForm::toolButtonsLeaveTheFocusInTheField() {
   QTest::mouseClick(form.ClearCheck, Qt::LeftButton);
   QCOMPARE(form.LastEdit->text(), QString());
   QCOMPARE(FocusName(), QString("LastEdit"));
+}
+
+void TestMainForm::altKeys_data() {
+  QTest::addColumn<int>("key");
+  QTest::addColumn<QString>("popup");  // the menu that opens, or ""
+  QTest::addColumn<int>("page");       // the page shown afterwards
+  QTest::addColumn<int>("boxes");      // message boxes asked for
+  QTest::newRow("Alt+H opens the Help menu, not the button too") << int(Qt::Key_H) << "Help1" << 0 << 0;
+  QTest::newRow("Alt+T opens Tools") << int(Qt::Key_T) << "Tools1" << 0 << 0;
+  QTest::newRow("Alt+C shows the check page") << int(Qt::Key_C) << "" << 2 << 0;
+  QTest::newRow("Alt+X is the Exit button") << int(Qt::Key_X) << "" << 0 << 1;
+}
+
+void TestMainForm::altKeys() {
+  QFETCH(int, key);
+  QFETCH(QString, popup);
+  QFETCH(int, page);
+  QFETCH(int, boxes);
+  TMainForm form;
+  QVERIFY(ShowActive(&form));
+  QTest::keyClick(&form, Qt::Key(key), Qt::AltModifier);
+  QWidget* open = QApplication::activePopupWidget();
+  QCOMPARE(open != nullptr ? open->objectName() : QString(), popup);
+  if (open != nullptr) open->close();
+  QCOMPARE(form.Notebook1->currentIndex(), page);
+  // A button's mnemonic clicks it a moment later, as a mouse click would.
+  QTRY_COMPARE(int(fx_->msgs->messages().size()), boxes);
+  QVERIFY(form.isVisible());  // the close question was answered No
 }
 
 // ---- the amount -------------------------------------------------------------
