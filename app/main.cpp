@@ -72,13 +72,16 @@ int main(int argc, char** argv) {
   vz::InitNationalSettings();
   const vz::ComponentLayer components(qp::SystemRegionalSettings());
 
+  // Taken as given now: the window makes the program's folder current.
+  QString screenshot = parser.value(screenshot_option);
+  if (!screenshot.isEmpty()) screenshot = QFileInfo(screenshot).absoluteFilePath();
+
   qp::TMainForm form;
   form.show();
   // Without a window manager nobody else would activate the window, and it
   // would keep its inactive caption and get no keys.
   form.activateWindow();
 
-  const QString screenshot = parser.value(screenshot_option);
   if (!screenshot.isEmpty()) {
     // Long enough for the window system to map and paint the window.
     QTimer::singleShot(800, &form, [&form, screenshot] {
