@@ -342,7 +342,7 @@ void TestMainForm::clearEmptiesTheForm() {
 void TestMainForm::closeAsks_data() {
   QTest::addColumn<QString>("how");
   QTest::addColumn<bool>("yes");
-  for (const char* how : {"Exit button", "File > Exit", "window close"}) {
+  for (const char* how : {"Exit button", "File > Exit", "title bar close box", "window close"}) {
     QTest::newRow(qPrintable(QString("%1, Yes").arg(how))) << how << true;
     QTest::newRow(qPrintable(QString("%1, No").arg(how))) << how << false;
   }
@@ -358,6 +358,9 @@ void TestMainForm::closeAsks() {
     QTest::mouseClick(form.ExitBtn, Qt::LeftButton);
   } else if (how == "File > Exit") {
     form.Exit1->trigger();
+  } else if (how == "title bar close box") {
+    const QPoint box = form.CaptionButtonRect(TMainForm::CaptionButton::kClose).center();
+    QTest::mouseClick(&form, Qt::LeftButton, Qt::NoModifier, box);
   } else {
     form.close();
   }
