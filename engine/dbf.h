@@ -130,6 +130,9 @@ int FieldNo(std::string_view name);
 // The field's slot in the field buffer; 0 gives the buffer's start (the
 // deleted flag). Invalid numbers give nullptr and code 220.
 uint8_t* FieldAddress(int n);
+// The field's entry as the table describes it (stored length, offset in
+// the record). False, with code 220, for an invalid number.
+bool GetFieldEntry(int n, TFieldEntry* entry);
 // The field buffer's size in bytes for the current table.
 uint16_t FieldBufferSize();
 // The raw image of the current record, exactly as last read or written.
@@ -221,6 +224,7 @@ bool Pack();
 
 struct TableInfo {
   uint8_t version = 0;
+  uint8_t language_driver = 0;       // offset 29: 0x01 code page 437, 0x26 866
   bool dbase2 = false;
   bool has_memo = false;
   int year = 0, month = 0, day = 0;  // last update, from the header

@@ -653,6 +653,7 @@ bool GetTableInfo(TableInfo* info) {
   *info = TableInfo{};
   const uint8_t* h = wa->header;
   info->version = h[0];
+  info->language_driver = wa->dbase2 ? 0 : h[29];
   info->dbase2 = wa->dbase2;
   info->has_memo = wa->has_memo;
   if (wa->dbase2) {
