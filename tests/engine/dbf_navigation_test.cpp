@@ -193,6 +193,14 @@ TEST_P(NavigationTest, WhileConditionFalseAtOnceGoingBack) {
   EXPECT_EQ(Name(), "");
 }
 
+TEST_P(NavigationTest, KeyExpressionsNeedTheExpressionEngine) {
+  Build(2);
+  EXPECT_FALSE(vz::IsWhileOn());
+  vz::Set_While_To("N < 2");
+  EXPECT_EQ(LastReport(), ReportOf(220, "TZParser unit not linked in. [Set_While_To]"));
+  EXPECT_FALSE(vz::IsWhileOn());
+}
+
 TEST_P(NavigationTest, RelationRunsAfterEveryMove) {
   Build(4);
   std::vector<int32_t> seen;
