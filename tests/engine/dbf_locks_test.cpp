@@ -161,27 +161,22 @@ TEST_F(LockTest, LockHeldElsewhereIsRefusedWithoutError) {
 
 TEST_F(LockTest, RetriesThenAsksTheCallback) {
   ASSERT_EQ(probe_.Lock(kBase + 1, 1), plat::kOk);
+  ASSERT_TRUE(Use("l"));
+  plat::fault::Reset();
+  EXPECT_FALSE(vz::ALock());  // by default: one attempt
+  EXPECT_EQ(plat::fault::Calls(plat::fault::Op::kLock), 1);
   int asked = 0;
   vz::Settings().LockRetryCount = 2;
   vz::Settings().LockRetryCallback = [&] {
     if (++asked == 2) probe_.Unlock(kBase + 1, 1);
     return true;
   };
-  ASSERT_TRUE(Use("l"));
   plat::fault::Reset();
   EXPECT_TRUE(vz::ALock());
   EXPECT_EQ(asked, 2);
   // Three attempts, the callback, three more, the callback (which unlocks:
   // one call of its own), and the attempt that succeeds.
   EXPECT_EQ(plat::fault::Calls(plat::fault::Op::kLock), 3 + 3 + 1 + 1);
-}
-
-TEST_F(LockTest, WithoutRetriesOneAttempt) {
-  ASSERT_EQ(probe_.Lock(kBase + 1, 1), plat::kOk);
-  ASSERT_TRUE(Use("l"));
-  plat::fault::Reset();
-  EXPECT_FALSE(vz::ALock());
-  EXPECT_EQ(plat::fault::Calls(plat::fault::Op::kLock), 1);
 }
 
 TEST_F(LockTest, FailingUnlocksAreReportedOrKept) {

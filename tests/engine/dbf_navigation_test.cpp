@@ -303,15 +303,6 @@ TEST_F(SharedCountTest, EachMoveReadsTheRecordFromTheFile) {
   EXPECT_EQ(vz::GetFieldText(1), "them");
 }
 
-TEST_F(SharedCountTest, ExclusiveTableKeepsItsCount) {
-  vz::USE("");
-  other_.Close();
-  ASSERT_TRUE(Use("s exclusive"));
-  vz::TableInfo info;
-  ASSERT_TRUE(vz::GetTableInfo(&info));
-  EXPECT_EQ(vz::RecCount(), 1);
-}
-
 // ---- index order ------------------------------------------------------------------
 
 // An index manager whose key order is the record numbers backwards.
