@@ -91,6 +91,18 @@ std::string Dbase2(bool terminated, size_t size) {
   return b;
 }
 const std::string kGood = RawDbf(3, {{"NAME", 'C', 10, 0}}, {" abcdefghij"});
+// 255 dates of 255 bytes: slots of 258 bytes, more than a field buffer holds.
+std::string HugeDates() {
+  std::string b = RawDbf(3, {{"D", 'D', 255, 0}}, {});
+  b.pop_back();  // the end mark
+  std::string descriptor = b.substr(32, 32);
+  b.erase(32, 33);
+  for (int i = 0; i < 255; ++i) b += descriptor;
+  b += '\x0D';
+  qptest::PutLe16(&b, 8, static_cast<uint32_t>(b.size()));
+  qptest::PutLe16(&b, 10, 1 + 255 * 255);
+  return b;
+}
 
 class BadFileTest : public OpenTest, public ::testing::WithParamInterface<BadFile> {};
 
@@ -124,6 +136,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "<dir>/bad.dbf is not a dBASE database. (Fields run past the record) [USE/OpenDBF]"},
         BadFile{"FieldOfLengthZero", RawDbf(3, {{"A", 'C', 0, 0}, {"B", 'C', 4, 0}}, {}), 210,
                 "<dir>/bad.dbf is not a dBASE database. (Field length is zero) [USE/OpenDBF]"},
+        BadFile{"FieldBufferTooLarge", HugeDates(), 210,
+                "<dir>/bad.dbf is not a dBASE database. (Fields need too large a field buffer) [USE/OpenDBF]"},
         BadFile{"FieldType", RawDbf(3, {{"A", 'C', 2, 0}, {"WHAT", 'X', 4, 0}}, {}), 211,
                 "Field: WHAT [X] in <dir>/bad.dbf is not a valid field type"},
         BadFile{"Dbase2Short", Dbase2(true, 300), 210,
