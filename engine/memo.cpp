@@ -1,0 +1,974 @@
+// The memo manager: opening and closing memo files, reading a memo into
+// lines, the memo writer with its block allocation and memo lock, and
+// PackMemo.
+//
+// Memo files come from other programs and from crashes, so every number
+// read from one is checked before it is used: block numbers against the
+// file's size, a length prefix against the bytes that follow it, a chain of
+// free runs against the file and against looping (at most 100 runs are
+// walked). A damaged file can make a memo read short or wrong; it can never
+// make the engine read or write outside a buffer, loop, or write over a
+// memo that a record still names.
+//
+// Failures inside the writer and PackMemo are collected first and reported
+// last: a report may end the program or throw, and by then the memo lock
+// must be free and the file as it was.
+#include "engine/memo_p.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "engine/errors.h"
+#include "engine/textutil.h"
+
+namespace vz {
+
+namespace {
+
+uint64_t next_serial = 1;
+
+uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t Le32(const uint8_t* p) {
+  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+void PutLe16(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+void PutLe32(uint8_t* p, uint32_t v) {
+  PutLe16(p, v);
+  PutLe16(p + 2, v >> 16);
+}
+
+bool IsPrefixed(const uint8_t* p) { return p[0] == 0xFF && p[1] == 0xFF && p[2] == 0x08 && p[3] == 0x00; }
+
+int64_t CeilDiv(int64_t a, int64_t b) { return (a + b - 1) / b; }
+
+// The first failure of a writer or pack, reported once everything is put back.
+struct Failure {
+  uint16_t code = 0;
+  std::string message;
+
+  bool Set(int c, std::string m) {
+    if (code == 0) {
+      code = static_cast<uint16_t>(c);
+      message = std::move(m);
+    }
+    return false;
+  }
+  explicit operator bool() const { return code != 0; }
+  void Report() const {
+    if (code != 0) SetError(code, message);
+  }
+};
+
+// Positioned reads and writes of the memo file that note their failure.
+struct MemoIo {
+  MemoFile& mf;
+  Failure& fail;
+  std::string where;  // appended to the memo name in messages
+
+  bool Read(int64_t offset, void* data, size_t n, size_t* got = nullptr) {
+    size_t done = 0;
+    int rc = mf.file.ReadAt(offset, data, n, &done);
+    if (got) {
+      *got = done;
+      return rc == plat::kOk || fail.Set(rc, mf.name + where);
+    }
+    if (rc == plat::kOk && done < n) rc = 30;
+    return rc == plat::kOk || fail.Set(rc, mf.name + where);
+  }
+  bool Write(int64_t offset, const void* data, size_t n, const std::string& context = {}) {
+    size_t done = 0;
+    int rc = mf.file.WriteAt(offset, data, n, &done);
+    if (rc == plat::kOk && done < n) rc = 29;
+    return rc == plat::kOk || fail.Set(rc, mf.name + (context.empty() ? where : context));
+  }
+  bool Write32(int64_t offset, uint32_t value, const std::string& context = {}) {
+    uint8_t b[4];
+    PutLe32(b, value);
+    return Write(offset, b, 4, context);
+  }
+};
+
+std::string RecordText(const TWorkArea& wa) { return std::to_string(wa.record_number); }
+
+// Runs a record hook over a memo's bytes block by block, as they lie in the
+// file: `image` starts on a block boundary; the first `skip` bytes (a block
+// header) are left alone, so that other programs and the format check
+// always see a plain header.
+void RunHook(const RecordHook& hook, uint8_t* image, size_t n, size_t block_size, size_t skip) {
+  if (!hook) return;
+  for (size_t at = 0; at < n; at += block_size) {
+    size_t from = std::max(at, skip);
+    size_t to = std::min(n, at + block_size);
+    if (from < to) hook(image + from, to - from);
+  }
+}
+
+// ---- reading a memo's bytes ------------------------------------------------
+
+struct LoadedMemo {
+  std::vector<uint8_t> text;   // decoded text bytes, without header or 0x1A
+  bool prefixed = false;
+  bool terminated = false;     // a 0x1A-terminated memo met its 0x1A
+  uint32_t blocks = 0;         // blocks the memo's bytes were read from
+};
+
+// Reads the memo starting at `offset` (below `size`, the file's size). A
+// length beyond the end of the file reads to the end of the file; so does a
+// 0x1A-terminated memo without its 0x1A. Returns 0 or the file layer's code.
+int LoadMemo(TWorkArea& wa, MemoFile& mf, int64_t offset, int64_t size, LoadedMemo* out) {
+  const size_t bs = mf.block_size;
+  std::vector<uint8_t> buf(static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(bs), size - offset)));
+  size_t got = 0;
+  int rc = mf.file.ReadAt(offset, buf.data(), buf.size(), &got);
+  if (rc != plat::kOk) return rc;
+  buf.resize(got);
+  out->text.clear();
+  out->terminated = false;
+  // Fewer than 8 bytes cannot be a length-prefixed memo; other programs
+  // leave short 0x1A-terminated memos unpadded at the end of the file.
+  out->prefixed = got >= 8 && IsPrefixed(buf.data());
+  if (out->prefixed) {
+    const int64_t total = std::clamp<int64_t>(Le32(buf.data() + 4), 8, size - offset);
+    if (total > static_cast<int64_t>(got)) {
+      buf.resize(static_cast<size_t>(total));
+      size_t more = 0;
+      rc = mf.file.ReadAt(offset + static_cast<int64_t>(got), buf.data() + got, buf.size() - got, &more);
+      if (rc != plat::kOk) return rc;
+      buf.resize(got + more);
+    } else {
+      buf.resize(static_cast<size_t>(total));
+    }
+    RunHook(wa.decode, buf.data(), buf.size(), bs, 8);
+    out->text.assign(buf.begin() + 8, buf.end());
+    out->blocks = static_cast<uint32_t>(CeilDiv(static_cast<int64_t>(buf.size()), static_cast<int64_t>(bs)));
+    return plat::kOk;
+  }
+  // 0x1A-terminated: block by block until the 0x1A, reading ahead in
+  // growing steps so that long memos take few reads.
+  int64_t pos = offset;
+  size_t step_blocks = 1;
+  out->blocks = 0;
+  while (!buf.empty()) {
+    for (size_t at = 0; at < buf.size(); at += bs) {
+      size_t n = std::min(bs, buf.size() - at);
+      uint8_t* block = buf.data() + at;
+      if (wa.decode) wa.decode(block, n);
+      ++out->blocks;
+      uint8_t* end = static_cast<uint8_t*>(std::memchr(block, kMemoEnd, n));
+      if (end) {
+        out->text.insert(out->text.end(), block, end);
+        out->terminated = true;
+        return plat::kOk;
+      }
+      out->text.insert(out->text.end(), block, block + n);
+    }
+    pos += static_cast<int64_t>(buf.size());
+    if (pos >= size) break;
+    step_blocks = std::min<size_t>(step_blocks * 2, 64);
+    buf.resize(static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(step_blocks * bs), size - pos)));
+    rc = mf.file.ReadAt(pos, buf.data(), buf.size(), &got);
+    if (rc != plat::kOk) return rc;
+    buf.resize(got);
+  }
+  return plat::kOk;
+}
+
+// ---- the line splitter -----------------------------------------------------
+
+// Turns memo text into lines of at most kMemoLineWidth characters. A CR
+// ends a line (and drops a line feed right after it); 0x8D followed by a
+// line feed is a soft return; any other 0x8D is a letter. A line that
+// would grow past the width is cut before its last word (the blanks stay
+// behind), or after the width when it has no blank.
+class LineSplitter {
+ public:
+  LineSplitter(MemoLineBuffer& lb, size_t max_lines, size_t limit)
+      : lb_(lb), max_lines_(max_lines), limit_(limit) {}
+
+  // False once the text has ended (0x03) or the line limit is reached.
+  bool Feed(const uint8_t* p, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+      if (!Byte(p[i])) return false;
+    }
+    return true;
+  }
+
+  void Finish() {
+    if (held_soft_) {
+      held_soft_ = false;
+      if (!Put(kSoftCr)) return;
+    }
+    if (!line_.empty()) Emit(LineEnd::kNone);
+  }
+
+ private:
+  bool Byte(uint8_t c) {
+    if (after_cr_) {
+      after_cr_ = false;
+      if (c == kLf) return true;
+    }
+    if (held_soft_) {
+      held_soft_ = false;
+      if (c == kLf) return Emit(LineEnd::kSoft);
+      if (!Put(kSoftCr)) return false;
+    }
+    if (c == kTextEnd) {
+      Finish();
+      return false;
+    }
+    if (c == kCr) {
+      after_cr_ = true;
+      return Emit(LineEnd::kHard);
+    }
+    if (c == kSoftCr) {
+      held_soft_ = true;
+      return true;
+    }
+    return Put(c);
+  }
+
+  bool Put(uint8_t c) {
+    if (line_.size() >= kMemoLineWidth) {
+      size_t blank = line_.rfind(' ');
+      std::string rest;
+      if (blank != std::string::npos) {
+        rest = line_.substr(blank + 1);
+        line_.resize(blank + 1);
+      }
+      if (!Emit(LineEnd::kNone)) return false;
+      line_ = std::move(rest);
+    }
+    line_.push_back(static_cast<char>(c));
+    return true;
+  }
+
+  // Stores the current line; false when the caller's limit is reached.
+  bool Emit(LineEnd end) {
+    if (lb_.lines.size() < max_lines_) {
+      lb_.lines.push_back(std::move(line_));
+      lb_.ends.push_back(end);
+    }
+    line_.clear();
+    return limit_ == 0 || lb_.lines.size() < limit_;
+  }
+
+  MemoLineBuffer& lb_;
+  size_t max_lines_;
+  size_t limit_;
+  std::string line_;
+  bool after_cr_ = false;
+  bool held_soft_ = false;
+};
+
+// ---- space in dBASE IV files -----------------------------------------------
+
+struct Run {
+  uint32_t first = 0;
+  uint32_t count = 0;
+};
+
+// The state of one placement: the file's size and block count as seen
+// under the memo lock.
+struct Placement {
+  MemoIo& io;
+  uint32_t bs;
+  int64_t size;
+  int64_t blocks;  // whole blocks, a partial last block counting as one
+
+  bool ReadHead(uint32_t* head) {
+    uint8_t b[4];
+    size_t got = 0;
+    if (!io.Read(0, b, 4, &got)) return false;
+    *head = got == 4 ? Le32(b) : static_cast<uint32_t>(blocks);
+    return true;
+  }
+};
+
+// Links a run into the chain of free runs in block order. Nothing is
+// recorded while the chain is empty, nor into a chain that leads into a used
+// block, loops or is longer than the walk allows: lost space is harmless,
+// a free run that is not free is not.
+bool PutBlocksFree(Placement& pl, uint32_t first, uint32_t count) {
+  if (count == 0 || first == 0 || first >= pl.blocks) return true;
+  uint32_t head = 0;
+  if (!pl.ReadHead(&head)) return false;
+  if (head >= pl.blocks || head == first) return true;
+  uint8_t run[8];
+  if (head > first) {
+    PutLe32(run, head);
+    PutLe32(run + 4, count);
+    return pl.io.Write(int64_t{first} * pl.bs, run, 8) && pl.io.Write32(0, first);
+  }
+  uint32_t cur = head;
+  for (int visited = 0; visited < kRunWalkLimit; ++visited) {
+    uint8_t links[8];
+    if (!pl.io.Read(int64_t{cur} * pl.bs, links, 8)) return false;
+    if (links[0] == 0xFF && links[1] == 0xFF) return true;
+    const uint32_t next = Le32(links);
+    if (next == first) return true;
+    if (next > first || next >= pl.blocks || next <= cur) {
+      PutLe32(run, next);
+      PutLe32(run + 4, count);
+      return pl.io.Write(int64_t{first} * pl.bs, run, 8) && pl.io.Write32(int64_t{cur} * pl.bs, first);
+    }
+    cur = next;
+  }
+  return true;
+}
+
+// Finds `n` free blocks: a run of the chain long enough (which leaves the
+// chain; its surplus goes back to it), or the end of the file. The header
+// block is never taken, nor a block that starts a used memo.
+bool GetFreeBlocks(Placement& pl, uint32_t n, uint32_t* start) {
+  uint32_t head = 0;
+  if (!pl.ReadHead(&head)) return false;
+  uint32_t prev = 0;  // the block whose first 4 bytes link to `next`
+  uint32_t next = head;
+  bool cut = false;
+  for (int visited = 0;; ++visited) {
+    if (next == 0 || next >= pl.blocks) break;
+    if (visited >= kRunWalkLimit) {
+      cut = true;
+      break;
+    }
+    uint8_t links[8];
+    if (!pl.io.Read(int64_t{next} * pl.bs, links, 8)) return false;
+    if (links[0] == 0xFF && links[1] == 0xFF) break;
+    const uint32_t after = Le32(links);
+    const uint32_t length = static_cast<uint32_t>(std::min<int64_t>(Le32(links + 4), pl.blocks - next));
+    if (length >= n) {
+      if (!pl.io.Write32(int64_t{prev} * pl.bs, after)) return false;
+      *start = next;
+      return PutBlocksFree(pl, next + n, length - n);
+    }
+    prev = next;
+    next = after;
+  }
+  *start = static_cast<uint32_t>(pl.blocks);
+  const uint32_t end = *start + n;
+  if (!pl.io.Write32(int64_t{prev} * pl.bs, end)) return false;
+  if (cut && prev != 0 && !pl.io.Write32(0, end, " [MainHeaderWrite()]")) return false;
+  return true;
+}
+
+// The memo text of the line buffer: each line with CR LF, then the pending line.
+std::string MemoText(const MemoLineBuffer& lb) {
+  size_t n = lb.pending.size();
+  for (const std::string& line : lb.lines) n += line.size() + 2;
+  std::string text;
+  text.reserve(n);
+  for (const std::string& line : lb.lines) {
+    text += line;
+    text += "\r\n";
+  }
+  text += lb.pending;
+  return text;
+}
+
+// Holds the memo lock until released, so that no failure path leaves it held.
+class MemoLock {
+ public:
+  MemoLock(TWorkArea& wa, MemoFile& mf) : wa_(wa), mf_(mf) {}
+  ~MemoLock() {
+    if (mf_.locked) UnlockMemo(wa_, mf_);
+  }
+  bool Take() { return LockMemo(wa_, mf_); }
+  int Release() { return UnlockMemo(wa_, mf_); }
+
+ private:
+  TWorkArea& wa_;
+  MemoFile& mf_;
+};
+
+// Hands a run that no memo uses any more back to the chain and counts
+// abandoned blocks. Failing here costs space, never text: the failure is
+// noted for the report, and the new memo stands.
+void ReleaseRun(MemoFile& mf, Placement& pl, Run release, uint32_t abandoned, MemoLock& lock) {
+  MemoIo& io = pl.io;
+  if (!lock.Take()) {
+    io.fail.Set(1017, mf.name + " [EditMemo/CloseMemo]");
+    return;
+  }
+  if (abandoned > 0 && pl.bs >= kAbandonedOffset + 4) {
+    uint8_t counter[4] = {};
+    size_t got = 0;
+    if (!io.Read(kAbandonedOffset, counter, 4, &got)) return;
+    if (!io.Write32(kAbandonedOffset, (got == 4 ? Le32(counter) : 0) + abandoned)) return;
+  }
+  int64_t size = 0;
+  if (mf.file.Size(&size) == plat::kOk) pl.blocks = std::max<int64_t>(1, CeilDiv(size, pl.bs));
+  if (!PutBlocksFree(pl, release.first, release.count)) return;
+  if (lock.Release() != plat::kOk) io.fail.Set(1018, mf.name + " [EditMemo/CloseMemo]");
+}
+
+bool WriteDbase3(TWorkArea& wa, MemoFile& mf, const std::string& text, Failure& fail, int32_t* new_block) {
+  MemoIo io{mf, fail, " [EditMemo/CloseMemo]"};
+  MemoLock lock(wa, mf);
+  if (!lock.Take()) return fail.Set(1017, mf.name + " [EditMemo/CloseMemo]");
+  const int64_t bs = mf.block_size;
+  int64_t size = 0;
+  int rc = mf.file.Size(&size);
+  if (rc != plat::kOk) return fail.Set(rc, mf.name + " [EditMemo/CloseMemo]");
+  // A new file's lone 0x1A at 512 is overwritten by the first memo; block 0
+  // is never written, whatever the file's size.
+  const int64_t start = size == bs + 1 ? bs : std::max(bs, CeilDiv(size, bs) * bs);
+  if (start / bs > INT32_MAX) return fail.Set(1005, mf.name + " [EditMemo/CloseMemo]");
+  const int64_t from = std::min(size, start);
+  const size_t memo_bytes = static_cast<size_t>(CeilDiv(static_cast<int64_t>(text.size()) + 2, bs) * bs);
+  std::vector<uint8_t> image(static_cast<size_t>(start - from) + memo_bytes, 0);
+  uint8_t* memo = image.data() + (start - from);
+  std::memcpy(memo, text.data(), text.size());
+  memo[text.size()] = kMemoEnd;
+  memo[text.size() + 1] = kMemoEnd;
+  RunHook(wa.encode, memo, memo_bytes, static_cast<size_t>(bs), 0);
+  if (!io.Write(from, image.data(), image.size())) return false;
+
+  // The header: next free block and the abandoned-block counter.
+  uint8_t head[36];
+  if (!io.Read(0, head, sizeof head)) return false;
+  const int64_t end = std::max(size, start + static_cast<int64_t>(memo_bytes));
+  PutLe32(head, static_cast<uint32_t>(CeilDiv(end, bs)));
+  PutLe32(head + kAbandonedOffset, Le32(head + kAbandonedOffset) + LineBuffer().blocks_read);
+  if (!io.Write(0, head, sizeof head)) return false;
+  if (lock.Release() != plat::kOk) return fail.Set(1018, mf.name + " [EditMemo/CloseMemo]");
+  *new_block = static_cast<int32_t>(start / bs);
+  return true;
+}
+
+bool WriteDbase4(TWorkArea& wa, MemoFile& mf, const std::string& text, int32_t old_block, Failure& fail,
+                 int32_t* new_block) {
+  MemoIo io{mf, fail, " [EditMemo/CloseMemo]"};
+  MemoLock lock(wa, mf);
+  if (!lock.Take()) return fail.Set(1017, mf.name + " [EditMemo/CloseMemo]");
+  const uint32_t bs = mf.block_size;
+  int64_t size = 0;
+  int rc = mf.file.Size(&size);
+  if (rc != plat::kOk) return fail.Set(rc, mf.name + " [EditMemo/CloseMemo]");
+  Placement pl{io, bs, size, std::max<int64_t>(1, CeilDiv(size, bs))};
+  const int64_t length = static_cast<int64_t>(text.size()) + 8;
+  if (length > UINT32_MAX) return fail.Set(1005, mf.name + " [EditMemo/CloseMemo]");
+  // One rule sizes every run: length / block size + 1 blocks.
+  const uint32_t needed = static_cast<uint32_t>(length / bs + 1);
+
+  // The old memo's run, when it is a length-prefixed memo inside the file.
+  uint32_t old_run = 0;
+  if (old_block > 0 && old_block < pl.blocks) {
+    uint8_t group[8];
+    size_t got = 0;
+    if (!io.Read(int64_t{old_block} * bs, group, 8, &got)) return false;
+    if (got == 8 && IsPrefixed(group)) {
+      old_run = static_cast<uint32_t>(std::min<int64_t>(Le32(group + 4) / bs + 1, pl.blocks - old_block));
+    }
+  }
+  // What to hand back to the chain once the new memo is safely stored.
+  Run release;
+  uint32_t abandoned = 0;
+  uint32_t start = 0;
+  const bool in_place = old_run >= needed;
+  if (in_place) {
+    start = static_cast<uint32_t>(old_block);
+    release = Run{start + needed, old_run - needed};
+  } else {
+    if (old_run > 0) {
+      release = Run{static_cast<uint32_t>(old_block), old_run};
+      abandoned = old_run;
+    }
+    if (!GetFreeBlocks(pl, needed, &start)) return false;
+  }
+  if (int64_t{start} + needed > INT32_MAX) return fail.Set(1005, mf.name + " [EditMemo/CloseMemo]");
+
+  const size_t image_size = static_cast<size_t>(CeilDiv(length, bs)) * bs;
+  const int64_t at = int64_t{start} * bs;
+  // Rewriting in place destroys the old text; keep it until the new one
+  // is on disk.
+  std::vector<uint8_t> backup;
+  if (in_place) {
+    backup.resize(static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(image_size), size - at)));
+    if (!io.Read(at, backup.data(), backup.size())) return false;
+  }
+  std::vector<uint8_t> image(image_size, 0);
+  PutLe16(image.data(), 0xFFFF);
+  PutLe16(image.data() + 2, 0x0008);
+  PutLe32(image.data() + 4, static_cast<uint32_t>(length));
+  std::memcpy(image.data() + 8, text.data(), text.size());
+  RunHook(wa.encode, image.data(), image.size(), bs, 8);
+
+  auto restore = [&] {
+    if (!backup.empty()) {
+      size_t done = 0;
+      mf.file.WriteAt(at, backup.data(), backup.size(), &done);
+    }
+    return false;
+  };
+  // UpdateGroupHeader: the block header, and the file reaching the end of
+  // the run before the lock goes, so that the next writer's block count
+  // starts after it.
+  if (!io.Write(at, image.data(), 8)) return restore();
+  const int64_t run_end = (int64_t{start} + needed) * bs;
+  if (size < run_end) {
+    const uint8_t zero = 0;
+    if (!io.Write(run_end - 1, &zero, 1)) return restore();
+  }
+  if (lock.Release() != plat::kOk) {
+    restore();
+    return fail.Set(1018, mf.name + " [UpdateGroupHeader()]");
+  }
+  if (!io.Write(at, image.data(), image.size())) return restore();
+  rc = mf.file.Sync();
+  if (rc != plat::kOk) {
+    restore();
+    return fail.Set(rc, "Unable to flush file [FlushFile]");
+  }
+  *new_block = static_cast<int32_t>(start);
+
+  // The new memo is stored; the old blocks are handed back.
+  if (release.count > 0) ReleaseRun(mf, pl, release, abandoned, lock);
+  return true;
+}
+
+// Parses a memo pointer of a record: blanks around an optional sign and
+// digits. False for anything else (left alone by the pack).
+bool ParsePointer(const uint8_t* p, size_t n, int64_t* value) {
+  std::string text = TrimBoth(std::string_view(reinterpret_cast<const char*>(p), n));
+  if (text.empty()) return false;
+  size_t i = 0;
+  bool negative = false;
+  if (text[0] == '-' || text[0] == '+') negative = text[i++] == '-';
+  if (i == text.size() || text.size() - i > 12) return false;
+  int64_t v = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    v = v * 10 + (text[i] - '0');
+  }
+  *value = negative ? -v : v;
+  return true;
+}
+
+}  // namespace
+
+// ---- records and the line buffer ----------------------------------------------
+
+MemoFile* MemoOf(TWorkArea& wa) { return static_cast<MemoFile*>(wa.memo.get()); }
+
+MemoLineBuffer& LineBuffer() {
+  static MemoLineBuffer buffer;
+  return buffer;
+}
+
+// ---- opening and closing ------------------------------------------------------
+
+bool OpenMemoFile(const std::string& table_file_name) {
+  TWorkArea* wa = Guard("USE");
+  if (!wa) return false;
+  const EngineSettings& s = Settings();
+  const std::string name = MemoFileName(table_file_name);
+  if (wa->memo) {
+    SetError(1007, name + " [USE]");
+    return false;
+  }
+  auto mf = std::make_unique<MemoFile>();
+  mf->name = name;
+  int mode = plat::kModeReadWrite;
+  if (s.SharingEnabled && !wa->exclusive) mode = s.DefaultShareMode;
+  if (s.ShareModeOverride < 65535) mode = s.ShareModeOverride;
+  mf->mode = mode;
+  const uint8_t version = wa->header[0];
+  const uint8_t flavour = version == 0x83 || version == 0x8B ? version : s.MemoVersion;
+  mf->dbase4 = flavour != 0x83;
+  int rc = mf->file.Open(name, mode);
+  if (rc != plat::kOk) {
+    wa->memo.reset();
+    SetError(static_cast<uint16_t>(rc), "Memo file not found: " + name + " [USE]");
+    return false;
+  }
+  uint32_t block_size = kDbase3BlockSize;
+  if (mf->dbase4) {
+    uint8_t head[24] = {};
+    size_t got = 0;
+    rc = mf->file.ReadAt(0, head, sizeof head, &got);
+    if (rc != plat::kOk) {
+      mf->file.Close();
+      SetError(static_cast<uint16_t>(rc), "Memo file not found: " + name + " [USE]");
+      return false;
+    }
+    block_size = got >= 22 ? Le16(head + 20) : 0;
+    if (block_size < kMinBlockSize) block_size = kDbase3BlockSize;
+  }
+  mf->block_size = block_size;
+  mf->serial = next_serial++;
+  Settings().MemoBlockSize = static_cast<uint16_t>(block_size);
+  wa->memo = std::move(mf);
+  return true;
+}
+
+void CloseMemoFile() {
+  TWorkArea* wa = CurrentWorkArea();
+  if (!wa) return;
+  MemoFile* mf = MemoOf(*wa);
+  if (!mf) return;
+  if (mf->locked) UnlockMemo(*wa, *mf);
+  const std::string name = mf->name;
+  int rc = mf->file.Close();
+  wa->memo.reset();
+  if (rc != plat::kOk) SetError(static_cast<uint16_t>(rc), name + " [USE, CloseDatabases]");
+}
+
+bool LockMemo(TWorkArea& wa, MemoFile& mf) {
+  if (!wa.Shared()) {
+    mf.locked = true;
+    return true;
+  }
+  for (int attempt = 0; attempt < kMemoLockAttempts; ++attempt) {
+    if (mf.file.Lock(kMemoLockOffset, 1) == plat::kOk) {
+      mf.locked = true;
+      return true;
+    }
+  }
+  return false;
+}
+
+int UnlockMemo(TWorkArea& wa, MemoFile& mf) {
+  if (!mf.locked) return plat::kOk;
+  mf.locked = false;
+  if (!wa.Shared()) return plat::kOk;
+  return mf.file.Unlock(kMemoLockOffset, 1);
+}
+
+// ---- reading ------------------------------------------------------------------
+
+bool GetMemo(TWorkArea& wa, MemoFile& mf, int32_t block, int limit) {
+  MemoLineBuffer& lb = LineBuffer();
+  const size_t max_lines = Settings().MaxMemoLines;
+  lb.lines.clear();
+  lb.ends.clear();
+  lb.pending.clear();
+  lb.blocks_read = 0;
+  lb.lines.reserve(std::min<size_t>(max_lines, 64));
+  if (block == 0) return true;
+  const std::string where = mf.name + " Record # " + RecordText(wa) + " [GetMemo]";
+  int64_t size = 0;
+  int rc = mf.file.Size(&size);
+  if (rc != plat::kOk) {
+    SetError(static_cast<uint16_t>(rc), where);
+    return false;
+  }
+  const int64_t index = block < 0 ? -int64_t{block} : int64_t{block};
+  const int64_t offset = index * mf.block_size;
+  if (offset >= size - 1) {
+    SetError(1003, where);
+    return false;
+  }
+  if (block < 0) {
+    lb.lines.emplace_back("(BLOB)");
+    lb.ends.push_back(LineEnd::kNone);
+    return true;
+  }
+  LoadedMemo memo;
+  rc = LoadMemo(wa, mf, offset, size, &memo);
+  if (rc != plat::kOk) {
+    SetError(static_cast<uint16_t>(rc), where);
+    return false;
+  }
+  lb.blocks_read = memo.blocks;
+  LineSplitter splitter(lb, max_lines, limit > 0 ? static_cast<size_t>(limit) : 0);
+  if (splitter.Feed(memo.text.data(), memo.text.size())) splitter.Finish();
+  return true;
+}
+
+// ---- writing ------------------------------------------------------------------
+
+bool WriteMemo(TWorkArea& wa, MemoFile& mf, int32_t old_block, int32_t* new_block) {
+  *new_block = 0;
+  const MemoLineBuffer& lb = LineBuffer();
+  if (!mf.dbase4 && lb.lines.empty() && lb.pending.empty()) return true;
+  const std::string text = MemoText(lb);
+  const int64_t size = static_cast<int64_t>(text.size()) + (mf.dbase4 ? 8 : 2);
+  const int64_t free_kb = plat::FreeSpaceKb(mf.name);
+  if (free_kb >= 0 && free_kb <= size / 1024) {
+    SetError(1004, mf.name + " [EditMemo/CloseMemo]");
+    return false;
+  }
+  Failure fail;
+  int32_t block = 0;
+  bool ok = mf.dbase4 ? WriteDbase4(wa, mf, text, old_block, fail, &block)
+                      : WriteDbase3(wa, mf, text, fail, &block);
+  if (ok && !mf.dbase4) {
+    int rc = mf.file.Sync();
+    if (rc != plat::kOk) ok = fail.Set(rc, "Unable to flush file [FlushFile]");
+  }
+  if (ok) *new_block = block;
+  fail.Report();
+  return ok;
+}
+
+// ---- packing ------------------------------------------------------------------
+
+bool PackMemo() {
+  TWorkArea* wa = Guard("PackMemo");
+  if (!wa) return false;
+  MemoFile* mf = MemoOf(*wa);
+  if (!mf) {
+    SetError(1019, wa->file_name + " No Memo Field [PackMemoFile]");
+    return false;
+  }
+  const std::string context = mf->name + " [PackMemoFile]";
+  // Another program writing a memo meanwhile would lose it.
+  if (wa->Shared()) {
+    SetError(plat::kSharingViolation, context);
+    return false;
+  }
+  int64_t old_size = 0;
+  int rc = mf->file.Size(&old_size);
+  if (rc != plat::kOk) {
+    SetError(static_cast<uint16_t>(rc), context);
+    return false;
+  }
+  const int64_t free_kb = plat::FreeSpaceKb(mf->name);
+  if (free_kb >= 0 && free_kb < old_size / 1024) {
+    SetError(1012, context);
+    return false;
+  }
+  const uint32_t bs = mf->block_size;
+  const std::string temp_name = DirectoryOf(mf->name) + BaseNameOf(mf->name) + ".$$$";
+  // A file of that name is left over from a pack that died (the table is
+  // ours alone now); whatever it is, it goes, and the new one is made
+  // without following a link planted in its place.
+  plat::Erase(temp_name);
+  plat::File temp;
+  rc = temp.CreateNew(temp_name, plat::kModeExclusive);
+  if (rc != plat::kOk) {
+    SetError(static_cast<uint16_t>(rc), "Unable to create temporary file: " + temp_name + " [PackMemoFile]");
+    return false;
+  }
+
+  Failure fail;
+  MemoFile temp_record;  // the temporary file seen through the same helpers
+  temp_record.name = mf->name;
+  temp_record.file = std::move(temp);
+  temp_record.block_size = bs;
+  MemoIo out{temp_record, fail, " [PackMemo]"};
+  MemoIo in{*mf, fail, " [PackMemo]"};
+
+  // The pointers already rewritten, to put back when the pack fails.
+  struct Rewritten {
+    int32_t record;
+    size_t offset;
+    std::string old_text;
+  };
+  std::vector<Rewritten> rewritten;
+  SettingsGuard settings;
+  Settings().FlushOnWrite = false;
+
+  int64_t temp_size = 0;
+  {
+    std::vector<uint8_t> head;
+    if (mf->dbase4) {
+      head.assign(24, 0);
+      PutLe32(head.data(), 1);
+      std::string base = BaseNameOf(wa->file_name).substr(0, 8);
+      std::memcpy(head.data() + 8, base.data(), base.size());
+      PutLe16(head.data() + 18, kDbase4Mark);
+      PutLe16(head.data() + 20, bs);
+    } else {
+      head.assign(bs, 0);
+    }
+    if (out.Write(0, head.data(), head.size(), " [PackMemoFile]")) temp_size = static_cast<int64_t>(head.size());
+  }
+
+  bool header_checked = false;
+  std::vector<uint8_t> record(wa->record_length);
+  std::vector<uint8_t> encoded;
+  for (int32_t r = 1; r <= wa->record_count && !fail; ++r) {
+    size_t got = 0;
+    rc = wa->file.ReadAt(wa->RecordOffset(r), record.data(), record.size(), &got);
+    if (rc == plat::kOk && got < record.size()) rc = 30;
+    if (rc != plat::kOk) {
+      fail.Set(rc, "File:  " + wa->file_name + " [PackMemo]");
+      break;
+    }
+    if (wa->decode) wa->decode(record.data() + 1, record.size() - 1);
+    bool changed = false;
+    std::vector<Rewritten> pending;
+    for (const TFieldEntry& field : wa->fields) {
+      if (field.type != 'M') continue;
+      uint8_t* text = record.data() + field.offset;
+      int64_t pointer = 0;
+      if (!ParsePointer(text, field.length, &pointer) || pointer == 0) continue;
+      if (!header_checked) {
+        uint8_t head[24];
+        if (!in.Read(0, head, sizeof head)) break;
+        header_checked = true;
+      }
+      const bool raw = pointer < 0;
+      const int64_t old_block = raw ? -pointer : pointer;
+      const std::string where = mf->name + " Memo block # " + std::to_string(old_block) + " Record # " +
+                                std::to_string(r) + " [PackMemo]";
+      if (old_block > INT32_MAX || old_block * bs >= old_size - 1) {
+        fail.Set(1003, where);
+        break;
+      }
+      // The new memo starts on the next block boundary of the temporary file.
+      const int64_t start = CeilDiv(temp_size, bs) * bs;
+      if (start > temp_size) {
+        std::vector<uint8_t> zeros(static_cast<size_t>(start - temp_size), 0);
+        size_t done = 0;
+        rc = temp_record.file.WriteAt(temp_size, zeros.data(), zeros.size(), &done);
+        if (rc != plat::kOk || done < zeros.size()) {
+          fail.Set(1005, mf->name + " [PackMemo]");
+          break;
+        }
+        temp_size = start;
+      }
+      const int64_t new_block = start / bs;
+      if (new_block > INT32_MAX) {
+        fail.Set(1005, mf->name + " [PackMemo]");
+        break;
+      }
+      LoadedMemo memo;
+      rc = LoadMemo(*wa, *mf, old_block * bs, old_size, &memo);
+      if (rc != plat::kOk) {
+        fail.Set(rc, where);
+        break;
+      }
+      // Length-prefixed memos keep their format, with the length of the bytes
+      // really there; 0x1A-terminated ones end with 0x1A 0x1A, or become
+      // length-prefixed in a dBASE IV file (raw data keeps its format).
+      std::vector<uint8_t> image;
+      size_t skip = 0;
+      if (memo.prefixed || (mf->dbase4 && !raw)) {
+        image.assign(8, 0);
+        PutLe16(image.data(), 0xFFFF);
+        PutLe16(image.data() + 2, 0x0008);
+        PutLe32(image.data() + 4, static_cast<uint32_t>(memo.text.size() + 8));
+        image.insert(image.end(), memo.text.begin(), memo.text.end());
+        if (!memo.prefixed) image.push_back(kMemoEnd);
+        skip = 8;
+      } else {
+        image = std::move(memo.text);
+        image.push_back(kMemoEnd);
+        image.push_back(kMemoEnd);
+      }
+      RunHook(wa->encode, image.data(), image.size(), bs, skip);
+      if (!out.Write(start, image.data(), image.size())) break;
+      temp_size = start + static_cast<int64_t>(image.size());
+
+      std::string digits = std::to_string(raw ? -new_block : new_block);
+      if (digits.size() > field.length) {
+        fail.Set(1005, where);
+        break;
+      }
+      pending.push_back(Rewritten{r, field.offset, std::string(reinterpret_cast<char*>(text), field.length)});
+      std::memset(text, ' ', field.length);
+      std::memcpy(text + field.length - digits.size(), digits.data(), digits.size());
+      changed = true;
+    }
+    if (fail || !changed) continue;
+    encoded = record;
+    if (wa->encode) wa->encode(encoded.data() + 1, encoded.size() - 1);
+    rc = WriteThrough(*wa, wa->RecordOffset(r), encoded.data(), encoded.size());
+    // Even a torn write is put back from the old pointers below.
+    rewritten.insert(rewritten.end(), pending.begin(), pending.end());
+    if (rc != plat::kOk) fail.Set(rc, "File:  " + wa->file_name + " [PackMemo]");
+  }
+
+  // Finish the new file and make it and the new pointers durable before it
+  // takes the old one's place.
+  if (!fail) {
+    if (!mf->dbase4) {
+      const uint8_t end = kMemoEnd;
+      if (out.Write(temp_size, &end, 1)) ++temp_size;
+    }
+  }
+  if (!fail) out.Write32(0, static_cast<uint32_t>(temp_size / bs + 1));
+  if (!fail) {
+    rc = temp_record.file.Sync();
+    if (rc != plat::kOk) fail.Set(rc, "Unable to flush file [FlushFile]");
+  }
+  if (!fail) {
+    rc = temp_record.file.Close();
+    if (rc != plat::kOk) fail.Set(rc, mf->name + " [PackMemoFile]");
+  }
+  if (!fail && !rewritten.empty()) {
+    rc = wa->file.Sync();
+    if (rc != plat::kOk) fail.Set(rc, "Unable to flush file [FlushFile]");
+  }
+  if (!fail) {
+    rc = plat::Rename(temp_name, mf->name);
+    if (rc != plat::kOk) fail.Set(rc, mf->name + " [PackMemoFile]");
+  }
+  if (fail) {
+    for (auto it = rewritten.rbegin(); it != rewritten.rend(); ++it) {
+      size_t got = 0;
+      if (wa->file.ReadAt(wa->RecordOffset(it->record), record.data(), record.size(), &got) != plat::kOk ||
+          got < record.size()) {
+        continue;
+      }
+      if (wa->decode) wa->decode(record.data() + 1, record.size() - 1);
+      std::memcpy(record.data() + it->offset, it->old_text.data(), it->old_text.size());
+      if (wa->encode) wa->encode(record.data() + 1, record.size() - 1);
+      WriteThrough(*wa, wa->RecordOffset(it->record), record.data(), record.size());
+    }
+    if (temp_record.file.IsOpen()) temp_record.file.Close();
+    plat::Erase(temp_name);
+    DropPeekCache(*wa);
+    fail.Report();
+    return false;
+  }
+  plat::SyncDirectory(DirectoryOf(mf->name).empty() ? "." : DirectoryOf(mf->name));
+  if (!rewritten.empty() && wa->file_state != kAppended) wa->file_state = kRewritten;
+  DropPeekCache(*wa);
+
+  // The old file is gone from the folder; its handle goes too, and the
+  // new file opens as the old one was.
+  mf->file.Close();
+  rc = mf->file.Open(mf->name, mf->mode);
+  const std::string name = mf->name;
+  if (rc != plat::kOk) {
+    wa->memo.reset();
+    wa->memo_open = false;
+    SetError(static_cast<uint16_t>(rc), "Memo file not found: " + name + " [PackMemoFile]");
+    return false;
+  }
+  mf->serial = next_serial++;
+  // The current record's memo numbers have changed with the pack.
+  if (wa->record_number >= 1 && wa->record_number <= wa->record_count && GetDbfRecord(*wa, wa->record_number)) {
+    RecordToBuffer(*wa);
+  }
+  return true;
+}
+
+// ---- start-up and diagnostics -------------------------------------------------
+
+bool GetMemoFileInfo(MemoFileInfo* info) {
+  TWorkArea* wa = CurrentWorkArea();
+  MemoFile* mf = wa ? MemoOf(*wa) : nullptr;
+  if (!mf) return false;
+  *info = MemoFileInfo{};
+  info->file_name = mf->name;
+  info->dbase4 = mf->dbase4;
+  info->block_size = mf->block_size;
+  mf->file.Size(&info->file_size);
+  uint8_t head[36] = {};
+  size_t got = 0;
+  mf->file.ReadAt(0, head, sizeof head, &got);
+  if (got >= 4) info->next_free = Le32(head);
+  if (got >= 36) info->abandoned = Le32(head + kAbandonedOffset);
+  return true;
+}
+
+void StartMemoManager() {
+  MemoLineBuffer& lb = LineBuffer();
+  if (lb.owner == nullptr) lb = MemoLineBuffer{};
+  MemoManager manager;
+  manager.AssignMemo = [](MemoChannel& channel, int32_t* block) { return AssignMemo(channel, block); };
+  manager.PackMemo = [] { return PackMemo(); };
+  manager.OpenMemoFile = [](const std::string& table_file_name) { return OpenMemoFile(table_file_name); };
+  manager.CloseMemoFile = [] { CloseMemoFile(); };
+  SetMemoManager(std::move(manager));
+}
+
+}  // namespace vz
