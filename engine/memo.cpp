@@ -918,7 +918,9 @@ bool PackMemo() {
     fail.Report();
     return false;
   }
-  plat::SyncDirectory(DirectoryOf(mf->name).empty() ? "." : DirectoryOf(mf->name));
+  // Without the folder on disk the rename may not survive a power cut; the
+  // pack itself is done, so this is reported once the table is whole again.
+  const int dir_rc = plat::SyncDirectory(DirectoryOf(mf->name).empty() ? "." : DirectoryOf(mf->name));
   if (!rewritten.empty() && wa->file_state != kAppended) wa->file_state = kRewritten;
   DropPeekCache(*wa);
 
@@ -937,6 +939,10 @@ bool PackMemo() {
   // The current record's memo numbers have changed with the pack.
   if (wa->record_number >= 1 && wa->record_number <= wa->record_count && GetDbfRecord(*wa, wa->record_number)) {
     RecordToBuffer(*wa);
+  }
+  if (dir_rc != plat::kOk) {
+    SetError(static_cast<uint16_t>(dir_rc), "Unable to flush file [FlushFile]");
+    return false;
   }
   return true;
 }

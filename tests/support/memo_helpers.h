@@ -66,8 +66,10 @@ class MemoTest : public DbfTest {
     const bool lock = !vz::IsLocked(r);
     if (lock && !vz::RLock()) return -2;
     vz::Replace();
+    const uint16_t code = vz::ErrorCode();
     if (lock) vz::UnlockRec(r);
-    return vz::ErrorCode() == 0 ? 0 : -3;
+    if (code != 0) vz::SetErrorCode(code);  // unlocking clears it
+    return code == 0 ? 0 : -3;
   }
 
   // The lines of a memo through the channel, each followed by its line end
