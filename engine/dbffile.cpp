@@ -231,7 +231,12 @@ bool OpenDbf(TWorkArea& wa, const std::string& name, int mode) {
 
   wa.record.assign(wa.record_length, ' ');
   wa.file_state = kOpenClean;
-  if (s.RecountOnOpen) count = static_cast<uint32_t>((size - wa.header_length) / wa.record_length);
+  const int64_t whole_records = (size - wa.header_length) / wa.record_length;
+  // A header may promise fewer records than the file holds (a crash before
+  // the header was brought up to date; RecountOnOpen counts them), but never
+  // more: records that are not there cannot be read, and an append after
+  // them would leave a hole of nothing between.
+  if (s.RecountOnOpen || count > whole_records) count = static_cast<uint32_t>(std::min<int64_t>(whole_records, UINT32_MAX));
   wa.record_count = static_cast<int32_t>(std::min<uint32_t>(count, INT32_MAX - 1));
   if (wa.record_count < 1) {
     wa.record_number = 0;
@@ -595,12 +600,18 @@ bool USE(std::string_view command, uint8_t* buffer, uint16_t buffer_size) {
   opened.decode = s.DecodeRecordHook;
   if (opened.record_count > 0) {
     GoTop();
+    if (ErrorCode() != 0) {
+      // A table whose first record cannot be read is not open.
+      const uint16_t code = ErrorCode();
+      CloseWorkArea(area);
+      SetErrorCode(code);
+      return false;
+    }
   } else {
     ClearBuffer(opened);
     opened.eof = true;
     opened.bof = true;
   }
-  const uint16_t code = ErrorCode();
   opened.swap.assign(needed, 0);
   const MemoManager& mm = GetMemoManager();
   if (opened.has_memo && mm.OpenMemoFile) {
@@ -613,7 +624,6 @@ bool USE(std::string_view command, uint8_t* buffer, uint16_t buffer_size) {
       return false;
     }
   }
-  if (code != 0) SetErrorCode(code);
   return ErrorCode() == 0;
 }
 

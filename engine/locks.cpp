@@ -8,6 +8,7 @@
 // states without asking the operating system, since nobody else can have
 // the file open.
 #include <algorithm>
+#include <vector>
 
 #include "engine/dbf_p.h"
 #include "engine/errors.h"
@@ -15,6 +16,9 @@
 namespace vz {
 
 namespace {
+
+// Bytes of moved records that Pack gathers before it writes them.
+constexpr size_t kPackRun = 256 * 1024;
 
 // Unlocks and removes one node of the list; 0 or the failing code.
 int ReleaseNode(TWorkArea& wa, size_t index) {
@@ -110,9 +114,28 @@ bool Compact(TWorkArea& wa) {
     Settings().FlushOnWrite = flush;
     wa.relation = std::move(relation);
   };
+  // Records move down to the free slots in runs: the moved images gather in
+  // `moved` and go out in one write per run. Every record is read before
+  // anything is written over its place (a free slot always lies below the
+  // record being read), so a write that fails half-way leaves each record
+  // at least once in the file: moved, never lost.
   const int32_t count = wa.record_count;
+  const size_t rl = wa.record_length;
   int32_t kept = 0;
   int32_t free_slot = 0;
+  int32_t run_start = 0;
+  std::vector<uint8_t> moved;
+  auto write_run = [&] {
+    if (moved.empty()) return true;
+    int rc = WriteThrough(wa, wa.RecordOffset(run_start), moved.data(), moved.size());
+    moved.clear();
+    if (wa.file_state != kAppended) wa.file_state = kRewritten;
+    if (rc != plat::kOk) {
+      SetError(static_cast<uint16_t>(rc), "File:  " + wa.file_name + " [Replace/Append/PutDbfRecord]");
+      return false;
+    }
+    return true;
+  };
   for (int32_t read = 1; read <= count; ++read) {
     if (!GetDbfRecord(wa, read)) {
       restore();
@@ -123,13 +146,20 @@ bool Compact(TWorkArea& wa) {
       continue;
     }
     ++kept;
-    if (free_slot != 0) {
-      if (!PutDbfRecord(wa, free_slot)) {
-        restore();
-        return false;
-      }
-      ++free_slot;
+    if (free_slot == 0) continue;
+    if (moved.empty()) run_start = free_slot;
+    if (wa.encode) wa.encode(wa.record.data() + 1, rl - 1);
+    moved.insert(moved.end(), wa.record.begin(), wa.record.end());
+    if (wa.decode) wa.decode(wa.record.data() + 1, rl - 1);
+    ++free_slot;
+    if (moved.size() >= kPackRun && !write_run()) {
+      restore();
+      return false;
     }
+  }
+  if (!write_run()) {
+    restore();
+    return false;
   }
   wa.file_state = kAppended;
   DropReadAhead(wa);

@@ -163,10 +163,10 @@ void ApplyRegionalSettings(const RegionalSettings& settings) {
   std::string upper;
   for (char c : f) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   n.century = upper.find("YYYY") != std::string::npos;
-  char sep = '/';
+  char sep = 0;
   for (char c : f) {
     char u = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (u != 'D' && u != 'M' && u != 'Y' && c != ' ') {
+    if (u != 'D' && u != 'M' && u != 'Y') {
       sep = c;
       break;
     }

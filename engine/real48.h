@@ -34,7 +34,8 @@ struct Real48 {
   static Real48 Load(const void* p);
   void Store(void* p) const;
 
-  static constexpr double kMax = 1.7014118346015974e38;  // 2^127 * (2 - 2^-39)
+  // The largest value: exponent byte 255, every fraction bit set.
+  static constexpr double kMax = 0x1.fffffffffep+126;  // 2^126 * (2 - 2^-39)
 
   bool operator==(const Real48&) const = default;
 };

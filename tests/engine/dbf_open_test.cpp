@@ -2,6 +2,7 @@
 // foreign and damaged files out, work-area selection and the in-use guard.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "engine/dbf.h"
@@ -194,6 +195,31 @@ TEST_F(OpenTest, SharedTableCountsWholeRecordsOfTheFile) {
   qptest::WriteAll(Path("s.dbf"), b);
   ASSERT_TRUE(Use("s"));
   EXPECT_EQ(vz::RecCount(), 3);
+}
+
+TEST_F(OpenTest, HeaderPromisingMissingRecordsCountsOnlyThoseThere) {
+  std::string b = RawDbf(3, {{"NAME", 'C', 10, 0}}, {" abcdefghij", " klmnopqrst"}, false);
+  qptest::PutLe32(&b, 4, 1000);
+  b += " half";
+  qptest::WriteAll(Path("hollow.dbf"), b);
+  ASSERT_TRUE(Use("hollow exclusive"));
+  EXPECT_EQ(vz::RecCount(), 2);
+  vz::ClearRecord();
+  vz::SetFieldText(1, "third");
+  vz::Append();  // right after the last whole record, not after a hole
+  vz::USE("");
+  std::string after = qptest::ReadAll(Path("hollow.dbf"));
+  EXPECT_EQ(after.size(), 32u + 32 + 1 + 3 * 11 + 1);
+  EXPECT_EQ(qptest::Le32(after, 4), 3u);
+}
+
+TEST_F(OpenTest, TableWhoseFirstRecordCannotBeReadIsNotOpen) {
+  qptest::WriteAll(Path("t.dbf"), RawDbf(3, {{"NAME", 'C', 10, 0}}, {" abcdefghij"}));
+  plat::fault::FailNth(plat::fault::Op::kRead, 3, EIO);  // prolog, descriptors, record 1
+  EXPECT_FALSE(Use("t exclusive"));
+  EXPECT_EQ(LastReport(), ReportOf(30, "File:  " + Path("t.dbf") + "  [GetDbfRecord]"));
+  EXPECT_EQ(vz::Alias(), "");
+  EXPECT_TRUE(Create("t", Fields({{"a", 'C', 1, 0}})));  // nothing holds it open
 }
 
 TEST_F(OpenTest, EmptyTableOpensOnABlankRecordWithBothFlags) {

@@ -1,0 +1,143 @@
+// Code page tables and the conversions. The upper halves of code pages 437
+// and 866 as Unicode code points; the lower half is ASCII in both.
+#include "engine/codepage.h"
+
+#include <array>
+#include <unordered_map>
+
+#include "engine/national.h"
+
+namespace vz {
+
+namespace {
+
+constexpr char16_t k437[128] = {
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7,  // 80
+    0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE, 0x00EC, 0x00C4, 0x00C5,  // 88
+    0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9,  // 90
+    0x00FF, 0x00D6, 0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192,  // 98
+    0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA, 0x00BA,  // A0
+    0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB,  // A8
+    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561, 0x2562, 0x2556,  // B0
+    0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510,  // B8
+    0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F,  // C0
+    0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x2567,  // C8
+    0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B,  // D0
+    0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580,  // D8
+    0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4,  // E0
+    0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229,  // E8
+    0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248,  // F0
+    0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,  // F8
+};
+
+constexpr char16_t k866[128] = {
+    0x0410, 0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417,  // 80
+    0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D, 0x041E, 0x041F,  // 88
+    0x0420, 0x0421, 0x0422, 0x0423, 0x0424, 0x0425, 0x0426, 0x0427,  // 90
+    0x0428, 0x0429, 0x042A, 0x042B, 0x042C, 0x042D, 0x042E, 0x042F,  // 98
+    0x0430, 0x0431, 0x0432, 0x0433, 0x0434, 0x0435, 0x0436, 0x0437,  // A0
+    0x0438, 0x0439, 0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F,  // A8
+    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561, 0x2562, 0x2556,  // B0
+    0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510,  // B8
+    0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F,  // C0
+    0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x2567,  // C8
+    0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B,  // D0
+    0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580,  // D8
+    0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,  // E0
+    0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,  // E8
+    0x0401, 0x0451, 0x0404, 0x0454, 0x0407, 0x0457, 0x040E, 0x045E,  // F0
+    0x00B0, 0x2219, 0x00B7, 0x221A, 0x2116, 0x00A4, 0x25A0, 0x00A0,  // F8
+};
+
+const char16_t* Upper(int codepage) { return codepage == 866 ? k866 : k437; }
+
+// Reverse lookup for the upper half, built once per code page.
+const std::unordered_map<char32_t, char>& Reverse(int codepage) {
+  static const auto build = [](const char16_t* t) {
+    std::unordered_map<char32_t, char> m;
+    for (int i = 0; i < 128; ++i) m.emplace(t[i], static_cast<char>(0x80 + i));
+    return m;
+  };
+  static const std::unordered_map<char32_t, char> r437 = build(k437);
+  static const std::unordered_map<char32_t, char> r866 = build(k866);
+  return codepage == 866 ? r866 : r437;
+}
+
+void AppendUtf8(std::string* out, char32_t cp) {
+  if (cp < 0x80) {
+    out->push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+// Decodes one UTF-8 sequence at s[i]; advances i. Malformed input yields
+// U+FFFD for one byte, which no code page has.
+char32_t NextCodePoint(std::string_view s, size_t* i) {
+  unsigned char c = static_cast<unsigned char>(s[*i]);
+  if (c < 0x80) {
+    ++*i;
+    return c;
+  }
+  int len = c >= 0xF0 && c < 0xF5 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
+  if (c >= 0xF5) len = 0;
+  if (len == 0 || *i + len > s.size()) {
+    ++*i;
+    return 0xFFFD;
+  }
+  char32_t cp = c & (0x7F >> len);
+  for (int k = 1; k < len; ++k) {
+    unsigned char cc = static_cast<unsigned char>(s[*i + k]);
+    if ((cc & 0xC0) != 0x80) {
+      ++*i;
+      return 0xFFFD;
+    }
+    cp = (cp << 6) | (cc & 0x3F);
+  }
+  // Overlong forms and surrogates are malformed too.
+  static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < kMin[len] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
+    ++*i;
+    return 0xFFFD;
+  }
+  *i += len;
+  return cp;
+}
+
+}  // namespace
+
+char32_t OemToCodePoint(unsigned char byte, int codepage) {
+  return byte < 0x80 ? byte : Upper(codepage)[byte - 0x80];
+}
+
+char OemFromCodePoint(char32_t cp, int codepage) {
+  if (cp < 0x80) return static_cast<char>(cp);
+  const auto& r = Reverse(codepage);
+  auto it = r.find(cp);
+  return it == r.end() ? '?' : it->second;
+}
+
+std::string OemToUtf8(std::string_view oem, int codepage) {
+  std::string out;
+  out.reserve(oem.size() + oem.size() / 4);
+  for (char c : oem) AppendUtf8(&out, OemToCodePoint(static_cast<unsigned char>(c), codepage));
+  return out;
+}
+
+std::string Utf8ToOem(std::string_view utf8, int codepage) {
+  std::string out;
+  out.reserve(utf8.size());
+  size_t i = 0;
+  while (i < utf8.size()) out.push_back(OemFromCodePoint(NextCodePoint(utf8, &i), codepage));
+  return out;
+}
+
+std::string OemToUtf8(std::string_view oem) { return OemToUtf8(oem, TableCodePage()); }
+std::string Utf8ToOem(std::string_view utf8) { return Utf8ToOem(utf8, TableCodePage()); }
+
+}  // namespace vz

@@ -1,0 +1,140 @@
+// Check printing: fonts, measuring, rendering and the print job.
+#include "output/qt/checkprinter.h"
+
+#include <utility>
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QRect>
+
+#include "output/qt/micrpainter.h"
+#include "output/qt/selectedprinter.h"
+
+namespace qp {
+
+namespace {
+
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QFont CheckFont(std::string_view family, int point_size, bool bold) {
+  QFont font(FromUtf8(family));
+  font.setPointSize(point_size);
+  font.setWeight(bold ? QFont::Bold : QFont::Normal);
+  return font;
+}
+
+bool IsMicrItem(const DrawItem& item) { return item.family == kCheckMicrFont; }
+
+bool Usable(const PrinterFigures& f) {
+  return f.printable_width > 0 && f.page_width > 0 && f.pixels_per_inch_x > 0 &&
+         f.pixels_per_inch_y > 0;
+}
+
+PrintStatus Failed(QString message) { return PrintStatus{PrintOutcome::kFailed, std::move(message)}; }
+
+}  // namespace
+
+void RegisterCheckFonts() {
+  // A substitution by "Arial" would do nothing here: on Linux Arial is only
+  // a fontconfig alias, which Qt's own substitution table does not follow.
+  // Qt keeps each substitute once, so calling this again changes nothing.
+  QFont::insertSubstitution(FromUtf8(kCheckBaseFont), QStringLiteral("Liberation Sans"));
+}
+
+PrinterFigures ReadPrinterFigures(const QPrinter& printer) {
+  const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
+  PrinterFigures figures;
+  figures.printable_width = page.width();
+  figures.page_width = page.width();
+  figures.pixels_per_inch_x = printer.logicalDpiX();
+  figures.pixels_per_inch_y = printer.logicalDpiY();
+  return figures;
+}
+
+TextMeasurer DeviceTextMeasurer(const QPaintDevice* device) {
+  return [device](std::string_view text, std::string_view family, int point_size, bool bold) {
+    const QFontMetrics metrics(CheckFont(family, point_size, bold), device);
+    const QString qtext = FromUtf8(text);
+    return TextExtent{metrics.horizontalAdvance(qtext), metrics.height()};
+  };
+}
+
+void RenderItems(QPainter& painter, const std::vector<DrawItem>& items,
+                 const PrinterFigures& printer, MicrDrawing micr) {
+  RegisterCheckFonts();
+  const bool micr_font = micr == MicrDrawing::kFontWhenInstalled && MicrFontInstalled();
+  painter.save();
+  painter.setPen(Qt::black);
+  for (const DrawItem& item : items) {
+    if (IsMicrItem(item) && !micr_font) {
+      DrawMicrOutlines(painter, item.text, QPointF(item.x, item.y), printer.pixels_per_inch_x,
+                       printer.pixels_per_inch_y);
+      continue;
+    }
+    const QFont font = CheckFont(item.family, item.point_size, item.bold);
+    painter.setFont(font);
+    // Items are placed by their top; Qt draws text on its baseline.
+    const QFontMetrics metrics(font, painter.device());
+    painter.drawText(QPoint(item.x, item.y + metrics.ascent()), FromUtf8(item.text));
+  }
+  painter.restore();
+}
+
+std::vector<DrawItem> RenderCheck(QPainter& painter, const CheckFields& fields,
+                                  const PrinterFigures& printer, MicrDrawing micr) {
+  RegisterCheckFonts();
+  std::vector<DrawItem> items = LayoutCheck(fields, printer, DeviceTextMeasurer(painter.device()));
+  RenderItems(painter, items, printer, micr);
+  return items;
+}
+
+PrintStatus PrintCheck(QPrinter* printer, const CheckFields& fields, MicrDrawing micr) {
+  if (printer == nullptr || !printer->isValid()) return Failed(QStringLiteral("No printer is available."));
+  RegisterCheckFonts();
+  PrinterFigures figures = ReadPrinterFigures(*printer);
+  if (!Usable(figures)) {
+    return Failed(QStringLiteral("The selected printer reports no usable page size or resolution."));
+  }
+
+  TSelectedPrinter job(printer);
+  if (!job.IsActive()) return Failed(job.ErrorText());
+  // The job's own page measure is the page width the layout divides.
+  figures.page_width = job.PageWidth();
+  RenderCheck(*job.Canvas(), fields, figures, micr);
+  if (!job.End()) return Failed(job.ErrorText());
+  return PrintStatus{PrintOutcome::kPrinted, QString()};
+}
+
+PrintStatus PrintCheckWithSetup(QPrinter* printer, const CheckFields& fields,
+                                const PrinterSetupQuery& setup) {
+  if (setup && !setup(printer)) return PrintStatus{PrintOutcome::kCancelled, QString()};
+  return PrintCheck(printer, fields);
+}
+
+std::unique_ptr<QPrintPreviewDialog> MakeCheckPreview(QPrinter* printer, const CheckFields& fields,
+                                                      QWidget* parent, PrintErrorSink on_error) {
+  auto dialog = std::make_unique<QPrintPreviewDialog>(printer, parent);
+  // The fields are copied: the preview shows, and prints, the check as it
+  // was when the preview was opened.
+  QObject::connect(dialog.get(), &QPrintPreviewDialog::paintRequested, dialog.get(),
+                   [fields, on_error = std::move(on_error)](QPrinter* target) {
+                     const PrintStatus status = PrintCheck(target, fields);
+                     if (status.outcome == PrintOutcome::kFailed && on_error) on_error(status.message);
+                   });
+  return dialog;
+}
+
+int PreviewCheck(QPrinter* printer, const CheckFields& fields, QWidget* parent,
+                 PrintErrorSink on_error) {
+  std::unique_ptr<QPrintPreviewDialog> dialog =
+      MakeCheckPreview(printer, fields, parent, std::move(on_error));
+  return dialog->exec();
+}
+
+}  // namespace qp

@@ -1,0 +1,108 @@
+// Printing the check through Qt: rendering the layout's draw items on any
+// painter, printing one check as one print job, and a print preview that
+// draws the very same page.
+//
+// How the main window uses it:
+//
+//   Print button, File > Print Check:
+//     qp::PrintStatus s = qp::PrintCheckWithSetup(&printer_, Fields(),
+//         [this](QPrinter* p) { return messages_->PrintDialog(p); });
+//     if (s.outcome == qp::PrintOutcome::kFailed) messages_->Error(s.message);
+//
+//   File > Print Preview:
+//     qp::PreviewCheck(&printer_, Fields(), this,
+//         [this](const QString& m) { messages_->Error(m); });
+//
+// A cancelled dialog prints nothing; a printer that fails is reported, never
+// turned into a blank page reported as printed.
+#ifndef QUILLPRINT_OUTPUT_QT_CHECKPRINTER_H_
+#define QUILLPRINT_OUTPUT_QT_CHECKPRINTER_H_
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <QString>
+
+#include "output/checklayout.h"
+
+class QPaintDevice;
+class QPainter;
+class QPrinter;
+class QPrintPreviewDialog;
+class QWidget;
+
+namespace qp {
+
+// Registers the font substitution the check needs: "Ariel" is drawn with
+// "Liberation Sans" (Debian's fonts-liberation, metric-compatible with
+// Arial). Safe to call more than once; the printing functions call it.
+void RegisterCheckFonts();
+
+// The figures the layout needs, read from the printer before each job:
+// printable width and page width are the printable area's width in device
+// pixels, pixels per inch the printer's resolution.
+PrinterFigures ReadPrinterFigures(const QPrinter& printer);
+
+// Measures texts in device pixels of `device` (width by advance, height as
+// the font's line height), for LayoutCheck.
+TextMeasurer DeviceTextMeasurer(const QPaintDevice* device);
+
+// How the MICR line is drawn: with the MICR font when it is installed (and
+// the E-13B shapes otherwise), or always with the shapes.
+enum class MicrDrawing { kFontWhenInstalled, kOutlines };
+
+// Draws `items` on an active painter whose origin is the printable area's
+// top-left and whose device has the resolution `printer` describes (a
+// QPrinter, or a QImage with that many dots per inch).
+void RenderItems(QPainter& painter, const std::vector<DrawItem>& items,
+                 const PrinterFigures& printer, MicrDrawing micr = MicrDrawing::kFontWhenInstalled);
+
+// Lays out and draws one check on an active painter (see RenderItems);
+// returns the items drawn.
+std::vector<DrawItem> RenderCheck(QPainter& painter, const CheckFields& fields,
+                                  const PrinterFigures& printer,
+                                  MicrDrawing micr = MicrDrawing::kFontWhenInstalled);
+
+enum class PrintOutcome {
+  kPrinted,    // the printer took the page
+  kCancelled,  // the user cancelled the print dialog; nothing was printed
+  kFailed,     // nothing, or nothing reliable, was printed; see message
+};
+
+struct PrintStatus {
+  PrintOutcome outcome = PrintOutcome::kFailed;
+  QString message;  // for the error box when kFailed, empty otherwise
+};
+
+// Prints one check as one job on `printer` as it is set up now (a real
+// printer, or PDF output with an output file name). Fails without sending
+// anything when the printer is missing or invalid, reports no page or
+// resolution, or refuses the job; fails after the page when the printer
+// reports an error at the end of the job.
+PrintStatus PrintCheck(QPrinter* printer, const CheckFields& fields,
+                       MicrDrawing micr = MicrDrawing::kFontWhenInstalled);
+
+// Asks `setup` to let the user choose and set up `printer` (the print
+// dialog, through the message service); false means cancelled and prints
+// nothing. Otherwise PrintCheck.
+using PrinterSetupQuery = std::function<bool(QPrinter* printer)>;
+PrintStatus PrintCheckWithSetup(QPrinter* printer, const CheckFields& fields,
+                                const PrinterSetupQuery& setup);
+
+// Receives the message of a failed print started from the preview window.
+using PrintErrorSink = std::function<void(const QString& message)>;
+
+// A print preview dialog on `printer` showing the check of `fields` as they
+// are now; its own Print button prints the same page through PrintCheck and
+// hands a failure to `on_error`. The caller shows it (exec()) and owns it.
+std::unique_ptr<QPrintPreviewDialog> MakeCheckPreview(QPrinter* printer, const CheckFields& fields,
+                                                      QWidget* parent, PrintErrorSink on_error);
+
+// MakeCheckPreview shown modally; returns the dialog's result.
+int PreviewCheck(QPrinter* printer, const CheckFields& fields, QWidget* parent,
+                 PrintErrorSink on_error);
+
+}  // namespace qp
+
+#endif  // QUILLPRINT_OUTPUT_QT_CHECKPRINTER_H_

@@ -1,0 +1,250 @@
+// The component model (ownership, loading, removal notifications), the
+// session registry with the layer's start-up, and the component messages.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "components/component.h"
+#include "components/dataset.h"
+#include "components/messages.h"
+#include "components/session.h"
+#include "engine/errors.h"
+#include "engine/national.h"
+#include "platform/datefmt.h"
+#include "resources/strings.h"
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+// A component that writes its life into a log.
+class Probe : public vz::TComponent {
+ public:
+  Probe(vz::TComponent* owner, std::string name, Log* log) : vz::TComponent(owner), log_(log) { SetName(name); }
+  ~Probe() override {
+    NotifyRemoval();
+    log_->push_back("free " + Name());
+  }
+  std::function<void()> on_loaded;
+
+ protected:
+  void Loaded() override {
+    vz::TComponent::Loaded();
+    log_->push_back("loaded " + Name());
+    if (on_loaded) on_loaded();
+  }
+  void Notification(vz::TComponent* c, vz::TOperation op) override {
+    vz::TComponent::Notification(c, op);
+    // The removed component must still be whole: its destructor sent this.
+    auto* p = dynamic_cast<Probe*>(c);
+    if (op == vz::TOperation::opRemove) log_->push_back(Name() + " hears " + (p ? p->Name() : "?") + " leave");
+  }
+
+ private:
+  Log* log_;
+};
+
+class ComponentTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    vz::SetDesignMode(false);
+    vz::StopComponentLayer();
+    vz::ResetComponentMessagesForTesting();
+    vz::InitNationalSettingsFor("en_US.UTF-8");
+  }
+  Log log_;
+};
+
+TEST_F(ComponentTest, OwnerFreesWhatItOwnsLastFirstAndTheRestHear) {
+  auto* form = new Probe(nullptr, "form", &log_);
+  new Probe(form, "a", &log_);
+  auto* b = new Probe(form, "b", &log_);
+  new Probe(b, "b1", &log_);
+  new Probe(form, "c", &log_);
+  log_.clear();
+  delete form;
+  // The owner's own destructor body runs first; then its components go,
+  // last made first, each after the others (grandchildren too) heard of it.
+  EXPECT_EQ(log_, (Log{"free form", "a hears c leave", "b1 hears c leave", "b hears c leave", "free c",
+                       "a hears b leave", "free b", "free b1", "free a"}));
+}
+
+TEST_F(ComponentTest, ComponentFreedAloneLeavesItsOwner) {
+  Probe form(nullptr, "form", &log_);
+  auto* a = new Probe(&form, "a", &log_);
+  auto* b = new Probe(&form, "b", &log_);
+  log_.clear();
+  delete a;
+  EXPECT_EQ(log_, (Log{"b hears a leave", "form hears a leave", "free a"}));
+  EXPECT_EQ(form.ComponentCount(), 1);
+  EXPECT_EQ(form.FindComponent("B"), b);
+  EXPECT_EQ(form.FindComponent("a"), nullptr);
+  Probe other(nullptr, "other", &log_);
+  other.InsertComponent(b);
+  EXPECT_EQ(b->Owner(), &other);
+  EXPECT_EQ(form.ComponentCount(), 0);
+}
+
+TEST_F(ComponentTest, FreeNotificationWorksWhicheverGoesFirst) {
+  auto* watcher = new Probe(nullptr, "watcher", &log_);
+  auto* watched = new Probe(nullptr, "watched", &log_);
+  auto* other = new Probe(nullptr, "other", &log_);
+  watcher->FreeNotification(watched);
+  watcher->FreeNotification(other);
+  log_.clear();
+  delete watched;
+  delete watcher;  // the link is mutual: other hears of it, then forgets it
+  delete other;
+  EXPECT_EQ(log_, (Log{"watcher hears watched leave", "free watched", "other hears watcher leave", "free watcher",
+                       "free other"}));
+}
+
+TEST_F(ComponentTest, FieldWatchersStillSeeAWholeFieldWhenItGoes) {
+  vz::TTzDataSource source(nullptr);
+  vz::TTzField* f = source.DataSet()->AddField("payee", 'C', 10, 0, nullptr);
+  Probe column(nullptr, "column", &log_);
+  column.FreeNotification(f);
+  log_.clear();
+  source.DataSet()->DestroyFields();
+  EXPECT_EQ(log_, (Log{"column hears ? leave"}));  // a field, safely cast: no Probe
+}
+
+TEST_F(ComponentTest, LoadingEndsWithLoadedOwnerFirstInCreationOrder) {
+  Probe form(nullptr, "form", &log_);
+  auto* a = new Probe(&form, "a", &log_);
+  form.BeginLoading();
+  auto* b = new Probe(&form, "b", &log_);  // made while loading: joins in
+  auto* gone = new Probe(&form, "gone", &log_);
+  new Probe(a, "a1", &log_);
+  EXPECT_TRUE(b->Loading());
+  a->on_loaded = [&] { delete gone; };  // must not be reached afterwards
+  log_.clear();
+  form.EndLoading();
+  EXPECT_EQ(log_, (Log{"loaded form", "loaded a", "a1 hears gone leave", "a hears gone leave", "b hears gone leave",
+                       "form hears gone leave", "free gone", "loaded a1", "loaded b"}));
+  EXPECT_FALSE(b->Loading());
+}
+
+TEST_F(ComponentTest, DesignModeIsRecordedAtCreationAndRenamesFieldsThen) {
+  vz::TTzDataSource run(nullptr);
+  vz::SetDesignMode(true);
+  vz::TTzDataSource design(nullptr);
+  vz::SetDesignMode(false);
+  EXPECT_FALSE(run.DesignTime());
+  EXPECT_TRUE(design.DesignTime());
+  for (vz::TTzDataSource* s : {&run, &design}) {
+    s->DataSet()->SetName("Checks");
+    s->DataSet()->AddField("payee", 'C', 10, 0, nullptr)->SetName("ChecksPayee");
+    s->DataSet()->AddField("other", 'C', 10, 0, nullptr)->SetName("Check");
+    s->DataSet()->SetName("Table1");
+  }
+  EXPECT_EQ(run.DataSet()->Fields(0)->Name(), "ChecksPayee");
+  EXPECT_EQ(design.DataSet()->Fields(0)->Name(), "Table1Payee");
+  EXPECT_EQ(design.DataSet()->Fields(1)->Name(), "Check");
+}
+
+// ---- session ----
+
+TEST_F(ComponentTest, SessionFindsAliasesByTheirFirstTenCharacters) {
+  vz::TTzSession session;
+  vz::TComponent a(nullptr), b(nullptr), c(nullptr);
+  a.SetName("ChecksTable1");
+  b.SetName("Other");
+  c.SetName("checkstablexyz");
+  for (vz::TComponent* x : {&a, &b, &a}) session.Add(x);
+  EXPECT_EQ(session.Count(), 2);
+  EXPECT_EQ(session.FindByAlias("CHECKSTABLE2", nullptr), &a);
+  EXPECT_EQ(session.FindByAlias("checkstablexyz", &c), &a);
+  EXPECT_EQ(session.FindByAlias("ChecksTable1", &a), nullptr);
+  EXPECT_EQ(session.FindByAlias("Checks", nullptr), nullptr);
+  session.Remove(&a);
+  session.Remove(&b);
+}
+
+TEST_F(ComponentTest, SessionFreesWhatIsStillRegisteredLastFirst) {
+  auto* session = new vz::TTzSession();
+  Probe form(nullptr, "form", &log_);
+  session->Add(new Probe(&form, "t1", &log_));
+  session->Add(new Probe(nullptr, "t2", &log_));
+  log_.clear();
+  delete session;
+  EXPECT_EQ(log_, (Log{"free t2", "form hears t1 leave", "free t1"}));
+  EXPECT_EQ(form.ComponentCount(), 0);
+}
+
+struct RegionalCase {
+  const char* name;
+  vz::RegionalSettings settings;
+  char decimal, thousands;
+  int date_format;
+  const char* pattern;
+};
+
+void PrintTo(const RegionalCase& c, std::ostream* os) { *os << c.name; }
+
+class RegionalTable : public ComponentTest, public ::testing::WithParamInterface<RegionalCase> {};
+
+TEST_P(RegionalTable, StartUpAppliesThePlatformSettingsAndMakesTheSession) {
+  const RegionalCase& c = GetParam();
+  EXPECT_EQ(vz::Session(), nullptr);
+  {
+    vz::ComponentLayer layer(c.settings);
+    EXPECT_NE(vz::Session(), nullptr);
+    EXPECT_EQ(vz::DecimalSeparator(), c.decimal);
+    EXPECT_EQ(vz::ThousandsSeparator(), c.thousands);
+    EXPECT_EQ(vz::DateFormat(), c.date_format);
+    EXPECT_EQ(plat::ShortDatePattern(), c.pattern);
+  }
+  EXPECT_EQ(vz::Session(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Locales, RegionalTable,
+    ::testing::Values(RegionalCase{"no windows", {}, '.', ',', 0, "MM/dd/yy"},
+                      RegionalCase{"German", {",", ".", "dd.MM.yyyy"}, ',', '.', 5, "dd.MM.yyyy"},
+                      RegionalCase{"Dutch", {",", ".", "dd-MM-yy"}, ',', '.', 3, "dd-MM-yy"},
+                      RegionalCase{"ISO", {".", ",", "yyyy.MM.dd"}, '.', ',', 1, "yyyy.MM.dd"},
+                      RegionalCase{"French, narrow no-break space", {",", "\u202F", "dd/MM/yyyy"}, ',', ' ', 2,
+                                   "dd/MM/yyyy"}));
+
+// ---- messages ----
+
+TEST(MessagesTest, FillsPlacesInOrder) {
+  EXPECT_EQ(vz::FormatMessage("Invalid field type '%s' for '%s'", {"Q", "x"}), "Invalid field type 'Q' for 'x'");
+  EXPECT_EQ(vz::FormatMessage("Error no: '%s' of %d", {1103, -7}), "Error no: '1103' of -7");
+  EXPECT_EQ(vz::FormatMessage("100%% %s and '%s'", {"sure"}), "100% sure and ''");
+  EXPECT_EQ(vz::FormatMessage("odd %x %", {"extra"}), "odd %x %");
+}
+
+TEST(MessagesTest, WarningsShowOnlyAtLevelTwo) {
+  Log shown;
+  vz::SetWarningService([&](const std::string& text) { shown.push_back(text); });
+  vz::ComponentWarning(qp::StrId::kLockFailed, {"_Insert"});
+  EXPECT_EQ(vz::SetMessageLevel(1), 1);
+  vz::ComponentWarning(qp::StrId::kCouldNotCreate, {"checks.dbf"});
+  EXPECT_EQ(vz::SetMessageLevel(0), 1);  // 0 leaves the level alone
+  vz::SetMessageLevel(2);
+  vz::ComponentWarning(qp::StrId::kCouldNotCreate, {"checks.dbf"});
+  EXPECT_EQ(shown, (Log{"Lock failed [_Insert]", "Could not create 'checks.dbf'"}));
+  vz::ResetComponentMessagesForTesting();
+  ::testing::internal::CaptureStderr();
+  vz::ComponentWarning(qp::StrId::kNameEmpty);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "This field cannot be left empty!\n");
+}
+
+TEST(MessagesTest, ErrorsThrowEVozuvErrorWithTheText) {
+  EXPECT_THROW(vz::ComponentError(qp::StrId::kDataSetClosed), vz::EVozuvError);
+  try {
+    vz::ComponentError(qp::StrId::kFieldNotInTable, {"payee", "checks.dbf"});
+  } catch (const vz::EVozuvError& e) {
+    EXPECT_STREQ(e.what(), "Field 'payee' not in 'checks.dbf'");
+  }
+  EXPECT_EQ(qp::LoadStr(qp::StrId::kFieldKindMismatch),
+            "'%s()' expects field '%s' to be of type:\r\n'%s'.'%s' actually is: '%s'");
+  EXPECT_EQ(qp::LoadStr(static_cast<int>(qp::StrId::kHintRefresh)), "Refresh record");
+  EXPECT_EQ(qp::LoadStr(99999), "");
+}
+
+}  // namespace

@@ -1,0 +1,271 @@
+// Fields: definitions, lookup, values as text both ways, memo lines through
+// the source, display width, typing rules, order, calculated fields.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <utility>
+
+#include "components/dataset.h"
+#include "engine/errors.h"
+#include "engine/national.h"
+#include "fake_source.h"
+
+namespace {
+
+using qptest::FakeSource;
+using qptest::Log;
+using qptest::Raised;
+using qptest::RecordingLink;
+
+class FieldTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    vz::ResetErrorStateForTesting();
+    vz::InitNationalSettingsFor("en_US.UTF-8");
+  }
+  void TearDown() override { vz::InitNationalSettingsFor("en_US.UTF-8"); }
+  void OpenWithRecords() {
+    source_->AddFields();
+    source_->AddRecord("ann", 1234.5, 42, 0);
+    source_->AddRecord("bob", -0.25, -7, -3);
+    link_.SetDataSource(source_.get());
+    ds()->Open();
+    log_.clear();
+  }
+  vz::TTzDataSet* ds() { return source_->DataSet(); }
+  vz::TTzField* F(const char* name) { return ds()->FieldByName(name); }
+
+  Log log_;
+  RecordingLink link_{"L", &log_};
+  std::unique_ptr<FakeSource> source_ = std::make_unique<FakeSource>();
+};
+
+struct DefCase {
+  const char* name;
+  char type;
+  int size, decimals;
+  const char* result;  // "name T size.decimals/data size", or the error
+};
+
+void PrintTo(const DefCase& c, std::ostream* os) { *os << "'" << c.name << "' " << c.type; }
+
+class DefinitionTable : public FieldTest, public ::testing::WithParamInterface<DefCase> {};
+
+TEST_P(DefinitionTable, AddFieldNormalisesOrRefuses) {
+  const DefCase& c = GetParam();
+  std::string got = Raised([&] {
+    vz::TTzField* f = ds()->AddField(c.name, c.type, c.size, c.decimals, nullptr);
+    throw std::runtime_error(f->FieldName() + " " + f->DataType() + " " + std::to_string(f->Size()) + "." +
+                             std::to_string(f->Decimals()) + "/" + std::to_string(f->DataSize()));
+  });
+  EXPECT_EQ(got, c.result);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, DefinitionTable,
+    ::testing::Values(DefCase{"  Payee ", 'c', 0, 3, "payee C 1.0/2"}, DefCase{"payee", 'C', 40, 0, "payee C 40.0/41"},
+                      DefCase{"my field", 'C', 5, 0, "my_field C 5.0/6"},
+                      DefCase{"abcdefghijklm", 'C', 5, 0, "abcdefghij C 5.0/6"},
+                      DefCase{"big", 'C', 300, 0, "big C 255.0/256"}, DefCase{"chkdate", 'd', 3, 2, "chkdate D 8.0/11"},
+                      DefCase{"amt", 'n', 25, 4, "amt N 19.4/6"}, DefCase{"amt", 'N', 0, 0, "amt N 1.0/4"},
+                      DefCase{"amt", 'F', 5, 9, "amt F 5.3/6"}, DefCase{"amt", 'N', 1, 1, "amt N 1.0/4"},
+                      DefCase{"amt", 'N', 10, -2, "amt N 10.0/4"}, DefCase{"flag", 'l', 9, 9, "flag L 1.0/1"},
+                      DefCase{"notes", 'm', 4, 2, "notes M 10.0/4"}, DefCase{"", 'C', 5, 0, "Field name missing"},
+                      DefCase{"   ", 'C', 5, 0, "Field name missing"},
+                      DefCase{"1abc", 'C', 5, 0, "Invalid field name '1abc'"},
+                      DefCase{"a-b", 'C', 5, 0, "Invalid field name 'a-b'"},
+                      DefCase{"x", 'Q', 5, 0, "Invalid field type 'Q' for 'x'"}));
+
+TEST_F(FieldTest, DuplicateNamesAreCaughtInTheirFinalForm) {
+  for (const char* n : {"payee", "long_name_one", "my_field"}) ds()->AddField(n, 'C', 10, 0, nullptr);
+  EXPECT_EQ(Raised([&] { ds()->AddField("PAYEE", 'C', 10, 0, nullptr); }), "Duplicate field name 'payee'");
+  EXPECT_EQ(Raised([&] { ds()->AddField("long_name_two", 'C', 10, 0, nullptr); }),
+            "Duplicate field name 'long_name_'");
+  EXPECT_EQ(Raised([&] { ds()->AddField("my field", 'C', 10, 0, nullptr); }), "Duplicate field name 'my_field'");
+  EXPECT_EQ(ds()->FieldCount(), 3);
+}
+
+TEST_F(FieldTest, LookupIgnoresCaseAndOffsetsFollowFieldOrder) {
+  OpenWithRecords();
+  EXPECT_EQ(ds()->FieldByName("PAYEE"), ds()->Fields(0));
+  EXPECT_EQ(ds()->FindField("pay"), nullptr);
+  EXPECT_EQ(Raised([&] { ds()->FieldByName("pay"); }), "Field 'pay' not found");
+  std::vector<int> offsets;
+  for (int i = 0; i < ds()->FieldCount(); ++i) offsets.push_back(ds()->Fields(i)->Offset());
+  EXPECT_EQ(offsets, (std::vector<int>{1, 12, 18, 22, 23, 34}));
+  delete F("count");
+  EXPECT_EQ(ds()->FindField("count"), nullptr);
+  EXPECT_EQ(ds()->FieldCount(), 5);
+}
+
+TEST_F(FieldTest, ReadsEachTypeAsText) {
+  OpenWithRecords();
+  std::vector<std::string> first, second;
+  for (int i = 0; i < 6; ++i) first.push_back(ds()->Fields(i)->AsString());
+  ds()->Next();
+  for (int i = 0; i < 6; ++i) second.push_back(ds()->Fields(i)->AsString());
+  EXPECT_EQ(first, (std::vector<std::string>{"ann", "1234.50", "42", "false", "  /  /  ", "none"}));
+  EXPECT_EQ(second, (std::vector<std::string>{"bob", "-0.25", "-7", "false", "  /  /  ", "BLOB"}));
+  EXPECT_TRUE(F("notes")->IsBlob());
+  EXPECT_FALSE(F("payee")->IsBlob());
+  vz::SetDecimalSeparator(',');
+  EXPECT_EQ(F("amount")->AsString(), "-0,25");
+}
+
+struct WriteCase {
+  const char* field;
+  const char* text;
+  const char* reads;  // nullptr: refused
+};
+
+void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.field << " <- '" << c.text << "'"; }
+
+class WriteTable : public FieldTest, public ::testing::WithParamInterface<WriteCase> {};
+
+TEST_P(WriteTable, StoresTextAndReadsItBackFromTheTable) {
+  const WriteCase& c = GetParam();
+  OpenWithRecords();
+  ds()->Edit();
+  vz::TTzField* f = F(c.field);
+  std::string before = f->AsString();
+  if (!c.reads) {
+    EXPECT_NE(Raised([&] { f->SetAsString(c.text); }), "(nothing raised)");
+    EXPECT_EQ(f->AsString(), before);
+    return;
+  }
+  log_.clear();
+  f->SetAsString(c.text);
+  EXPECT_EQ(log_, (Log{"L:RecordChanged(" + std::string(c.field) + ")"}));
+  ds()->Post();
+  EXPECT_EQ(f->AsString(), c.reads);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Types, WriteTable,
+    ::testing::Values(WriteCase{"payee", "abcdefghijklmnop", "abcdefghij"}, WriteCase{"payee", "Müller", "Müller"},
+                      WriteCase{"payee", "5 €", "5 ?"}, WriteCase{"amount", "1234.5", "1234.50"},
+                      WriteCase{"amount", " +3 ", "3.00"}, WriteCase{"amount", "", "0.00"},
+                      WriteCase{"amount", "-0.001", "0.00"}, WriteCase{"amount", "12a", nullptr},
+                      WriteCase{"amount", "1e5", nullptr}, WriteCase{"amount", "1.2.3", nullptr},
+                      WriteCase{"count", "-7", "-7"}, WriteCase{"count", "1.5", nullptr},
+                      WriteCase{"count", "99999999999", nullptr}, WriteCase{"paid", "Yes", "true"},
+                      WriteCase{"paid", "TRUE", "true"}, WriteCase{"paid", ".T.", "true"},
+                      WriteCase{"paid", "no", "false"}, WriteCase{"chkdate", "12/5/98", "12/05/98"},
+                      WriteCase{"chkdate", " 1/ 5/98", "01/05/98"}, WriteCase{"chkdate", "", "  /  /  "},
+                      WriteCase{"chkdate", "13/45/98", nullptr}, WriteCase{"chkdate", "2/30/98", nullptr}));
+
+TEST_F(FieldTest, NationalSettingsShapeNumbersAndDates) {
+  OpenWithRecords();
+  ds()->Edit();
+  vz::ApplyRegionalSettings({",", ".", "dd.MM.yyyy"});
+  F("amount")->SetAsString("12,5");
+  EXPECT_EQ(F("amount")->AsString(), "12,50");
+  F("chkdate")->SetAsString("5.12.2026");
+  EXPECT_EQ(F("chkdate")->AsString(), "05.12.2026");
+  EXPECT_EQ(F("chkdate")->DisplayWidth(), 10);  // the century needs 10, not the stored 8
+  EXPECT_TRUE(F("amount")->IsValidChar(U','));
+  EXPECT_TRUE(F("chkdate")->IsValidChar(U'.'));
+  EXPECT_FALSE(F("chkdate")->IsValidChar(U'/'));
+}
+
+TEST_F(FieldTest, DisplayWidthAndTypingRulesByType) {
+  OpenWithRecords();
+  std::vector<int> widths;
+  for (int i = 0; i < 6; ++i) widths.push_back(ds()->Fields(i)->DisplayWidth());
+  EXPECT_EQ(widths, (std::vector<int>{10, 10, 5, 5, 8, 5}));
+  struct {
+    const char* field;
+    std::u32string accepted, refused;
+  } rules[] = {{"amount", U"0189+-.", U"a ,e/"}, {"count", U"09+-", U".,a "},
+               {"chkdate", U"09/", U"-.a "},    {"payee", U"a Z9,.ü€", U""}};
+  for (const auto& r : rules) {
+    for (char32_t c : r.accepted) EXPECT_TRUE(F(r.field)->IsValidChar(c)) << r.field << " " << int(c);
+    for (char32_t c : r.refused) EXPECT_FALSE(F(r.field)->IsValidChar(c)) << r.field << " " << int(c);
+  }
+}
+
+TEST_F(FieldTest, MemoLinesSurviveARoundTripThroughTheSource) {
+  OpenWithRecords();
+  ds()->Edit();
+  log_.clear();
+  F("notes")->SetLines({"Müller, Hauptstraße 5, Zürich", "Price: 5 €", "", "plain"});
+  EXPECT_EQ(log_, (Log{"L:RecordChanged(notes)"}));
+  EXPECT_EQ(F("notes")->AsString(), "MEMO");
+  ASSERT_TRUE(ds()->Post());
+  // The memo holds table bytes (code page 437): ü is 0x81, ß 0xE1.
+  ASSERT_EQ(source_->Memos().size(), 1u);
+  EXPECT_EQ(source_->Memos().begin()->second[0], "M\x81ller, Hauptstra\xE1" "e 5, Z\x81rich");
+  ds()->Next();
+  ds()->Prior();
+  source_->memo_reads.clear();
+  EXPECT_EQ(F("notes")->Lines(), (vz::TStrings{"Müller, Hauptstraße 5, Zürich", "Price: 5 ?", "", "plain"}));
+  EXPECT_EQ(source_->memo_reads, std::vector<int32_t>{1});  // the block of the active row
+}
+
+TEST_F(FieldTest, EachMemoWriteStoresANewMemoAndOnlyMemosHaveLines) {
+  OpenWithRecords();
+  EXPECT_TRUE(F("notes")->Lines().empty());
+  ds()->Edit();
+  F("notes")->SetLines({"one"});
+  F("notes")->SetLines({"two"});
+  EXPECT_EQ(source_->Memos().size(), 2u);
+  EXPECT_EQ(F("notes")->Lines(), (vz::TStrings{"two"}));
+  F("notes")->SetAsString("ignored");
+  EXPECT_EQ(F("notes")->Lines(), (vz::TStrings{"two"}));
+  EXPECT_EQ(Raised([&] { F("payee")->Lines(); }), "Field 'payee' is not of the expected type");
+  EXPECT_EQ(Raised([&] { F("payee")->SetLines({"x"}); }), "Field 'payee' is not of the expected type");
+  EXPECT_EQ(source_->Memos().size(), 2u);
+}
+
+TEST_F(FieldTest, MovingAFieldOrRealigningItIsALayoutChange) {
+  OpenWithRecords();
+  Log events;
+  source_->events = &events;
+  F("payee")->SetIndex(3);
+  EXPECT_EQ(ds()->Fields(3)->FieldName(), "payee");
+  EXPECT_EQ(events, (Log{"deLayoutChange", "deFieldListChange"}));
+  F("payee")->SetIndex(99);
+  EXPECT_EQ(F("payee")->Index(), 5);
+  F("payee")->SetIndex(-4);
+  EXPECT_EQ(F("payee")->Index(), 0);
+  EXPECT_EQ(F("count")->AsString(), "42");  // values stay with their fields
+  events.clear();
+  F("payee")->SetAlignment(vz::taCenter);
+  F("payee")->SetAlignment(vz::taCenter);
+  EXPECT_EQ(events, (Log{"deLayoutChange"}));
+  ds()->Close();
+  events.clear();
+  F("payee")->SetIndex(2);
+  EXPECT_EQ(events, Log{});
+}
+
+TEST_F(FieldTest, CalculatedFieldsAreComputedPerRowFromTheFetchedRecord) {
+  source_->AddFields();
+  for (const char* p : {"ann", "bob", "cy"}) source_->AddRecord(p);
+  vz::TTzField* shout = ds()->AddField("shout", 'C', 12, 0, nullptr);
+  shout->SetCalculated(true);
+  std::vector<std::string> states;
+  ds()->OnCalcFields = [&](vz::TTzDataSet* d) {
+    states.push_back(qptest::StateName(d->State()));
+    shout->SetAsString(d->FieldByName("payee")->AsString() + "!");
+  };
+  RecordingLink grid("G", nullptr);
+  grid.SetBufferCount(3);
+  grid.SetDataSource(source_.get());
+  ds()->Open();
+  std::vector<std::string> rows;
+  for (int i = 0; i < 3; ++i) {
+    ds()->SetActiveRecord(i);
+    rows.push_back(shout->AsString());
+  }
+  EXPECT_EQ(rows, (std::vector<std::string>{"ann!", "bob!", "cy!"}));
+  EXPECT_EQ(states.front(), "dsCalcFields");
+  ds()->SetActiveRecord(0);
+  ds()->Edit();
+  F("payee")->SetAsString("dee");
+  EXPECT_EQ(shout->AsString(), "dee!");
+  EXPECT_EQ(ds()->State(), vz::dsEdit);
+}
+
+}  // namespace

@@ -1,0 +1,311 @@
+// The record window: its size from the links, moving through it, the data
+// events and distances the links see, held-back events while controls are
+// disabled, and the resync after changes behind the data set's back.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <utility>
+
+#include "components/dataset.h"
+#include "engine/errors.h"
+#include "fake_source.h"
+
+namespace {
+
+using qptest::FakeSource;
+using qptest::Log;
+using qptest::RecordingLink;
+
+std::string Name(int i) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "r%02d", i);
+  return buf;
+}
+
+std::vector<std::string> Names(int from, int to) {
+  std::vector<std::string> v;
+  for (int i = from; i <= to; ++i) v.push_back(Name(i));
+  return v;
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    vz::ResetErrorStateForTesting();
+    source_->AddFields();
+    for (int i = 1; i <= 25; ++i) source_->AddRecord(Name(i), i);
+  }
+  void TearDown() override { vz::ResetErrorStateForTesting(); }
+  // A grid link (10 rows) and a field link (1 row) on one source.
+  void OpenWithBoth() {
+    grid_.SetBufferCount(10);
+    grid_.SetDataSource(source_.get());
+    field_.SetDataSource(source_.get());
+    ds()->Open();
+    log_.clear();
+  }
+  vz::TTzDataSet* ds() { return source_->DataSet(); }
+  std::string Current() { return ds()->FieldByName("payee")->AsString(); }
+  // The window's rows, read the way a grid paints them.
+  std::vector<std::string> Rows() {
+    std::vector<std::string> rows;
+    int active = ds()->ActiveRecord();
+    for (int i = 0; i < ds()->RecordCount(); ++i) {
+      ds()->SetActiveRecord(i);
+      rows.push_back(Current());
+    }
+    ds()->SetActiveRecord(active);
+    return rows;
+  }
+  Log Take() { return std::exchange(log_, {}); }
+
+  Log log_;
+  RecordingLink grid_{"G", &log_};
+  RecordingLink field_{"F", &log_};
+  std::unique_ptr<FakeSource> source_ = std::make_unique<FakeSource>();
+};
+
+TEST_F(WindowTest, WindowTakesTheLargestLinkBufferCount) {
+  OpenWithBoth();
+  EXPECT_EQ(ds()->BufferCount(), 10);
+  EXPECT_EQ(Rows(), Names(1, 10));
+  EXPECT_EQ(grid_.RecordCount(), 10);
+  EXPECT_EQ(field_.RecordCount(), 1);
+  EXPECT_TRUE(ds()->Bof());
+  EXPECT_EQ(ds()->RecordSize(), 1 + 37 + 1 + 4);
+}
+
+struct MoveCase {
+  const char* name;
+  std::vector<int> moves;  // MoveBy calls; the last one is observed
+  std::string current;
+  int active;
+  int scroll_info;    // information word of deDataSetScroll
+  int link_scrolled;  // distance both links were told
+  bool bof, eof;
+  int first, last;    // records in the window
+};
+
+void PrintTo(const MoveCase& c, std::ostream* os) { *os << c.name; }
+
+class MoveTable : public WindowTest, public ::testing::WithParamInterface<MoveCase> {};
+
+TEST_P(MoveTable, EndsWithChangeThenScrollAndTheRightDistances) {
+  const MoveCase& c = GetParam();
+  OpenWithBoth();
+  for (size_t i = 0; i + 1 < c.moves.size(); ++i) ds()->MoveBy(c.moves[i]);
+  Log events;
+  source_->events = &events;
+  Take();
+  bool result = ds()->MoveBy(c.moves.back());
+  std::string d = std::to_string(c.link_scrolled);
+  EXPECT_EQ(events, (Log{"deCheckBrowseMode", "deDataSetChange", "deDataSetScroll(" + std::to_string(c.scroll_info) + ")"}));
+  EXPECT_EQ(Take(), (Log{"G:CheckBrowseMode", "F:CheckBrowseMode", "G:DataSetChanged", "F:DataSetChanged",
+                         "G:Scrolled(" + d + ")", "F:Scrolled(" + d + ")"}));
+  EXPECT_EQ(Current(), c.current);
+  EXPECT_EQ(ds()->ActiveRecord(), c.active);
+  EXPECT_EQ(ds()->Bof(), c.bof);
+  EXPECT_EQ(ds()->Eof(), c.eof);
+  EXPECT_EQ(result, !c.bof && !c.eof);
+  EXPECT_EQ(Rows(), Names(c.first, c.last));
+  // Both links keep the active row in view.
+  EXPECT_EQ(grid_.FirstRecord(), 0);
+  EXPECT_EQ(field_.FirstRecord(), ds()->ActiveRecord());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Moves, MoveTable,
+    ::testing::Values(MoveCase{"inside the window", {9}, "r10", 9, 0, 0, false, false, 1, 10},
+                      MoveCase{"across the bottom edge", {9, 3}, "r13", 9, -3, 3, false, false, 4, 13},
+                      MoveCase{"back across the top edge", {9, 3, -12}, "r01", 0, 3, -3, false, false, 1, 10},
+                      MoveCase{"before the first record", {2, -3}, "r01", 0, 0, 0, true, false, 1, 10},
+                      MoveCase{"past the last record", {30}, "r25", 9, -15, 15, false, true, 16, 25},
+                      MoveCase{"three on from the last row", {24, 3}, "r25", 9, 0, 0, false, true, 16, 25}));
+
+TEST_F(WindowTest, NothingMovesFromTheEndItIsAtAndFirstLastFillFromTheirEnd) {
+  OpenWithBoth();
+  ds()->Last();
+  EXPECT_EQ(Rows(), Names(16, 25));
+  EXPECT_EQ(ds()->ActiveRecord(), 9);
+  EXPECT_TRUE(ds()->Eof());
+  Take();
+  EXPECT_FALSE(ds()->Next());
+  EXPECT_EQ(Take(), (Log{"G:CheckBrowseMode", "F:CheckBrowseMode"}));
+  ds()->First();
+  EXPECT_EQ(Rows(), Names(1, 10));
+  EXPECT_TRUE(ds()->Bof());
+  EXPECT_FALSE(ds()->Prior());
+  EXPECT_FALSE(ds()->MoveBy(0));
+}
+
+TEST_F(WindowTest, AttachingAGridGrowsTheWindowAroundTheActiveRecord) {
+  field_.SetDataSource(source_.get());
+  ds()->Open();
+  ds()->MoveBy(19);
+  ASSERT_EQ(ds()->BufferCount(), 1);
+  grid_.SetBufferCount(10);
+  grid_.SetDataSource(source_.get());
+  EXPECT_EQ(Rows(), Names(16, 25));
+  EXPECT_EQ(Current(), "r20");
+  EXPECT_EQ(field_.FirstRecord(), 4);
+  EXPECT_EQ(grid_.ActiveRecord(), 4);
+}
+
+TEST_F(WindowTest, ShrinkingKeepsTheActiveRecordAndWhatTheLinksShow) {
+  OpenWithBoth();
+  ds()->MoveBy(12);  // window r04..r13, r13 at the bottom
+  grid_.SetBufferCount(4);
+  EXPECT_EQ(ds()->BufferCount(), 4);
+  EXPECT_EQ(Rows(), Names(10, 13));
+  EXPECT_EQ(ds()->ActiveRecord(), 3);
+  EXPECT_EQ(grid_.FirstRecord(), 0);
+  EXPECT_EQ(field_.ActiveRecord(), 0);
+  ds()->MoveBy(1);
+  EXPECT_EQ(Rows(), Names(11, 14));
+}
+
+TEST_F(WindowTest, GridOnAShortTableKeepsItsFirstRecordAtTheTop) {
+  FakeSource small;
+  small.AddFields();
+  for (int i = 1; i <= 3; ++i) small.AddRecord(Name(i));
+  RecordingLink grid("S", nullptr);
+  grid.SetBufferCount(10);
+  grid.SetDataSource(&small);
+  small.DataSet()->Open();
+  small.DataSet()->Last();
+  EXPECT_EQ(grid.FirstRecord(), 0);
+  EXPECT_EQ(grid.ActiveRecord(), 2);
+  EXPECT_EQ(grid.RecordCount(), 3);
+}
+
+TEST_F(WindowTest, LinkActiveRecordCopiesThatRowIntoTheFieldBuffer) {
+  OpenWithBoth();
+  grid_.SetActiveRecord(6);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(source_->Buffer() + qptest::kPayee + 1), 3), "r07");
+  grid_.SetActiveRecord(40);  // outside the window: ignored
+  EXPECT_EQ(ds()->ActiveRecord(), 6);
+}
+
+TEST_F(WindowTest, DisabledControlsHoldEventsBackAndGetOneChangeAfterwards) {
+  OpenWithBoth();
+  ds()->DisableControls();
+  ds()->DisableControls();
+  ds()->MoveBy(12);
+  ds()->Last();
+  ds()->EnableControls();
+  EXPECT_EQ(Take(), Log{});
+  ds()->EnableControls();
+  EXPECT_EQ(Take(), (Log{"G:DataSetChanged", "F:DataSetChanged"}));
+  EXPECT_EQ(field_.FirstRecord(), ds()->ActiveRecord());
+  ds()->EnableControls();  // one too many changes nothing
+  EXPECT_EQ(Take(), Log{});
+}
+
+TEST_F(WindowTest, StateChangesWhileDisabledArriveAsStateThenLayout) {
+  OpenWithBoth();
+  ds()->DisableControls();
+  ds()->Edit();
+  ds()->EnableControls();
+  EXPECT_EQ(Take(), (Log{"G:Editing(on)", "F:Editing(on)", "G:LayoutChanged", "F:LayoutChanged"}));
+  ds()->DisableControls();
+  ds()->Close();
+  ds()->EnableControls();
+  EXPECT_EQ(Take(), (Log{"G:Active(off)", "G:Editing(off)", "F:Active(off)", "F:Editing(off)"}));
+}
+
+TEST_F(WindowTest, LinkStateFollowsAttachReadOnlyAndFields) {
+  ds()->Open();
+  field_.SetDataSource(source_.get());
+  field_.SetReadOnly(true);
+  EXPECT_FALSE(field_.Edit());
+  EXPECT_EQ(ds()->State(), vz::dsBrowse);
+  ds()->Edit();
+  EXPECT_FALSE(field_.Editing());
+  field_.SetReadOnly(false);
+  field_.SetDataSource(nullptr);
+  EXPECT_EQ(Take(), (Log{"F:Active(on)", "F:CheckBrowseMode", "F:Editing(on)", "F:Active(off)", "F:Editing(off)"}));
+  // Without fields a data set keeps its links inactive.
+  FakeSource bare;
+  bare.DataSet()->Open();
+  RecordingLink link("B", nullptr);
+  link.SetDataSource(&bare);
+  EXPECT_FALSE(link.Active());
+}
+
+TEST_F(WindowTest, OnDataChangeGetsTheFieldOnlyForFieldChanges) {
+  OpenWithBoth();
+  std::vector<vz::TTzField*> seen;
+  source_->OnDataChange = [&](vz::TObject*, vz::TTzField* f) { seen.push_back(f); };
+  int updates = 0;
+  source_->OnUpdateData = [&](vz::TObject* sender) { updates += sender == source_.get(); };
+  ds()->MoveBy(12);  // a change, then a scroll whose word is a distance
+  EXPECT_EQ(seen, (std::vector<vz::TTzField*>{nullptr, nullptr}));
+  ds()->Edit();
+  seen.clear();
+  ds()->FieldByName("payee")->SetAsString("x");
+  EXPECT_EQ(seen, (std::vector<vz::TTzField*>{ds()->FieldByName("payee")}));
+  ds()->Post();
+  EXPECT_EQ(updates, 1);
+}
+
+TEST_F(WindowTest, RecordChangedByTheTableShowsInTheActiveRow) {
+  OpenWithBoth();
+  ds()->MoveBy(2);
+  Take();
+  source_->SetPayeeDirect("direct");
+  EXPECT_EQ(Take(), (Log{"G:LayoutChanged", "F:LayoutChanged"}));
+  EXPECT_EQ(Current(), "direct");
+  EXPECT_TRUE(ds()->Modified());
+  ds()->DisableControls();
+  source_->SetPayeeDirect("hidden");
+  ds()->EnableControls();
+  EXPECT_EQ(Current(), "direct");
+}
+
+TEST_F(WindowTest, ResyncRereadsTheWindowUnlessTheEngineHoldsAnError) {
+  OpenWithBoth();
+  ds()->MoveBy(2);  // r03
+  vz::SetErrorQuiet(5, "access denied");
+  source_->RemoveRecordDirect(1);
+  EXPECT_EQ(Rows()[0], "r01");  // untouched while the error stands
+  vz::ClearError();
+  source_->RemoveRecordDirect(1);
+  EXPECT_EQ(Current(), "r03");
+  EXPECT_EQ(Rows().front(), "r03");
+  EXPECT_EQ(ds()->ActiveRecord(), 0);
+}
+
+TEST_F(WindowTest, UnlinkedSourceShowsOneRowWithoutMemoText) {
+  // Without a table the cursor has a current record and nothing after it,
+  // as a table component at design time: one row.
+  vz::TTzDataSource plain(nullptr);
+  uint8_t memo[4] = {5, 0, 0, 0};
+  plain.DataSet()->AddField("notes", 'M', 10, 0, memo);
+  plain.DataSet()->Open();
+  EXPECT_EQ(plain.DataSet()->RecordCount(), 1);
+  EXPECT_FALSE(plain.DataSet()->MoveBy(1));
+  EXPECT_EQ(plain.DataSet()->FieldByName("notes")->Lines(), (vz::TStrings{"Not linked"}));
+}
+
+TEST_F(WindowTest, OpeningWaitsForTheEndOfLoading) {
+  vz::TComponent form(nullptr);
+  form.BeginLoading();
+  auto* source = new FakeSource(&form);
+  source->AddFields();
+  source->AddRecord("loaded");
+  source->DataSet()->SetActive(true);
+  EXPECT_FALSE(source->DataSet()->Active());
+  form.EndLoading();
+  EXPECT_EQ(source->DataSet()->FieldByName("payee")->AsString(), "loaded");
+}
+
+TEST_F(WindowTest, DeletingTheSourceDetachesItsLinks) {
+  OpenWithBoth();
+  source_.reset();
+  EXPECT_EQ(grid_.DataSource(), nullptr);
+  EXPECT_FALSE(grid_.Active());
+  EXPECT_EQ(field_.DataSet(), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,188 @@
+// The message service: the production boxes carry the icon and buttons the
+// program asks for and report the button pressed; the scripted answerer
+// records what the user would have seen and answers as told.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPrinter>
+#include <QTimer>
+#include <QtTest>
+
+#include "platform/qt/messages.h"
+#include "platform/qt/scripted_messages.h"
+
+Q_DECLARE_METATYPE(qp::MsgType)
+Q_DECLARE_METATYPE(qp::MsgButtons)
+Q_DECLARE_METATYPE(qp::MsgResult)
+Q_DECLARE_METATYPE(QMessageBox::Icon)
+Q_DECLARE_METATYPE(QMessageBox::StandardButton)
+
+class TestMessages : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void productionBox_data();
+  void productionBox();
+  void productionBoxEscape_data();
+  void productionBoxEscape();
+  void captionDefaultsToApplicationTitle();
+  void scriptedAnswersInOrderThenSafeDefaults();
+  void scriptedPrintDialog();
+  void scopeRestoresProductionService();
+};
+
+namespace {
+
+struct SeenBox {
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QMessageBox::StandardButtons buttons;
+  QString caption;
+  QString text;
+  bool found = false;
+};
+
+// Looks at the modal box once it is up and presses `press` (or Escape).
+void AnswerNextBox(SeenBox* seen, QMessageBox::StandardButton press) {
+  QTimer::singleShot(0, [seen, press] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    seen->found = true;
+    seen->icon = box->icon();
+    seen->buttons = box->standardButtons();
+    seen->caption = box->windowTitle();
+    seen->text = box->text();
+    if (press == QMessageBox::NoButton) {
+      QTest::keyClick(box, Qt::Key_Escape);
+    } else {
+      box->button(press)->click();
+    }
+  });
+}
+
+}  // namespace
+
+void TestMessages::productionBox_data() {
+  QTest::addColumn<qp::MsgType>("type");
+  QTest::addColumn<qp::MsgButtons>("buttons");
+  QTest::addColumn<QMessageBox::StandardButton>("press");
+  QTest::addColumn<QMessageBox::Icon>("icon");
+  QTest::addColumn<qp::MsgResult>("result");
+
+  using B = qp::MsgButtons;
+  using T = qp::MsgType;
+  QTest::newRow("confirmation yes") << T::kConfirmation << B::kYesNo << QMessageBox::Yes
+                                    << QMessageBox::Question << qp::MsgResult::kYes;
+  QTest::newRow("confirmation no") << T::kConfirmation << B::kYesNo << QMessageBox::No
+                                   << QMessageBox::Question << qp::MsgResult::kNo;
+  QTest::newRow("error") << T::kError << B::kOk << QMessageBox::Ok << QMessageBox::Critical
+                         << qp::MsgResult::kOk;
+  QTest::newRow("stop") << T::kStop << B::kOk << QMessageBox::Ok << QMessageBox::Critical
+                        << qp::MsgResult::kOk;
+  QTest::newRow("information") << T::kInformation << B::kOk << QMessageBox::Ok
+                               << QMessageBox::Information << qp::MsgResult::kOk;
+  QTest::newRow("warning") << T::kWarning << B::kOk << QMessageBox::Ok << QMessageBox::Warning
+                           << qp::MsgResult::kOk;
+}
+
+void TestMessages::productionBox() {
+  QFETCH(qp::MsgType, type);
+  QFETCH(qp::MsgButtons, buttons);
+  QFETCH(QMessageBox::StandardButton, press);
+  QFETCH(QMessageBox::Icon, icon);
+  QFETCH(qp::MsgResult, result);
+
+  qp::SetMessageService(nullptr);
+  SeenBox seen;
+  AnswerNextBox(&seen, press);
+  QCOMPARE(qp::Messages().Show(nullptr, "Caption", "Text", type, buttons), result);
+  QVERIFY(seen.found);
+  QCOMPARE(seen.icon, icon);
+  QCOMPARE(seen.caption, QString("Caption"));
+  QCOMPARE(seen.text, QString("Text"));
+  const QMessageBox::StandardButtons expected =
+      buttons == qp::MsgButtons::kYesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok;
+  QCOMPARE(seen.buttons, expected);
+}
+
+void TestMessages::productionBoxEscape_data() {
+  QTest::addColumn<qp::MsgButtons>("buttons");
+  QTest::addColumn<qp::MsgResult>("result");
+  // Escape must never mean Yes: "Exit Quillprint Now?" would close the program.
+  QTest::newRow("yes/no") << qp::MsgButtons::kYesNo << qp::MsgResult::kNo;
+  QTest::newRow("ok") << qp::MsgButtons::kOk << qp::MsgResult::kOk;
+}
+
+void TestMessages::productionBoxEscape() {
+  QFETCH(qp::MsgButtons, buttons);
+  QFETCH(qp::MsgResult, result);
+  qp::SetMessageService(nullptr);
+  SeenBox seen;
+  AnswerNextBox(&seen, QMessageBox::NoButton);
+  QCOMPARE(qp::Messages().Show(nullptr, "C", "T", qp::MsgType::kConfirmation, buttons), result);
+  QVERIFY(seen.found);
+}
+
+void TestMessages::captionDefaultsToApplicationTitle() {
+  qp::ScopedScriptedMessages msgs;
+  qp::ShowMessage(nullptr, "one", qp::MsgType::kInformation);
+  qp::ShowMessage(nullptr, "two", qp::MsgType::kError, qp::MsgButtons::kOk, "Program halted.");
+  qp::SetApplicationTitle("Other");
+  qp::ShowMessage(nullptr, "three", qp::MsgType::kWarning);
+  qp::SetApplicationTitle("Quillprint");
+  QCOMPARE(msgs->messages().size(), size_t{3});
+  QCOMPARE(msgs->messages()[0].caption, QString("Quillprint"));
+  QCOMPARE(msgs->messages()[1].caption, QString("Program halted."));
+  QCOMPARE(msgs->messages()[2].caption, QString("Other"));
+}
+
+void TestMessages::scriptedAnswersInOrderThenSafeDefaults() {
+  qp::ScopedScriptedMessages msgs;
+  msgs->Answer(qp::MsgResult::kYes);
+  msgs->Answer(qp::MsgResult::kNo);
+  QWidget parent;
+  using B = qp::MsgButtons;
+  using T = qp::MsgType;
+  QCOMPARE(qp::ShowMessage(&parent, "a", T::kConfirmation, B::kYesNo), qp::MsgResult::kYes);
+  QCOMPARE(qp::ShowMessage(nullptr, "b", T::kConfirmation, B::kYesNo), qp::MsgResult::kNo);
+  QCOMPARE(msgs->unanswered(), 0);
+  // Nobody scripted these: the answers that change nothing.
+  QCOMPARE(qp::ShowMessage(nullptr, "c", T::kConfirmation, B::kYesNo), qp::MsgResult::kNo);
+  QCOMPARE(qp::ShowMessage(nullptr, "d", T::kError), qp::MsgResult::kOk);
+  QCOMPARE(msgs->unanswered(), 2);
+  const auto& seen = msgs->messages();
+  QCOMPARE(seen.size(), size_t{4});
+  QCOMPARE(seen[0].parent.data(), &parent);
+  QCOMPARE(seen[0].text, QString("a"));
+  QCOMPARE(seen[0].type, T::kConfirmation);
+  QCOMPARE(seen[3].type, T::kError);
+  QCOMPARE(seen[3].buttons, B::kOk);
+}
+
+void TestMessages::scriptedPrintDialog() {
+  qp::ScopedScriptedMessages msgs;
+  QPrinter printer;
+  QVERIFY(!qp::Messages().ExecPrintDialog(&printer, nullptr));  // cancelled by default
+  msgs->AnswerPrintDialog(true);
+  QVERIFY(qp::Messages().ExecPrintDialog(&printer, nullptr));
+  QPrinter* handed = nullptr;
+  msgs->print_hook = [&handed](QPrinter* p) {
+    handed = p;
+    return true;
+  };
+  QVERIFY(qp::Messages().ExecPrintDialog(&printer, nullptr));
+  QCOMPARE(handed, &printer);
+  QCOMPARE(msgs->print_dialogs(), 3);
+}
+
+void TestMessages::scopeRestoresProductionService() {
+  qp::MessageService* inside = nullptr;
+  {
+    qp::ScopedScriptedMessages msgs;
+    inside = &qp::Messages();
+    QCOMPARE(inside, &*msgs);
+  }
+  QVERIFY(dynamic_cast<qp::ScriptedMessages*>(&qp::Messages()) == nullptr);
+}
+
+QTEST_MAIN(TestMessages)
+#include "tst_messages.moc"
