@@ -384,25 +384,17 @@ class MemoLock {
   MemoFile& mf_;
 };
 
-// Hands a run that no memo uses any more back to the chain and counts
-// abandoned blocks. Failing here costs space, never text: the failure is
-// noted for the report, and the new memo stands.
-void ReleaseRun(MemoFile& mf, Placement& pl, Run release, uint32_t abandoned, MemoLock& lock) {
-  MemoIo& io = pl.io;
-  if (!lock.Take()) {
-    io.fail.Set(1017, mf.name + " [EditMemo/CloseMemo]");
-    return;
-  }
-  if (abandoned > 0 && pl.bs >= kAbandonedOffset + 4) {
-    uint8_t counter[4] = {};
-    size_t got = 0;
-    if (!io.Read(kAbandonedOffset, counter, 4, &got)) return;
-    if (!io.Write32(kAbandonedOffset, (got == 4 ? Le32(counter) : 0) + abandoned)) return;
-  }
+// Hands a run that no memo uses any more back to the chain, once the memo
+// that replaced it is stored. Failing here costs space, never text: a chain
+// that is empty (as in every file this engine writes) takes nothing, and
+// while another program holds the memo lock the run is simply left out.
+void ReleaseRun(MemoFile& mf, Placement& pl, Run release, MemoLock& lock) {
   int64_t size = 0;
   if (mf.file.Size(&size) == plat::kOk) pl.blocks = std::max<int64_t>(1, CeilDiv(size, pl.bs));
+  uint32_t head = 0;
+  if (!pl.ReadHead(&head) || head >= pl.blocks || !lock.Take()) return;
   if (!PutBlocksFree(pl, release.first, release.count)) return;
-  if (lock.Release() != plat::kOk) io.fail.Set(1018, mf.name + " [EditMemo/CloseMemo]");
+  if (lock.Release() != plat::kOk) pl.io.fail.Set(1018, mf.name + " [EditMemo/CloseMemo]");
 }
 
 bool WriteDbase3(TWorkArea& wa, MemoFile& mf, const std::string& text, Failure& fail, int32_t* new_block) {
@@ -466,18 +458,22 @@ bool WriteDbase4(TWorkArea& wa, MemoFile& mf, const std::string& text, int32_t o
   }
   // What to hand back to the chain once the new memo is safely stored.
   Run release;
-  uint32_t abandoned = 0;
   uint32_t start = 0;
   const bool in_place = old_run >= needed;
   if (in_place) {
     start = static_cast<uint32_t>(old_block);
     release = Run{start + needed, old_run - needed};
   } else {
+    if (!GetFreeBlocks(pl, needed, &start)) return false;
     if (old_run > 0) {
       release = Run{static_cast<uint32_t>(old_block), old_run};
-      abandoned = old_run;
+      if (bs >= kAbandonedOffset + 4) {
+        uint8_t counter[4] = {};
+        size_t got = 0;
+        if (!io.Read(kAbandonedOffset, counter, 4, &got)) return false;
+        if (!io.Write32(kAbandonedOffset, (got == 4 ? Le32(counter) : 0) + old_run)) return false;
+      }
     }
-    if (!GetFreeBlocks(pl, needed, &start)) return false;
   }
   if (int64_t{start} + needed > INT32_MAX) return fail.Set(1005, mf.name + " [EditMemo/CloseMemo]");
 
@@ -526,7 +522,7 @@ bool WriteDbase4(TWorkArea& wa, MemoFile& mf, const std::string& text, int32_t o
   *new_block = static_cast<int32_t>(start);
 
   // The new memo is stored; the old blocks are handed back.
-  if (release.count > 0) ReleaseRun(mf, pl, release, abandoned, lock);
+  if (release.count > 0) ReleaseRun(mf, pl, release, lock);
   return true;
 }
 
@@ -649,30 +645,25 @@ bool GetMemo(TWorkArea& wa, MemoFile& mf, int32_t block, int limit) {
   lb.blocks_read = 0;
   lb.lines.reserve(std::min<size_t>(max_lines, 64));
   if (block == 0) return true;
-  const std::string where = mf.name + " Record # " + RecordText(wa) + " [GetMemo]";
+  auto failed = [&](int code) {
+    SetError(static_cast<uint16_t>(code), mf.name + " Record # " + RecordText(wa) + " [GetMemo]");
+    return false;
+  };
   int64_t size = 0;
   int rc = mf.file.Size(&size);
-  if (rc != plat::kOk) {
-    SetError(static_cast<uint16_t>(rc), where);
-    return false;
-  }
+  if (rc != plat::kOk) return failed(rc);
   const int64_t index = block < 0 ? -int64_t{block} : int64_t{block};
   const int64_t offset = index * mf.block_size;
-  if (offset >= size - 1) {
-    SetError(1003, where);
-    return false;
-  }
+  if (offset >= size - 1) return failed(1003);
   if (block < 0) {
     lb.lines.emplace_back("(BLOB)");
     lb.ends.push_back(LineEnd::kNone);
     return true;
   }
-  LoadedMemo memo;
+  // Kept from one read to the next: notes are read one after the other.
+  static LoadedMemo memo;
   rc = LoadMemo(wa, mf, offset, size, &memo);
-  if (rc != plat::kOk) {
-    SetError(static_cast<uint16_t>(rc), where);
-    return false;
-  }
+  if (rc != plat::kOk) return failed(rc);
   lb.blocks_read = memo.blocks;
   LineSplitter splitter(lb, max_lines, limit > 0 ? static_cast<size_t>(limit) : 0);
   if (splitter.Feed(memo.text.data(), memo.text.size())) splitter.Finish();
@@ -707,6 +698,189 @@ bool WriteMemo(TWorkArea& wa, MemoFile& mf, int32_t old_block, int32_t* new_bloc
 
 // ---- packing ------------------------------------------------------------------
 
+namespace {
+
+// Copies the memos that records point to into the temporary file and
+// rewrites the pointers, keeping what it needs to put them back.
+//
+// Order of a pack, and what a crash leaves at each step:
+//   1. ".$$$" is written; records untouched. A crash leaves a stale ".$$$"
+//      that the next pack removes.
+//   2. Record by record, the memos are copied and the record's pointers
+//      rewritten to their new blocks. From the first rewritten record until
+//      step 4 is on disk, those records name blocks of the new file while
+//      the old one is still in place: the window for damage.
+//   3. The new file is finished and committed, then the data file.
+//   4. One rename puts the new file in the old one's place; the folder is
+//      committed. A failure before this puts every pointer back.
+class MemoPacker {
+ public:
+  MemoPacker(TWorkArea& wa, MemoFile& mf, int64_t old_size, plat::File temp)
+      : wa_(wa), mf_(mf), old_size_(old_size), in_{mf, fail_, " [PackMemo]"}, out_{temp_, fail_, " [PackMemo]"} {
+    temp_.name = mf.name;
+    temp_.file = std::move(temp);
+    temp_.block_size = mf.block_size;
+    record_.resize(wa.record_length);
+  }
+
+  Failure& failure() { return fail_; }
+  bool rewrote() const { return !rewritten_.empty(); }
+
+  bool WriteHeader() {
+    std::vector<uint8_t> head;
+    if (mf_.dbase4) {
+      head.assign(24, 0);
+      PutLe32(head.data(), 1);
+      std::string base = BaseNameOf(wa_.file_name).substr(0, 8);
+      std::memcpy(head.data() + 8, base.data(), base.size());
+      PutLe16(head.data() + 18, kDbase4Mark);
+      PutLe16(head.data() + 20, mf_.block_size);
+    } else {
+      head.assign(mf_.block_size, 0);
+    }
+    if (!out_.Write(0, head.data(), head.size(), " [PackMemoFile]")) return false;
+    size_ = static_cast<int64_t>(head.size());
+    return true;
+  }
+
+  // Copies the memos of record r and writes its new pointers.
+  bool CopyRecord(int32_t r) {
+    if (!ReadRecord(r)) return false;
+    std::vector<Rewritten> pending;
+    for (const TFieldEntry& field : wa_.fields) {
+      if (field.type != 'M') continue;
+      uint8_t* pointer = record_.data() + field.offset;
+      int64_t block = 0;
+      if (!ParsePointer(pointer, field.length, &block) || block == 0) continue;
+      int64_t new_block = 0;
+      if (!CopyMemo(r, block, &new_block)) return false;
+      std::string digits = std::to_string(new_block);
+      if (digits.size() > field.length) return fail_.Set(1005, mf_.name + " [PackMemo]");
+      pending.push_back(Rewritten{r, field.offset, std::string(reinterpret_cast<char*>(pointer), field.length)});
+      std::memset(pointer, ' ', field.length);
+      std::memcpy(pointer + field.length - digits.size(), digits.data(), digits.size());
+    }
+    if (pending.empty()) return true;
+    // Even a torn write is put back from the old pointers.
+    rewritten_.insert(rewritten_.end(), pending.begin(), pending.end());
+    int rc = WriteRecord(r);
+    return rc == plat::kOk || fail_.Set(rc, "File:  " + wa_.file_name + " [PackMemo]");
+  }
+
+  // The end mark, the next free block, and the file committed and closed.
+  bool Finish() {
+    if (!mf_.dbase4) {
+      const uint8_t end = kMemoEnd;
+      if (!out_.Write(size_, &end, 1)) return false;
+      ++size_;
+    }
+    if (!out_.Write32(0, static_cast<uint32_t>(size_ / mf_.block_size + 1))) return false;
+    int rc = temp_.file.Sync();
+    if (rc != plat::kOk) return fail_.Set(rc, "Unable to flush file [FlushFile]");
+    rc = temp_.file.Close();
+    return rc == plat::kOk || fail_.Set(rc, mf_.name + " [PackMemoFile]");
+  }
+
+  // Puts back every pointer this pack rewrote, newest first.
+  void Undo() {
+    for (auto it = rewritten_.rbegin(); it != rewritten_.rend(); ++it) {
+      if (!ReadRecord(it->record)) continue;
+      std::memcpy(record_.data() + it->offset, it->old_text.data(), it->old_text.size());
+      WriteRecord(it->record);
+    }
+    if (temp_.file.IsOpen()) temp_.file.Close();
+  }
+
+ private:
+  struct Rewritten {
+    int32_t record;
+    size_t offset;
+    std::string old_text;
+  };
+
+  // Record r's image, decoded, straight from the file (the engine's record
+  // functions would report on their own, before the pointers are back).
+  bool ReadRecord(int32_t r) {
+    size_t got = 0;
+    int rc = wa_.file.ReadAt(wa_.RecordOffset(r), record_.data(), record_.size(), &got);
+    if (rc == plat::kOk && got < record_.size()) rc = 30;
+    if (rc != plat::kOk) return fail_.Set(rc, "File:  " + wa_.file_name + " [PackMemo]");
+    if (wa_.decode) wa_.decode(record_.data() + 1, record_.size() - 1);
+    return true;
+  }
+
+  int WriteRecord(int32_t r) {
+    std::vector<uint8_t> encoded = record_;
+    if (wa_.encode) wa_.encode(encoded.data() + 1, encoded.size() - 1);
+    return WriteThrough(wa_, wa_.RecordOffset(r), encoded.data(), encoded.size());
+  }
+
+  // Copies the memo a pointer names (negative: raw data) to the next block
+  // boundary of the new file; *new_block is the pointer to it.
+  bool CopyMemo(int32_t r, int64_t pointer, int64_t* new_block) {
+    const int64_t bs = mf_.block_size;
+    if (!header_checked_) {
+      uint8_t head[24];
+      if (!in_.Read(0, head, sizeof head)) return false;
+      header_checked_ = true;
+    }
+    const bool raw = pointer < 0;
+    const int64_t old_block = raw ? -pointer : pointer;
+    const std::string where = mf_.name + " Memo block # " + std::to_string(old_block) + " Record # " +
+                              std::to_string(r) + " [PackMemo]";
+    if (old_block > INT32_MAX || old_block * bs >= old_size_ - 1) return fail_.Set(1003, where);
+    const int64_t start = CeilDiv(size_, bs) * bs;
+    if (start / bs > INT32_MAX) return fail_.Set(1005, mf_.name + " [PackMemo]");
+    if (start > size_) {
+      std::vector<uint8_t> zeros(static_cast<size_t>(start - size_), 0);
+      size_t done = 0;
+      int rc = temp_.file.WriteAt(size_, zeros.data(), zeros.size(), &done);
+      if (rc != plat::kOk || done < zeros.size()) return fail_.Set(1005, mf_.name + " [PackMemo]");
+      size_ = start;
+    }
+    LoadedMemo memo;
+    int rc = LoadMemo(wa_, mf_, old_block * bs, old_size_, &memo);
+    if (rc != plat::kOk) return fail_.Set(rc, where);
+    // Length-prefixed memos keep their format, with the length of the bytes
+    // really there; 0x1A-terminated ones end with 0x1A 0x1A, or become
+    // length-prefixed in a dBASE IV file (raw data keeps its format).
+    std::vector<uint8_t> image;
+    size_t skip = 0;
+    if (memo.prefixed || (mf_.dbase4 && !raw)) {
+      image.assign(8, 0);
+      PutLe16(image.data(), 0xFFFF);
+      PutLe16(image.data() + 2, 0x0008);
+      PutLe32(image.data() + 4, static_cast<uint32_t>(memo.text.size() + 8));
+      image.insert(image.end(), memo.text.begin(), memo.text.end());
+      if (!memo.prefixed) image.push_back(kMemoEnd);
+      skip = 8;
+    } else {
+      image = std::move(memo.text);
+      image.push_back(kMemoEnd);
+      image.push_back(kMemoEnd);
+    }
+    RunHook(wa_.encode, image.data(), image.size(), static_cast<size_t>(bs), skip);
+    if (!out_.Write(start, image.data(), image.size())) return false;
+    size_ = start + static_cast<int64_t>(image.size());
+    *new_block = raw ? -(start / bs) : start / bs;
+    return true;
+  }
+
+  TWorkArea& wa_;
+  MemoFile& mf_;
+  const int64_t old_size_;
+  Failure fail_;
+  MemoFile temp_;  // the temporary file, seen through the same helpers
+  MemoIo in_;
+  MemoIo out_;
+  int64_t size_ = 0;  // of the temporary file
+  bool header_checked_ = false;
+  std::vector<uint8_t> record_;
+  std::vector<Rewritten> rewritten_;
+};
+
+}  // namespace
+
 bool PackMemo() {
   TWorkArea* wa = Guard("PackMemo");
   if (!wa) return false;
@@ -732,8 +906,8 @@ bool PackMemo() {
     SetError(1012, context);
     return false;
   }
-  const uint32_t bs = mf->block_size;
-  const std::string temp_name = DirectoryOf(mf->name) + BaseNameOf(mf->name) + ".$$$";
+  const std::string dir = DirectoryOf(mf->name);
+  const std::string temp_name = dir + BaseNameOf(mf->name) + ".$$$";
   // A file of that name is left over from a pack that died (the table is
   // ours alone now); whatever it is, it goes, and the new one is made
   // without following a link planted in its place.
@@ -745,191 +919,38 @@ bool PackMemo() {
     return false;
   }
 
-  Failure fail;
-  MemoFile temp_record;  // the temporary file seen through the same helpers
-  temp_record.name = mf->name;
-  temp_record.file = std::move(temp);
-  temp_record.block_size = bs;
-  MemoIo out{temp_record, fail, " [PackMemo]"};
-  MemoIo in{*mf, fail, " [PackMemo]"};
-
-  // The pointers already rewritten, to put back when the pack fails.
-  struct Rewritten {
-    int32_t record;
-    size_t offset;
-    std::string old_text;
-  };
-  std::vector<Rewritten> rewritten;
   SettingsGuard settings;
   Settings().FlushOnWrite = false;
-
-  int64_t temp_size = 0;
-  {
-    std::vector<uint8_t> head;
-    if (mf->dbase4) {
-      head.assign(24, 0);
-      PutLe32(head.data(), 1);
-      std::string base = BaseNameOf(wa->file_name).substr(0, 8);
-      std::memcpy(head.data() + 8, base.data(), base.size());
-      PutLe16(head.data() + 18, kDbase4Mark);
-      PutLe16(head.data() + 20, bs);
-    } else {
-      head.assign(bs, 0);
-    }
-    if (out.Write(0, head.data(), head.size(), " [PackMemoFile]")) temp_size = static_cast<int64_t>(head.size());
-  }
-
-  bool header_checked = false;
-  std::vector<uint8_t> record(wa->record_length);
-  std::vector<uint8_t> encoded;
-  for (int32_t r = 1; r <= wa->record_count && !fail; ++r) {
-    size_t got = 0;
-    rc = wa->file.ReadAt(wa->RecordOffset(r), record.data(), record.size(), &got);
-    if (rc == plat::kOk && got < record.size()) rc = 30;
-    if (rc != plat::kOk) {
-      fail.Set(rc, "File:  " + wa->file_name + " [PackMemo]");
-      break;
-    }
-    if (wa->decode) wa->decode(record.data() + 1, record.size() - 1);
-    bool changed = false;
-    std::vector<Rewritten> pending;
-    for (const TFieldEntry& field : wa->fields) {
-      if (field.type != 'M') continue;
-      uint8_t* text = record.data() + field.offset;
-      int64_t pointer = 0;
-      if (!ParsePointer(text, field.length, &pointer) || pointer == 0) continue;
-      if (!header_checked) {
-        uint8_t head[24];
-        if (!in.Read(0, head, sizeof head)) break;
-        header_checked = true;
-      }
-      const bool raw = pointer < 0;
-      const int64_t old_block = raw ? -pointer : pointer;
-      const std::string where = mf->name + " Memo block # " + std::to_string(old_block) + " Record # " +
-                                std::to_string(r) + " [PackMemo]";
-      if (old_block > INT32_MAX || old_block * bs >= old_size - 1) {
-        fail.Set(1003, where);
-        break;
-      }
-      // The new memo starts on the next block boundary of the temporary file.
-      const int64_t start = CeilDiv(temp_size, bs) * bs;
-      if (start > temp_size) {
-        std::vector<uint8_t> zeros(static_cast<size_t>(start - temp_size), 0);
-        size_t done = 0;
-        rc = temp_record.file.WriteAt(temp_size, zeros.data(), zeros.size(), &done);
-        if (rc != plat::kOk || done < zeros.size()) {
-          fail.Set(1005, mf->name + " [PackMemo]");
-          break;
-        }
-        temp_size = start;
-      }
-      const int64_t new_block = start / bs;
-      if (new_block > INT32_MAX) {
-        fail.Set(1005, mf->name + " [PackMemo]");
-        break;
-      }
-      LoadedMemo memo;
-      rc = LoadMemo(*wa, *mf, old_block * bs, old_size, &memo);
-      if (rc != plat::kOk) {
-        fail.Set(rc, where);
-        break;
-      }
-      // Length-prefixed memos keep their format, with the length of the bytes
-      // really there; 0x1A-terminated ones end with 0x1A 0x1A, or become
-      // length-prefixed in a dBASE IV file (raw data keeps its format).
-      std::vector<uint8_t> image;
-      size_t skip = 0;
-      if (memo.prefixed || (mf->dbase4 && !raw)) {
-        image.assign(8, 0);
-        PutLe16(image.data(), 0xFFFF);
-        PutLe16(image.data() + 2, 0x0008);
-        PutLe32(image.data() + 4, static_cast<uint32_t>(memo.text.size() + 8));
-        image.insert(image.end(), memo.text.begin(), memo.text.end());
-        if (!memo.prefixed) image.push_back(kMemoEnd);
-        skip = 8;
-      } else {
-        image = std::move(memo.text);
-        image.push_back(kMemoEnd);
-        image.push_back(kMemoEnd);
-      }
-      RunHook(wa->encode, image.data(), image.size(), bs, skip);
-      if (!out.Write(start, image.data(), image.size())) break;
-      temp_size = start + static_cast<int64_t>(image.size());
-
-      std::string digits = std::to_string(raw ? -new_block : new_block);
-      if (digits.size() > field.length) {
-        fail.Set(1005, where);
-        break;
-      }
-      pending.push_back(Rewritten{r, field.offset, std::string(reinterpret_cast<char*>(text), field.length)});
-      std::memset(text, ' ', field.length);
-      std::memcpy(text + field.length - digits.size(), digits.data(), digits.size());
-      changed = true;
-    }
-    if (fail || !changed) continue;
-    encoded = record;
-    if (wa->encode) wa->encode(encoded.data() + 1, encoded.size() - 1);
-    rc = WriteThrough(*wa, wa->RecordOffset(r), encoded.data(), encoded.size());
-    // Even a torn write is put back from the old pointers below.
-    rewritten.insert(rewritten.end(), pending.begin(), pending.end());
-    if (rc != plat::kOk) fail.Set(rc, "File:  " + wa->file_name + " [PackMemo]");
-  }
-
-  // Finish the new file and make it and the new pointers durable before it
-  // takes the old one's place.
-  if (!fail) {
-    if (!mf->dbase4) {
-      const uint8_t end = kMemoEnd;
-      if (out.Write(temp_size, &end, 1)) ++temp_size;
-    }
-  }
-  if (!fail) out.Write32(0, static_cast<uint32_t>(temp_size / bs + 1));
-  if (!fail) {
-    rc = temp_record.file.Sync();
-    if (rc != plat::kOk) fail.Set(rc, "Unable to flush file [FlushFile]");
-  }
-  if (!fail) {
-    rc = temp_record.file.Close();
-    if (rc != plat::kOk) fail.Set(rc, mf->name + " [PackMemoFile]");
-  }
-  if (!fail && !rewritten.empty()) {
+  MemoPacker packer(*wa, *mf, old_size, std::move(temp));
+  bool ok = packer.WriteHeader();
+  for (int32_t r = 1; ok && r <= wa->record_count; ++r) ok = packer.CopyRecord(r);
+  if (ok) ok = packer.Finish();
+  if (ok && packer.rewrote()) {
     rc = wa->file.Sync();
-    if (rc != plat::kOk) fail.Set(rc, "Unable to flush file [FlushFile]");
+    if (rc != plat::kOk) ok = packer.failure().Set(rc, "Unable to flush file [FlushFile]");
   }
-  if (!fail) {
+  if (ok) {
     rc = plat::Rename(temp_name, mf->name);
-    if (rc != plat::kOk) fail.Set(rc, mf->name + " [PackMemoFile]");
+    if (rc != plat::kOk) ok = packer.failure().Set(rc, context);
   }
-  if (fail) {
-    for (auto it = rewritten.rbegin(); it != rewritten.rend(); ++it) {
-      size_t got = 0;
-      if (wa->file.ReadAt(wa->RecordOffset(it->record), record.data(), record.size(), &got) != plat::kOk ||
-          got < record.size()) {
-        continue;
-      }
-      if (wa->decode) wa->decode(record.data() + 1, record.size() - 1);
-      std::memcpy(record.data() + it->offset, it->old_text.data(), it->old_text.size());
-      if (wa->encode) wa->encode(record.data() + 1, record.size() - 1);
-      WriteThrough(*wa, wa->RecordOffset(it->record), record.data(), record.size());
-    }
-    if (temp_record.file.IsOpen()) temp_record.file.Close();
+  DropPeekCache(*wa);
+  if (!ok) {
+    packer.Undo();
     plat::Erase(temp_name);
-    DropPeekCache(*wa);
-    fail.Report();
+    packer.failure().Report();
     return false;
   }
   // Without the folder on disk the rename may not survive a power cut; the
   // pack itself is done, so this is reported once the table is whole again.
-  const int dir_rc = plat::SyncDirectory(DirectoryOf(mf->name).empty() ? "." : DirectoryOf(mf->name));
-  if (!rewritten.empty() && wa->file_state != kAppended) wa->file_state = kRewritten;
-  DropPeekCache(*wa);
+  const int dir_rc = plat::SyncDirectory(dir.empty() ? "." : dir);
+  if (packer.rewrote() && wa->file_state != kAppended) wa->file_state = kRewritten;
 
-  // The old file is gone from the folder; its handle goes too, and the
-  // new file opens as the old one was.
+  // The old file is gone from the folder; its handle goes too, and the new
+  // file opens as the old one was.
   mf->file.Close();
   rc = mf->file.Open(mf->name, mf->mode);
-  const std::string name = mf->name;
   if (rc != plat::kOk) {
+    const std::string name = mf->name;
     wa->memo.reset();
     wa->memo_open = false;
     SetError(static_cast<uint16_t>(rc), "Memo file not found: " + name + " [PackMemoFile]");
