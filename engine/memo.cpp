@@ -16,6 +16,7 @@
 #include "engine/memo_p.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <utility>
 
@@ -111,37 +112,49 @@ void RunHook(const RecordHook& hook, uint8_t* image, size_t n, size_t block_size
 
 struct LoadedMemo {
   std::vector<uint8_t> text;   // decoded text bytes, without header or 0x1A
+  std::vector<uint8_t> bytes;  // as read (kept for the next memo)
   bool prefixed = false;
-  bool terminated = false;     // a 0x1A-terminated memo met its 0x1A
   uint32_t blocks = 0;         // blocks the memo's bytes were read from
 };
 
-// Reads the memo starting at `offset` (below `size`, the file's size). A
-// length beyond the end of the file reads to the end of the file; so does a
-// 0x1A-terminated memo without its 0x1A. Returns 0 or the file layer's code.
-int LoadMemo(TWorkArea& wa, MemoFile& mf, int64_t offset, int64_t size, LoadedMemo* out) {
-  const size_t bs = mf.block_size;
-  std::vector<uint8_t> buf(static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(bs), size - offset)));
+constexpr size_t kLargestStep = 64 * 1024;
+
+// Appends up to `want` bytes read at `offset` to `buf`; false at the end of
+// the file (or on a failure, *rc then set).
+bool ReadMore(MemoFile& mf, int64_t offset, size_t want, std::vector<uint8_t>& buf, int* rc) {
+  const size_t had = buf.size();
+  buf.resize(had + want);
   size_t got = 0;
-  int rc = mf.file.ReadAt(offset, buf.data(), buf.size(), &got);
-  if (rc != plat::kOk) return rc;
-  buf.resize(got);
+  *rc = mf.file.ReadAt(offset, buf.data() + had, want, &got);
+  buf.resize(had + got);
+  return *rc == plat::kOk && got == want;
+}
+
+// Reads the memo starting at `offset`. A length beyond the end of the file
+// reads to the end of the file; so does a 0x1A-terminated memo without its
+// 0x1A. Reads grow step by step, so a damaged length costs no more memory
+// than the file holds. Returns 0, 1003 when fewer than 2 bytes are there,
+// or the file layer's code.
+int LoadMemo(TWorkArea& wa, MemoFile& mf, int64_t offset, LoadedMemo* out) {
+  const size_t bs = mf.block_size;
+  std::vector<uint8_t>& buf = out->bytes;
+  buf.clear();
   out->text.clear();
-  out->terminated = false;
+  int rc = plat::kOk;
+  bool more = ReadMore(mf, offset, bs, buf, &rc);
+  if (rc != plat::kOk) return rc;
+  if (buf.size() < 2) return 1003;
   // Fewer than 8 bytes cannot be a length-prefixed memo; other programs
   // leave short 0x1A-terminated memos unpadded at the end of the file.
-  out->prefixed = got >= 8 && IsPrefixed(buf.data());
+  out->prefixed = buf.size() >= 8 && IsPrefixed(buf.data());
   if (out->prefixed) {
-    const int64_t total = std::clamp<int64_t>(Le32(buf.data() + 4), 8, size - offset);
-    if (total > static_cast<int64_t>(got)) {
-      buf.resize(static_cast<size_t>(total));
-      size_t more = 0;
-      rc = mf.file.ReadAt(offset + static_cast<int64_t>(got), buf.data() + got, buf.size() - got, &more);
+    const size_t length = std::max<size_t>(Le32(buf.data() + 4), 8);
+    while (more && buf.size() < length) {
+      more = ReadMore(mf, offset + static_cast<int64_t>(buf.size()),
+                      std::min(length - buf.size(), std::max(buf.size(), kLargestStep)), buf, &rc);
       if (rc != plat::kOk) return rc;
-      buf.resize(got + more);
-    } else {
-      buf.resize(static_cast<size_t>(total));
     }
+    if (buf.size() > length) buf.resize(length);
     RunHook(wa.decode, buf.data(), buf.size(), bs, 8);
     out->text.assign(buf.begin() + 8, buf.end());
     out->blocks = static_cast<uint32_t>(CeilDiv(static_cast<int64_t>(buf.size()), static_cast<int64_t>(bs)));
@@ -149,10 +162,10 @@ int LoadMemo(TWorkArea& wa, MemoFile& mf, int64_t offset, int64_t size, LoadedMe
   }
   // 0x1A-terminated: block by block until the 0x1A, reading ahead in
   // growing steps so that long memos take few reads.
-  int64_t pos = offset;
-  size_t step_blocks = 1;
   out->blocks = 0;
-  while (!buf.empty()) {
+  int64_t pos = offset;
+  size_t step = bs;
+  for (;;) {
     for (size_t at = 0; at < buf.size(); at += bs) {
       size_t n = std::min(bs, buf.size() - at);
       uint8_t* block = buf.data() + at;
@@ -161,20 +174,17 @@ int LoadMemo(TWorkArea& wa, MemoFile& mf, int64_t offset, int64_t size, LoadedMe
       uint8_t* end = static_cast<uint8_t*>(std::memchr(block, kMemoEnd, n));
       if (end) {
         out->text.insert(out->text.end(), block, end);
-        out->terminated = true;
         return plat::kOk;
       }
       out->text.insert(out->text.end(), block, block + n);
     }
+    if (!more) return plat::kOk;
     pos += static_cast<int64_t>(buf.size());
-    if (pos >= size) break;
-    step_blocks = std::min<size_t>(step_blocks * 2, 64);
-    buf.resize(static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(step_blocks * bs), size - pos)));
-    rc = mf.file.ReadAt(pos, buf.data(), buf.size(), &got);
+    step = std::min(step * 2, kLargestStep / bs * bs);
+    buf.clear();
+    more = ReadMore(mf, pos, step, buf, &rc);
     if (rc != plat::kOk) return rc;
-    buf.resize(got);
   }
-  return plat::kOk;
 }
 
 // ---- the line splitter -----------------------------------------------------
@@ -355,6 +365,30 @@ bool GetFreeBlocks(Placement& pl, uint32_t n, uint32_t* start) {
   return true;
 }
 
+// Whether the memo file's disk has room for `bytes` more (more than
+// bytes / 1024 kilobytes free). The system is asked at most once a second
+// while the room is ample, as notes are small and a full disk still fails
+// the write itself.
+bool EnoughSpace(const std::string& name, int64_t bytes) {
+  constexpr int64_t kAmpleKb = 1024;
+  static std::string asked_for;
+  static std::chrono::steady_clock::time_point asked_at;
+  static int64_t free_kb = -1;
+  static int64_t used = 0;  // bytes written since
+  const auto now = std::chrono::steady_clock::now();
+  const bool known = name == asked_for && free_kb >= 0 && now - asked_at < std::chrono::seconds(1) &&
+                     free_kb - used / 1024 > bytes / 1024 + kAmpleKb;
+  if (!known) {
+    free_kb = plat::FreeSpaceKb(name);
+    asked_for = name;
+    asked_at = now;
+    used = 0;
+  }
+  const bool enough = free_kb < 0 || free_kb - used / 1024 > bytes / 1024;
+  used += bytes;
+  return enough;
+}
+
 // The memo text of the line buffer: each line with CR LF, then the pending line.
 std::string MemoText(const MemoLineBuffer& lb) {
   size_t n = lb.pending.size();
@@ -477,7 +511,8 @@ bool WriteDbase4(TWorkArea& wa, MemoFile& mf, const std::string& text, int32_t o
   }
   if (int64_t{start} + needed > INT32_MAX) return fail.Set(1005, mf.name + " [EditMemo/CloseMemo]");
 
-  const size_t image_size = static_cast<size_t>(CeilDiv(length, bs)) * bs;
+  // The whole run is written, so that the file reaches its end at once.
+  const size_t image_size = static_cast<size_t>(needed) * bs;
   const int64_t at = int64_t{start} * bs;
   // Rewriting in place destroys the old text; keep it until the new one
   // is on disk.
@@ -500,20 +535,14 @@ bool WriteDbase4(TWorkArea& wa, MemoFile& mf, const std::string& text, int32_t o
     }
     return false;
   };
-  // UpdateGroupHeader: the block header, and the file reaching the end of
-  // the run before the lock goes, so that the next writer's block count
-  // starts after it.
-  if (!io.Write(at, image.data(), 8)) return restore();
-  const int64_t run_end = (int64_t{start} + needed) * bs;
-  if (size < run_end) {
-    const uint8_t zero = 0;
-    if (!io.Write(run_end - 1, &zero, 1)) return restore();
-  }
+  // UpdateGroupHeader, with the text: the block header is written and the
+  // file reaches the end of the run before the lock goes, so that the next
+  // writer's count of the file's blocks starts after it.
+  if (!io.Write(at, image.data(), image.size())) return restore();
   if (lock.Release() != plat::kOk) {
     restore();
     return fail.Set(1018, mf.name + " [UpdateGroupHeader()]");
   }
-  if (!io.Write(at, image.data(), image.size())) return restore();
   rc = mf.file.Sync();
   if (rc != plat::kOk) {
     restore();
@@ -649,20 +678,21 @@ bool GetMemo(TWorkArea& wa, MemoFile& mf, int32_t block, int limit) {
     SetError(static_cast<uint16_t>(code), mf.name + " Record # " + RecordText(wa) + " [GetMemo]");
     return false;
   };
-  int64_t size = 0;
-  int rc = mf.file.Size(&size);
-  if (rc != plat::kOk) return failed(rc);
   const int64_t index = block < 0 ? -int64_t{block} : int64_t{block};
   const int64_t offset = index * mf.block_size;
-  if (offset >= size - 1) return failed(1003);
   if (block < 0) {
+    int64_t size = 0;
+    int rc = mf.file.Size(&size);
+    if (rc != plat::kOk) return failed(rc);
+    if (offset >= size - 1) return failed(1003);
     lb.lines.emplace_back("(BLOB)");
     lb.ends.push_back(LineEnd::kNone);
     return true;
   }
   // Kept from one read to the next: notes are read one after the other.
+  // A block at or beyond the last byte of the file reads fewer than 2 bytes.
   static LoadedMemo memo;
-  rc = LoadMemo(wa, mf, offset, size, &memo);
+  int rc = LoadMemo(wa, mf, offset, &memo);
   if (rc != plat::kOk) return failed(rc);
   lb.blocks_read = memo.blocks;
   LineSplitter splitter(lb, max_lines, limit > 0 ? static_cast<size_t>(limit) : 0);
@@ -678,8 +708,7 @@ bool WriteMemo(TWorkArea& wa, MemoFile& mf, int32_t old_block, int32_t* new_bloc
   if (!mf.dbase4 && lb.lines.empty() && lb.pending.empty()) return true;
   const std::string text = MemoText(lb);
   const int64_t size = static_cast<int64_t>(text.size()) + (mf.dbase4 ? 8 : 2);
-  const int64_t free_kb = plat::FreeSpaceKb(mf.name);
-  if (free_kb >= 0 && free_kb <= size / 1024) {
+  if (!EnoughSpace(mf.name, size)) {
     SetError(1004, mf.name + " [EditMemo/CloseMemo]");
     return false;
   }
@@ -839,7 +868,7 @@ class MemoPacker {
       size_ = start;
     }
     LoadedMemo memo;
-    int rc = LoadMemo(wa_, mf_, old_block * bs, old_size_, &memo);
+    int rc = LoadMemo(wa_, mf_, old_block * bs, &memo);
     if (rc != plat::kOk) return fail_.Set(rc, where);
     // Length-prefixed memos keep their format, with the length of the bytes
     // really there; 0x1A-terminated ones end with 0x1A 0x1A, or become

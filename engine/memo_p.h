@@ -55,10 +55,12 @@
 // ---- Locks --------------------------------------------------------------------
 //
 // Byte 10 of the memo file (one byte) serialises placing memos between
-// programs: dBASE III writers hold it through the whole write, dBASE IV
-// writers until the new memo's block header is written and the file reaches
-// the end of its run (so the next writer's count of the file's blocks starts
-// after it). Only shared tables take it.
+// programs. A writer holds it from reading the file's size to writing the
+// new memo, which takes one write: for dBASE IV the whole run, so that the
+// file reaches the run's end before the lock goes and the next writer's
+// count of the file's blocks starts after it. Handing an old run back to
+// the chain takes it again, after the new memo is on disk. Only shared
+// tables take it.
 #ifndef QUILLPRINT_ENGINE_MEMO_P_H_
 #define QUILLPRINT_ENGINE_MEMO_P_H_
 
