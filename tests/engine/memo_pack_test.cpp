@@ -128,6 +128,26 @@ TEST_P(MemoPackTest, BadPointerStopsThePackAndChangesNothing) {
   EXPECT_EQ(ReadNote(3), Note("new 3", bs() / 2) + "\r\n");
 }
 
+TEST_P(MemoPackTest, RecordHooksCodeTheTextButNeverABlockHeader) {
+  auto code = [](uint8_t* bytes, size_t n) {
+    for (size_t i = 0; i < n; ++i) bytes[i] ^= 0x55;
+  };
+  vz::Settings().EncodeRecordHook = code;
+  vz::Settings().DecodeRecordHook = code;
+  ASSERT_TRUE(Use("t exclusive"));
+  Fill();
+  EXPECT_EQ(Count(MemoBytes(), "<new 3>"), 0u);  // no plain text in the file
+  ASSERT_TRUE(vz::Pack());
+  const std::string bytes = MemoBytes();
+  EXPECT_EQ(Count(bytes, "<new 3>"), 0u);
+  vz::GO(2);
+  const size_t at = static_cast<size_t>(vz::GetFieldMemo(2)) * bs();
+  EXPECT_EQ(bytes.substr(at, 4) == std::string("\xFF\xFF\x08\x00", 4), GetParam().dbase4());
+  EXPECT_EQ(ReadNote(1), Note("old 1", 10) + "\r\n");
+  EXPECT_EQ(ReadNote(2), Note("new 3", bs() / 2) + "\r\n");
+  EXPECT_EQ(ReadNote(3), Note("new 4", 4 * bs()) + "\r\n");
+}
+
 TEST_P(MemoPackTest, PackMemoRefusesATableOthersMayWrite) {
   ASSERT_TRUE(Use("t"));
   vz::SetReportErrors(false);
