@@ -89,10 +89,12 @@ class MemoChannel {
   // (unbound, or open for writing); 8; 100 when the memo cannot be read.
   // Opening a channel that is already open for reading reads again.
   int OpenRead();
-  // The next line without its line end, and how it ended (lines cut at the
-  // line width report kHard, as they are delivered with CR LF). After the
-  // last line: 0, an empty line, and Eof() true. Results: 0; 102 when open
-  // for writing; 104 when not open.
+  // The next line without its line end, and how it ended. Reading cuts
+  // lines longer than 254 characters before their last word (or after 254
+  // characters); such a line comes whole, up to 254 characters, and reports
+  // kHard, as a text written back from it gets CR LF there. After the last
+  // line: 0, an empty line, and Eof() true. Results: 0; 102 when open for
+  // writing; 104 when not open.
   int ReadLine(std::string* line, LineEnd* end = nullptr);
   // True when every line has been read (and on a channel not open for reading).
   bool Eof() const;
