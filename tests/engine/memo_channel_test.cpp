@@ -94,6 +94,11 @@ TEST_P(MemoFlavourTest, ThreeLinesAreStoredByteForByte) {
   ASSERT_TRUE(Use("t exclusive"));
   ASSERT_EQ(WriteNote(1, "a\r\nb\r\nc"), 0);
   EXPECT_EQ(vz::GetFieldMemo(2), 1);
+  vz::MemoFileInfo info;
+  ASSERT_TRUE(vz::GetMemoFileInfo(&info));
+  EXPECT_EQ(info.dbase4, GetParam().dbase4());
+  EXPECT_EQ(info.block_size, bs());
+  EXPECT_EQ(info.next_free, 2u);
   vz::USE("");
   std::string expected;
   if (GetParam().dbase4()) {
@@ -371,6 +376,25 @@ TEST_F(MemoChannelTest, ChannelResultsFollowItsState) {
   EXPECT_EQ(writer.Close(), vz::kMemoNotAssigned);
   EXPECT_EQ(block, 1);  // the old block is back
   EXPECT_EQ(reader.OpenRead(), vz::kMemoNotAssigned);
+}
+
+TEST_F(MemoChannelTest, TablesWithOtherBlockSizesKeepTheirOwn) {
+  MakeTable(qptest::kFlavours[2], "small");  // dBASE IV, 64-byte blocks
+  MakeTable(qptest::kFlavours[1], "large");  // dBASE IV, 512-byte blocks
+  ASSERT_TRUE(Use("small exclusive"));
+  vz::Select(2);
+  ASSERT_TRUE(Use("large exclusive"));  // opened last
+  const std::string text = Lines(20);
+  ASSERT_EQ(WriteNote(1, text), 0);
+  vz::Select(1);
+  ASSERT_EQ(WriteNote(1, text), 0);
+  ASSERT_EQ(WriteNote(2, "second"), 0);
+  EXPECT_EQ(vz::GetFieldMemo(2), 1 + static_cast<int32_t>((text.size() + 8) / 64 + 1));
+  EXPECT_EQ(ReadNote(1), text + "\r\n");
+  EXPECT_EQ(MemoBytes("small").substr(64, 4), std::string("\xFF\xFF\x08\x00", 4));
+  vz::Select(2);
+  EXPECT_EQ(ReadNote(1), text + "\r\n");
+  EXPECT_EQ(MemoBytes("large").substr(512, 4), std::string("\xFF\xFF\x08\x00", 4));
 }
 
 TEST_F(MemoChannelTest, SecondOpenOfTheSameMemoFileIsRefused) {
