@@ -697,6 +697,7 @@ bool GetMemo(TWorkArea& wa, MemoFile& mf, int32_t block, int limit) {
   lb.blocks_read = memo.blocks;
   LineSplitter splitter(lb, max_lines, limit > 0 ? static_cast<size_t>(limit) : 0);
   if (splitter.Feed(memo.text.data(), memo.text.size())) splitter.Finish();
+  if (memo.bytes.capacity() > kLargestStep * 4) memo = LoadedMemo{};  // a rare long one
   return true;
 }
 
