@@ -84,15 +84,6 @@ TEST_F(TzDbfEditingTest, FullCycleLeavesEachStepInTheFile) {
   EXPECT_TRUE(warnings_.empty());
 }
 
-TEST_F(TzDbfEditingTest, SaveAppendShowsUpInTheOpenDataSet) {
-  vz::TTzDbf* t = OpenWithRecords();
-  vz::TTzDataSet* ds = t->DataSet();
-  AddCheck(t, "D");
-  ds->Last();
-  EXPECT_EQ(ds->FieldByName("payee")->AsString(), "D");
-  EXPECT_EQ(t->RecCount(), 4);
-}
-
 TEST_F(TzDbfEditingTest, PackRemovesMarkedRecordsAndTheDataSetFollows) {
   vz::TTzDbf* t = OpenWithRecords();
   vz::TTzDataSet* ds = t->DataSet();

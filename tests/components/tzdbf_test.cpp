@@ -332,19 +332,6 @@ TEST_F(TzDbfTest, DesignerShowsTheFirstRecordWithoutKeepingTheFileOpen) {
   EXPECT_TRUE(halts_.empty());
 }
 
-TEST_F(TzDbfTest, DesignerWarnsOfAFileItCannotOpen) {
-  vz::SetDesignMode(true);
-  vz::TTzDbf* d = MakeTable("Design", "absent");
-  d->SetActive(true);
-  EXPECT_FALSE(d->Active());
-  EXPECT_TRUE(halts_.empty());
-  ASSERT_EQ(warnings_.size(), 1u);
-  EXPECT_EQ(warnings_[0].rfind("Cannot open:\r\n'" + Path("absent.dbf") + " ALIAS Design'\r\nError no: '2'\r\n", 0),
-            0u)
-      << warnings_[0];
-  EXPECT_EQ(vz::ErrorCode(), 0);
-}
-
 // ---- work without a table ----------------------------------------------------------
 
 struct ClosedCase {
@@ -367,9 +354,7 @@ INSTANTIATE_TEST_SUITE_P(
     Operations, ClosedTable,
     ::testing::Values(ClosedCase{"RecCount", [](vz::TTzODbf* t) { EXPECT_EQ(t->RecCount(), 0); }, "RecCount"},
                       ClosedCase{"Append", [](vz::TTzODbf* t) { t->Append(); }, "Append"},
-                      ClosedCase{"ALock", [](vz::TTzODbf* t) { EXPECT_FALSE(t->ALock()); }, "ALock"},
                       ClosedCase{"GetCField", [](vz::TTzODbf* t) { EXPECT_EQ(t->GetCField("payee"), ""); }, "GetCField"},
-                      ClosedCase{"Next", [](vz::TTzODbf* t) { EXPECT_FALSE(t->_Next()); }, "_Next"},
                       ClosedCase{"Post", [](vz::TTzODbf* t) { EXPECT_FALSE(t->_Post()); }, "_Post"}),
     [](const auto& info) { return std::string(info.param.label); });
 
@@ -563,14 +548,6 @@ TEST_F(TzDbfTest, IndexBuildAsksFirstAndARefusalLeavesOnlyTheOpenToFail) {
   EXPECT_EQ(asked, (std::vector<std::string>{"payee.ndx", "amt.ndx"}));
   EXPECT_FALSE(t->Active());
   EXPECT_EQ(LastCode(), 220u);
-}
-
-TEST_F(TzDbfTest, IndexOperationsFailWithoutAnIndexEngine) {
-  vz::TTzDbf* t = OpenChecks();
-  t->SetIndexTo("");
-  EXPECT_TRUE(halts_.empty());
-  t->IndexOn("PAYEE", "payee.ndx");
-  EXPECT_EQ(LastReport(), ReportOf(220, "Index unit not linked in. [IndexOn]"));
 }
 
 }  // namespace
