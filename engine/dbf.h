@@ -80,7 +80,13 @@ std::string MemoFileName(const std::string& table_file_name);
 // stays the caller's and must outlive the open table. Without one the
 // engine owns a buffer of the right size. After a successful open the table
 // stands on its first visible record, or on a blank record with dEOF and
-// dBOF set when it has none. Returns true when no error was set.
+// dBOF set when it has none. Returns true when no error was set; after a
+// failure the work area is empty. Codes: the file layer's ("Failure to open
+// <file> [USE/OpenDbf]"; 32 while another program holds the file in a mode
+// that excludes ours), 210 and 211 for files that are not tables or are
+// damaged, 214 for a file already open in another area, 220 for an alias
+// in use or a buffer without size, 266 for a buffer of the wrong size, 1101
+// for in-memory tables.
 bool USE(std::string_view command, uint8_t* buffer = nullptr, uint16_t buffer_size = 0);
 
 // Closes the table in work area `area` (0: the current one): refreshes the
@@ -89,6 +95,9 @@ bool USE(std::string_view command, uint8_t* buffer = nullptr, uint16_t buffer_si
 void CloseDbf(int area = 0);
 
 // Rewrites the header's date (today) and record count. Reports failures.
+// On a shared table the count is taken from the file under the file lock,
+// so that a record another program is appending is neither left out of the
+// count nor overwritten by the end mark.
 void WriteDbfHeader(int area = 0);
 
 // WriteDbfHeader plus the end-of-file mark when records were written, then
@@ -130,6 +139,9 @@ int FieldNo(std::string_view name);
 // The field's slot in the field buffer; 0 gives the buffer's start (the
 // deleted flag). Invalid numbers give nullptr and code 220.
 uint8_t* FieldAddress(int n);
+// The field's entry as the table describes it (stored length, offset in
+// the record). False, with code 220, for an invalid number.
+bool GetFieldEntry(int n, TFieldEntry* entry);
 // The field buffer's size in bytes for the current table.
 uint16_t FieldBufferSize();
 // The raw image of the current record, exactly as last read or written.
@@ -217,14 +229,15 @@ void DeleteRec();
 void RecallRec();
 // Removes every record marked deleted from the file in place (and packs
 // the memo file). A shared table is reopened exclusively for it and shared
-// again afterwards. False without records, when another program has the
-// table open, or on a failure (reported).
+// again afterwards. False without records or while another program has the
+// table open (both without an error code), or on a failure (reported).
 bool Pack();
 
 // ---- diagnostics --------------------------------------------------------------
 
 struct TableInfo {
   uint8_t version = 0;
+  uint8_t language_driver = 0;       // offset 29: 0x01 code page 437, 0x26 866
   bool dbase2 = false;
   bool has_memo = false;
   int year = 0, month = 0, day = 0;  // last update, from the header

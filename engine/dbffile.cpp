@@ -5,13 +5,12 @@
 // anything is read by its numbers: the header length against the file, the
 // field lengths against the record length, so that no later read or write
 // can leave its buffer and no division meets a zero.
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "engine/dbf_p.h"
 #include "engine/errors.h"
@@ -316,7 +315,7 @@ int WriteHeaderAndMark(TWorkArea& wa, bool end_mark) {
         took_lock = true;
         break;
       }
-      ::usleep(1000);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   }
   const bool mark_safe = !shared || took_lock || wa.lock_state == kLockFile;
@@ -653,6 +652,7 @@ bool GetTableInfo(TableInfo* info) {
   *info = TableInfo{};
   const uint8_t* h = wa->header;
   info->version = h[0];
+  info->language_driver = wa->dbase2 ? 0 : h[29];
   info->dbase2 = wa->dbase2;
   info->has_memo = wa->has_memo;
   if (wa->dbase2) {

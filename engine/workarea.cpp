@@ -416,6 +416,12 @@ uint8_t* FieldAddress(int n) {
   return wa->field_buffer + wa->plan[static_cast<size_t>(n - 1)].slot_offset;
 }
 
+bool GetFieldEntry(int n, TFieldEntry* entry) {
+  const TFieldEntry* f = FieldEntry("GetFieldEntry()", "GetFieldEntry", n);
+  if (f) *entry = *f;
+  return f != nullptr;
+}
+
 uint16_t FieldBufferSize() {
   TWorkArea* wa = Guard("FieldBufferSize()");
   return wa ? wa->buffer_size : 0;

@@ -2,7 +2,9 @@
 // both ways under each date form, blank records and the field accessors.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <random>
 
 #include "engine/dbf.h"
 #include "engine/errors.h"
@@ -159,6 +161,30 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"MemoBlank", {"m", 'M', 10, 0}, "          ", 0, false, Memo(0)},
         ReadCase{"MemoBlob", {"m", 'M', 10, 0}, "        -5", 0, false, Memo(-5)}),
     [](const auto& info) { return info.param.label; });
+
+TEST_F(DbfTest, NumbersReadAsTheNearestRealOfTheirValue) {
+  // Plain decimals of every size, exponents, the edges of the 6-byte range.
+  std::vector<std::string> texts = {"0", "-0", "1", "0.1", "123456789.12345", "99999999999999.99999",
+                                    "1e-39", "3e-39", "1.7e38", "1.8e38", "-2.5e-10", "4.94e-324"};
+  std::mt19937_64 rng(7);
+  for (int i = 0; i < 3000; ++i) {
+    char text[32];
+    double v = std::ldexp(static_cast<double>(rng() >> 11), static_cast<int>(rng() % 120) - 80);
+    auto [end, ec] = std::to_chars(text, text + sizeof text, i % 2 ? -v : v, std::chars_format::general, 1 + i % 17);
+    if (ec == std::errc() && end - text <= 20) texts.emplace_back(text, end);
+  }
+  ASSERT_GT(texts.size(), 2000u);
+  std::vector<std::string> records;
+  for (const std::string& t : texts) records.push_back(" " + std::string(20 - t.size(), ' ') + t);
+  qptest::WriteAll(Path("n.dbf"), RawDbf(3, {{"N", 'N', 20, 5}}, records));
+  ASSERT_TRUE(Use("n exclusive"));
+  for (size_t i = 0; i < texts.size(); ++i) {
+    vz::GO(static_cast<int32_t>(i + 1));
+    double want = 0;
+    std::from_chars(texts[i].data(), texts[i].data() + texts[i].size(), want);
+    ASSERT_EQ(vz::Real48::Load(vz::FieldAddress(1)), vz::Real48::From(want)) << texts[i];
+  }
+}
 
 struct BlankDateCase {
   int date_format;

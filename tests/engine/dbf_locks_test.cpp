@@ -2,6 +2,8 @@
 // orders, retries, and exclusion between two processes.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "engine/dbf.h"
 #include "engine/errors.h"
 #include "engine/fieldbuf.h"
@@ -159,13 +161,16 @@ TEST_F(LockTest, LockHeldElsewhereIsRefusedWithoutError) {
 
 TEST_F(LockTest, RetriesThenAsksTheCallback) {
   ASSERT_EQ(probe_.Lock(kBase + 1, 1), plat::kOk);
+  ASSERT_TRUE(Use("l"));
+  plat::fault::Reset();
+  EXPECT_FALSE(vz::ALock());  // by default: one attempt
+  EXPECT_EQ(plat::fault::Calls(plat::fault::Op::kLock), 1);
   int asked = 0;
   vz::Settings().LockRetryCount = 2;
   vz::Settings().LockRetryCallback = [&] {
     if (++asked == 2) probe_.Unlock(kBase + 1, 1);
     return true;
   };
-  ASSERT_TRUE(Use("l"));
   plat::fault::Reset();
   EXPECT_TRUE(vz::ALock());
   EXPECT_EQ(asked, 2);
@@ -174,12 +179,20 @@ TEST_F(LockTest, RetriesThenAsksTheCallback) {
   EXPECT_EQ(plat::fault::Calls(plat::fault::Op::kLock), 3 + 3 + 1 + 1);
 }
 
-TEST_F(LockTest, WithoutRetriesOneAttempt) {
-  ASSERT_EQ(probe_.Lock(kBase + 1, 1), plat::kOk);
+TEST_F(LockTest, FailingUnlocksAreReportedOrKept) {
   ASSERT_TRUE(Use("l"));
-  plat::fault::Reset();
-  EXPECT_FALSE(vz::ALock());
-  EXPECT_EQ(plat::fault::Calls(plat::fault::Op::kLock), 1);
+  ASSERT_TRUE(vz::LockSemaphore());
+  plat::fault::FailNth(plat::fault::Op::kLock, 1, EIO);
+  vz::UnlockSemaphore();
+  EXPECT_EQ(LastReport(), ReportOf(30, " Error attempting to UNLOCK file " + Path("l.dbf") + " in Workarea 1"));
+  halts_.clear();
+  vz::GO(2);
+  ASSERT_TRUE(vz::RLock());
+  plat::fault::FailNth(plat::fault::Op::kLock, 1, EIO);
+  EXPECT_FALSE(vz::UnlockRec(2));
+  EXPECT_EQ(vz::ErrorCode(), 30);
+  EXPECT_TRUE(halts_.empty());  // kept, not reported
+  EXPECT_FALSE(vz::IsLocked(2));
 }
 
 TEST_F(LockTest, RecordLockLimit) {

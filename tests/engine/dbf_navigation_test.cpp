@@ -193,6 +193,14 @@ TEST_P(NavigationTest, WhileConditionFalseAtOnceGoingBack) {
   EXPECT_EQ(Name(), "");
 }
 
+TEST_P(NavigationTest, KeyExpressionsNeedTheExpressionEngine) {
+  Build(2);
+  EXPECT_FALSE(vz::IsWhileOn());
+  vz::Set_While_To("N < 2");
+  EXPECT_EQ(LastReport(), ReportOf(220, "TZParser unit not linked in. [Set_While_To]"));
+  EXPECT_FALSE(vz::IsWhileOn());
+}
+
 TEST_P(NavigationTest, RelationRunsAfterEveryMove) {
   Build(4);
   std::vector<int32_t> seen;
@@ -293,15 +301,6 @@ TEST_F(SharedCountTest, EachMoveReadsTheRecordFromTheFile) {
   ASSERT_EQ(other_.WriteAt(66, "them", 4, &done), plat::kOk);
   vz::SKIP(0);
   EXPECT_EQ(vz::GetFieldText(1), "them");
-}
-
-TEST_F(SharedCountTest, ExclusiveTableKeepsItsCount) {
-  vz::USE("");
-  other_.Close();
-  ASSERT_TRUE(Use("s exclusive"));
-  vz::TableInfo info;
-  ASSERT_TRUE(vz::GetTableInfo(&info));
-  EXPECT_EQ(vz::RecCount(), 1);
 }
 
 // ---- index order ------------------------------------------------------------------

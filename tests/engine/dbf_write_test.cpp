@@ -135,16 +135,6 @@ TEST_F(WriteTest, SharedReplaceNeedsTheRecordLock) {
   EXPECT_EQ(vz::Peek(1, 2), "two  ");
 }
 
-TEST_F(WriteTest, ExclusiveTableWritesWithoutLocks) {
-  ASSERT_TRUE(Use("w exclusive"));
-  vz::ClearRecord();
-  vz::Append();
-  EXPECT_EQ(vz::ErrorCode(), 0);
-  vz::SetFieldText(1, "q");
-  vz::Replace();
-  EXPECT_EQ(vz::ErrorCode(), 0);
-}
-
 TEST_F(WriteTest, ReplaceOutsideTheTable) {
   ASSERT_TRUE(Use("w exclusive"));
   vz::Replace();

@@ -1,0 +1,201 @@
+// quilltable: a look at a check table without the windows, and a way to
+// take the checks elsewhere (an accountant's spreadsheet, a backup check).
+//
+//   quilltable info FILE             the header and the fields
+//   quilltable csv [--deleted] FILE  the records as CSV (RFC 4180), UTF-8
+//   quilltable pack FILE             removes the records marked deleted
+//
+// info and csv open the table for reading only and share it with whoever
+// has it open; pack needs the table to itself. Failures come out as the
+// engine's report on standard error with a non-zero exit status (bad
+// arguments: status 2).
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/codepage.h"
+#include "engine/dbf.h"
+#include "engine/errors.h"
+#include "engine/textutil.h"
+#include "platform/file.h"
+
+namespace {
+
+constexpr int kUsageStatus = 2;
+
+int Usage() {
+  std::fputs(
+      "usage: quilltable info FILE\n"
+      "       quilltable csv [--deleted] FILE\n"
+      "       quilltable pack FILE\n",
+      stderr);
+  return kUsageStatus;
+}
+
+// Opens for reading, beside any program that has the table open shared.
+void OpenForReading(const std::string& file) {
+  vz::SettingsGuard settings;
+  vz::Settings().ShareModeOverride = 0x40;  // read only, deny none
+  vz::USE(file);
+}
+
+std::string VersionName(const vz::TableInfo& info) {
+  if (info.dbase2) return "dBASE II";
+  switch (info.version) {
+    case 0x03: return "dBASE III, no memo";
+    case 0x83: return "dBASE III with memo";
+    case 0x8B: return "dBASE IV with memo";
+    default: return (info.version & 0x80) ? "with memo" : "no memo";
+  }
+}
+
+int CodePageOf(const vz::TableInfo& info) { return info.language_driver == 0x26 ? 866 : 437; }
+
+int Info(const std::string& file) {
+  OpenForReading(file);
+  vz::TableInfo info;
+  if (!vz::GetTableInfo(&info)) return 1;
+  std::printf("File:           %s\n", vz::DbfFileName().c_str());
+  std::printf("Version:        0x%02X (%s)\n", info.version, VersionName(info).c_str());
+  std::printf("Last update:    %04d-%02d-%02d\n", info.year, info.month, info.day);
+  std::printf("Records:        %u in the header, %lld in the file\n", info.header_count,
+              static_cast<long long>(info.size_count));
+  std::printf("Header length:  %u\n", info.header_length);
+  std::printf("Record length:  %u\n", info.record_length);
+  if (!info.dbase2) std::printf("Code page:      %d\n", CodePageOf(info));
+  const int fields = vz::FieldCount();
+  std::printf("Fields:         %d\n", fields);
+  std::printf("  #  Name        Type  Length  Decimals\n");
+  for (int i = 1; i <= fields; ++i) {
+    vz::TFieldEntry e;
+    vz::GetFieldEntry(i, &e);
+    std::printf("%3d  %-10s  %c     %6u  %8u\n", i, e.Name().c_str(), e.type, e.length, e.decimals);
+  }
+  vz::USE("");
+  return 0;
+}
+
+// One CSV field: quoted when it holds a comma, a quote or a line break.
+void PutCsv(std::string* line, std::string_view value) {
+  if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
+    line->append(value);
+    return;
+  }
+  line->push_back('"');
+  for (char c : value) {
+    if (c == '"') line->push_back('"');
+    line->push_back(c);
+  }
+  line->push_back('"');
+}
+
+// The stored text of a field as a spreadsheet wants it.
+std::string CsvValue(const vz::TFieldEntry& e, std::string_view stored, int codepage) {
+  switch (e.type) {
+    case 'C':
+      return vz::OemToUtf8(vz::TrimRight(stored), codepage);
+    case 'D': {
+      std::string text = vz::TrimBoth(stored);
+      if (text.empty()) return text;
+      bool digits = stored.size() >= 8;
+      for (size_t i = 0; digits && i < 8; ++i) digits = stored[i] >= '0' && stored[i] <= '9';
+      if (!digits) return vz::OemToUtf8(text, codepage);
+      return std::string(stored.substr(0, 4)) + "-" + std::string(stored.substr(4, 2)) + "-" +
+             std::string(stored.substr(6, 2));
+    }
+    case 'L': {
+      char c = stored.empty() ? ' ' : stored[0];
+      return (c == 'T' || c == 't' || c == 'Y' || c == 'y') ? "T" : "F";
+    }
+    default:  // N, F, M: the number as stored
+      return vz::OemToUtf8(vz::TrimBoth(stored), codepage);
+  }
+}
+
+int Csv(const std::string& file, bool with_deleted) {
+  OpenForReading(file);
+  vz::TableInfo info;
+  if (!vz::GetTableInfo(&info)) return 1;
+  const int codepage = CodePageOf(info);
+  std::vector<vz::TFieldEntry> fields(vz::FieldCount());
+  for (size_t i = 0; i < fields.size(); ++i) vz::GetFieldEntry(static_cast<int>(i + 1), &fields[i]);
+
+  std::string line;
+  if (with_deleted) line = "deleted,";
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0) line.push_back(',');
+    PutCsv(&line, vz::OemToUtf8(fields[i].Name(), codepage));
+  }
+  line += "\r\n";
+  std::fwrite(line.data(), 1, line.size(), stdout);
+
+  const int32_t count = vz::RecCount();
+  for (int32_t r = 1; r <= count; ++r) {
+    vz::GO(r);
+    if (vz::ErrorCode() != 0) return 1;
+    std::string_view rec = vz::RecordImage();
+    bool deleted = rec[0] == '*';
+    if (deleted && !with_deleted) continue;
+    line.clear();
+    if (with_deleted) line = deleted ? "*," : ",";
+    for (size_t i = 0; i < fields.size(); ++i) {
+      if (i > 0) line.push_back(',');
+      PutCsv(&line, CsvValue(fields[i], rec.substr(fields[i].offset, fields[i].length), codepage));
+    }
+    line += "\r\n";
+    std::fwrite(line.data(), 1, line.size(), stdout);
+  }
+  vz::USE("");
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+int Pack(const std::string& file) {
+  {
+    vz::ReportErrorsGuard quiet(false);
+    vz::USE(file + " EXCLUSIVE");
+  }
+  if (vz::ErrorCode() == plat::kSharingViolation) {
+    vz::TakeMessage();
+    std::fprintf(stderr, "quilltable: %s is open in another program; close it there and try again.\n",
+                 file.c_str());
+    return 1;
+  }
+  if (vz::ErrorCode() != 0) {
+    vz::Report();
+    return 1;
+  }
+  const int32_t before = vz::RecCount();
+  if (before == 0) {
+    std::printf("%s has no records: nothing to pack.\n", vz::DbfFileName().c_str());
+    vz::USE("");
+    return 0;
+  }
+  if (!vz::Pack()) return 1;
+  const int32_t after = vz::RecCount();
+  vz::USE("");
+  if (vz::ErrorCode() != 0) return 1;
+  std::printf("Removed %d of %d records; %d remain.\n", before - after, before, after);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) return Usage();
+  const std::string command = args[0];
+  args.erase(args.begin());
+  bool with_deleted = false;
+  if (command == "csv" && !args.empty() && args[0] == "--deleted") {
+    with_deleted = true;
+    args.erase(args.begin());
+  }
+  if (args.size() != 1 || args[0].empty()) return Usage();
+  const std::string& file = args[0];
+  if (command == "info") return Info(file);
+  if (command == "csv") return Csv(file, with_deleted);
+  if (command == "pack") return Pack(file);
+  return Usage();
+}
