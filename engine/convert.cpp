@@ -396,7 +396,13 @@ void EncodeField(const FieldPlan& f, const uint8_t* slot, uint8_t* rec) {
       if (f.length > 1) std::memset(dst + 1, ' ', f.length - 1u);
       break;
     case FieldKind::kMemo:
-      FormatInteger(SlotInt32(slot), out, f.length);
+      // No note is stored as blanks, not "0": both mean none to us, and
+      // other dBASE readers take blanks only.
+      if (SlotInt32(slot) == 0) {
+        std::memset(dst, ' ', f.length);
+      } else {
+        FormatInteger(SlotInt32(slot), out, f.length);
+      }
       break;
   }
 }

@@ -56,6 +56,9 @@ struct EngineSettings {
   LockRetryHook LockRetryCallback;
   // Most record locks one work area may hold (0: no limit).
   uint16_t RecordLockLimit = 0;
+  // Most lines a memo reads into (further lines are dropped) and that one
+  // memo may be written with.
+  uint16_t MaxMemoLines = 1024;
   // Taken into each work area when a table is opened.
   RecordHook EncodeRecordHook;
   RecordHook DecodeRecordHook;

@@ -6,8 +6,10 @@
 //   quilltable pack FILE             removes the records marked deleted
 //
 // info and csv open the table for reading only and share it with whoever
-// has it open; pack needs the table to itself. Failures come out as the
-// engine's report on standard error with a non-zero exit status (bad
+// has it open; pack needs the table to itself. A table with memo fields is
+// opened with its memo file: csv writes each note as its text, info tells
+// the memo file's layout, pack packs it with the table. Failures come out
+// as the engine's report on standard error with a non-zero exit status (bad
 // arguments: status 2).
 #include <cstdio>
 #include <cstring>
@@ -18,6 +20,8 @@
 #include "engine/codepage.h"
 #include "engine/dbf.h"
 #include "engine/errors.h"
+#include "engine/fieldbuf.h"
+#include "engine/memo.h"
 #include "engine/textutil.h"
 #include "platform/file.h"
 
@@ -65,6 +69,14 @@ int Info(const std::string& file) {
   std::printf("Header length:  %u\n", info.header_length);
   std::printf("Record length:  %u\n", info.record_length);
   if (!info.dbase2) std::printf("Code page:      %d\n", CodePageOf(info));
+  vz::MemoFileInfo memo;
+  if (vz::GetMemoFileInfo(&memo)) {
+    std::printf("Memo file:      %s\n", memo.file_name.c_str());
+    std::printf("Memo layout:    %s\n", memo.dbase4 ? "dBASE IV (length-prefixed blocks, reused in place)"
+                                                   : "dBASE III (blocks ended by 0x1A, always appended)");
+    std::printf("Block size:     %u\n", memo.block_size);
+    std::printf("Next free:      block %u\n", memo.next_free);
+  }
   const int fields = vz::FieldCount();
   std::printf("Fields:         %d\n", fields);
   std::printf("  #  Name        Type  Length  Decimals\n");
@@ -89,6 +101,23 @@ void PutCsv(std::string* line, std::string_view value) {
     line->push_back(c);
   }
   line->push_back('"');
+}
+
+// A note as one value: its lines joined by line feeds; "(BLOB)" for raw
+// data. A note that cannot be read ends the program with the engine's report.
+std::string NoteText(int field, int codepage) {
+  int32_t block = vz::GetFieldMemo(field);
+  if (block == 0) return std::string();
+  vz::MemoChannel channel;
+  std::string text, line;
+  if (!vz::AssignMemo(channel, &block) || channel.OpenRead() != 0) return text;
+  for (bool first = true; !channel.Eof(); first = false) {
+    channel.ReadLine(&line);
+    if (!first) text.push_back('\n');
+    text += line;
+  }
+  channel.Close();
+  return vz::OemToUtf8(text, codepage);
 }
 
 // The stored text of a field as a spreadsheet wants it.
@@ -142,7 +171,12 @@ int Csv(const std::string& file, bool with_deleted) {
     if (with_deleted) line = deleted ? "*," : ",";
     for (size_t i = 0; i < fields.size(); ++i) {
       if (i > 0) line.push_back(',');
-      PutCsv(&line, CsvValue(fields[i], rec.substr(fields[i].offset, fields[i].length), codepage));
+      if (fields[i].type == 'M' && info.has_memo) {
+        PutCsv(&line, NoteText(static_cast<int>(i + 1), codepage));
+        if (vz::ErrorCode() != 0) return 1;
+      } else {
+        PutCsv(&line, CsvValue(fields[i], rec.substr(fields[i].offset, fields[i].length), codepage));
+      }
     }
     line += "\r\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
@@ -167,6 +201,8 @@ int Pack(const std::string& file) {
     return 1;
   }
   const int32_t before = vz::RecCount();
+  vz::MemoFileInfo memo;
+  const bool has_memo = vz::GetMemoFileInfo(&memo);
   if (before == 0) {
     std::printf("%s has no records: nothing to pack.\n", vz::DbfFileName().c_str());
     vz::USE("");
@@ -174,15 +210,22 @@ int Pack(const std::string& file) {
   }
   if (!vz::Pack()) return 1;
   const int32_t after = vz::RecCount();
+  const int64_t memo_before = memo.file_size;
+  if (has_memo && !vz::GetMemoFileInfo(&memo)) return 1;
   vz::USE("");
   if (vz::ErrorCode() != 0) return 1;
   std::printf("Removed %d of %d records; %d remain.\n", before - after, before, after);
+  if (has_memo) {
+    std::printf("Memo file %s: %lld bytes, %lld before.\n", memo.file_name.c_str(),
+                static_cast<long long>(memo.file_size), static_cast<long long>(memo_before));
+  }
   return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  vz::StartMemoManager();
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) return Usage();
   const std::string command = args[0];

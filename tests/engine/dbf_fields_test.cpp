@@ -75,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
         StoreCase{"LogicalFalse", {"l", 'L', 1, 0}, 0, false, [] {}, "F"},
         StoreCase{"Memo", {"m", 'M', 10, 0}, 0, false, [] { vz::SetFieldMemo(1, 17); }, "        17"},
         StoreCase{"MemoBlob", {"m", 'M', 10, 0}, 0, false, [] { vz::SetFieldMemo(1, -5); }, "        -5"},
-        StoreCase{"MemoNone", {"m", 'M', 10, 0}, 0, false, [] {}, "         0"},
+        StoreCase{"MemoNone", {"m", 'M', 10, 0}, 0, false, [] {}, "          "},
         StoreCase{"DateBlank", {"d", 'D', 8, 0}, 0, false, [] {}, "        "},
         StoreCase{"DateEmptyText", {"d", 'D', 8, 0}, 0, false, [] { vz::SetFieldText(1, ""); }, "        "},
         StoreCase{"DateBlankForm", {"d", 'D', 8, 0}, 3, true, [] { vz::SetFieldText(1, "  -  -    "); }, "        "},

@@ -1,0 +1,413 @@
+// Memo files through the memo text channel, in both flavours and block
+// sizes: the bytes of new and written files, reading memos that other
+// programs or damage left, rewriting in place and appending, the free-run
+// chain, line limits and the channel's own results.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+
+#include "engine/memo.h"
+#include "tests/support/memo_helpers.h"
+
+namespace {
+
+using qptest::Flavour;
+using qptest::Le32;
+using qptest::PrintTo;
+using MemoChannelTest = qptest::MemoTest;
+
+std::string Le32Bytes(uint32_t v) {
+  std::string b(4, '\0');
+  qptest::PutLe32(&b, 0, v);
+  return b;
+}
+
+std::string Prefixed(const std::string& text, uint32_t length = 0) {
+  return std::string("\xFF\xFF\x08\x00", 4) + Le32Bytes(length ? length : static_cast<uint32_t>(text.size() + 8)) +
+         text;
+}
+
+// A memo file written by hand: the flavour's header with `head` as its
+// next-free value, and each given block's bytes at its place.
+std::string HandMade(const Flavour& f, const std::map<int, std::string>& blocks, uint32_t head = 1) {
+  std::string b(f.dbase4() ? 24 : 512, '\0');
+  qptest::PutLe32(&b, 0, head);
+  if (f.dbase4()) {
+    b[8] = 't';
+    qptest::PutLe16(&b, 18, 0x0102);
+    qptest::PutLe16(&b, 20, f.block_size);
+  }
+  for (const auto& [block, bytes] : blocks) {
+    size_t at = static_cast<size_t>(block) * f.block_size;
+    if (b.size() < at) b.resize(at, '\0');
+    if (b.size() < at + bytes.size()) b.resize(at + bytes.size(), '\0');
+    b.replace(at, bytes.size(), bytes);
+  }
+  return b;
+}
+
+std::string Pointer(int32_t block) {
+  std::string digits = std::to_string(block);
+  return std::string(10 - digits.size(), ' ') + digits;
+}
+
+// `size` characters of text in lines of at most 60, so that it reads back
+// line for line.
+std::string Filler(size_t size, char c) {
+  std::string text;
+  while (text.size() < size) text += (text.size() % 62 == 60) ? '\r' : (text.size() % 62 == 61) ? '\n' : c;
+  if (text.back() == '\r') text.back() = c;
+  return text;
+}
+
+std::string Lines(int count, const std::string& prefix = "line ") {
+  std::string text;
+  for (int i = 1; i <= count; ++i) text += prefix + std::to_string(i) + (i < count ? "\r\n" : "");
+  return text;
+}
+
+class MemoFlavourTest : public qptest::MemoTest, public ::testing::WithParamInterface<Flavour> {
+ protected:
+  void SetUp() override {
+    MemoTest::SetUp();
+    MakeTable(GetParam());
+  }
+  uint32_t bs() const { return GetParam().block_size; }
+};
+
+INSTANTIATE_TEST_SUITE_P(Flavours, MemoFlavourTest, ::testing::ValuesIn(qptest::kFlavours),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST_P(MemoFlavourTest, NewMemoFileHasTheFlavoursHeader) {
+  std::string expected;
+  if (GetParam().dbase4()) {
+    expected = HandMade(GetParam(), {});
+  } else {
+    expected = std::string(512, '\0') + '\x1A';
+    expected[0] = 1;
+  }
+  EXPECT_EQ(MemoBytes(), expected);
+}
+
+TEST_P(MemoFlavourTest, ThreeLinesAreStoredByteForByte) {
+  ASSERT_TRUE(Use("t exclusive"));
+  ASSERT_EQ(WriteNote(1, "a\r\nb\r\nc"), 0);
+  EXPECT_EQ(vz::GetFieldMemo(2), 1);
+  vz::MemoFileInfo info;
+  ASSERT_TRUE(vz::GetMemoFileInfo(&info));
+  EXPECT_EQ(info.dbase4, GetParam().dbase4());
+  EXPECT_EQ(info.block_size, bs());
+  EXPECT_EQ(info.next_free, 2u);
+  vz::USE("");
+  std::string expected;
+  if (GetParam().dbase4()) {
+    expected = HandMade(GetParam(), {{1, Prefixed("a\r\nb\r\nc")}}, 2);
+    expected.resize(2 * bs(), '\0');  // the file reaches the end of the run
+  } else {
+    expected = HandMade(GetParam(), {{1, std::string("a\r\nb\r\nc\x1A\x1A", 9)}}, 2);
+    expected.resize(1024, '\0');
+  }
+  EXPECT_EQ(MemoBytes(), expected);
+  EXPECT_EQ(qptest::ReadAll(Path("t.dbf")).substr(97 + 21, 10), Pointer(1));
+}
+
+struct RoundTrip {
+  const char* label;
+  std::string written;
+  std::string read;  // as the channel delivers it, each line with its end
+};
+
+// Letters of the code pages that share their byte with the soft return.
+const RoundTrip kRoundTrips[] = {
+    {"ItalianIGrave", "cos\x8D\r\nperch\x82 s\x8D, cos\x8D", "cos\x8D\r\nperch\x82 s\x8D, cos\x8D\r\n"},
+    {"RussianEn", "\x8D\x80\x8D\r\n\x8D\r\n\x8D", "\x8D\x80\x8D\r\n\x8D\r\n\x8D\r\n"},
+    {"LetterBeforeSoftReturn", "ab\x8D\x8D\ncd", "ab\x8D" "cd\r\n"},
+    {"SoftReturnJoinsLines", "one\x8D\ntwo", "onetwo\r\n"},
+    {"LineFeedsAreDropped", "a\nb\r\nc", "ab\r\nc\r\n"},
+    {"EmptyLinesKept", "a\r\n\r\n\r\nb\r\n", "a\r\n\r\n\r\nb\r\n"},
+    {"ManyBlocks", Lines(200), Lines(200) + "\r\n"},
+};
+
+class MemoRoundTripTest : public qptest::MemoTest,
+                          public ::testing::WithParamInterface<std::tuple<Flavour, RoundTrip>> {};
+
+INSTANTIATE_TEST_SUITE_P(Texts, MemoRoundTripTest,
+                         ::testing::Combine(::testing::ValuesIn(qptest::kFlavours), ::testing::ValuesIn(kRoundTrips)),
+                         [](const auto& info) {
+                           return std::string(std::get<0>(info.param).label) + "_" + std::get<1>(info.param).label;
+                         });
+
+TEST_P(MemoRoundTripTest, NotesReadBackAsWritten) {
+  const auto& [flavour, text] = GetParam();
+  MakeTable(flavour);
+  ASSERT_TRUE(Use("t exclusive"));
+  ASSERT_EQ(WriteNote(2, "other note"), 0);
+  ASSERT_EQ(WriteNote(1, text.written), 0);
+  EXPECT_EQ(ReadNote(1), text.read);
+  EXPECT_EQ(ReadNote(2), "other note\r\n");
+  // And once more from the file, after the table was closed.
+  vz::USE("");
+  ASSERT_TRUE(Use("t"));
+  EXPECT_EQ(ReadNote(1), text.read);
+}
+
+TEST_P(MemoFlavourTest, EmptyTextStoresNothingInDbase3) {
+  ASSERT_TRUE(Use("t exclusive"));
+  const std::string before = MemoBytes();
+  ASSERT_EQ(WriteNote(1, ""), 0);
+  if (GetParam().dbase4()) {
+    EXPECT_EQ(vz::GetFieldMemo(2), 1);
+    EXPECT_EQ(MemoBytes().substr(bs(), 8), Prefixed(""));
+  } else {
+    EXPECT_EQ(vz::GetFieldMemo(2), 0);
+    EXPECT_EQ(MemoBytes(), before);
+  }
+  EXPECT_EQ(ReadNote(1), "");
+}
+
+TEST_P(MemoFlavourTest, RewritesReuseOnlyDbase4BlocksThatHoldTheNewText) {
+  ASSERT_TRUE(Use("t exclusive"));
+  const std::string three_blocks = Filler(2 * bs() + 20, 'x');
+  ASSERT_EQ(WriteNote(1, three_blocks), 0);
+  ASSERT_EQ(WriteNote(2, "neighbour"), 0);
+  ASSERT_EQ(vz::GetFieldMemo(2), 4);
+  const std::string before = MemoBytes();
+
+  ASSERT_EQ(ReadNote(1), three_blocks + "\r\n");  // the dBASE III writer counts the blocks read last
+  const std::string longer = Filler(4 * bs(), 'y');
+  ASSERT_EQ(WriteNote(1, longer), 0);
+  const int32_t moved = vz::GetFieldMemo(2);
+  EXPECT_EQ(Le32(MemoBytes(), 32), 3u);  // the three blocks left behind
+  ASSERT_EQ(ReadNote(1), longer + "\r\n");
+  ASSERT_EQ(WriteNote(1, "short"), 0);
+  const int32_t shorter = vz::GetFieldMemo(2);
+  const std::string after = MemoBytes();
+
+  EXPECT_EQ(moved, 5);
+  EXPECT_EQ(ReadNote(1), "short\r\n");
+  EXPECT_EQ(ReadNote(2), "neighbour\r\n");
+  if (GetParam().dbase4()) {
+    EXPECT_EQ(shorter, moved);
+    EXPECT_EQ(after.size(), 10u * bs());
+    EXPECT_EQ(Le32(after, 32), 3u);
+  } else {
+    // Never reused: the old memos stay as they were.
+    EXPECT_EQ(shorter, 10);
+    EXPECT_EQ(after.substr(0, 5 * bs()).substr(bs()), before.substr(bs()));
+    EXPECT_EQ(Le32(after, 32), 3u + 5u);
+    EXPECT_EQ(Le32(after, 0), after.size() / bs());
+  }
+}
+
+struct HandMadeCase {
+  const char* label;
+  std::map<int, std::string> blocks;  // memo blocks placed in the file
+  int32_t pointer;
+  std::string read;                   // what the channel delivers
+  uint16_t code = 0;                  // engine error when the read fails
+};
+
+std::string Blanked(std::string line) {
+  line[40] = ' ';
+  line[200] = ' ';
+  line[250] = ' ';
+  return line;
+}
+
+const HandMadeCase kHandMade[] = {
+    {"RawDataReadsAsBlob", {{5, "\x01\x02\x1A"}}, -5, "(BLOB)\r\n"},
+    {"BlockBeyondTheFile", {{2, "x\x1A"}}, 9, "", 1003},
+    {"UnpaddedShortMemoAtTheEnd", {{2, "ab"}}, 2, "ab\r\n"},
+    {"LengthPrefixedInAnyFlavour", {{2, Prefixed("ab\x1A" "cd")}}, 2, "ab\x1A" "cd\r\n"},
+    {"LengthBeyondTheFileReadsToItsEnd", {{2, Prefixed("tail", 100000)}}, 2, "tail\r\n"},
+    {"LengthBelowItsHeader", {{2, Prefixed("gone", 3)}}, 2, ""},
+    {"ControlCEndsTheText", {{2, "ab\x03" "cd\x1A"}}, 2, "ab\r\n"},
+    {"MissingTerminatorEndsAtTheFilesEnd", {{2, "no end"}}, 2, "no end\r\n"},
+    {"CarriageReturnWithoutLineFeed", {{2, "a\rb\r\nc\x1A"}}, 2, "a\r\nb\r\nc\r\n"},
+    {"SoftReturnNeedsItsLineFeed", {{2, "a\x8D\nb\x8D" "c\x1A"}}, 2, "a\x8D\nb\x8D" "c\r\n"},
+    {"LongLineCutBeforeItsLastWord", {{2, Blanked(std::string(300, 'w')) + "\x1A"}}, 2,
+     Blanked(std::string(300, 'w')).substr(0, 251) + "\r\n" + std::string(49, 'w') + "\r\n"},
+    {"LongLineWithoutBlanks", {{2, std::string(300, 'w') + "\x1A"}}, 2,
+     std::string(254, 'w') + "\r\n" + std::string(46, 'w') + "\r\n"},
+    {"OnlyTheFirst1024Lines", {{2, Lines(1030) + "\x1A"}}, 2, Lines(1024) + "\r\n"},
+};
+
+class MemoHandMadeTest : public qptest::MemoTest,
+                         public ::testing::WithParamInterface<std::tuple<Flavour, HandMadeCase>> {};
+
+INSTANTIATE_TEST_SUITE_P(Files, MemoHandMadeTest,
+                         ::testing::Combine(::testing::ValuesIn(qptest::kFlavours), ::testing::ValuesIn(kHandMade)),
+                         [](const auto& info) {
+                           return std::string(std::get<0>(info.param).label) + "_" + std::get<1>(info.param).label;
+                         });
+
+TEST_P(MemoHandMadeTest, ReadsWhatTheFileHolds) {
+  const auto& [flavour, c] = GetParam();
+  MakeTable(flavour);
+  qptest::WriteAll(Path("t.dbt"), HandMade(flavour, c.blocks));
+  ASSERT_TRUE(Use("t exclusive"));
+  vz::Poke(Pointer(c.pointer), 2, 1);
+  vz::SetReportErrors(false);
+  int result = 0;
+  EXPECT_EQ(ReadNote(1), c.read);
+  ReadBlock(c.pointer, &result);
+  EXPECT_EQ(result, c.code ? vz::kMemoReadFailed : 0);
+  EXPECT_EQ(vz::ErrorCode(), c.code);
+}
+
+TEST_P(MemoFlavourTest, LineLimitRefusesTheMemoAndKeepsTheOldOne) {
+  ASSERT_TRUE(Use("t exclusive"));
+  ASSERT_EQ(WriteNote(1, Lines(1024)), 0);
+  const int32_t stored = vz::GetFieldMemo(2);
+  EXPECT_EQ(ReadNote(1), Lines(1024) + "\r\n");
+  EXPECT_EQ(WriteNote(1, Lines(1025)), vz::kMemoWriteFailed);          // the last line without CR LF
+  EXPECT_EQ(WriteNote(1, Lines(1025) + "\r\n"), vz::kMemoWriteFailed);  // refused while written
+  vz::GO(1);
+  EXPECT_EQ(vz::GetFieldMemo(2), stored);
+  EXPECT_EQ(ReadNote(1), Lines(1024) + "\r\n");
+}
+
+// Free runs exist in dBASE IV files only.
+using MemoDbase4Test = MemoFlavourTest;
+INSTANTIATE_TEST_SUITE_P(Flavours, MemoDbase4Test, ::testing::Values(qptest::kFlavours[1], qptest::kFlavours[2]),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST_P(MemoDbase4Test, ChainGivesRunsAndTakesFreedOnesInBlockOrder) {
+  // Used memos at 1, 4 and 8-9; free runs 2-3 and 5-7 chained from the header.
+  const std::string c_text = Filler(bs() + 20, 'c');
+  auto run = [](uint32_t next, uint32_t length) { return Le32Bytes(next) + Le32Bytes(length); };
+  qptest::WriteAll(Path("t.dbt"), HandMade(GetParam(), {{1, Prefixed("note a")}, {2, run(5, 2)},
+                                                        {4, Prefixed("note b")}, {5, run(10, 3)},
+                                                        {8, Prefixed(c_text)}, {9, std::string(bs(), '\0')}},
+                                           2));
+  ASSERT_TRUE(Use("t exclusive"));
+  for (int r = 1; r <= 3; ++r) vz::Poke(Pointer(r == 1 ? 1 : r == 2 ? 4 : 8), 2, r);
+  auto links = [&](int block) {
+    std::string b = MemoBytes();
+    return std::make_pair(Le32(b, static_cast<size_t>(block) * bs()), Le32(b, static_cast<size_t>(block) * bs() + 4));
+  };
+  const std::string three = Filler(2 * bs(), 'd');  // needs 3 blocks
+
+  ASSERT_EQ(WriteNote(4, three), 0);  // takes run 5-7 whole
+  EXPECT_EQ(vz::GetFieldMemo(2), 5);
+  EXPECT_EQ(links(2).first, 10u);
+
+  const std::string four = Filler(3 * bs(), 'e');  // note c moves to the end
+  ASSERT_EQ(WriteNote(3, four), 0);
+  EXPECT_EQ(vz::GetFieldMemo(2), 10);
+  EXPECT_EQ(Le32(MemoBytes(), 0), 2u);
+  EXPECT_EQ(links(2), std::make_pair(8u, 2u));  // its old run joins in block order
+  EXPECT_EQ(links(8), std::make_pair(14u, 2u));
+  EXPECT_EQ(Le32(MemoBytes(), 32), 2u);
+
+  ASSERT_EQ(WriteNote(1, Filler(bs(), 'f')), 0);  // note a takes run 2-3
+  EXPECT_EQ(vz::GetFieldMemo(2), 2);
+  EXPECT_EQ(Le32(MemoBytes(), 0), 1u);  // its old block heads the chain
+  EXPECT_EQ(links(1), std::make_pair(8u, 1u));
+
+  EXPECT_EQ(ReadNote(1), Filler(bs(), 'f') + "\r\n");
+  EXPECT_EQ(ReadNote(2), "note b\r\n");
+  EXPECT_EQ(ReadNote(3), four + "\r\n");
+  EXPECT_EQ(ReadNote(4), three + "\r\n");
+}
+
+TEST_P(MemoDbase4Test, DamagedChainIsCutAndNeverHandsOutAUsedBlock) {
+  auto run = [](uint32_t next, uint32_t length) { return Le32Bytes(next) + Le32Bytes(length); };
+  // A loop of short runs (2 -> 3 -> 2) and a chain head naming a used memo.
+  for (uint32_t head : {2u, 1u}) {
+    qptest::WriteAll(Path("t.dbt"), HandMade(GetParam(), {{1, Prefixed("kept")}, {2, run(3, 1)}, {3, run(2, 1)}}, head));
+    ASSERT_TRUE(Use("t exclusive"));
+    vz::Poke(Pointer(1), 2, 1);
+    ASSERT_EQ(WriteNote(2, Filler(2 * bs(), 'n')), 0) << head;
+    EXPECT_EQ(vz::GetFieldMemo(2), 4) << head;
+    EXPECT_EQ(ReadNote(1), "kept\r\n");
+    EXPECT_EQ(ReadNote(2), Filler(2 * bs(), 'n') + "\r\n");
+    vz::USE("");
+  }
+}
+
+TEST_F(MemoChannelTest, ChannelResultsFollowItsState) {
+  MakeTable(qptest::kFlavours[0]);
+  vz::SetReportErrors(false);
+  int32_t block = 0;
+  vz::MemoChannel unbound;
+  EXPECT_FALSE(vz::AssignMemo(unbound, &block));  // no table in the area
+  EXPECT_EQ(vz::ErrorCode(), 215);
+  EXPECT_EQ(vz::TakeMessage(), " [AssignMemo]");
+  std::string line;
+  EXPECT_EQ(unbound.OpenRead(), vz::kMemoNotAssigned);
+  EXPECT_EQ(unbound.OpenWrite(), vz::kMemoNotAssigned);
+  EXPECT_EQ(unbound.Write("x"), vz::kMemoNotOpen);
+  EXPECT_EQ(unbound.ReadLine(&line), vz::kMemoNotOpen);
+
+  ASSERT_TRUE(Create("plain", qptest::Fields({{"a", 'C', 5, 0}})));
+  ASSERT_TRUE(Use("plain"));
+  EXPECT_FALSE(vz::AssignMemo(unbound, &block));
+  EXPECT_EQ(vz::ErrorCode(), 1019);
+  EXPECT_EQ(vz::TakeMessage(), Path("plain.dbf") + " No Memo Field [AssignMemo]");
+
+  vz::Select(2);
+  ASSERT_TRUE(Use("t"));
+  ASSERT_EQ(WriteNote(1, "text"), 0);
+  block = vz::GetFieldMemo(2);
+  vz::MemoChannel reader, writer;
+  ASSERT_TRUE(vz::AssignMemo(reader, &block));
+  ASSERT_TRUE(vz::AssignMemo(writer, &block));
+  EXPECT_EQ(reader.ReadLine(&line), vz::kMemoNotOpen);
+  vz::Select(1);  // the channel finds its own area
+  ASSERT_EQ(reader.OpenRead(), 0);
+  EXPECT_EQ(writer.OpenWrite(), vz::kMemoNoBuffer);  // one memo at a time
+  EXPECT_EQ(reader.Write("x"), vz::kMemoNotAssigned);
+  EXPECT_EQ(reader.OpenWrite(), vz::kMemoNotAssigned);
+  ASSERT_EQ(reader.ReadLine(&line), 0);
+  EXPECT_EQ(line, "text");
+  EXPECT_TRUE(reader.Eof());
+  EXPECT_EQ(reader.Close(), 0);
+  EXPECT_EQ(reader.Close(), vz::kMemoNotOpen);
+
+  ASSERT_EQ(writer.OpenWrite(), 0);
+  EXPECT_EQ(block, 0);
+  EXPECT_EQ(writer.ReadLine(&line), vz::kMemoNotAssigned);
+  EXPECT_EQ(writer.OpenRead(), vz::kMemoNotAssigned);
+  EXPECT_EQ(vz::CurrentArea(), 1);
+  vz::Select(2);
+  vz::USE("");  // the table goes while the channel is open
+  EXPECT_EQ(writer.Close(), vz::kMemoNotAssigned);
+  EXPECT_EQ(block, 1);  // the old block is back
+  EXPECT_EQ(reader.OpenRead(), vz::kMemoNotAssigned);
+}
+
+TEST_F(MemoChannelTest, TablesWithOtherBlockSizesKeepTheirOwn) {
+  MakeTable(qptest::kFlavours[2], "small");  // dBASE IV, 64-byte blocks
+  MakeTable(qptest::kFlavours[1], "large");  // dBASE IV, 512-byte blocks
+  ASSERT_TRUE(Use("small exclusive"));
+  vz::Select(2);
+  ASSERT_TRUE(Use("large exclusive"));  // opened last
+  const std::string text = Lines(20);
+  ASSERT_EQ(WriteNote(1, text), 0);
+  vz::Select(1);
+  ASSERT_EQ(WriteNote(1, text), 0);
+  ASSERT_EQ(WriteNote(2, "second"), 0);
+  EXPECT_EQ(vz::GetFieldMemo(2), 1 + static_cast<int32_t>((text.size() + 8) / 64 + 1));
+  EXPECT_EQ(ReadNote(1), text + "\r\n");
+  EXPECT_EQ(MemoBytes("small").substr(64, 4), std::string("\xFF\xFF\x08\x00", 4));
+  vz::Select(2);
+  EXPECT_EQ(ReadNote(1), text + "\r\n");
+  EXPECT_EQ(MemoBytes("large").substr(512, 4), std::string("\xFF\xFF\x08\x00", 4));
+}
+
+TEST_F(MemoChannelTest, SecondOpenOfTheSameMemoFileIsRefused) {
+  MakeTable(qptest::kFlavours[0]);
+  ASSERT_TRUE(Use("t exclusive"));
+  vz::SetReportErrors(false);
+  EXPECT_FALSE(vz::GetMemoManager().OpenMemoFile(Path("t.dbf")));
+  EXPECT_EQ(vz::ErrorCode(), 1007);
+  EXPECT_EQ(vz::TakeMessage(), Path("t.dbt") + " [USE]");
+  vz::USE("");
+  std::remove(Path("t.dbt").c_str());
+  EXPECT_FALSE(Use("t"));
+  EXPECT_EQ(vz::ErrorCode(), plat::kFileNotFound);
+}
+
+}  // namespace

@@ -1,0 +1,110 @@
+// The engine's side of the interoperability test with Debian's DBF readers:
+// writes notes given on standard input into a table, or prints the notes a
+// table holds, so that a script can compare both with python3-dbf and
+// python3-dbfread.
+//
+//   memo_interop_tool create <table> <83|8b> <block size>   notes from stdin
+//   memo_interop_tool update <table>                         notes from stdin
+//   memo_interop_tool read <table>                           notes to stdout
+//
+// Notes travel one per line as hexadecimal bytes ("-" for none); a note
+// read is its lines joined by CR LF, as the memo text channel delivers them.
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "engine/dbf.h"
+#include "engine/errors.h"
+#include "engine/fieldbuf.h"
+#include "engine/memo.h"
+
+namespace {
+
+std::string FromHex(const std::string& hex) {
+  std::string bytes;
+  if (hex == "-") return bytes;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+  return bytes;
+}
+
+std::string ToHex(const std::string& bytes) {
+  static const char digits[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned char c : bytes) {
+    hex += digits[c >> 4];
+    hex += digits[c & 15];
+  }
+  return hex.empty() ? "-" : hex;
+}
+
+int Fail(const char* what) {
+  std::cerr << what << ": " << vz::ErrorCode() << " " << vz::TakeMessage() << "\n";
+  return 1;
+}
+
+// Writes the notes of standard input into records 1, 2, ... (appending
+// records as needed) of the open table.
+int WriteNotes() {
+  std::string line;
+  int32_t record = 0;
+  while (std::getline(std::cin, line)) {
+    ++record;
+    if (record > vz::RecCount()) {
+      vz::ClearRecord();
+      vz::Append();
+    }
+    vz::GO(record);
+    int32_t block = vz::GetFieldMemo(vz::FieldNo("NOTES"));
+    vz::MemoChannel channel;
+    if (!vz::AssignMemo(channel, &block) || channel.OpenWrite() != 0) return Fail("open");
+    if (channel.Write(FromHex(line)) != 0 || channel.Close() != 0) return Fail("write");
+    vz::SetFieldMemo(vz::FieldNo("NOTES"), block);
+    vz::Replace();
+    if (vz::ErrorCode() != 0) return Fail("replace");
+  }
+  return 0;
+}
+
+int ReadNotes() {
+  const int field = vz::FieldNo("NOTES");
+  for (int32_t r = 1; r <= vz::RecCount(); ++r) {
+    vz::GO(r);
+    int32_t block = vz::GetFieldMemo(field);
+    std::string text;
+    if (block != 0) {
+      vz::MemoChannel channel;
+      if (!vz::AssignMemo(channel, &block) || channel.OpenRead() != 0) return Fail("read");
+      std::string line;
+      for (bool first = true; !channel.Eof(); first = false) {
+        channel.ReadLine(&line);
+        text += (first ? "" : "\r\n") + line;
+      }
+      channel.Close();
+    }
+    std::cout << ToHex(text) << "\n";
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  vz::SetReportErrors(false);
+  vz::StartMemoManager();
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 4 && args[0] == "create") {
+    vz::Settings().MemoVersion = static_cast<uint8_t>(std::stoi(args[2], nullptr, 16));
+    vz::Settings().MemoBlockSize = static_cast<uint16_t>(std::stoi(args[3]));
+    std::vector<vz::TFieldEntry> fields = {vz::TFieldEntry::Make("title", 'C', 20, 0),
+                                           vz::TFieldEntry::Make("notes", 'M', 10, 0)};
+    if (!vz::CreateDBF(args[1], fields)) return Fail("create");
+  } else if (args.size() != 2 || (args[0] != "update" && args[0] != "read")) {
+    std::cerr << "usage: memo_interop_tool create <table> <83|8b> <block size> | update <table> | read <table>\n";
+    return 2;
+  }
+  if (!vz::USE(args[1] + " EXCLUSIVE")) return Fail("use");
+  int rc = args[0] == "read" ? ReadNotes() : WriteNotes();
+  vz::USE("");
+  return rc != 0 ? rc : (vz::ErrorCode() != 0 ? Fail("close") : 0);
+}
