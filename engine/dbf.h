@@ -185,6 +185,10 @@ void SetRelationCallback(std::function<void()> relation);
 // have: code 220, "TZParser unit not linked in. [Set_While_To]".
 void Set_While_To(std::string_view expression);
 bool IsWhileOn();
+// Whether the current record satisfies the while condition (true when none
+// is set; false without a table). Lets a caller that wrote a record see
+// whether it still belongs to the range being walked.
+bool WhileHolds();
 
 // ---- direct field access ------------------------------------------------------
 

@@ -721,6 +721,11 @@ bool IsWhileOn() {
   return wa && static_cast<bool>(wa->while_condition);
 }
 
+bool WhileHolds() {
+  TWorkArea* wa = Guard("WhileHolds");
+  return wa && (!wa->while_condition || wa->while_condition());
+}
+
 // ---- Peek and Poke ----------------------------------------------------------------
 
 std::string Peek(int n, int32_t r) {
