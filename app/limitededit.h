@@ -34,8 +34,8 @@ class LimitedEdit : public QLineEdit {
  private:
   // Marks the time a user event takes; the validator cuts only then. A cut
   // text is set anew inside QLineEdit, which clears the changed-by-the-user
-  // mark: it is put back as the edit leaves it (set when the text changed,
-  // as it was when the whole insertion was refused).
+  // mark: it is put back when the text changed or the mark was set before
+  // (a refused keystroke changes nothing, the mark included).
   template <typename Handler>
   void AsUser(Handler&& handler) {
     const QString before = text();
@@ -43,7 +43,7 @@ class LimitedEdit : public QLineEdit {
     ++user_editing_;
     handler();
     --user_editing_;
-    setModified(text() != before || was_modified);
+    if (!isModified() && (was_modified || text() != before)) setModified(true);
   }
 
   int typing_limit_;

@@ -28,6 +28,7 @@
 #include "controls/entrynotebook.h"
 #include "controls/keypress.h"
 #include "controls/numericfield.h"
+#include "components/tzdbf.h"
 #include "engine/errors.h"
 #include "engine/real48.h"
 #include "output/amountwords.h"
@@ -152,6 +153,10 @@ TMainForm::TMainForm(QWidget* parent) : TGradientForm(parent) {
   Position1->setObjectName(QStringLiteral("Position1"));
   Position1->SetIniFileName(QStringLiteral("mainform.ini"));
 
+  Checks_ = std::make_unique<vz::TTzDbf>(nullptr);
+  Checks_->SetName("Checks");
+  Checks_->DbfFields() = CheckTableFields();
+
   FormCreate();
   Position1->Loaded();
 }
@@ -190,6 +195,7 @@ void TMainForm::BuildMenu() {
   pack = utilities->addAction(QStringLiteral("&Pack"));
   pack->setObjectName(QStringLiteral("pack"));
   pack->setToolTip(QStringLiteral("Remove Records Marked for Deletion"));
+  connect(pack, &QAction::triggered, this, &TMainForm::packClick);
 
   QMenu* help = MainMenu1->addMenu(QStringLiteral("&Help"));
   help->setObjectName(QStringLiteral("Help1"));
@@ -240,6 +246,7 @@ void TMainForm::BuildToolBar(QWidget* bar) {
   // ignore it altogether. The menu's Contents does what the button does.
   HelpBtn->setShortcut(QKeySequence());
   connect(PrintBtn, &QToolButton::clicked, this, &TMainForm::PrintBtnClick);
+  connect(SaveCheck, &QToolButton::clicked, this, &TMainForm::SaveCheckClick);
   connect(ClearCheck, &QToolButton::clicked, this, &TMainForm::ClearCheckClick);
   connect(HelpBtn, &QToolButton::clicked, this, &TMainForm::HelpBtnClick);
   connect(ExitBtn, &QToolButton::clicked, this, &TMainForm::ExitBtnClick);
@@ -342,6 +349,10 @@ void TMainForm::FormCreate() {
   ini_path_ = ProgramIniPath(plat::ProgramFolder(), ProgramFileName());
   version_ = QString::fromStdString(
       plat::IniFile(ini_path_).ReadString("Version", "Version", kDefaultVersion));
+  // The table opens in the program's folder, now the current one; a table
+  // that is missing is made from the field list first.
+  Checks_->SetDbfFileName("checks");
+  Checks_->SetActive(true);
 }
 
 void TMainForm::FormShow() {
@@ -359,6 +370,7 @@ void TMainForm::FormClose() {
   closed_ = true;
   plat::IniFile(ini_path_).WriteString("Version", "Version", version_.toStdString());
   Position1->Save();
+  Checks_->SetActive(false);
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -453,11 +465,52 @@ void TMainForm::PrintPreview1Click() {
   });
 }
 
+void TMainForm::SaveCheckClick() {
+  RunCommand(this, [this] {
+    if (!AnythingChanged()) return;
+    vz::TTzDbf& checks = *Checks_;
+    // A blank buffer first: what the form does not fill (the notes) must
+    // not come over from the current record into the new one.
+    checks.ClearFields();
+    const std::vector<TextField> texts = TextFields();
+    auto put = [&checks](const TextField& t) { checks.SetCField(t.field, ToTableText(t.edit->text())); };
+    for (size_t i = 0; i < 3; ++i) put(texts[i]);  // payee, amtenglish, checknum
+    checks.SetRealField("amtnumbers", vz::Real48::From(AmountNumbers->Value()).ToDouble());
+    checks.SetCField("chkdate", CheckDateText(TransDate->Date()));
+    for (size_t i = 3; i < texts.size(); ++i) put(texts[i]);
+
+    if (!checks.ALock()) {
+      // The marks stay: the check is still unsaved, and Save must append
+      // it once the lock is free.
+      ShowMessage(this, QStringLiteral("Cannot lock file to add record"), MsgType::kError);
+      return;
+    }
+    checks.Append();
+    checks.UnLock();
+    ClearChangeMarks();
+  });
+}
+
 void TMainForm::ClearCheckClick() {
   for (const TextField& t : TextFields()) t.edit->setText(QString());
   // Set by the program: no change event, so the words stay empty.
   AmountNumbers->SetValue(0);
   TransDate->SetDate(QDate::currentDate());
+}
+
+void TMainForm::packClick() {
+  RunCommand(this, [this] {
+    if (ShowMessage(this, QStringLiteral("Remove Records marked for Deletion?"),
+                    MsgType::kConfirmation, MsgButtons::kYesNo) != MsgResult::kYes) {
+      return;
+    }
+    if (Checks_->Pack()) {
+      ShowMessage(this, QStringLiteral("Records Removed"), MsgType::kInformation);
+    } else {
+      ShowMessage(this, QStringLiteral("Cannot Remove Records, Exclusive File Access Required"),
+                  MsgType::kInformation);
+    }
+  });
 }
 
 void TMainForm::HelpBtnClick() {

@@ -49,6 +49,10 @@ class TEntryController;
 class TEntryNotebook;
 class TNumericField;
 
+namespace vz {
+class TTzDbf;
+}
+
 namespace qp {
 
 class TPosition;
@@ -93,6 +97,9 @@ class TMainForm : public TGradientForm {
   // The program's INI file and the version text read from it.
   const std::string& IniPath() const { return ini_path_; }
   const QString& VersionText() const { return version_; }
+
+  // The table component on checks.dbf, open from construction to FormClose.
+  vz::TTzDbf* Checks() const { return Checks_.get(); }
 
   // ---- the window's parts -----------------------------------------------------
   QMenuBar* MainMenu1 = nullptr;
@@ -164,6 +171,7 @@ class TMainForm : public TGradientForm {
   QString version_;
   bool shown_ = false;
   bool closed_ = false;
+  std::unique_ptr<vz::TTzDbf> Checks_;
   std::unique_ptr<QPrinter> printer_;
 };
 
