@@ -58,7 +58,6 @@ class TestMainForm : public QObject {
   void windowPlacement();
   void titleBarRunsBlackToBlue();
 
-  void commandsOfLaterWindowsWaitDisabled();
   void printDialogCancelledPrintsNothing();
   void printGoesToThePrinterChosen();
   void helpOpensTheHelpFile();
@@ -475,24 +474,6 @@ void TestMainForm::titleBarRunsBlackToBlue() {
 }
 
 // ---- commands ---------------------------------------------------------------
-
-void TestMainForm::commandsOfLaterWindowsWaitDisabled() {
-  TMainForm form;
-  for (QAbstractButton* b : {static_cast<QAbstractButton*>(form.LoadCheck),
-                             static_cast<QAbstractButton*>(form.ViewChecks),
-                             static_cast<QAbstractButton*>(form.CheckNotes)}) {
-    QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
-  }
-  QVERIFY(!form.Viewastable->isEnabled());
-  for (QAbstractButton* b : {static_cast<QAbstractButton*>(form.PrintBtn),
-                             static_cast<QAbstractButton*>(form.SaveCheck),
-                             static_cast<QAbstractButton*>(form.ClearCheck),
-                             static_cast<QAbstractButton*>(form.HelpBtn),
-                             static_cast<QAbstractButton*>(form.ExitBtn)}) {
-    QVERIFY2(b->isEnabled(), qPrintable(b->objectName()));
-    QCOMPARE(b->focusPolicy(), Qt::NoFocus);
-  }
-}
 
 void TestMainForm::printDialogCancelledPrintsNothing() {
   TMainForm form;
