@@ -157,7 +157,7 @@ TMainForm::TMainForm(QWidget* parent) : TGradientForm(parent) {
   Checks_->SetName("Checks");
   Checks_->DbfFields() = CheckTableFields();
 
-  FormCreate();
+  RunCommand(this, [this] { FormCreate(); });
   Position1->Loaded();
 }
 
