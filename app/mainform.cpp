@@ -448,8 +448,10 @@ QPrinter* TMainForm::Printer() {
 
 void TMainForm::PrintBtnClick() {
   RunCommand(this, [this] {
-    const PrintStatus status = PrintCheckWithSetup(
-        Printer(), Fields(), [this](QPrinter* p) { return Messages().ExecPrintDialog(p, this); });
+    QPrinter* printer = Printer();
+    if (!Messages().ExecPrintDialog(printer, this)) return;  // cancelled: nothing printed
+    printer_figures_ = ReadPrinterFigures(*printer);
+    const PrintStatus status = PrintCheck(printer, Fields());
     if (status.outcome == PrintOutcome::kFailed) {
       ShowMessage(this, status.message, MsgType::kError);
     }

@@ -91,6 +91,11 @@ class TMainForm : public TGradientForm {
   void ExitBtnClick();
   void Exit1Click();
 
+  // The selected printer as read before the last print job: printable
+  // width in pixels and pixels per inch across and down (all 0 before the
+  // first job).
+  const PrinterFigures& PrinterFiguresRead() const { return printer_figures_; }
+
   // What the fields show now, as the printed check takes them.
   CheckFields Fields() const;
 
@@ -173,6 +178,7 @@ class TMainForm : public TGradientForm {
   bool closed_ = false;
   std::unique_ptr<vz::TTzDbf> Checks_;
   std::unique_ptr<QPrinter> printer_;
+  PrinterFigures printer_figures_;
 };
 
 }  // namespace qp

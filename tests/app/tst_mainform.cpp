@@ -60,6 +60,7 @@ class TestMainForm : public QObject {
 
   void printDialogCancelledPrintsNothing();
   void printGoesToThePrinterChosen();
+  void printerFailureShowsAnErrorBox();
   void helpOpensTheHelpFile();
   void aboutBoxIsModal();
 
@@ -487,9 +488,11 @@ void TestMainForm::printGoesToThePrinterChosen() {
   TMainForm form;
   form.CheckNumber->setText("1001");
   const QString pdf = fx_->Path("check.pdf");
-  fx_->msgs->print_hook = [&pdf](QPrinter* printer) {
+  QPrinter* used = nullptr;
+  fx_->msgs->print_hook = [&pdf, &used](QPrinter* printer) {
     printer->setOutputFormat(QPrinter::PdfFormat);
     printer->setOutputFileName(pdf);
+    used = printer;
     return true;
   };
   form.PrintCheck1->trigger();
@@ -498,6 +501,27 @@ void TestMainForm::printGoesToThePrinterChosen() {
   QFile out(pdf);
   QVERIFY(out.open(QIODevice::ReadOnly));
   QVERIFY(out.read(5) == "%PDF-");
+  // The window keeps what it read of the printer before the job.
+  const qp::PrinterFigures& read = form.PrinterFiguresRead();
+  QVERIFY(used != nullptr);
+  QVERIFY(read.pixels_per_inch_x >= 300);
+  QCOMPARE(read.pixels_per_inch_x, used->resolution());
+  QCOMPARE(read.pixels_per_inch_y, used->resolution());
+  QCOMPARE(read.printable_width, int(used->pageRect(QPrinter::DevicePixel).width()));
+}
+
+void TestMainForm::printerFailureShowsAnErrorBox() {
+  TMainForm form;
+  const QString pdf = fx_->Path("no-such-folder/check.pdf");
+  fx_->msgs->print_hook = [&pdf](QPrinter* printer) {
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(pdf);
+    return true;
+  };
+  QTest::mouseClick(form.PrintBtn, Qt::LeftButton);
+  QCOMPARE(fx_->msgs->messages().size(), size_t{1});
+  QCOMPARE(fx_->msgs->messages()[0].type, qp::MsgType::kError);
+  QVERIFY(!QFileInfo::exists(pdf));
 }
 
 void TestMainForm::helpOpensTheHelpFile() {
