@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "engine/dbf_p.h"
+#include "engine/endian.h"
 #include "engine/errors.h"
 #include "engine/fieldbuf.h"
 #include "engine/national.h"
@@ -29,19 +30,6 @@ uint64_t commit_ns = 0;
 // update of a shared table. Another program holds it only for the moment of
 // one append.
 constexpr int kHeaderLockAttempts = 100;
-
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t Le32(const uint8_t* p) {
-  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-void PutLe16(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-void PutLe32(uint8_t* p, uint32_t v) {
-  PutLe16(p, v);
-  PutLe16(p + 2, v >> 16);
-}
 
 bool ValidType(char t) {
   return t == 'C' || t == 'D' || t == 'F' || t == 'L' || t == 'M' || t == 'N';

@@ -20,6 +20,7 @@
 #include <cstring>
 #include <utility>
 
+#include "engine/endian.h"
 #include "engine/errors.h"
 #include "engine/textutil.h"
 
@@ -28,19 +29,6 @@ namespace vz {
 namespace {
 
 uint64_t next_serial = 1;
-
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t Le32(const uint8_t* p) {
-  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-void PutLe16(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-void PutLe32(uint8_t* p, uint32_t v) {
-  PutLe16(p, v);
-  PutLe16(p + 2, v >> 16);
-}
 
 bool IsPrefixed(const uint8_t* p) { return p[0] == 0xFF && p[1] == 0xFF && p[2] == 0x08 && p[3] == 0x00; }
 

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "engine/dbf.h"
+#include "engine/endian.h"
 #include "engine/errors.h"
 #include "engine/fieldbuf.h"
 #include "engine/memo.h"
@@ -59,9 +60,7 @@ void WriteAll(const std::string& path, const void* data, size_t n) {
   out.write(static_cast<const char*>(data), static_cast<std::streamsize>(n));
 }
 
-int32_t Le32(const uint8_t* p) {
-  return static_cast<int32_t>(uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24);
-}
+int32_t SignedLe32(const uint8_t* p) { return static_cast<int32_t>(vz::Le32(p)); }
 
 void RemoveDir(const std::string& dir) {
   std::error_code ec;
@@ -140,8 +139,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Table& t = TheTable();
   std::string image = t.image;
   image[0] = static_cast<char>(prefix[0] & 1 ? 0x8B : 0x83);
-  PutPointer(&image, t, 2, Le32(prefix + 5));
-  PutPointer(&image, t, 3, Le32(prefix + 9));
+  PutPointer(&image, t, 2, SignedLe32(prefix + 5));
+  PutPointer(&image, t, 3, SignedLe32(prefix + 9));
   WriteAll(t.dbf, image.data(), image.size());
   WriteAll(t.dbt, data + (size < kPrefix ? size : kPrefix), size < kPrefix ? 0 : size - kPrefix);
 
@@ -155,7 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int64_t b = 0; b <= blocks; ++b) ReadBlock(static_cast<int32_t>(b));
     for (int32_t b : {-1, -2, static_cast<int32_t>(-blocks), INT32_MIN, INT32_MAX}) ReadBlock(b);
 
-    int32_t block = Le32(prefix + 1);
+    int32_t block = SignedLe32(prefix + 1);
     vz::MemoChannel channel;
     if (vz::AssignMemo(channel, &block) && channel.OpenWrite() == 0 && channel.Write(kNote) == 0 &&
         channel.Close() == 0) {

@@ -221,83 +221,79 @@ int File::TakeShareLock(int mode) {
   return err ? CodeFromErrno(err) : kOk;
 }
 
-int File::Open(const std::string& path, int mode) {
-  if (fd_ >= 0) Close();
+namespace {
+
+// The start all three ways of opening share: the fault seam, the mode check
+// and an open(2) that survives signals. Returns the descriptor, or -1 with
+// `*code` set.
+int OpenDescriptor(const std::string& path, int mode, int flags, int* code) {
   int err = 0;
-  if (FaultFires(fault::Op::kOpen, &err)) return CodeFromErrno(err ? err : EIO);
-  if (!ValidMode(mode)) return kInvalidAccessCode;
+  if (FaultFires(fault::Op::kOpen, &err)) {
+    *code = CodeFromErrno(err ? err : EIO);
+    return -1;
+  }
+  if (!ValidMode(mode)) {
+    *code = kInvalidAccessCode;
+    return -1;
+  }
   int fd;
   do {
-    fd = ::open(path.c_str(), OpenFlags(mode) | O_CLOEXEC);
+    fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
   } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return OpenErrorCode(errno, path);
+  if (fd < 0) *code = OpenErrorCode(errno, path);
+  return fd;
+}
+
+}  // namespace
+
+int File::Settle(int rc, const std::string& path, int mode) {
+  if (rc != kOk) {
+    ::close(fd_);
+    Reset();
+    return rc;
+  }
+  mode_ = mode;
+  pos_ = 0;
+  path_ = path;
+  return kOk;
+}
+
+int File::Open(const std::string& path, int mode) {
+  if (fd_ >= 0) Close();
+  int rc = kOk;
+  const int fd = OpenDescriptor(path, mode, OpenFlags(mode), &rc);
+  if (fd < 0) return rc;
   struct stat st;
   if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(fd);
     return kAccessDenied;
   }
   fd_ = fd;
-  int rc = TakeShareLock(mode);
-  if (rc != kOk) {
-    ::close(fd_);
-    Reset();
-    return rc;
-  }
-  mode_ = mode;
-  pos_ = 0;
-  path_ = path;
-  return kOk;
+  return Settle(TakeShareLock(mode), path, mode);
 }
 
 int File::Create(const std::string& path, int mode) {
   if (fd_ >= 0) Close();
-  int err = 0;
-  if (FaultFires(fault::Op::kOpen, &err)) return CodeFromErrno(err ? err : EIO);
-  if (!ValidMode(mode)) return kInvalidAccessCode;
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return OpenErrorCode(errno, path);
-  fd_ = fd;
+  int rc = kOk;
+  fd_ = OpenDescriptor(path, mode, O_RDWR | O_CREAT, &rc);
+  if (fd_ < 0) return rc;
   // Take the exclusive lock before truncating: whoever has the file open
   // keeps it whole, and we report the conflict.
-  int rc = TakeShareLock(kModeExclusive);
+  rc = TakeShareLock(kModeExclusive);
   if (rc == kOk && ftruncate(fd_, 0) != 0) rc = CodeFromErrno(errno, true);
   if (rc == kOk && mode != kModeExclusive) rc = TakeShareLock(mode);
-  if (rc != kOk) {
-    ::close(fd_);
-    Reset();
-    return rc;
-  }
-  mode_ = mode;
-  pos_ = 0;
-  path_ = path;
-  return kOk;
+  return Settle(rc, path, mode);
 }
 
 int File::CreateNew(const std::string& path, int mode) {
   if (fd_ >= 0) Close();
-  int err = 0;
-  if (FaultFires(fault::Op::kOpen, &err)) return CodeFromErrno(err ? err : EIO);
-  if (!ValidMode(mode)) return kInvalidAccessCode;
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return OpenErrorCode(errno, path);
-  fd_ = fd;
-  int rc = TakeShareLock(mode);
-  if (rc != kOk) {
-    ::close(fd_);
-    ::unlink(path.c_str());
-    Reset();
-    return rc;
-  }
-  mode_ = mode;
-  pos_ = 0;
-  path_ = path;
-  return kOk;
+  int rc = kOk;
+  fd_ = OpenDescriptor(path, mode, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, &rc);
+  if (fd_ < 0) return rc;
+  rc = Settle(TakeShareLock(mode), path, mode);
+  // The file is ours alone: nobody else can have had a use for it.
+  if (rc != kOk) ::unlink(path.c_str());
+  return rc;
 }
 
 int File::Reopen(int mode) {

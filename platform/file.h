@@ -150,6 +150,9 @@ class File {
 
  private:
   int TakeShareLock(int mode);
+  // Ends an open: on success the handle takes `path` and `mode`, otherwise
+  // the descriptor is closed and `rc` returned.
+  int Settle(int rc, const std::string& path, int mode);
   void Reset();
 
   int fd_ = -1;
