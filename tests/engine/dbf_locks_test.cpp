@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <functional>
 
 #include "engine/dbf.h"
 #include "engine/errors.h"
@@ -51,6 +52,9 @@ TEST_F(LockTest, RecordLockCoversTheRecordsRangeBeyondTheData) {
   EXPECT_FALSE(SeenLocked(0, 129 + 10 * 61));  // the data itself is never locked
   vz::Unlock();
   EXPECT_FALSE(SeenLocked(1073742075, 61));
+  ASSERT_TRUE(vz::RLock());
+  vz::USE("");  // closing releases it too
+  EXPECT_FALSE(SeenLocked(1073742075, 61));
 }
 
 TEST_F(LockTest, FileLockAndSemaphoreAreOneByteEach) {
@@ -68,18 +72,24 @@ TEST_F(LockTest, FileLockAndSemaphoreAreOneByteEach) {
   EXPECT_FALSE(SeenLocked(kBase + 1, 1));
 }
 
-TEST_F(LockTest, ExclusiveTableLocksWithoutTheOperatingSystem) {
+TEST_F(LockTest, ExclusiveTableAndSharingOffLockWithoutTheOperatingSystem) {
   probe_.Close();
-  ASSERT_TRUE(Use("l exclusive"));
-  ASSERT_EQ(probe_.Open(Path("l.dbf"), plat::kModeReadWrite), plat::kOk);
-  vz::GO(2);
-  ASSERT_TRUE(vz::RLock());
-  EXPECT_TRUE(vz::IsLocked(2));
-  EXPECT_FALSE(SeenLocked(kBase, 0x10000));
-  EXPECT_FALSE(vz::ALock());
-  vz::Unlock();
-  EXPECT_TRUE(vz::ALock());
-  EXPECT_FALSE(SeenLocked(kBase, 0x10000));
+  for (bool sharing : {true, false}) {
+    SCOPED_TRACE(sharing ? "exclusive" : "sharing off");
+    vz::Settings().SharingEnabled = sharing;
+    ASSERT_TRUE(Use(sharing ? "l exclusive" : "l"));
+    ASSERT_EQ(probe_.Open(Path("l.dbf"), plat::kModeReadWrite), plat::kOk);
+    vz::GO(2);
+    ASSERT_TRUE(vz::RLock());
+    EXPECT_TRUE(vz::IsLocked(2));
+    EXPECT_FALSE(vz::ALock());
+    vz::Unlock();
+    ASSERT_TRUE(vz::LockSemaphore());
+    EXPECT_TRUE(vz::ALock());
+    EXPECT_FALSE(SeenLocked(kBase, 0x10000));
+    vz::USE("");
+    probe_.Close();
+  }
 }
 
 TEST_F(LockTest, FileLockAndRecordLocksExcludeEachOther) {
@@ -111,10 +121,7 @@ TEST_F(LockTest, UnlockRecReleasesOldestNewestOrNamedRecords) {
   EXPECT_FALSE(vz::ALock());
   EXPECT_TRUE(vz::UnlockRec(7));
   EXPECT_TRUE(vz::ALock());  // the last node gone: no locks held
-}
-
-TEST_F(LockTest, UnlockRecMinusThreeReleasesEverything) {
-  ASSERT_TRUE(Use("l"));
+  vz::Unlock();
   for (int n : {2, 4, 6}) {
     vz::GO(n);
     ASSERT_TRUE(vz::RLock());
@@ -224,41 +231,37 @@ TEST_F(LockTest, NoCurrentRecordMeansNothingToLock) {
   EXPECT_FALSE(vz::RLock());
 }
 
-TEST_F(LockTest, ClosingReleasesTheLocks) {
-  ASSERT_TRUE(Use("l"));
-  vz::GO(4);
-  ASSERT_TRUE(vz::RLock());
-  vz::USE("");
-  EXPECT_FALSE(SeenLocked(RecordLock(4), 61));
-}
-
-TEST_F(LockTest, SharingOffTakesNoLocks) {
-  vz::Settings().SharingEnabled = false;
-  probe_.Close();
-  ASSERT_TRUE(Use("l"));
-  ASSERT_EQ(probe_.Open(Path("l.dbf"), plat::kModeReadWrite), plat::kOk);
-  ASSERT_TRUE(vz::LockSemaphore());
-  ASSERT_TRUE(vz::ALock());
-  EXPECT_FALSE(SeenLocked(kBase, 2));
-}
-
 // ---- two programs -------------------------------------------------------------------
 
-TEST_F(LockTest, TwoProcessesExcludeEachOther) {
-  probe_.Close();
-  qptest::Signal ready, done;
-  std::string folder = dir_;
-  pid_t child = qptest::StartChild([&] {
-    if (!vz::USE(folder + "/l.dbf")) return 10;
+class TwoProcessTest : public LockTest {
+ protected:
+  // Another program opens the table and takes locks; it holds them until
+  // Release().
+  void HoldInChild(const std::function<bool()>& take) {
+    probe_.Close();
+    const std::string file = Path("l.dbf");
+    child_ = qptest::StartChild([&] {
+      if (!vz::USE(file) || !take()) return 10;
+      ready_.Send();
+      done_.Wait();
+      return 0;
+    });
+    ASSERT_TRUE(ready_.Wait());
+    ASSERT_TRUE(Use("l"));
+  }
+  void Release() {
+    done_.Send();
+    EXPECT_EQ(qptest::WaitChild(child_), 0);
+  }
+  qptest::Signal ready_, done_;
+  pid_t child_ = -1;
+};
+
+TEST_F(TwoProcessTest, RecordLocksAndSemaphoreExcludeEachOther) {
+  HoldInChild([] {
     vz::GO(2);
-    if (!vz::RLock()) return 11;
-    if (!vz::LockSemaphore()) return 12;
-    ready.Send();
-    done.Wait();
-    return 0;
+    return vz::RLock() && vz::LockSemaphore();
   });
-  ASSERT_TRUE(ready.Wait());
-  ASSERT_TRUE(Use("l"));
   vz::GO(2);
   EXPECT_FALSE(vz::RLock());
   EXPECT_FALSE(vz::LockSemaphore());
@@ -267,28 +270,16 @@ TEST_F(LockTest, TwoProcessesExcludeEachOther) {
   vz::Unlock();
   EXPECT_TRUE(vz::ALock());  // different ranges: no conflict
   vz::Unlock();
-  done.Send();
-  EXPECT_EQ(qptest::WaitChild(child), 0);
+  Release();
   vz::GO(2);
   EXPECT_TRUE(vz::RLock());
   EXPECT_TRUE(vz::LockSemaphore());
 }
 
-TEST_F(LockTest, FileLockOfAnotherProcessStopsOurAppend) {
-  probe_.Close();
-  qptest::Signal ready, done;
-  std::string folder = dir_;
-  pid_t child = qptest::StartChild([&] {
-    if (!vz::USE(folder + "/l.dbf") || !vz::ALock()) return 10;
-    ready.Send();
-    done.Wait();
-    return 0;
-  });
-  ASSERT_TRUE(ready.Wait());
-  ASSERT_TRUE(Use("l"));
+TEST_F(TwoProcessTest, FileLockOfAnotherProcessStopsOurAppend) {
+  HoldInChild([] { return vz::ALock(); });
   EXPECT_FALSE(vz::ALock());
-  done.Send();
-  EXPECT_EQ(qptest::WaitChild(child), 0);
+  Release();
   EXPECT_TRUE(vz::ALock());
   vz::ClearRecord();
   vz::Append();

@@ -1,8 +1,12 @@
 // Moving through a table: GoTop, GoBottom, GO, SKIP and the end flags, with
 // deleted records hidden, filters, while conditions, relations and an index
-// order. Each body runs on a shared and on an exclusive table, which read
+// order. Each walk runs on a shared and on an exclusive table, which read
 // their records in different ways.
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <tuple>
+#include <vector>
 
 #include "engine/dbf.h"
 #include "engine/errors.h"
@@ -15,10 +19,10 @@ namespace {
 using qptest::DbfTest;
 using qptest::Fields;
 
-// Names "r1".."rN" in field 1.
-class NavigationTest : public DbfTest, public ::testing::WithParamInterface<const char*> {
+class NavigationTest : public DbfTest {
  protected:
-  void Build(int records, std::initializer_list<int> deleted = {}) {
+  // Names "r1".."rN" in field 1 and numbers 1..N in field 2.
+  void Build(int records, const std::string& mode, const std::vector<int>& deleted = {}) {
     ASSERT_TRUE(Create("nav", Fields({{"name", 'C', 8, 0}, {"n", 'N', 6, 0}})));
     ASSERT_TRUE(Use("nav exclusive"));
     for (int i = 1; i <= records; ++i) {
@@ -31,178 +35,141 @@ class NavigationTest : public DbfTest, public ::testing::WithParamInterface<cons
       vz::GO(d);
       vz::DeleteRec();
     }
-    ASSERT_TRUE(Use(std::string("nav") + GetParam()));
+    ASSERT_TRUE(Use("nav" + mode));
   }
-  std::string Name() { return vz::TrimRight(vz::GetFieldText(1)); }
-  std::string File() { return Path("nav.dbf"); }
+  static std::string Name() { return vz::TrimRight(vz::GetFieldText(1)); }
 };
 
-TEST_P(NavigationTest, SkipPastTheLastRecordSetsEofOnABlankRecord) {
-  Build(5);
-  vz::GO(5);
-  vz::SKIP(1);
-  EXPECT_TRUE(vz::dEOF());
-  EXPECT_FALSE(vz::dBOF());
-  EXPECT_EQ(vz::RecNo(), 6);
-  EXPECT_EQ(Name(), "");
-  EXPECT_EQ(vz::ErrorCode(), 0);
-  vz::SKIP(1);
-  EXPECT_EQ(LastReport(), ReportOf(212, "Database \"" + File() + "\" is past EOF. [SKIP]"));
-  EXPECT_EQ(vz::RecNo(), 6);
+const char* const kModes[] = {"", " exclusive"};
+std::string ModeName(const char* mode) { return mode[0] ? "Exclusive" : "Shared"; }
+
+// One move and where it must leave the table (a null name is not looked at).
+// `report` is the message of the code-212 report the move makes ("<file>"
+// stands for the table), or null when it reports nothing.
+struct Move {
+  char op;  // T GoTop, B GoBottom, G GO, S SKIP, W put `name` in the buffer
+  int arg;
+  int32_t recno;
+  const char* name;
+  bool eof;
+  bool bof;
+  const char* report = nullptr;
+};
+
+struct Walk {
+  const char* label;
+  int records;
+  std::vector<int> deleted;
+  std::function<void()> setup;  // hidden records, filter, while condition
+  std::vector<Move> moves;
+};
+
+const char* kPastEof = "Database \"<file>\" is past EOF. [SKIP]";
+
+const Walk kWalks[] = {
+    {"EndsOfTheTable", 5, {}, nullptr,
+     {{'G', 5, 5, "r5", false, false},
+      {'S', 1, 6, "", true, false},
+      {'S', 1, 6, "", true, false, kPastEof},
+      {'T', 0, 1, "r1", false, false},
+      {'S', -1, 1, "r1", false, true},
+      {'S', -1, 1, "r1", false, true},  // at the start already: nothing
+      {'G', 3, 3, "r3", false, false},
+      {'G', 0, 6, nullptr, true, false, "Invalid record number = 0 Database \"<file>\" [GO]"},
+      {'G', 7, 6, nullptr, true, false, "Invalid record number = 7 Database \"<file>\" [GO]"},
+      {'G', 4, 4, "r4", false, false}}},
+    {"SkipCountsBothWays", 10, {}, nullptr,
+     {{'T', 0, 1, "r1", false, false},
+      {'S', 3, 4, "r4", false, false},
+      {'S', -2, 2, "r2", false, false},
+      {'S', 20, 11, "", true, false},
+      {'B', 0, 10, "r10", false, false},
+      {'S', -20, 1, "r1", false, true}}},
+    {"SkipZeroReadsTheRecordAgain", 3, {}, nullptr,
+     {{'G', 2, 2, "r2", false, false},
+      {'W', 0, 2, "changed", false, false},
+      {'S', 0, 2, "r2", false, false},
+      {'B', 0, 3, "r3", false, false},
+      {'S', 1, 4, "", true, false},
+      {'W', 0, 4, "junk", true, false},
+      {'S', 0, 4, "", true, false}}},  // past the end: a blank record
+    {"EmptyTable", 0, {}, nullptr,
+     {{'T', 0, 0, "", true, true},
+      {'B', 0, 0, "", true, true},
+      {'S', -1, 0, "", true, true, "Database \"<file>\" is empty. [SKIP]"},
+      {'G', 1, 0, "", true, true, "Invalid record number = 1 Database \"<file>\" [GO]"}}},
+    {"HiddenDeletedRecordsAreSkipped", 6, {1, 2, 4, 6}, [] { vz::Settings().HideDeleted = true; },
+     {{'T', 0, 3, "r3", false, false},
+      {'S', 1, 5, "r5", false, false},
+      {'S', 1, 7, "", true, false},
+      {'B', 0, 5, "r5", false, false},
+      {'S', -1, 3, "r3", false, false},
+      {'G', 4, 4, "r4", false, false}}},  // GO does not hide
+    {"OnlyHiddenRecords", 3, {1, 2, 3}, [] { vz::Settings().HideDeleted = true; },
+     {{'T', 0, 4, "", true, false},
+      {'B', 0, 4, "", true, true}}},
+    {"FilterDecidesVisibility", 7, {},
+     [] { vz::SetFilterCallback([] { return static_cast<int>(vz::GetFieldNumber(2)) % 3 == 0; }); },
+     {{'T', 0, 3, "r3", false, false},
+      {'S', 1, 6, "r6", false, false},
+      {'S', -1, 3, "r3", false, false},
+      {'B', 0, 6, "r6", false, false}}},
+    {"WhileConditionStopsSkipping", 8, {},
+     [] { vz::SetWhileCallback([] { return vz::GetFieldNumber(2) >= 3 && vz::GetFieldNumber(2) <= 6; }); },
+     {{'G', 4, 4, "r4", false, false},
+      {'S', 10, 7, nullptr, true, false},  // stops on the record that ended the range
+      {'G', 5, 5, "r5", false, false},
+      {'S', -10, 3, "r3", false, true}}},  // the last record inside the range
+    {"WhileConditionFalseAtOnceGoingBack", 4, {}, [] { vz::SetWhileCallback([] { return vz::GetFieldNumber(2) >= 3; }); },
+     {{'G', 3, 3, "r3", false, false},
+      {'S', -1, 5, "", true, true}}},
+};
+
+class WalkTest : public NavigationTest, public ::testing::WithParamInterface<std::tuple<const char*, Walk>> {};
+
+INSTANTIATE_TEST_SUITE_P(Walks, WalkTest, ::testing::Combine(::testing::ValuesIn(kModes), ::testing::ValuesIn(kWalks)),
+                         [](const auto& info) {
+                           return ModeName(std::get<0>(info.param)) + "_" + std::get<1>(info.param).label;
+                         });
+
+TEST_P(WalkTest, EveryMoveLeavesTheExpectedRecordAndFlags) {
+  const auto& [mode, walk] = GetParam();
+  Build(walk.records, mode, walk.deleted);
+  if (walk.setup) walk.setup();
+  for (size_t i = 0; i < walk.moves.size(); ++i) {
+    const Move& m = walk.moves[i];
+    SCOPED_TRACE("move " + std::to_string(i + 1) + ": " + m.op + " " + std::to_string(m.arg));
+    halts_.clear();
+    switch (m.op) {
+      case 'T': vz::GoTop(); break;
+      case 'B': vz::GoBottom(); break;
+      case 'G': vz::GO(m.arg); break;
+      case 'S': vz::SKIP(m.arg); break;
+      default: vz::SetFieldText(1, m.name); break;
+    }
+    EXPECT_EQ(vz::RecNo(), m.recno);
+    if (m.name) {
+      EXPECT_EQ(Name(), m.name);
+    }
+    EXPECT_EQ(vz::dEOF(), m.eof);
+    EXPECT_EQ(vz::dBOF(), m.bof);
+    if (m.report) {
+      std::string message = m.report;
+      message.replace(message.find("<file>"), 6, Path("nav.dbf"));
+      EXPECT_EQ(LastReport(), ReportOf(212, message));
+    } else {
+      EXPECT_TRUE(halts_.empty()) << LastReport();
+    }
+  }
 }
 
-TEST_P(NavigationTest, SkipBackFromTheFirstRecordSetsBofAndStays) {
-  Build(5);
-  vz::GoTop();
-  vz::SKIP(-1);
-  EXPECT_TRUE(vz::dBOF());
-  EXPECT_FALSE(vz::dEOF());
-  EXPECT_EQ(vz::RecNo(), 1);
-  EXPECT_EQ(Name(), "r1");
-  vz::SKIP(-1);  // at the start already: nothing
-  EXPECT_EQ(vz::RecNo(), 1);
-  EXPECT_TRUE(halts_.empty());
-}
+class ModeTest : public NavigationTest, public ::testing::WithParamInterface<const char*> {};
 
-TEST_P(NavigationTest, SkipCountsRecordsBothWays) {
-  Build(10);
-  vz::GoTop();
-  vz::SKIP(3);
-  EXPECT_EQ(Name(), "r4");
-  vz::SKIP(-2);
-  EXPECT_EQ(Name(), "r2");
-  vz::SKIP(20);
-  EXPECT_TRUE(vz::dEOF());
-  EXPECT_EQ(vz::RecNo(), 11);
-  vz::GoBottom();
-  vz::SKIP(-20);
-  EXPECT_TRUE(vz::dBOF());
-  EXPECT_EQ(Name(), "r1");
-}
+INSTANTIATE_TEST_SUITE_P(Modes, ModeTest, ::testing::ValuesIn(kModes),
+                         [](const auto& info) { return ModeName(info.param); });
 
-TEST_P(NavigationTest, GoOutsideTheTableLeavesItPastTheEnd) {
-  Build(5);
-  vz::GO(3);
-  vz::GO(0);
-  EXPECT_EQ(LastReport(), ReportOf(212, "Invalid record number = 0 Database \"" + File() + "\" [GO]"));
-  EXPECT_TRUE(vz::dEOF());
-  EXPECT_FALSE(vz::dBOF());
-  EXPECT_EQ(vz::RecNo(), 6);
-  vz::GO(7);
-  EXPECT_EQ(vz::ErrorCode(), 212);
-  EXPECT_EQ(vz::RecNo(), 6);
-  vz::GO(4);
-  EXPECT_FALSE(vz::dEOF());
-  EXPECT_EQ(Name(), "r4");
-}
-
-TEST_P(NavigationTest, EmptyTable) {
-  Build(0);
-  vz::GoTop();
-  vz::GoBottom();
-  EXPECT_TRUE(halts_.empty());
-  EXPECT_TRUE(vz::dEOF());
-  EXPECT_TRUE(vz::dBOF());
-  vz::SKIP(-1);
-  EXPECT_EQ(LastReport(), ReportOf(212, "Database \"" + File() + "\" is empty. [SKIP]"));
-  vz::GO(1);
-  EXPECT_EQ(LastReport(), ReportOf(212, "Invalid record number = 1 Database \"" + File() + "\" [GO]"));
-  EXPECT_TRUE(vz::dEOF());
-  EXPECT_TRUE(vz::dBOF());
-}
-
-TEST_P(NavigationTest, SkipZeroReadsTheRecordAgain) {
-  Build(3);
-  vz::GO(2);
-  vz::SetFieldText(1, "changed");
-  vz::SKIP(0);
-  EXPECT_EQ(Name(), "r2");
-  vz::GoBottom();
-  vz::SKIP(1);
-  vz::SetFieldText(1, "junk");
-  vz::SKIP(0);  // past the end: a blank record
-  EXPECT_EQ(Name(), "");
-}
-
-TEST_P(NavigationTest, HiddenDeletedRecordsAreSkipped) {
-  Build(6, {1, 2, 4, 6});
-  vz::Settings().HideDeleted = true;
-  vz::GoTop();
-  EXPECT_EQ(Name(), "r3");
-  vz::SKIP(1);
-  EXPECT_EQ(Name(), "r5");
-  vz::SKIP(1);
-  EXPECT_TRUE(vz::dEOF());
-  vz::GoBottom();
-  EXPECT_EQ(Name(), "r5");
-  vz::SKIP(-1);
-  EXPECT_EQ(Name(), "r3");
-  vz::GO(4);  // GO does not hide
-  EXPECT_EQ(Name(), "r4");
-  EXPECT_TRUE(vz::Deleted());
-}
-
-TEST_P(NavigationTest, TableOfOnlyHiddenRecords) {
-  Build(3, {1, 2, 3});
-  vz::Settings().HideDeleted = true;
-  vz::GoTop();
-  EXPECT_TRUE(vz::dEOF());
-  EXPECT_FALSE(vz::dBOF());
-  EXPECT_EQ(vz::RecNo(), 4);
-  vz::GoBottom();
-  EXPECT_TRUE(vz::dEOF());
-  EXPECT_TRUE(vz::dBOF());
-  EXPECT_EQ(vz::RecNo(), 4);
-  EXPECT_EQ(Name(), "");
-}
-
-TEST_P(NavigationTest, FilterDecidesVisibility) {
-  Build(7);
-  vz::SetFilterCallback([] { return static_cast<int>(vz::GetFieldNumber(2)) % 3 == 0; });
-  vz::GoTop();
-  EXPECT_EQ(Name(), "r3");
-  vz::SKIP(1);
-  EXPECT_EQ(Name(), "r6");
-  vz::SKIP(-1);
-  EXPECT_EQ(Name(), "r3");
-  vz::GoBottom();
-  EXPECT_EQ(Name(), "r6");
-}
-
-TEST_P(NavigationTest, WhileConditionStopsSkipping) {
-  Build(8);
-  vz::SetWhileCallback([] { return vz::GetFieldNumber(2) >= 3 && vz::GetFieldNumber(2) <= 6; });
-  EXPECT_TRUE(vz::IsWhileOn());
-  vz::GO(4);
-  vz::SKIP(10);
-  EXPECT_TRUE(vz::dEOF());
-  EXPECT_EQ(vz::RecNo(), 7);  // the record that ended the range
-  vz::GO(5);
-  vz::SKIP(-10);
-  EXPECT_TRUE(vz::dBOF());
-  EXPECT_EQ(Name(), "r3");  // the last record inside the range
-}
-
-TEST_P(NavigationTest, WhileConditionFalseAtOnceGoingBack) {
-  Build(4);
-  vz::GO(3);
-  vz::SetWhileCallback([] { return vz::GetFieldNumber(2) >= 3; });
-  vz::SKIP(-1);
-  EXPECT_TRUE(vz::dBOF());
-  EXPECT_EQ(vz::RecNo(), 5);
-  EXPECT_EQ(Name(), "");
-}
-
-TEST_P(NavigationTest, KeyExpressionsNeedTheExpressionEngine) {
-  Build(2);
-  EXPECT_FALSE(vz::IsWhileOn());
-  vz::Set_While_To("N < 2");
-  EXPECT_EQ(LastReport(), ReportOf(220, "TZParser unit not linked in. [Set_While_To]"));
-  EXPECT_FALSE(vz::IsWhileOn());
-}
-
-TEST_P(NavigationTest, RelationRunsAfterEveryMove) {
-  Build(4);
+TEST_P(ModeTest, RelationRunsAfterEveryMove) {
+  Build(4, GetParam());
   std::vector<int32_t> seen;
   vz::SetRelationCallback([&] { seen.push_back(vz::RecNo()); });
   vz::GoTop();
@@ -212,31 +179,10 @@ TEST_P(NavigationTest, RelationRunsAfterEveryMove) {
   EXPECT_EQ(seen, (std::vector<int32_t>{1, 3, 4, 4}));
 }
 
-TEST_P(NavigationTest, ScanMeetsEveryRecordAcrossReadAheadBlocks) {
+TEST_P(ModeTest, ScansSeeOurOwnWritesAcrossReadAheadBlocks) {
   // Enough records for several read-ahead blocks, read both ways and with
-  // jumps, so that every block boundary is crossed.
-  Build(3000);
-  vz::GoTop();
-  int expected = 1;
-  while (!vz::dEOF()) {
-    ASSERT_EQ(vz::GetFieldNumber(2), expected);
-    ++expected;
-    vz::SKIP(1);
-  }
-  EXPECT_EQ(expected, 3001);
-  vz::GoBottom();
-  for (int i = 3000; i >= 1; --i) {
-    ASSERT_EQ(vz::GetFieldNumber(2), i);
-    vz::SKIP(-1);
-  }
-  for (int n : {1500, 17, 2999, 2, 2000, 2001, 2003, 1}) {
-    vz::GO(n);
-    ASSERT_EQ(vz::GetFieldNumber(2), n);
-  }
-}
-
-TEST_P(NavigationTest, ReadsSeeOurOwnWritesAtOnce) {
-  Build(2000);
+  // jumps, so that every block boundary is crossed after our own writes.
+  Build(3000, GetParam());
   for (int n = 1; n <= 2000; n += 2) {
     vz::GO(n);
     ASSERT_TRUE(vz::RLock());
@@ -244,15 +190,28 @@ TEST_P(NavigationTest, ReadsSeeOurOwnWritesAtOnce) {
     vz::Replace();
     vz::Unlock();
   }
+  auto stored = [](int n) { return n <= 2000 && n % 2 ? -n : n; };
   vz::GoTop();
-  for (int n = 1; n <= 2000; ++n) {
-    ASSERT_EQ(vz::GetFieldNumber(2), n % 2 ? -n : n);
-    vz::SKIP(1);
+  int expected = 1;
+  for (; !vz::dEOF(); ++expected, vz::SKIP(1)) ASSERT_EQ(vz::GetFieldNumber(2), stored(expected));
+  EXPECT_EQ(expected, 3001);
+  vz::GoBottom();
+  for (int i = 3000; i >= 1; --i, vz::SKIP(-1)) ASSERT_EQ(vz::GetFieldNumber(2), stored(i));
+  for (int n : {1500, 17, 2999, 2, 2000, 2001, 2003, 1}) {
+    vz::GO(n);
+    ASSERT_EQ(vz::GetFieldNumber(2), stored(n));
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, NavigationTest, ::testing::Values("", " exclusive"),
-                         [](const auto& info) { return info.param[0] ? "Exclusive" : "Shared"; });
+TEST_F(NavigationTest, KeyExpressionsNeedTheExpressionEngine) {
+  Build(2, "");
+  EXPECT_FALSE(vz::IsWhileOn());
+  vz::Set_While_To("N < 2");
+  EXPECT_EQ(LastReport(), ReportOf(220, "TZParser unit not linked in. [Set_While_To]"));
+  EXPECT_FALSE(vz::IsWhileOn());
+  vz::SetWhileCallback([] { return true; });
+  EXPECT_TRUE(vz::IsWhileOn());
+}
 
 // ---- records of other programs ----------------------------------------------------
 
@@ -269,27 +228,23 @@ class SharedCountTest : public DbfTest {
     vz::Unlock();
     ASSERT_EQ(other_.Open(Path("s.dbf"), plat::kModeShared), plat::kOk);
   }
-  // Another program appends a record behind our back.
-  void TheirAppend(const std::string& name) {
-    int64_t size = 0;
-    other_.Size(&size);
+  // Another program writes a record at `at` behind our back.
+  void TheirWrite(int64_t at, const std::string& record) {
     size_t done = 0;
-    std::string rec = " " + name;
-    int64_t at = 32 + 32 + 1 + (size - 65) / 5 * 5;
-    ASSERT_EQ(other_.WriteAt(at, rec.data(), rec.size(), &done), plat::kOk);
+    ASSERT_EQ(other_.WriteAt(at, record.data(), record.size(), &done), plat::kOk);
   }
   plat::File other_;
 };
 
 TEST_F(SharedCountTest, RecordsAppendedElsewhereBecomeVisible) {
-  TheirAppend("abcd");
-  TheirAppend("efgh");
+  TheirWrite(65 + 5, " abcd");
+  TheirWrite(65 + 10, " efgh");
   vz::GoTop();
   vz::SKIP(1);
   EXPECT_EQ(vz::GetFieldText(1), "abcd");
   vz::GoBottom();
   EXPECT_EQ(vz::GetFieldText(1), "efgh");
-  TheirAppend("ijkl");
+  TheirWrite(65 + 15, " ijkl");
   vz::GO(4);
   EXPECT_EQ(vz::GetFieldText(1), "ijkl");
   EXPECT_EQ(vz::RecCount(), 4);
@@ -297,8 +252,7 @@ TEST_F(SharedCountTest, RecordsAppendedElsewhereBecomeVisible) {
 
 TEST_F(SharedCountTest, EachMoveReadsTheRecordFromTheFile) {
   vz::GoTop();
-  size_t done = 0;
-  ASSERT_EQ(other_.WriteAt(66, "them", 4, &done), plat::kOk);
+  TheirWrite(66, "them");
   vz::SKIP(0);
   EXPECT_EQ(vz::GetFieldText(1), "them");
 }
@@ -328,7 +282,7 @@ class IndexOrderTest : public DbfTest {
     im.RemoveKeys = [this] { ++removed_; };
     im.Rebuild = [this] { ++rebuilt_; };
     vz::SetIndexManager(im);
-    active_ = true;
+    active_ = true;  // after the records above went in
   }
   bool active_ = false;
   int32_t position_ = 0;

@@ -189,26 +189,18 @@ INSTANTIATE_TEST_SUITE_P(Bytes, VersionTest,
                                            VersionCase{0xF5, 0, 0xF5, true, true},
                                            VersionCase{0x83, 0, 0xF5, true, false}));
 
-TEST_F(OpenTest, RecountOnOpenTakesTheCountFromTheFileSize) {
-  std::vector<std::string> seven(7, " abcdefghij");
-  std::string b = RawDbf(3, {{"NAME", 'C', 10, 0}}, seven);
+TEST_F(OpenTest, SharedTableAndRecountOnOpenCountWholeRecordsOfTheFile) {
+  std::string b = RawDbf(3, {{"NAME", 'C', 10, 0}}, std::vector<std::string>(7, " abcdefghij"), false);
   qptest::PutLe32(&b, 4, 5);
+  b += " half";  // a record cut short by a crash
   qptest::WriteAll(Path("r.dbf"), b);
   ASSERT_TRUE(Use("r exclusive"));
   EXPECT_EQ(vz::RecCount(), 5);
+  ASSERT_TRUE(Use("r"));
+  EXPECT_EQ(vz::RecCount(), 7);
   vz::Settings().RecountOnOpen = true;
   ASSERT_TRUE(Use("r exclusive"));
   EXPECT_EQ(vz::RecCount(), 7);
-}
-
-TEST_F(OpenTest, SharedTableCountsWholeRecordsOfTheFile) {
-  std::vector<std::string> three(3, " abcdefghij");
-  std::string b = RawDbf(3, {{"NAME", 'C', 10, 0}}, three, false);
-  qptest::PutLe32(&b, 4, 1);
-  b += " half";  // a record cut short by a crash
-  qptest::WriteAll(Path("s.dbf"), b);
-  ASSERT_TRUE(Use("s"));
-  EXPECT_EQ(vz::RecCount(), 3);
 }
 
 TEST_F(OpenTest, HeaderPromisingMissingRecordsCountsOnlyThoseThere) {
@@ -273,19 +265,16 @@ TEST_F(OpenTest, ExclusiveOpenFailsWhileAnotherProgramHasTheFile) {
   EXPECT_EQ(LastReport(), ReportOf(32, "Failure to open " + Path("t.dbf") + " [USE/OpenDbf]"));
 }
 
-TEST_F(OpenTest, SharingOffOpensWithoutSharingFlagsAsExclusive) {
-  vz::Settings().SharingEnabled = false;
-  ASSERT_TRUE(Use("t"));
+TEST_F(OpenTest, SharingSettingsDecideTheFileMode) {
   vz::TableInfo info;
+  vz::Settings().SharingEnabled = false;  // no sharing flags, as exclusive
+  ASSERT_TRUE(Use("t"));
   ASSERT_TRUE(vz::GetTableInfo(&info));
   EXPECT_TRUE(info.exclusive);
   EXPECT_EQ(info.file_mode, 2);
-}
-
-TEST_F(OpenTest, ShareModeOverrideReplacesTheMode) {
+  vz::Settings().SharingEnabled = true;
   vz::Settings().ShareModeOverride = 0x40;  // read-only, deny none
   ASSERT_TRUE(Use("t exclusive"));
-  vz::TableInfo info;
   ASSERT_TRUE(vz::GetTableInfo(&info));
   EXPECT_EQ(info.file_mode, 0x40);
 }
@@ -300,24 +289,17 @@ TEST_F(OpenTest, CallersBufferMustHaveExactlyTheNeededSize) {
   EXPECT_EQ(LastReport(), ReportOf(266, "Database record/buffer size mismatch: " + Path("t.dbf") +
                                             " [USE()]\x0A\x0DRecord Size=16, Buffer Size=15"));
   EXPECT_EQ(vz::Alias(), "");
-}
-
-TEST_F(OpenTest, BufferWithoutSizeIsRefused) {
-  uint8_t buffer[16];
   EXPECT_FALSE(vz::USE(Path("t"), buffer, 0));
   EXPECT_EQ(LastReport(), ReportOf(220, "Buffer is NIL or size is zero, attempting to open " + Path("t") + " [USE]"));
   EXPECT_FALSE(vz::USE(Path("t"), nullptr, 16));
   EXPECT_EQ(vz::ErrorCode(), 220);
 }
 
-TEST_F(OpenTest, InMemoryTablesAreNotAvailable) {
+TEST_F(OpenTest, InMemoryTablesAreNotAvailableAndABlankCommandCloses) {
   EXPECT_FALSE(vz::USE("people linked list to heap"));
   EXPECT_EQ(LastReport(), ReportOf(1101, "Virtual File Manager Unit not Linked in"));
   EXPECT_FALSE(vz::USE("x VIRTUAL FILE"));
   EXPECT_EQ(vz::ErrorCode(), 1101);
-}
-
-TEST_F(OpenTest, BlankCommandClosesTheArea) {
   ASSERT_TRUE(Use("t"));
   EXPECT_TRUE(vz::USE("   "));
   EXPECT_EQ(vz::Alias(), "");
@@ -402,11 +384,6 @@ TEST_F(OpenTest, MemoFailureClosesTheAreaAgain) {
   EXPECT_EQ(LastReport(), ReportOf(2, "Problem with memo [USE(" + Path("m") + ",nil,0)]"));
   EXPECT_EQ(vz::Alias(), "");
   EXPECT_FALSE(closed);
-}
-
-TEST_F(OpenTest, MemoTablesOpenWithoutAMemoManager) {
-  ASSERT_TRUE(Create("m", Fields({{"n", 'M', 10, 0}})));
-  EXPECT_TRUE(Use("m"));
 }
 
 TEST_F(OpenTest, FieldsOfAnotherProgramAreFoundWhateverTheirCase) {

@@ -43,9 +43,18 @@ class PackTest : public DbfTest, public ::testing::WithParamInterface<const char
 };
 
 TEST_P(PackTest, MarkedRecordsLeaveAndTheRestKeepTheirOrder) {
+  vz::Settings().PeekCacheSize = 100;
   Build(5, {2, 4});
+  EXPECT_EQ(vz::Peek(1, 2), "r2  ");
+  vz::Settings().FlushOnWrite = true;
+  int relations = 0;
+  vz::SetRelationCallback([&] { ++relations; });
   vz::GO(3);
+  relations = 0;
   EXPECT_TRUE(vz::Pack());
+  EXPECT_EQ(relations, 1);  // once, at the end, not for every record moved
+  EXPECT_TRUE(vz::Settings().FlushOnWrite);
+  EXPECT_EQ(vz::Peek(1, 2), "r3  ");  // the cache forgot the packed records
   EXPECT_EQ(vz::RecCount(), 3);
   EXPECT_EQ(vz::RecNo(), 1);
   EXPECT_FALSE(vz::dEOF());
@@ -56,9 +65,18 @@ TEST_P(PackTest, MarkedRecordsLeaveAndTheRestKeepTheirOrder) {
   EXPECT_EQ(Records(), " r1   r3   r5  ");
   EXPECT_EQ(b.back(), '\x1A');
   EXPECT_EQ(Le32(b, 4), 3u);  // committed with the pack, not at close
+
+  // The table stays in its sharing mode.
+  vz::TableInfo info;
+  ASSERT_TRUE(vz::GetTableInfo(&info));
+  const bool shared = GetParam()[0] == '\0';
+  EXPECT_EQ(info.exclusive, !shared);
+  EXPECT_EQ(info.file_mode, shared ? 66 : 18);
+  plat::File other;
+  EXPECT_EQ(other.Open(Path("p.dbf"), plat::kModeShared), shared ? plat::kOk : plat::kSharingViolation);
 }
 
-TEST_P(PackTest, PackingEveryRecordLeavesAnEmptyTable) {
+TEST_P(PackTest, PackingEveryRecordLeavesAnEmptyTableThatHasNothingToPack) {
   Build(3, {1, 2, 3});
   EXPECT_TRUE(vz::Pack());
   EXPECT_EQ(vz::RecCount(), 0);
@@ -66,40 +84,11 @@ TEST_P(PackTest, PackingEveryRecordLeavesAnEmptyTable) {
   EXPECT_TRUE(vz::dEOF());
   EXPECT_TRUE(vz::dBOF());
   EXPECT_EQ(File().size(), kHeader + 1);
-}
-
-TEST_P(PackTest, NothingToPackWithoutRecords) {
-  Build(0, {});
   EXPECT_FALSE(vz::Pack());
   EXPECT_EQ(vz::ErrorCode(), 0);
 }
 
-TEST_P(PackTest, TableStaysInItsSharingModeAfterwards) {
-  Build(4, {1});
-  ASSERT_TRUE(vz::Pack());
-  vz::TableInfo info;
-  ASSERT_TRUE(vz::GetTableInfo(&info));
-  bool shared = GetParam()[0] == '\0';
-  EXPECT_EQ(info.exclusive, !shared);
-  EXPECT_EQ(info.file_mode, shared ? 66 : 18);
-  plat::File other;
-  EXPECT_EQ(other.Open(Path("p.dbf"), plat::kModeShared), shared ? plat::kOk : plat::kSharingViolation);
-}
-
-TEST_P(PackTest, RecallUnmarks) {
-  Build(3, {2});
-  vz::GO(2);
-  EXPECT_TRUE(vz::Deleted());
-  ASSERT_TRUE(vz::RLock());
-  vz::RecallRec();
-  vz::Unlock();
-  EXPECT_FALSE(vz::Deleted());
-  EXPECT_EQ(Records(), " r1   r2   r3  ");
-  EXPECT_TRUE(vz::Pack());  // packed, with nothing to remove
-  EXPECT_EQ(Records(), " r1   r2   r3  ");
-}
-
-TEST_P(PackTest, DeletedRecordsStayReadableUntilThePack) {
+TEST_P(PackTest, DeletedRecordsStayReadableUntilRecalled) {
   Build(3, {});
   vz::GO(2);
   ASSERT_TRUE(vz::RLock());
@@ -111,7 +100,13 @@ TEST_P(PackTest, DeletedRecordsStayReadableUntilThePack) {
   vz::SKIP(1);
   EXPECT_TRUE(vz::Deleted());
   EXPECT_EQ(vz::GetFieldText(1), "r2  ");
-  EXPECT_EQ(vz::RecCount(), 3);
+  ASSERT_TRUE(vz::RLock());
+  vz::RecallRec();
+  vz::Unlock();
+  EXPECT_FALSE(vz::Deleted());
+  EXPECT_EQ(Records(), " r1   r2   r3  ");
+  EXPECT_TRUE(vz::Pack());  // packed, with nothing to remove
+  EXPECT_EQ(Records(), " r1   r2   r3  ");
 }
 
 TEST_P(PackTest, DeleteOutsideTheTable) {
@@ -129,24 +124,6 @@ TEST_P(PackTest, DeleteOutsideTheTable) {
   }
 }
 
-TEST_P(PackTest, PackUsesNeitherRelationNorFlushOnWriteWhileMoving) {
-  Build(6, {1, 3, 5});
-  vz::Settings().FlushOnWrite = true;
-  int relations = 0;
-  vz::SetRelationCallback([&] { ++relations; });
-  ASSERT_TRUE(vz::Pack());
-  EXPECT_EQ(relations, 1);  // once, at the end
-  EXPECT_TRUE(vz::Settings().FlushOnWrite);
-}
-
-TEST_P(PackTest, ThePeekCacheForgetsPackedRecords) {
-  vz::Settings().PeekCacheSize = 100;
-  Build(4, {1});
-  EXPECT_EQ(vz::Peek(1, 1), "r1  ");
-  ASSERT_TRUE(vz::Pack());
-  EXPECT_EQ(vz::Peek(1, 1), "r2  ");
-}
-
 INSTANTIATE_TEST_SUITE_P(Modes, PackTest, ::testing::Values("", " exclusive"),
                          [](const auto& info) { return info.param[0] ? "Exclusive" : "Shared"; });
 
@@ -162,21 +139,6 @@ class SharedDeleteTest : public DbfTest {
     vz::GO(2);
   }
 };
-
-TEST_F(SharedDeleteTest, DeleteNeedsTheRecordLockNotTheFileLock) {
-  vz::DeleteRec();
-  EXPECT_EQ(LastReport(), ReportOf(1200, Path("p.dbf") + " Record not locked [DeleteRec]"));
-  ASSERT_TRUE(vz::ALock());
-  vz::DeleteRec();
-  EXPECT_EQ(vz::ErrorCode(), 1200);
-  vz::RecallRec();
-  EXPECT_EQ(LastReport(), ReportOf(1200, "Record not locked [RecallRec]"));
-  vz::Unlock();
-  ASSERT_TRUE(vz::RLock());
-  vz::DeleteRec();
-  EXPECT_EQ(vz::ErrorCode(), 0);
-  EXPECT_EQ(vz::Peek(0, 2), "*");
-}
 
 TEST_F(SharedDeleteTest, PackIsRefusedWhileAnotherProgramHasTheTable) {
   ASSERT_TRUE(vz::RLock());

@@ -2,6 +2,8 @@
 // and end mark on flush and close, Peek and Poke, and dBASE II tables.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "engine/dbf.h"
 #include "engine/errors.h"
 #include "engine/fieldbuf.h"
@@ -72,27 +74,18 @@ TEST_F(WriteTest, FlushDbfCompletesTheHeaderWithoutClosing) {
   EXPECT_EQ(Le32(File(), 4), 3u);
 }
 
-TEST_F(WriteTest, UnchangedTableIsNotWrittenOnClose) {
-  ASSERT_TRUE(Use("w"));
-  AddRecords(1);
-  vz::USE("");
-  std::string b = File();
-  b[1] = 99;  // an old date
-  qptest::WriteAll(Path("w.dbf"), b);
-  ASSERT_TRUE(Use("w"));
-  vz::GoTop();
-  vz::USE("");
-  EXPECT_EQ(File()[1], 99);
-}
-
-TEST_F(WriteTest, RewriteUpdatesTheHeaderDateWithoutAMark) {
+TEST_F(WriteTest, OnlyAChangedTableGetsANewHeaderDateAndNoMarkIsAdded) {
   ASSERT_TRUE(Use("w exclusive"));
   AddRecords(1);
   vz::USE("");
   std::string b = File();
   b.pop_back();  // no end mark
-  b[1] = 99;
+  b[1] = 99;     // an old date
   qptest::WriteAll(Path("w.dbf"), b);
+  ASSERT_TRUE(Use("w"));
+  vz::GoTop();
+  vz::USE("");
+  EXPECT_EQ(File(), b);
   ASSERT_TRUE(Use("w exclusive"));
   vz::SetFieldText(1, "xy");
   vz::Replace();
@@ -103,36 +96,69 @@ TEST_F(WriteTest, RewriteUpdatesTheHeaderDateWithoutAMark) {
   EXPECT_EQ(after.substr(kHeader, kRecord), " xy      1.50");
 }
 
-TEST_F(WriteTest, SharedAppendNeedsTheFileLock) {
+// ---- writes to a shared table need the right lock -----------------------------------
+
+enum class Held { kNothing, kFileLock, kOtherRecord };
+
+struct LockRule {
+  const char* label;
+  Held held;
+  std::function<void()> write;  // on record 2
+  uint16_t code;
+  const char* message;  // <file> stands for the table
+};
+
+class LockRuleTest : public WriteTest, public ::testing::WithParamInterface<LockRule> {};
+
+TEST_P(LockRuleTest, WriteWithoutItsLockIsRefusedAndChangesNothing) {
+  const LockRule& c = GetParam();
   ASSERT_TRUE(Use("w"));
+  AddRecords(2);
+  const std::string before = File();
+  vz::GO(1);
+  if (c.held != Held::kNothing) {
+    ASSERT_TRUE(c.held == Held::kFileLock ? vz::ALock() : vz::RLock());
+  }
+  vz::GO(2);
   vz::ClearRecord();
-  vz::Append();
-  EXPECT_EQ(LastReport(), ReportOf(5, "File must be locked to append: " + Path("w.dbf") + " [APPEND]"));
-  AddRecords(1);
-  ASSERT_TRUE(vz::RLock());
-  vz::Append();  // a record lock is not the file lock
-  EXPECT_EQ(vz::ErrorCode(), 5);
-  EXPECT_EQ(vz::RecCount(), 1);
+  vz::SetFieldText(1, "new");
+  c.write();
+  std::string message = c.message;
+  if (size_t at = message.find("<file>"); at != std::string::npos) message.replace(at, 6, Path("w.dbf"));
+  EXPECT_EQ(LastReport(), ReportOf(c.code, message));
+  EXPECT_EQ(vz::RecCount(), 2);
+  EXPECT_EQ(File(), before);
 }
 
-TEST_F(WriteTest, SharedReplaceNeedsTheRecordLock) {
+INSTANTIATE_TEST_SUITE_P(
+    Writes, LockRuleTest,
+    ::testing::Values(
+        LockRule{"AppendUnlocked", Held::kNothing, vz::Append, 5, "File must be locked to append: <file> [APPEND]"},
+        LockRule{"AppendUnderARecordLock", Held::kOtherRecord, vz::Append, 5,
+                 "File must be locked to append: <file> [APPEND]"},
+        LockRule{"ReplaceUnderTheFileLock", Held::kFileLock, vz::Replace, 1200, "Record #2 in <file> [REPLACE]"},
+        LockRule{"ReplaceUnderAnotherRecordLock", Held::kOtherRecord, vz::Replace, 1200,
+                 "Record #2 in <file> [REPLACE]"},
+        LockRule{"DeleteUnlocked", Held::kNothing, vz::DeleteRec, 1200, "<file> Record not locked [DeleteRec]"},
+        LockRule{"DeleteUnderTheFileLock", Held::kFileLock, vz::DeleteRec, 1200,
+                 "<file> Record not locked [DeleteRec]"},
+        LockRule{"RecallUnderTheFileLock", Held::kFileLock, vz::RecallRec, 1200, "Record not locked [RecallRec]"},
+        LockRule{"PokeUnderTheFileLock", Held::kFileLock, [] { vz::Poke("abc", 1, 2); }, 1200,
+                 "Record not locked [Poke(abc,1,2)]"}),
+    [](const auto& info) { return info.param.label; });
+
+TEST_F(WriteTest, OwnRecordLockAllowsEveryWriteOfTheRecord) {
   ASSERT_TRUE(Use("w"));
   AddRecords(2);
   vz::GO(2);
-  ASSERT_TRUE(vz::ALock());
-  vz::Replace();
-  EXPECT_EQ(LastReport(), ReportOf(1200, "Record #2 in " + Path("w.dbf") + " [REPLACE]"));
-  vz::Unlock();
-  vz::GO(1);
-  ASSERT_TRUE(vz::RLock());
-  vz::GO(2);
-  vz::Replace();
-  EXPECT_EQ(vz::ErrorCode(), 1200);
   ASSERT_TRUE(vz::RLock());
   vz::SetFieldText(1, "two");
   vz::Replace();
+  vz::Poke("ab", 1, 2);
+  vz::DeleteRec();
   EXPECT_EQ(vz::ErrorCode(), 0);
-  EXPECT_EQ(vz::Peek(1, 2), "two  ");
+  EXPECT_EQ(vz::Peek(1, 2), "abo  ");
+  EXPECT_EQ(vz::Peek(0, 2), "*");
 }
 
 TEST_F(WriteTest, ReplaceOutsideTheTable) {
@@ -245,20 +271,6 @@ TEST_F(WriteTest, PokeWritesOnlyTheGivenCharacters) {
   EXPECT_EQ(b.substr(kHeader, kRecord), "*n1   9  1.50");
   EXPECT_EQ(b.substr(kHeader + kRecord, kRecord), " abcde   3.00");
   EXPECT_EQ(b.size(), kHeader + 2 * kRecord + 1);
-}
-
-TEST_F(WriteTest, SharedPokeNeedsTheRecordLock) {
-  ASSERT_TRUE(Use("w"));
-  AddRecords(2);
-  ASSERT_TRUE(vz::ALock());
-  vz::Poke("abc", 1, 2);
-  EXPECT_EQ(LastReport(), ReportOf(1200, "Record not locked [Poke(abc,1,2)]"));
-  vz::Unlock();
-  vz::GO(2);
-  ASSERT_TRUE(vz::RLock());
-  vz::Poke("abc", 1, 2);
-  EXPECT_EQ(vz::ErrorCode(), 0);
-  EXPECT_EQ(vz::Peek(1, 2), "abc  ");
 }
 
 // ---- dBASE II -----------------------------------------------------------------------

@@ -85,17 +85,12 @@ TEST_F(ErrorsTest, HaltHookReceivesTextAndCode) {
   EXPECT_EQ(text, "Error # 2 (File not found)\r\nFailure to open /x/checks.dbf [USE/OpenDbf]");
 }
 
-TEST_F(ErrorsTest, ReportOfCodeZeroDeliversNothing) {
+TEST_F(ErrorsTest, CodeZeroAndQuietErrorsDeliverNothing) {
   bool halted = false;
   vz::SetHaltHook([&](const std::string&, unsigned) { halted = true; });
   vz::ClearError();
   vz::Report();
   EXPECT_FALSE(halted);
-}
-
-TEST_F(ErrorsTest, QuietErrorIsStoredWithoutReport) {
-  bool halted = false;
-  vz::SetHaltHook([&](const std::string&, unsigned) { halted = true; });
   vz::SetErrorQuiet(220, "Record not locked. [UnlockRec(4)]");
   EXPECT_FALSE(halted);
   EXPECT_EQ(vz::ErrorCode(), 220);

@@ -79,17 +79,6 @@ class MemoFlavourTest : public qptest::MemoTest, public ::testing::WithParamInte
 INSTANTIATE_TEST_SUITE_P(Flavours, MemoFlavourTest, ::testing::ValuesIn(qptest::kFlavours),
                          [](const auto& info) { return std::string(info.param.label); });
 
-TEST_P(MemoFlavourTest, NewMemoFileHasTheFlavoursHeader) {
-  std::string expected;
-  if (GetParam().dbase4()) {
-    expected = HandMade(GetParam(), {});
-  } else {
-    expected = std::string(512, '\0') + '\x1A';
-    expected[0] = 1;
-  }
-  EXPECT_EQ(MemoBytes(), expected);
-}
-
 TEST_P(MemoFlavourTest, ThreeLinesAreStoredByteForByte) {
   ASSERT_TRUE(Use("t exclusive"));
   ASSERT_EQ(WriteNote(1, "a\r\nb\r\nc"), 0);

@@ -139,11 +139,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, SplitCase,
                                            Split{"", "abc", "", ""},
                                            Split{"/", "", "", ""}));
 
-TEST_F(NumText, ChooseTextPicksByTheFlag) {
-  EXPECT_EQ(vz::ChooseText(true, "yes", "no"), "yes");
-  EXPECT_EQ(vz::ChooseText(false, "yes", "no"), "no");
-}
-
 TEST_F(NumText, IntegerToTextRightAlignsAndNeverCuts) {
   EXPECT_EQ(vz::IntegerToText(42, 5), "   42");
   EXPECT_EQ(vz::IntegerToText(-42, 2), "-42");
@@ -221,12 +216,6 @@ INSTANTIATE_TEST_SUITE_P(CommaDecimal, CleanCase,
                                            Clean{"de_DE", "12.5", "125"},
                                            Clean{"de_DE", "$ 1.000,00", "1000.00"}));
 
-TEST_F(NumText, CleaningWithAnExplicitSeparatorIgnoresTheSettings) {
-  vz::InitNationalSettingsFor("de_DE");
-  EXPECT_EQ(vz::CleanNumericText("1234.56", '.'), "1234.56");
-  EXPECT_EQ(vz::CleanNumericText("1.234,56", ','), "1234.56");
-}
-
 TEST_F(NumText, CleanTextIsAlwaysEmptyOrAPlainNumber) {
   // Every text of up to three characters from an alphabet of troublemakers.
   const std::string alphabet = "0 9.,-+$x";
@@ -290,8 +279,10 @@ TEST_F(NumText, TextToRealSaturatesHugeValuesAndDropsTinyOnes) {
   EXPECT_TRUE(vz::TextToReal(zeros).IsZero());
 }
 
-TEST_F(NumText, TextToRealWithAnExplicitSeparatorReadsFileText) {
+TEST_F(NumText, AnExplicitSeparatorIgnoresTheSettings) {
   vz::InitNationalSettingsFor("de_DE");
+  EXPECT_EQ(vz::CleanNumericText("1234.56", '.'), "1234.56");
+  EXPECT_EQ(vz::CleanNumericText("1.234,56", ','), "1234.56");
   EXPECT_EQ(vz::TextToReal(" 1234.56", '.'), vz::Real48::From(1234.56));
   EXPECT_EQ(vz::TextToReal("-0.75", '.'), vz::Real48::From(-0.75));
 }

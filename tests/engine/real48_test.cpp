@@ -53,10 +53,7 @@ TEST(Real48, ZeroHasAllBytesZeroWhateverItsSign) {
     EXPECT_EQ(r.bytes, Bytes{});
     EXPECT_TRUE(r.IsZero());
   }
-}
-
-TEST(Real48, ExponentZeroMeansZeroWhateverTheOtherBytes) {
-  vz::Real48 r;
+  vz::Real48 r;  // and exponent 0 is zero whatever the other bytes
   r.bytes = {0x00, 0x12, 0x34, 0x56, 0x78, 0x9A};
   EXPECT_EQ(r.ToDouble(), 0.0);
 }
