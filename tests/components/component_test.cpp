@@ -127,24 +127,6 @@ TEST_F(ComponentTest, LoadingEndsWithLoadedOwnerFirstInCreationOrder) {
   EXPECT_FALSE(b->Loading());
 }
 
-TEST_F(ComponentTest, DesignModeIsRecordedAtCreationAndRenamesFieldsThen) {
-  vz::TTzDataSource run(nullptr);
-  vz::SetDesignMode(true);
-  vz::TTzDataSource design(nullptr);
-  vz::SetDesignMode(false);
-  EXPECT_FALSE(run.DesignTime());
-  EXPECT_TRUE(design.DesignTime());
-  for (vz::TTzDataSource* s : {&run, &design}) {
-    s->DataSet()->SetName("Checks");
-    s->DataSet()->AddField("payee", 'C', 10, 0, nullptr)->SetName("ChecksPayee");
-    s->DataSet()->AddField("other", 'C', 10, 0, nullptr)->SetName("Check");
-    s->DataSet()->SetName("Table1");
-  }
-  EXPECT_EQ(run.DataSet()->Fields(0)->Name(), "ChecksPayee");
-  EXPECT_EQ(design.DataSet()->Fields(0)->Name(), "Table1Payee");
-  EXPECT_EQ(design.DataSet()->Fields(1)->Name(), "Check");
-}
-
 // ---- session ----
 
 TEST_F(ComponentTest, SessionFindsAliasesByTheirFirstTenCharacters) {
@@ -241,9 +223,6 @@ TEST(MessagesTest, ErrorsThrowEVozuvErrorWithTheText) {
   } catch (const vz::EVozuvError& e) {
     EXPECT_STREQ(e.what(), "Field 'payee' not in 'checks.dbf'");
   }
-  EXPECT_EQ(qp::LoadStr(qp::StrId::kFieldKindMismatch),
-            "'%s()' expects field '%s' to be of type:\r\n'%s'.'%s' actually is: '%s'");
-  EXPECT_EQ(qp::LoadStr(static_cast<int>(qp::StrId::kHintRefresh)), "Refresh record");
   EXPECT_EQ(qp::LoadStr(99999), "");
 }
 
