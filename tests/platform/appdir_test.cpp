@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "platform/file.h"
 #include "tests/support/tempdir.h"
@@ -26,36 +27,19 @@ TEST_F(AppDirTest, DefaultIsTheExecutablesFolder) {
             std::filesystem::canonical("/proc/self/exe").parent_path().string() + "/");
 }
 
-struct FolderCase {
-  const char* name;
-  std::string given;     // relative to the temporary folder unless absolute
-  std::string expected;  // relative to the temporary folder
-};
-void PrintTo(const FolderCase& c, std::ostream* os) { *os << c.name; }
-
-class AppDirFolderTest : public AppDirTest, public ::testing::WithParamInterface<FolderCase> {};
-
-TEST_P(AppDirFolderTest, IsAbsoluteWithOneTrailingSlash) {
+TEST_F(AppDirTest, FolderIsAbsoluteWithOneTrailingSlash) {
   std::filesystem::create_directories(Path("data/sub"));
   const std::string saved = plat::CurrentDirectory();
-  ASSERT_EQ(plat::SetCurrentDirectory(dir_), plat::kOk);
-  plat::SetProgramFolder(GetParam().given);
-  ASSERT_EQ(plat::SetCurrentDirectory(saved), plat::kOk);
-  // The folder was fixed when it was set, not when it is asked for.
-  EXPECT_EQ(plat::ProgramFolder(), dir_ + "/" + GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Forms, AppDirFolderTest,
-    ::testing::Values(FolderCase{"Relative", "data", "data/"},
-                      FolderCase{"RelativeWithSlash", "data/", "data/"},
-                      FolderCase{"DotSteps", "./data/sub/..", "data/"},
-                      FolderCase{"CurrentFolder", ".", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(AppDirTest, AbsoluteFolderKept) {
-  plat::SetProgramFolder(dir_);
-  EXPECT_EQ(plat::ProgramFolder(), dir_ + "/");
+  const std::pair<std::string, std::string> cases[] = {  // given, expected in the temporary folder
+      {"data", "data/"}, {"data/", "data/"}, {"./data/sub/..", "data/"}, {".", ""}, {dir_ + "/data", "data/"},
+  };
+  for (const auto& [given, expected] : cases) {
+    ASSERT_EQ(plat::SetCurrentDirectory(dir_), plat::kOk);
+    plat::SetProgramFolder(given);
+    ASSERT_EQ(plat::SetCurrentDirectory(saved), plat::kOk);
+    // The folder was fixed when it was set, not when it is asked for.
+    EXPECT_EQ(plat::ProgramFolder(), dir_ + "/" + expected) << given;
+  }
 }
 
 TEST_F(AppDirTest, WritableFolderProbeLeavesNothingBehind) {

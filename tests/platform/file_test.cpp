@@ -10,7 +10,6 @@
 
 #include <cerrno>
 #include <string>
-#include <vector>
 
 #include "tests/support/tempdir.h"
 
@@ -39,56 +38,37 @@ int InChild(F body) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-struct ShareCase {
-  int first;
-  int second;
-  int expected;  // result of opening the second handle
-};
-
-class ShareModeTable : public FileTest, public ::testing::WithParamInterface<ShareCase> {};
-
-TEST_P(ShareModeTable, SecondOpenSeesTheFirstOnesSharingMode) {
-  std::string p = MakeFile("t.dbf");
-  plat::File a, b;
-  ASSERT_EQ(a.Open(p, GetParam().first), plat::kOk);
-  EXPECT_EQ(b.Open(p, GetParam().second), GetParam().expected);
-  EXPECT_EQ(b.IsOpen(), GetParam().expected == plat::kOk);
-  b.Close();
-  // The same against another process.
-  int second = GetParam().second;
-  EXPECT_EQ(InChild([&] {
-              plat::File c;
-              return c.Open(p, second);
-            }),
-            GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Modes, ShareModeTable,
-    ::testing::Values(ShareCase{66, 66, plat::kOk}, ShareCase{66, 18, plat::kSharingViolation},
-                      ShareCase{18, 66, plat::kSharingViolation},
-                      ShareCase{18, 18, plat::kSharingViolation}, ShareCase{2, 66, plat::kOk},
-                      ShareCase{2, 18, plat::kOk}, ShareCase{18, 2, plat::kOk},
-                      ShareCase{0x40, 0x12, plat::kSharingViolation},   // read deny-none vs deny-all
-                      ShareCase{0x22, 0x42, plat::kSharingViolation},   // deny write acts as deny all
-                      ShareCase{0x32, 0x40, plat::kSharingViolation},   // deny read likewise
-                      ShareCase{0x42, 0x10, plat::kSharingViolation})); // read-only deny all
-
-TEST_F(FileTest, ClosingTheExclusiveHandleLetsOthersIn) {
-  std::string p = MakeFile("t.dbf");
-  plat::File a, b;
-  ASSERT_EQ(a.Open(p, plat::kModeExclusive), plat::kOk);
-  EXPECT_EQ(b.Open(p, plat::kModeShared), plat::kSharingViolation);
-  EXPECT_EQ(a.Close(), plat::kOk);
-  EXPECT_EQ(b.Open(p, plat::kModeShared), plat::kOk);
-}
-
-TEST_F(FileTest, InvalidModesAreRefused) {
-  std::string p = MakeFile("t.dbf");
-  plat::File a;
-  EXPECT_EQ(a.Open(p, 3), plat::kInvalidAccessCode);
-  EXPECT_EQ(a.Open(p, 0x52), plat::kInvalidAccessCode);
-  EXPECT_EQ(a.Open(p, 0x102), plat::kInvalidAccessCode);
+TEST_F(FileTest, SecondOpenSeesTheFirstOnesSharingModeUntilItCloses) {
+  struct Case {
+    int first;
+    int second;
+    int expected;  // result of opening the second handle
+  };
+  const Case cases[] = {
+      {66, 66, plat::kOk}, {66, 18, plat::kSharingViolation}, {18, 66, plat::kSharingViolation},
+      {18, 18, plat::kSharingViolation}, {2, 66, plat::kOk}, {2, 18, plat::kOk}, {18, 2, plat::kOk},
+      {0x40, 0x12, plat::kSharingViolation},  // read deny-none vs deny-all
+      {0x22, 0x42, plat::kSharingViolation},  // deny write acts as deny all
+      {0x32, 0x40, plat::kSharingViolation},  // deny read likewise
+      {0x42, 0x10, plat::kSharingViolation},  // read-only deny all
+  };
+  const std::string p = MakeFile("t.dbf");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.first << " then " << c.second);
+    plat::File a, b;
+    ASSERT_EQ(a.Open(p, c.first), plat::kOk);
+    EXPECT_EQ(b.Open(p, c.second), c.expected);
+    EXPECT_EQ(b.IsOpen(), c.expected == plat::kOk);
+    b.Close();
+    // The same against another process.
+    EXPECT_EQ(InChild([&] {
+                plat::File other;
+                return other.Open(p, c.second);
+              }),
+              c.expected);
+    EXPECT_EQ(a.Close(), plat::kOk);
+    EXPECT_EQ(b.Open(p, c.second), plat::kOk);
+  }
 }
 
 TEST_F(FileTest, ReopenUpgradesToExclusiveOnlyWhenAlone) {
@@ -156,6 +136,9 @@ TEST_F(FileTest, LocksConflictBetweenHandlesOfOneProcess) {
   ASSERT_EQ(a.Unlock(base + 129, 61), plat::kOk);
   ASSERT_EQ(b.IsLockedByOther(base + 129, 1, &locked), plat::kOk);
   EXPECT_FALSE(locked);
+  // A handle's locks end with it.
+  ASSERT_EQ(b.Close(), plat::kOk);
+  EXPECT_EQ(a.Lock(base + 190, 1), plat::kOk);
 }
 
 TEST_F(FileTest, LockSurvivesClosingAnotherHandleOfTheSameFile) {
@@ -173,44 +156,11 @@ TEST_F(FileTest, LockSurvivesClosingAnotherHandleOfTheSameFile) {
             plat::kLockViolation);
 }
 
-TEST_F(FileTest, LocksConflictWithAnotherProcessAndEndWithTheHandle) {
-  std::string p = MakeFile("t.dbf");
-  int pipe_to_parent[2], pipe_to_child[2];
-  ASSERT_EQ(pipe(pipe_to_parent), 0);
-  ASSERT_EQ(pipe(pipe_to_child), 0);
-  pid_t pid = fork();
-  if (pid == 0) {
-    plat::File c;
-    char x = c.Open(p, plat::kModeShared) == plat::kOk && c.Lock(0x40000000, 1) == plat::kOk ? 'L' : 'E';
-    if (write(pipe_to_parent[1], &x, 1) != 1) _exit(2);
-    if (read(pipe_to_child[0], &x, 1) != 1) _exit(3);
-    _exit(0);  // the lock ends with the process
-  }
-  char got = 0;
-  ASSERT_EQ(read(pipe_to_parent[0], &got, 1), 1);
-  ASSERT_EQ(got, 'L');
-  plat::File a;
-  ASSERT_EQ(a.Open(p, plat::kModeShared), plat::kOk);
-  EXPECT_EQ(a.Lock(0x40000000, 1), plat::kLockViolation);
-  char go = 'g';
-  ASSERT_EQ(write(pipe_to_child[1], &go, 1), 1);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  EXPECT_EQ(a.Lock(0x40000000, 1), plat::kOk);
-  for (int fd : {pipe_to_parent[0], pipe_to_parent[1], pipe_to_child[0], pipe_to_child[1]}) close(fd);
-}
-
-TEST_F(FileTest, DescriptorsAreClosedOnExec) {
-  std::string p = MakeFile("t.dbf");
-  plat::File a;
-  ASSERT_EQ(a.Open(p, plat::kModeShared), plat::kOk);
-  EXPECT_TRUE(fcntl(a.fd(), F_GETFD) & FD_CLOEXEC);
-}
-
 TEST_F(FileTest, PositionedReadAndWriteReportCounts) {
   std::string p = MakeFile("t.dbf", "abcdef");
   plat::File f;
   ASSERT_EQ(f.Open(p, plat::kModeShared), plat::kOk);
+  EXPECT_TRUE(fcntl(f.fd(), F_GETFD) & FD_CLOEXEC);  // a child would share our locks
   char buf[16];
   size_t done = 0;
   ASSERT_EQ(f.Seek(4), plat::kOk);
@@ -228,34 +178,32 @@ TEST_F(FileTest, PositionedReadAndWriteReportCounts) {
   EXPECT_EQ(f.Sync(), plat::kOk);
 }
 
-struct ErrnoCase {
-  int err;
-  bool writing;
-  int code;
-};
-
-class ErrnoTable : public ::testing::TestWithParam<ErrnoCase> {};
-
-TEST_P(ErrnoTable, MapsToEngineCode) {
-  EXPECT_EQ(plat::CodeFromErrno(GetParam().err, GetParam().writing), GetParam().code);
+TEST(Errno, MapsToEngineCode) {
+  struct Case {
+    int err;
+    bool writing;
+    int code;
+  };
+  const Case cases[] = {
+      {0, false, 0},       {ENOENT, false, 2},  {ENOTDIR, false, 3}, {EMFILE, false, 4},
+      {ENFILE, false, 4},  {EACCES, false, 5},  {EPERM, false, 5},   {EROFS, true, 5},
+      {EBADF, false, 6},   {ENOMEM, false, 8},  {EXDEV, false, 17},  {EIO, true, 29},
+      {EIO, false, 30},    {EAGAIN, false, 33}, {ENOSPC, true, 101}, {EDQUOT, true, 101},
+      {ENOLCK, false, 36}, {EPIPE, false, 31},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(plat::CodeFromErrno(c.err, c.writing), c.code)
+        << "errno " << c.err << (c.writing ? " writing" : "");
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ErrnoTable,
-    ::testing::Values(ErrnoCase{0, false, 0}, ErrnoCase{ENOENT, false, 2}, ErrnoCase{ENOTDIR, false, 3},
-                      ErrnoCase{EMFILE, false, 4}, ErrnoCase{ENFILE, false, 4},
-                      ErrnoCase{EACCES, false, 5}, ErrnoCase{EPERM, false, 5}, ErrnoCase{EROFS, true, 5},
-                      ErrnoCase{EBADF, false, 6}, ErrnoCase{ENOMEM, false, 8},
-                      ErrnoCase{EXDEV, false, 17}, ErrnoCase{EIO, true, 29}, ErrnoCase{EIO, false, 30},
-                      ErrnoCase{EAGAIN, false, 33}, ErrnoCase{ENOSPC, true, 101},
-                      ErrnoCase{EDQUOT, true, 101}, ErrnoCase{ENOLCK, false, 36},
-                      ErrnoCase{EPIPE, false, 31}));
-
-TEST_F(FileTest, MissingFileAndMissingFolderAreTold) {
+TEST_F(FileTest, OpenRefusalsAreTold) {
   plat::File f;
   EXPECT_EQ(f.Open(Path("none.dbf"), plat::kModeShared), plat::kFileNotFound);
   EXPECT_EQ(f.Open(Path("nodir/none.dbf"), plat::kModeShared), plat::kPathNotFound);
   EXPECT_EQ(f.Open(dir_, plat::kModeShared), plat::kAccessDenied);  // a folder
+  const std::string p = MakeFile("t.dbf");
+  for (int mode : {3, 0x52, 0x102}) EXPECT_EQ(f.Open(p, mode), plat::kInvalidAccessCode) << mode;
 }
 
 TEST_F(FileTest, FaultSeamFailsTheNthCallOnce) {
@@ -293,28 +241,6 @@ TEST_F(FileTest, FaultSeamFailsTheNthCallOnce) {
   plat::fault::FailNth(plat::fault::Op::kClose, 1, EIO);
   EXPECT_EQ(f.Close(), plat::kWriteFault);
   EXPECT_FALSE(f.IsOpen());
-}
-
-TEST_F(FileTest, WildcardListsMatchingFilesInOrder) {
-  MakeFile("b.ndx");
-  MakeFile("a.ndx");
-  MakeFile("c.dbf");
-  std::vector<std::string> names;
-  ASSERT_EQ(plat::ListWildcard(Path("*.ndx"), &names), plat::kOk);
-  EXPECT_EQ(names, (std::vector<std::string>{Path("a.ndx"), Path("b.ndx")}));
-  ASSERT_EQ(plat::ListWildcard(Path("?.dbf"), &names), plat::kOk);
-  EXPECT_EQ(names.size(), 1u);
-}
-
-TEST_F(FileTest, UniqueTempFilesStartWithTzp) {
-  setenv("TMPDIR", dir_.c_str(), 1);
-  std::string a, b;
-  ASSERT_EQ(plat::UniqueTempFile(&a), plat::kOk);
-  ASSERT_EQ(plat::UniqueTempFile(&b), plat::kOk);
-  unsetenv("TMPDIR");
-  EXPECT_NE(a, b);
-  EXPECT_EQ(a.rfind(dir_ + "/TZP", 0), 0u);
-  EXPECT_TRUE(plat::Exists(a));
 }
 
 TEST_F(FileTest, FreeSpaceIsKnownForExistingAndNewNames) {

@@ -3,7 +3,6 @@
 // damaged, from a screen that is gone), and what Save() leaves on disk.
 #include <QGuiApplication>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -11,7 +10,6 @@
 
 #include "platform/appdir.h"
 #include "platform/file.h"
-#include "platform/ini.h"
 #include "winsupport/gradientform.h"
 #include "winsupport/position.h"
 
@@ -29,15 +27,14 @@ class TestPosition : public QObject {
   void iniFileName();
   void defaultNameFromOwner_data();
   void defaultNameFromOwner();
-  void iniPath_data();
-  void iniPath();
-  void firstStartOpensCentredAndSaveWritesAllKeys();
+  void firstStartThenSavedPlaceComesBack_data();
+  void firstStartThenSavedPlaceComesBack();
   void restore_data();
   void restore();
-  void save_data();
-  void save();
+  void saveDimensionAndPositionSwitches_data();
+  void saveDimensionAndPositionSwitches();
+  void saveKeepsOtherEntriesAndLineEnds();
   void saveIntoMissingFolderFails();
-  void windowsDirFileIsCreatedAndReadBack();
 
  private:
   QString FilePath(const QString& name) const { return dir_->filePath(name); }
@@ -59,14 +56,14 @@ class DesignForm : public qp::TGradientForm {
   }
 };
 
-QPoint CentreOfScreen() { return QGuiApplication::primaryScreen()->geometry().center(); }
-
 // Whether the form stands in the middle of the primary screen (to the pixel
 // that integer halving leaves).
 bool Centred(const QWidget& w) {
-  const QPoint d = w.geometry().center() - CentreOfScreen();
+  const QPoint d = w.geometry().center() - QGuiApplication::primaryScreen()->geometry().center();
   return std::abs(d.x()) <= 1 && std::abs(d.y()) <= 1;
 }
+
+QByteArray Values(const char* lines) { return QByteArray("[Values]\n") + lines; }
 
 }  // namespace
 
@@ -95,7 +92,7 @@ void TestPosition::WriteFile(const QString& name, const QByteArray& bytes) {
 }
 
 QByteArray TestPosition::ReadFile(const QString& name) const {
-  QFile f(FilePath(name));
+  QFile f(QDir::isAbsolutePath(name) ? name : FilePath(name));
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
@@ -144,105 +141,75 @@ void TestPosition::defaultNameFromOwner() {
   owner.setObjectName(object_name);
   qp::TPosition position(&owner);
   QCOMPARE(position.IniFileName(), expected);
-  QCOMPARE(position.IniFileDirectory(), qp::ProgramDir);
-  QVERIFY(position.SaveDimension());
-  QVERIFY(position.SavePosition());
-}
-
-void TestPosition::iniPath_data() {
-  QTest::addColumn<qp::TIniFileDirectory>("directory");
-  QTest::addColumn<QString>("folder");  // "program" or "config"
-  QTest::newRow("program folder") << qp::ProgramDir << "program";
-  QTest::newRow("settings folder") << qp::WindowsDir << "config";
-}
-
-void TestPosition::iniPath() {
-  QFETCH(qp::TIniFileDirectory, directory);
-  QFETCH(QString, folder);
-  QWidget owner;
-  qp::TPosition position(&owner);
-  position.SetIniFileName("mainform.ini");
-  position.SetIniFileDirectory(directory);
-  const QString expected = folder == "program"
-                               ? dir_->path() + "/mainform.ini"
-                               : config_.path() + "/quillprint-test/mainform.ini";
-  QCOMPARE(position.IniPath(), expected);
 }
 
 // ---- restoring and saving ---------------------------------------------------
 
-void TestPosition::firstStartOpensCentredAndSaveWritesAllKeys() {
+void TestPosition::firstStartThenSavedPlaceComesBack_data() {
+  QTest::addColumn<qp::TIniFileDirectory>("directory");
+  QTest::addColumn<bool>("in_program_folder");
+  QTest::newRow("program folder") << qp::ProgramDir << true;
+  QTest::newRow("settings folder") << qp::WindowsDir << false;
+}
+
+void TestPosition::firstStartThenSavedPlaceComesBack() {
+  QFETCH(qp::TIniFileDirectory, directory);
+  QFETCH(bool, in_program_folder);
+  const QString path = in_program_folder ? FilePath("mainform.ini")
+                                         : config_.path() + "/quillprint-test/mainform.ini";
+  QFile::remove(path);
   DesignForm form;
   qp::TPosition position(&form);
   QVERIFY(position.SetIniFileName("mainform.ini"));
+  position.SetIniFileDirectory(directory);
+  QCOMPARE(position.IniPath(), path);
   position.Loaded();
   QCOMPARE(form.size(), QSize(536, 432));
   QVERIFY(Centred(form));
-  QCOMPARE(ReadFile("mainform.ini"), QByteArray("<missing>"));  // reading creates nothing
+  QVERIFY(!QFile::exists(path));  // reading creates nothing
 
   form.setGeometry(40, 30, 600, 400);
   QCOMPARE(position.Save(), 0);
-  QCOMPARE(ReadFile("mainform.ini"), QByteArray("[Values]\nWidth=600\nHeight=400\nLeft=40\nTop=30\n"));
+  QCOMPARE(ReadFile(path), Values("Width=600\nHeight=400\nLeft=40\nTop=30\n"));
+  QCOMPARE(QFile::exists(FilePath("mainform.ini")), in_program_folder);
 
   // The next start comes back where the last one ended.
   DesignForm next;
   qp::TPosition again(&next);
   again.SetIniFileName("mainform.ini");
+  again.SetIniFileDirectory(directory);
   again.Loaded();
   QCOMPARE(next.geometry(), QRect(40, 30, 600, 400));
 }
 
 void TestPosition::restore_data() {
   QTest::addColumn<QByteArray>("file");
-  QTest::addColumn<bool>("dimension");
-  QTest::addColumn<bool>("position");
   QTest::addColumn<QSize>("size");
   QTest::addColumn<QPoint>("pos");  // (-1, -1): centred
 
-  const QPoint centred(-1, -1);
-  const QSize design(536, 432);
-  const QByteArray all = "[Values]\nWidth=600\nHeight=400\nLeft=40\nTop=30\n";
-  QTest::newRow("all four") << all << true << true << QSize(600, 400) << QPoint(40, 30);
-  QTest::newRow("names in any case") << QByteArray("[VALUES]\nwidth=600\nHEIGHT=400\nleft=40\ntop=30\n")
-                                     << true << true << QSize(600, 400) << QPoint(40, 30);
-  QTest::newRow("size only: centred at that size")
-      << QByteArray("[Values]\nWidth=600\nHeight=400\n") << true << true << QSize(600, 400) << centred;
-  QTest::newRow("position only") << QByteArray("[Values]\nLeft=40\nTop=30\n") << true << true << design
-                                 << QPoint(40, 30);
-  QTest::newRow("dimension not restored") << all << false << true << design << QPoint(40, 30);
-  QTest::newRow("position not restored") << all << true << false << QSize(600, 400) << QPoint(133, 101);
-  QTest::newRow("partly off screen kept") << QByteArray("[Values]\nLeft=-100\nTop=10\n") << true << true
-                                          << design << QPoint(-100, 10);
+  const QPoint centred(-1, -1), stored(40, 30);
+  const QSize design(536, 432), wide(600, 400);
+  QTest::newRow("size only: centred at that size") << Values("Width=600\nHeight=400\n") << wide << centred;
+  QTest::newRow("position only") << Values("Left=40\nTop=30\n") << design << stored;
+  QTest::newRow("partly off screen kept") << Values("Left=-100\nTop=10\n") << design << QPoint(-100, 10);
   // A screen that has gone away: the window would open out of reach.
-  QTest::newRow("far right of every screen") << QByteArray("[Values]\nLeft=5000\nTop=100\n") << true
-                                             << true << design << centred;
-  QTest::newRow("far above every screen") << QByteArray("[Values]\nLeft=10\nTop=-3000\n") << true
-                                          << true << design << centred;
-  QTest::newRow("minimised on another system") << QByteArray("[Values]\nLeft=-32000\nTop=-32000\n")
-                                               << true << true << design << centred;
+  QTest::newRow("far right of every screen") << Values("Left=5000\nTop=100\n") << design << centred;
+  QTest::newRow("far above every screen") << Values("Left=10\nTop=-3000\n") << design << centred;
+  QTest::newRow("minimised on another system") << Values("Left=-32000\nTop=-32000\n") << design << centred;
   // A size of nothing would leave no window to see or grab.
-  QTest::newRow("zero size") << QByteArray("[Values]\nWidth=0\nHeight=-5\nLeft=40\nTop=30\n") << true
-                             << true << design << QPoint(40, 30);
-  QTest::newRow("damaged values") << QByteArray("[Values]\nWidth=wide\nHeight=\nLeft=4O\nTop=1e3\n")
-                                  << true << true << design << centred;
-  QTest::newRow("binary junk") << QByteArray("\x01\x02[Val\xffues\n=\n\n") << true << true << design
-                               << centred;
-  QTest::newRow("other section only") << QByteArray("[Other]\nWidth=600\n") << true << true << design
-                                      << centred;
+  QTest::newRow("zero size") << Values("Width=0\nHeight=-5\nLeft=40\nTop=30\n") << design << stored;
+  QTest::newRow("damaged values") << Values("Width=wide\nHeight=\nLeft=4O\nTop=1e3\n") << design << centred;
+  QTest::newRow("other section only") << QByteArray("[Other]\nWidth=600\n") << design << centred;
 }
 
 void TestPosition::restore() {
   QFETCH(QByteArray, file);
-  QFETCH(bool, dimension);
-  QFETCH(bool, position);
   QFETCH(QSize, size);
   QFETCH(QPoint, pos);
   WriteFile("mainform.ini", file);
   DesignForm form;
   qp::TPosition store(&form);
   store.SetIniFileName("mainform.ini");
-  store.SetSaveDimension(dimension);
-  store.SetSavePosition(position);
   store.Loaded();
   QCOMPARE(form.size(), size);
   if (pos == QPoint(-1, -1)) {
@@ -253,34 +220,48 @@ void TestPosition::restore() {
   QCOMPARE(ReadFile("mainform.ini"), file);  // restoring writes nothing
 }
 
-void TestPosition::save_data() {
+void TestPosition::saveDimensionAndPositionSwitches_data() {
   QTest::addColumn<bool>("dimension");
   QTest::addColumn<bool>("position");
-  QTest::addColumn<QByteArray>("before");
-  QTest::addColumn<QByteArray>("after");
-  QTest::newRow("both") << true << true << QByteArray() << QByteArray("[Values]\nWidth=600\nHeight=400\nLeft=-20\nTop=30\n");
-  QTest::newRow("size only") << true << false << QByteArray() << QByteArray("[Values]\nWidth=600\nHeight=400\n");
-  QTest::newRow("position only") << false << true << QByteArray() << QByteArray("[Values]\nLeft=-20\nTop=30\n");
-  QTest::newRow("neither") << false << false << QByteArray() << QByteArray("<missing>");
-  QTest::newRow("other entries kept")
-      << true << true << QByteArray("; placement\r\n[Values]\r\nTop=1\r\nState=2\r\n")
-      << QByteArray("; placement\r\n[Values]\r\nTop=30\r\nState=2\r\nWidth=600\r\nHeight=400\r\nLeft=-20\r\n");
+  QTest::addColumn<QRect>("restored");  // from 600 x 400 at 40, 30
+  QTest::addColumn<QByteArray>("saved");  // for 610 x 410 at -20, 30
+  QTest::newRow("both") << true << true << QRect(40, 30, 600, 400)
+                        << Values("Width=610\nHeight=410\nLeft=-20\nTop=30\n");
+  QTest::newRow("size only") << true << false << QRect(133, 101, 600, 400)
+                             << Values("Width=610\nHeight=410\nLeft=40\nTop=30\n");
+  QTest::newRow("position only") << false << true << QRect(40, 30, 536, 432)
+                                 << Values("Width=600\nHeight=400\nLeft=-20\nTop=30\n");
+  QTest::newRow("neither") << false << false << QRect(133, 101, 536, 432)
+                           << Values("Width=600\nHeight=400\nLeft=40\nTop=30\n");
 }
 
-void TestPosition::save() {
+void TestPosition::saveDimensionAndPositionSwitches() {
   QFETCH(bool, dimension);
   QFETCH(bool, position);
-  QFETCH(QByteArray, before);
-  QFETCH(QByteArray, after);
-  if (!before.isEmpty()) WriteFile("mainform.ini", before);
+  QFETCH(QRect, restored);
+  QFETCH(QByteArray, saved);
+  WriteFile("mainform.ini", Values("Width=600\nHeight=400\nLeft=40\nTop=30\n"));
   DesignForm form;
   qp::TPosition store(&form);
   store.SetIniFileName("mainform.ini");
   store.SetSaveDimension(dimension);
   store.SetSavePosition(position);
+  store.Loaded();
+  QCOMPARE(form.geometry(), restored);
+  form.setGeometry(-20, 30, 610, 410);
+  QCOMPARE(store.Save(), 0);
+  QCOMPARE(ReadFile("mainform.ini"), saved);
+}
+
+void TestPosition::saveKeepsOtherEntriesAndLineEnds() {
+  WriteFile("mainform.ini", "; placement\r\n[Values]\r\nTop=1\r\nState=2\r\n");
+  DesignForm form;
+  qp::TPosition store(&form);
+  store.SetIniFileName("mainform.ini");
   form.setGeometry(-20, 30, 600, 400);
   QCOMPARE(store.Save(), 0);
-  QCOMPARE(ReadFile("mainform.ini"), after);
+  QCOMPARE(ReadFile("mainform.ini"),
+           QByteArray("; placement\r\n[Values]\r\nTop=30\r\nState=2\r\nWidth=600\r\nHeight=400\r\nLeft=-20\r\n"));
 }
 
 void TestPosition::saveIntoMissingFolderFails() {
@@ -289,24 +270,6 @@ void TestPosition::saveIntoMissingFolderFails() {
   qp::TPosition store(&form);
   store.SetIniFileName("mainform.ini");
   QCOMPARE(store.Save(), int(plat::kPathNotFound));
-}
-
-void TestPosition::windowsDirFileIsCreatedAndReadBack() {
-  DesignForm form;
-  qp::TPosition store(&form);
-  store.SetIniFileName("mainform.ini");
-  store.SetIniFileDirectory(qp::WindowsDir);
-  form.setGeometry(50, 60, 500, 300);
-  QCOMPARE(store.Save(), 0);
-  QVERIFY(QFile::exists(config_.path() + "/quillprint-test/mainform.ini"));
-  QCOMPARE(ReadFile("mainform.ini"), QByteArray("<missing>"));  // not in the program folder
-
-  DesignForm next;
-  qp::TPosition again(&next);
-  again.SetIniFileName("mainform.ini");
-  again.SetIniFileDirectory(qp::WindowsDir);
-  again.Loaded();
-  QCOMPARE(next.geometry(), QRect(50, 60, 500, 300));
 }
 
 QTEST_MAIN(TestPosition)

@@ -23,12 +23,9 @@ class TestMessages : public QObject {
  private slots:
   void productionBox_data();
   void productionBox();
-  void productionBoxEscape_data();
-  void productionBoxEscape();
   void captionDefaultsToApplicationTitle();
   void scriptedAnswersInOrderThenSafeDefaults();
   void scriptedPrintDialog();
-  void scopeRestoresProductionService();
 };
 
 namespace {
@@ -64,24 +61,27 @@ void AnswerNextBox(SeenBox* seen, QMessageBox::StandardButton press) {
 void TestMessages::productionBox_data() {
   QTest::addColumn<qp::MsgType>("type");
   QTest::addColumn<qp::MsgButtons>("buttons");
-  QTest::addColumn<QMessageBox::StandardButton>("press");
+  QTest::addColumn<QMessageBox::StandardButton>("press");  // NoButton: Escape
   QTest::addColumn<QMessageBox::Icon>("icon");
   QTest::addColumn<qp::MsgResult>("result");
 
   using B = qp::MsgButtons;
   using T = qp::MsgType;
+  using R = qp::MsgResult;
   QTest::newRow("confirmation yes") << T::kConfirmation << B::kYesNo << QMessageBox::Yes
-                                    << QMessageBox::Question << qp::MsgResult::kYes;
+                                    << QMessageBox::Question << R::kYes;
   QTest::newRow("confirmation no") << T::kConfirmation << B::kYesNo << QMessageBox::No
-                                   << QMessageBox::Question << qp::MsgResult::kNo;
-  QTest::newRow("error") << T::kError << B::kOk << QMessageBox::Ok << QMessageBox::Critical
-                         << qp::MsgResult::kOk;
-  QTest::newRow("stop") << T::kStop << B::kOk << QMessageBox::Ok << QMessageBox::Critical
-                        << qp::MsgResult::kOk;
-  QTest::newRow("information") << T::kInformation << B::kOk << QMessageBox::Ok
-                               << QMessageBox::Information << qp::MsgResult::kOk;
-  QTest::newRow("warning") << T::kWarning << B::kOk << QMessageBox::Ok << QMessageBox::Warning
-                           << qp::MsgResult::kOk;
+                                   << QMessageBox::Question << R::kNo;
+  // Escape must never mean Yes: "Exit Quillprint Now?" would close the program.
+  QTest::newRow("confirmation escape") << T::kConfirmation << B::kYesNo << QMessageBox::NoButton
+                                       << QMessageBox::Question << R::kNo;
+  QTest::newRow("error") << T::kError << B::kOk << QMessageBox::Ok << QMessageBox::Critical << R::kOk;
+  QTest::newRow("stop") << T::kStop << B::kOk << QMessageBox::Ok << QMessageBox::Critical << R::kOk;
+  QTest::newRow("information") << T::kInformation << B::kOk << QMessageBox::Ok << QMessageBox::Information
+                               << R::kOk;
+  QTest::newRow("warning") << T::kWarning << B::kOk << QMessageBox::Ok << QMessageBox::Warning << R::kOk;
+  QTest::newRow("ok escape") << T::kConfirmation << B::kOk << QMessageBox::NoButton << QMessageBox::Question
+                             << R::kOk;
 }
 
 void TestMessages::productionBox() {
@@ -104,35 +104,22 @@ void TestMessages::productionBox() {
   QCOMPARE(seen.buttons, expected);
 }
 
-void TestMessages::productionBoxEscape_data() {
-  QTest::addColumn<qp::MsgButtons>("buttons");
-  QTest::addColumn<qp::MsgResult>("result");
-  // Escape must never mean Yes: "Exit Quillprint Now?" would close the program.
-  QTest::newRow("yes/no") << qp::MsgButtons::kYesNo << qp::MsgResult::kNo;
-  QTest::newRow("ok") << qp::MsgButtons::kOk << qp::MsgResult::kOk;
-}
-
-void TestMessages::productionBoxEscape() {
-  QFETCH(qp::MsgButtons, buttons);
-  QFETCH(qp::MsgResult, result);
-  qp::SetMessageService(nullptr);
-  SeenBox seen;
-  AnswerNextBox(&seen, QMessageBox::NoButton);
-  QCOMPARE(qp::Messages().Show(nullptr, "C", "T", qp::MsgType::kConfirmation, buttons), result);
-  QVERIFY(seen.found);
-}
-
 void TestMessages::captionDefaultsToApplicationTitle() {
-  qp::ScopedScriptedMessages msgs;
-  qp::ShowMessage(nullptr, "one", qp::MsgType::kInformation);
-  qp::ShowMessage(nullptr, "two", qp::MsgType::kError, qp::MsgButtons::kOk, "Program halted.");
-  qp::SetApplicationTitle("Other");
-  qp::ShowMessage(nullptr, "three", qp::MsgType::kWarning);
-  qp::SetApplicationTitle("Quillprint");
-  QCOMPARE(msgs->messages().size(), size_t{3});
-  QCOMPARE(msgs->messages()[0].caption, QString("Quillprint"));
-  QCOMPARE(msgs->messages()[1].caption, QString("Program halted."));
-  QCOMPARE(msgs->messages()[2].caption, QString("Other"));
+  {
+    qp::ScopedScriptedMessages msgs;
+    QCOMPARE(&qp::Messages(), &*msgs);
+    qp::ShowMessage(nullptr, "one", qp::MsgType::kInformation);
+    qp::ShowMessage(nullptr, "two", qp::MsgType::kError, qp::MsgButtons::kOk, "Program halted.");
+    qp::SetApplicationTitle("Other");
+    qp::ShowMessage(nullptr, "three", qp::MsgType::kWarning);
+    qp::SetApplicationTitle("Quillprint");
+    QCOMPARE(msgs->messages().size(), size_t{3});
+    QCOMPARE(msgs->messages()[0].caption, QString("Quillprint"));
+    QCOMPARE(msgs->messages()[1].caption, QString("Program halted."));
+    QCOMPARE(msgs->messages()[2].caption, QString("Other"));
+  }
+  // The scope puts the production service back.
+  QVERIFY(dynamic_cast<qp::ScriptedMessages*>(&qp::Messages()) == nullptr);
 }
 
 void TestMessages::scriptedAnswersInOrderThenSafeDefaults() {
@@ -172,16 +159,6 @@ void TestMessages::scriptedPrintDialog() {
   QVERIFY(qp::Messages().ExecPrintDialog(&printer, nullptr));
   QCOMPARE(handed, &printer);
   QCOMPARE(msgs->print_dialogs(), 3);
-}
-
-void TestMessages::scopeRestoresProductionService() {
-  qp::MessageService* inside = nullptr;
-  {
-    qp::ScopedScriptedMessages msgs;
-    inside = &qp::Messages();
-    QCOMPARE(inside, &*msgs);
-  }
-  QVERIFY(dynamic_cast<qp::ScriptedMessages*>(&qp::Messages()) == nullptr);
 }
 
 QTEST_MAIN(TestMessages)
