@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
 
 #include <string>
@@ -27,6 +28,13 @@
 #include "platform/qt/scripted_messages.h"
 
 namespace qptest {
+
+// Shows a window and waits until it has the keyboard.
+inline bool ShowActive(QWidget* w) {
+  w->show();
+  w->activateWindow();
+  return QTest::qWaitForWindowActive(w);
+}
 
 class AppFixture {
  public:

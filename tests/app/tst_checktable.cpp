@@ -21,73 +21,76 @@
 #include "platform/file.h"
 
 using qp::TMainForm;
+using qptest::ShowActive;
 
 namespace {
 
 constexpr int64_t kFileLockProbe = 0x40000001;  // inside the engine's lock range
 
-// checks.dbf as bytes: the field list and the records.
+// checks.dbf as another program reads it: the field list and the records.
 struct DbfField {
   std::string name;
   char type;
   int length;
   int decimals;
-  int offset;
+  int offset;  // in the record, after the deletion mark
 };
 
 struct DbfImage {
-  bool ok = false;
+  bool ok = false;  // the fields fill the record, and the records are all there
+  QByteArray bytes;
   uint32_t count = 0;  // from the header
+  int header = 0;
+  int record = 0;
   std::vector<DbfField> fields;
-  std::vector<std::string> records;  // raw, deletion mark first
 
-  std::string Value(int record, const std::string& field) const {
+  // Where a field of a record starts in the file.
+  int At(int rec, const std::string& field) const {
     for (const DbfField& f : fields) {
-      if (f.name == field) return records.at(record).substr(f.offset, f.length);
+      if (f.name == field) return header + rec * record + f.offset;
+    }
+    return -1;
+  }
+  std::string Value(int rec, const std::string& field) const {
+    for (const DbfField& f : fields) {
+      if (f.name == field) return bytes.mid(At(rec, field), f.length).toStdString();
     }
     return "<no field " + field + ">";
   }
-  bool Deleted(int record) const { return records.at(record)[0] == '*'; }
+  bool Deleted(int rec) const { return bytes[header + rec * record] == '*'; }
 };
 
 DbfImage ReadDbf(const QString& path) {
   DbfImage image;
   QFile f(path);
   if (!f.open(QIODevice::ReadOnly)) return image;
-  const QByteArray bytes = f.readAll();
+  image.bytes = f.readAll();
+  const QByteArray& bytes = image.bytes;
   if (bytes.size() < 32) return image;
   auto u16 = [&bytes](int at) { return uint8_t(bytes[at]) | uint8_t(bytes[at + 1]) << 8; };
   image.count = uint32_t(u16(4)) | uint32_t(u16(6)) << 16;
-  const int header = u16(8);
-  const int record = u16(10);
+  image.header = u16(8);
+  image.record = u16(10);
   int offset = 1;
-  for (int at = 32; at + 32 <= header && bytes[at] != 0x0D; at += 32) {
-    DbfField field;
-    field.name = bytes.mid(at, 11).constData();  // NUL-padded
-    field.type = bytes[at + 11];
-    field.length = uint8_t(bytes[at + 16]);
-    field.decimals = uint8_t(bytes[at + 17]);
-    field.offset = offset;
-    offset += field.length;
-    image.fields.push_back(field);
+  for (int at = 32; at + 32 <= image.header && bytes[at] != 0x0D; at += 32) {
+    const int length = uint8_t(bytes[at + 16]);
+    // The name is NUL-padded.
+    image.fields.push_back(
+        {bytes.mid(at, 11).constData(), bytes[at + 11], length, uint8_t(bytes[at + 17]), offset});
+    offset += length;
   }
-  for (uint32_t i = 0; i < image.count; ++i) {
-    const int at = header + int(i) * record;
-    if (at + record > bytes.size()) return image;
-    image.records.push_back(bytes.mid(at, record).toStdString());
-  }
-  image.ok = offset == record;
+  image.ok = offset == image.record && image.header + qint64(image.count) * image.record <= bytes.size();
   return image;
+}
+
+// Writes bytes into a file at an offset, as another program would.
+bool Patch(const QString& path, qint64 at, const QByteArray& bytes) {
+  QFile f(path);
+  return f.open(QIODevice::ReadWrite) && f.seek(at) && f.write(bytes) == bytes.size();
 }
 
 std::string Padded(const std::string& text, size_t width) {
   return text.size() >= width ? text.substr(0, width) : text + std::string(width - text.size(), ' ');
-}
-
-bool ShowActive(QWidget* w) {
-  w->show();
-  w->activateWindow();
-  return QTest::qWaitForWindowActive(w);
 }
 
 // Types into a field as the user would, on whatever page it is, over what
@@ -120,326 +123,271 @@ class TestCheckTable : public QObject {
   Q_OBJECT
 
  private slots:
-  void init();
-  void cleanup();
+  void init() { fx_ = std::make_unique<qptest::AppFixture>(); }
+  void cleanup() { fx_.reset(); }
 
-  void firstRunMakesTheTable();
-  void saveWritesTheCheck_data();
-  void saveWritesTheCheck();
-  void saveOnlyAfterChanges_data();
-  void saveOnlyAfterChanges();
-  void saveWhileAnotherProgramHoldsTheLock();
-  void newCheckTakesNoNotesFromTheCurrentRecord();
-  void pack_data();
-  void pack();
-  void tableClosesWithTheWindow();
-  void unusableTableHalts_data();
-  void unusableTableHalts();
+  void firstRunMakesTheTable() {
+    QVERIFY(!QFileInfo::exists(fx_->Path("checks.dbf")));
+    TMainForm form;
+    QVERIFY(form.Checks()->Active());
+    QVERIFY(QFileInfo::exists(fx_->Path("checks.dbf")));
+    QVERIFY(QFileInfo::exists(fx_->Path("checks.dbt")));
+    const DbfImage dbf = ReadDbf(fx_->Path("checks.dbf"));
+    QVERIFY(dbf.ok);
+    QCOMPARE(dbf.count, 0u);
+    QStringList fields;
+    for (const DbfField& f : dbf.fields) {
+      const QString name = QString::fromStdString(f.name).toLower();
+      fields << QString("%1 %2 %3.%4").arg(name).arg(f.type).arg(f.length).arg(f.decimals);
+    }
+    QCOMPARE(fields, QStringList({"payee C 40.0", "amtenglish C 40.0", "checknum C 9.0", "amtnumbers F 10.2",
+                                  "chkdate C 8.0", "acctnum C 20.0", "abanum C 9.0", "bcity C 30.0",
+                                  "bstate C 2.0", "bzip C 10.0", "baddress C 35.0", "bname C 35.0",
+                                  "pfirstname C 20.0", "plastname C 30.0", "paddress C 40.0", "pcity C 30.0",
+                                  "pstate C 2.0", "pzip C 10.0", "notes M 10.0"}));
+    // A second start opens the table it finds.
+    CloseWindow(form, *fx_);
+    TMainForm again;
+    QVERIFY(again.Checks()->Active());
+    QVERIFY(fx_->exits.empty());
+  }
+
+  void saveWritesTheCheck_data() {
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("chkdate");
+    QTest::newRow("American") << "MM/dd/yy" << "12/05/98";
+    // The year must survive a format with four year digits.
+    QTest::newRow("American with century") << "MM/dd/yyyy" << "12/05/98";
+    QTest::newRow("German with century") << "dd.MM.yyyy" << "05.12.98";
+  }
+
+  void saveWritesTheCheck() {
+    QFETCH(QString, format);
+    QFETCH(QString, chkdate);
+    fx_.reset();
+    fx_ = std::make_unique<qptest::AppFixture>(format.toStdString());
+    {
+      TMainForm form;
+      QVERIFY(ShowActive(&form));
+      Type(form, form.FirstEdit, "Anna");
+      Type(form, form.LastEdit, QString("Müller"));
+      Type(form, form.StateEdit, "IL");
+      Type(form, form.BankName, "First Prairie Savings Bank");
+      Type(form, form.ABANumber, "123456780");
+      Type(form, form.AccountNumber, "4021887365");
+      Type(form, form.CheckNumber, "1047");
+      Type(form, form.PayeeNameEdit, QString(35, 'P'));
+      Type(form, form.AmountNumbers, "1234.5");
+      form.TransDate->SetDate(QDate(1998, 12, 5));
+      QTest::mouseClick(form.SaveCheck, Qt::LeftButton);
+      QVERIFY(fx_->msgs->messages().empty());
+      QCOMPARE(form.Checks()->RecCount(), 1);
+      CloseWindow(form, *fx_);
+    }
+    const DbfImage dbf = ReadDbf(fx_->Path("checks.dbf"));
+    QVERIFY(dbf.ok);
+    QCOMPARE(dbf.count, 1u);
+    QVERIFY(!dbf.Deleted(0));
+    QCOMPARE(dbf.Value(0, "PFIRSTNAME"), Padded("Anna", 20));
+    QCOMPARE(dbf.Value(0, "PLASTNAME"), Padded("M\x81ller", 30));  // code page 437
+    QCOMPARE(dbf.Value(0, "PSTATE"), std::string("IL"));
+    QCOMPARE(dbf.Value(0, "PADDRESS"), std::string(40, ' '));
+    QCOMPARE(dbf.Value(0, "BNAME"), Padded("First Prairie Savings Bank", 35));
+    QCOMPARE(dbf.Value(0, "ABANUM"), std::string("123456780"));
+    QCOMPARE(dbf.Value(0, "ACCTNUM"), Padded("4021887365", 20));
+    QCOMPARE(dbf.Value(0, "CHECKNUM"), Padded("1047", 9));
+    QCOMPARE(dbf.Value(0, "PAYEE"), Padded(std::string(35, 'P'), 40));
+    // The words are longer than the field: the first 40 characters.
+    QCOMPARE(dbf.Value(0, "AMTENGLISH"), std::string("One Thousand Two Hundred Thirty-Four and"));
+    QCOMPARE(dbf.Value(0, "AMTNUMBERS"), std::string("   1234.50"));
+    QCOMPARE(QString::fromStdString(dbf.Value(0, "CHKDATE")), chkdate);
+  }
+
+  void saveOnlyAfterChanges_data() {
+    QTest::addColumn<QString>("steps");  // t: type in a field, a: type an amount,
+                                         // d: step the date, s: Save, c: Clear
+    QTest::addColumn<int>("records");
+    QTest::newRow("nothing typed") << "s" << 0;
+    QTest::newRow("Save twice") << "tss" << 1;
+    QTest::newRow("typing between the Saves") << "tsts" << 2;
+    QTest::newRow("amount alone") << "as" << 1;
+    QTest::newRow("date alone") << "ds" << 1;
+    QTest::newRow("Clear leaves nothing to save") << "tcs" << 0;
+  }
+
+  void saveOnlyAfterChanges() {
+    QFETCH(QString, steps);
+    QFETCH(int, records);
+    TMainForm form;
+    QVERIFY(ShowActive(&form));
+    for (QChar step : steps) {
+      switch (step.toLatin1()) {
+        case 't': Type(form, form.CityEdit, "x"); break;
+        case 'a': Type(form, form.AmountNumbers, "5"); break;
+        case 'd':
+          form.Notebook1->setCurrentIndex(2);
+          form.TransDate->setFocus();
+          QTest::keyClicks(form.TransDate, "122425");
+          QCOMPARE(form.TransDate->Date(), QDate(2025, 12, 24));
+          break;
+        case 's': form.SaveCheckClick(); break;
+        case 'c': form.ClearCheckClick(); break;
+      }
+    }
+    QCOMPARE(form.Checks()->RecCount(), records);
+    QVERIFY(fx_->msgs->messages().empty());
+  }
+
+  void saveWhileAnotherProgramHoldsTheLock() {
+    TMainForm form;
+    QVERIFY(ShowActive(&form));
+    plat::File other;
+    QCOMPARE(other.Open(fx_->PathStd("checks.dbf"), plat::kModeShared), plat::kOk);
+    QCOMPARE(other.Lock(kFileLockProbe, 1), plat::kOk);
+
+    Type(form, form.PayeeNameEdit, "Acme");
+    form.SaveCheckClick();
+    QCOMPARE(fx_->msgs->messages().size(), size_t{1});
+    QCOMPARE(fx_->msgs->messages().front().text, QString("Cannot lock file to add record"));
+    QCOMPARE(fx_->msgs->messages().front().type, qp::MsgType::kError);
+    QCOMPARE(form.Checks()->RecCount(), 0);
+
+    // Once the lock is free the same Save appends the check: the refused
+    // Save must not have taken the changes for saved.
+    QCOMPARE(other.Unlock(kFileLockProbe, 1), plat::kOk);
+    form.SaveCheckClick();
+    QCOMPARE(fx_->msgs->messages().size(), size_t{1});
+    QCOMPARE(form.Checks()->RecCount(), 1);
+    form.SaveCheckClick();
+    QCOMPARE(form.Checks()->RecCount(), 1);
+    other.Close();
+    CloseWindow(form, *fx_);
+    const DbfImage dbf = ReadDbf(fx_->Path("checks.dbf"));
+    QCOMPARE(dbf.count, 1u);
+    QCOMPARE(dbf.Value(0, "PAYEE"), Padded("Acme", 40));
+  }
+
+  void newCheckTakesNoNotesFromTheCurrentRecord() {
+    SaveChecks({"Old check"});
+    // The old check gets notes (memo block 7); opening the table makes it
+    // the current record.
+    const DbfImage before = ReadDbf(fx_->Path("checks.dbf"));
+    QCOMPARE(before.count, 1u);
+    QVERIFY(Patch(fx_->Path("checks.dbf"), before.At(0, "NOTES"), "         7"));
+    SaveChecks({"New check"});
+    const DbfImage dbf = ReadDbf(fx_->Path("checks.dbf"));
+    QCOMPARE(dbf.count, 2u);
+    QCOMPARE(dbf.Value(0, "NOTES"), std::string("         7"));
+    QCOMPARE(dbf.Value(1, "PAYEE"), Padded("New check", 40));
+    QCOMPARE(QByteArray::fromStdString(dbf.Value(1, "NOTES")).trimmed().toInt(), 0);
+  }
+
+  void pack_data() {
+    QTest::addColumn<int>("saved");        // checks saved first; the first is then marked deleted
+    QTest::addColumn<bool>("yes");         // the answer to the question
+    QTest::addColumn<bool>("sharedOpen");  // another handle has the table open
+    QTest::addColumn<QString>("message");  // after the question, "" for none
+    QTest::addColumn<int>("left");         // records afterwards
+
+    const QString removed = "Records Removed";
+    const QString refused = "Cannot Remove Records, Exclusive File Access Required";
+    QTest::newRow("answered No") << 2 << false << false << "" << 2;
+    QTest::newRow("alone") << 2 << true << false << removed << 1;
+    QTest::newRow("table open elsewhere") << 2 << true << true << refused << 2;
+    QTest::newRow("no records") << 0 << true << false << refused << 0;
+  }
+
+  void pack() {
+    QFETCH(int, saved);
+    QFETCH(bool, yes);
+    QFETCH(bool, sharedOpen);
+    QFETCH(QString, message);
+    QFETCH(int, left);
+    SaveChecks(saved == 0 ? QStringList() : QStringList({"Payee 0", "Payee 1"}));
+    if (saved > 0) {
+      // Marked deleted as the table window's grid would.
+      const DbfImage before = ReadDbf(fx_->Path("checks.dbf"));
+      QCOMPARE(before.count, uint32_t(saved));
+      QVERIFY(Patch(fx_->Path("checks.dbf"), before.header, "*"));
+    }
+    fx_->msgs->Clear();
+
+    TMainForm form;
+    plat::File other;
+    if (sharedOpen) QCOMPARE(other.Open(fx_->PathStd("checks.dbf"), plat::kModeShared), plat::kOk);
+    fx_->msgs->Answer(yes ? qp::MsgResult::kYes : qp::MsgResult::kNo);
+    form.pack->trigger();
+
+    const auto& boxes = fx_->msgs->messages();
+    QCOMPARE(int(boxes.size()), message.isEmpty() ? 1 : 2);
+    QCOMPARE(boxes[0].text, QString("Remove Records marked for Deletion?"));
+    QCOMPARE(boxes[0].type, qp::MsgType::kConfirmation);
+    QCOMPARE(boxes[0].buttons, qp::MsgButtons::kYesNo);
+    if (!message.isEmpty()) {
+      QCOMPARE(boxes[1].text, message);
+      QCOMPARE(boxes[1].type, qp::MsgType::kInformation);
+    }
+    QCOMPARE(form.Checks()->RecCount(), left);
+    QVERIFY(fx_->exits.empty());
+    other.Close();
+    CloseWindow(form, *fx_);
+
+    const DbfImage dbf = ReadDbf(fx_->Path("checks.dbf"));
+    QCOMPARE(int(dbf.count), left);
+    if (left == 1) {
+      QCOMPARE(dbf.Value(0, "PAYEE"), Padded("Payee 1", 40));
+      QVERIFY(!dbf.Deleted(0));
+    }
+  }
+
+  void tableClosesWithTheWindow() {
+    TMainForm form;
+    plat::File probe;
+    QCOMPARE(probe.Open(fx_->PathStd("checks.dbf"), plat::kModeExclusive), plat::kSharingViolation);
+    fx_->msgs->Answer(qp::MsgResult::kNo);
+    form.close();
+    QVERIFY(form.Checks()->Active());
+    CloseWindow(form, *fx_);
+    QVERIFY(!form.Checks()->Active());
+    QCOMPARE(probe.Open(fx_->PathStd("checks.dbf"), plat::kModeExclusive), plat::kOk);
+  }
+
+  void unusableTableHalts_data() {
+    QTest::addColumn<bool>("folder");
+    QTest::newRow("not a table") << false;
+    QTest::newRow("a folder of that name") << true;
+  }
+
+  void unusableTableHalts() {
+    QFETCH(bool, folder);
+    if (folder) {
+      QVERIFY(QDir(fx_->dir.path()).mkdir("checks.dbf"));
+    } else {
+      QVERIFY(Patch(fx_->Path("checks.dbf"), 0, "this is no dBASE table at all, just some text"));
+    }
+    TMainForm form;
+    QVERIFY(!fx_->exits.empty());
+    QVERIFY(fx_->exits.front() != 0);
+    const qp::RecordedMessage& box = fx_->msgs->messages().back();
+    QCOMPARE(box.caption, QString("Program halted."));
+    QCOMPARE(box.type, qp::MsgType::kStop);
+    QVERIFY2(box.text.startsWith("Error # "), qPrintable(box.text));
+  }
 
  private:
-  std::unique_ptr<qptest::AppFixture> fx_;
-};
-
-void TestCheckTable::init() { fx_ = std::make_unique<qptest::AppFixture>(); }
-void TestCheckTable::cleanup() { fx_.reset(); }
-
-void TestCheckTable::firstRunMakesTheTable() {
-  QVERIFY(!QFileInfo::exists(fx_->Path("checks.dbf")));
-  TMainForm form;
-  QVERIFY(form.Checks()->Active());
-  QVERIFY(QFileInfo::exists(fx_->Path("checks.dbt")));
-  const DbfImage dbf = ReadDbf(fx_->Path("checks.dbf"));
-  QVERIFY(dbf.ok);
-  QCOMPARE(dbf.count, 0u);
-  const struct {
-    const char* name;
-    char type;
-    int length;
-    int decimals;
-  } expected[] = {
-      {"payee", 'C', 40, 0},      {"amtenglish", 'C', 40, 0}, {"checknum", 'C', 9, 0},
-      {"amtnumbers", 'F', 10, 2}, {"chkdate", 'C', 8, 0},     {"acctnum", 'C', 20, 0},
-      {"abanum", 'C', 9, 0},      {"bcity", 'C', 30, 0},      {"bstate", 'C', 2, 0},
-      {"bzip", 'C', 10, 0},       {"baddress", 'C', 35, 0},   {"bname", 'C', 35, 0},
-      {"pfirstname", 'C', 20, 0}, {"plastname", 'C', 30, 0},  {"paddress", 'C', 40, 0},
-      {"pcity", 'C', 30, 0},      {"pstate", 'C', 2, 0},      {"pzip", 'C', 10, 0},
-      {"notes", 'M', 10, 0},
-  };
-  QCOMPARE(dbf.fields.size(), std::size(expected));
-  for (size_t i = 0; i < dbf.fields.size(); ++i) {
-    QCOMPARE(QString::fromStdString(dbf.fields[i].name).toLower(), QString(expected[i].name));
-    QCOMPARE(dbf.fields[i].type, expected[i].type);
-    QCOMPARE(dbf.fields[i].length, expected[i].length);
-    QCOMPARE(dbf.fields[i].decimals, expected[i].decimals);
-  }
-  // A second start opens the table it finds.
-  CloseWindow(form, *fx_);
-  TMainForm again;
-  QVERIFY(again.Checks()->Active());
-  QVERIFY(fx_->exits.empty());
-}
-
-void TestCheckTable::saveWritesTheCheck_data() {
-  QTest::addColumn<QString>("format");
-  QTest::addColumn<QString>("chkdate");
-  QTest::newRow("American") << "MM/dd/yy" << "12/05/98";
-  // The year must survive a format with four year digits.
-  QTest::newRow("American with century") << "MM/dd/yyyy" << "12/05/98";
-  QTest::newRow("German with century") << "dd.MM.yyyy" << "05.12.98";
-}
-
-void TestCheckTable::saveWritesTheCheck() {
-  QFETCH(QString, format);
-  QFETCH(QString, chkdate);
-  fx_.reset();
-  fx_ = std::make_unique<qptest::AppFixture>(format.toStdString());
-  {
+  // Saves one check per payee in a window of its own, closed afterwards.
+  void SaveChecks(const QStringList& payees) {
     TMainForm form;
     QVERIFY(ShowActive(&form));
-    Type(form, form.FirstEdit, "Anna");
-    Type(form, form.LastEdit, QString("Müller"));
-    Type(form, form.StateEdit, "IL");
-    Type(form, form.BankName, "First Prairie Savings Bank");
-    Type(form, form.ABANumber, "123456780");
-    Type(form, form.AccountNumber, "4021887365");
-    Type(form, form.CheckNumber, "1047");
-    Type(form, form.PayeeNameEdit, QString(35, 'P'));
-    Type(form, form.AmountNumbers, "1234.5");
-    form.TransDate->SetDate(QDate(1998, 12, 5));
-    QTest::mouseClick(form.SaveCheck, Qt::LeftButton);
-    QVERIFY(fx_->msgs->messages().empty());
-    QCOMPARE(form.Checks()->RecCount(), 1);
-    CloseWindow(form, *fx_);
-  }
-  const DbfImage dbf = ReadDbf(fx_->Path("checks.dbf"));
-  QVERIFY(dbf.ok);
-  QCOMPARE(dbf.count, 1u);
-  QVERIFY(!dbf.Deleted(0));
-  QCOMPARE(dbf.Value(0, "PFIRSTNAME"), Padded("Anna", 20));
-  QCOMPARE(dbf.Value(0, "PLASTNAME"), Padded("M\x81ller", 30));  // code page 437
-  QCOMPARE(dbf.Value(0, "PSTATE"), std::string("IL"));
-  QCOMPARE(dbf.Value(0, "PADDRESS"), std::string(40, ' '));
-  QCOMPARE(dbf.Value(0, "BNAME"), Padded("First Prairie Savings Bank", 35));
-  QCOMPARE(dbf.Value(0, "ABANUM"), std::string("123456780"));
-  QCOMPARE(dbf.Value(0, "ACCTNUM"), Padded("4021887365", 20));
-  QCOMPARE(dbf.Value(0, "CHECKNUM"), Padded("1047", 9));
-  QCOMPARE(dbf.Value(0, "PAYEE"), Padded(std::string(35, 'P'), 40));
-  // The words are longer than the field: the first 40 characters.
-  QCOMPARE(dbf.Value(0, "AMTENGLISH"), std::string("One Thousand Two Hundred Thirty-Four and"));
-  QCOMPARE(dbf.Value(0, "AMTNUMBERS"), std::string("   1234.50"));
-  QCOMPARE(QString::fromStdString(dbf.Value(0, "CHKDATE")), chkdate);
-}
-
-void TestCheckTable::saveOnlyAfterChanges_data() {
-  QTest::addColumn<QString>("steps");  // t: type in a field, a: type an amount,
-                                       // d: step the date, s: Save, c: Clear
-  QTest::addColumn<int>("records");
-  QTest::newRow("nothing typed") << "s" << 0;
-  QTest::newRow("Save twice") << "tss" << 1;
-  QTest::newRow("typing between the Saves") << "tsts" << 2;
-  QTest::newRow("amount alone") << "as" << 1;
-  QTest::newRow("date alone") << "ds" << 1;
-  QTest::newRow("Clear leaves nothing to save") << "tcs" << 0;
-}
-
-void TestCheckTable::saveOnlyAfterChanges() {
-  QFETCH(QString, steps);
-  QFETCH(int, records);
-  TMainForm form;
-  QVERIFY(ShowActive(&form));
-  for (QChar step : steps) {
-    switch (step.toLatin1()) {
-      case 't': Type(form, form.CityEdit, "x"); break;
-      case 'a': Type(form, form.AmountNumbers, "5"); break;
-      case 'd':
-        form.Notebook1->setCurrentIndex(2);
-        form.TransDate->setFocus();
-        QTest::keyClicks(form.TransDate, "122425");
-        QCOMPARE(form.TransDate->Date(), QDate(2025, 12, 24));
-        break;
-      case 's': form.SaveCheckClick(); break;
-      case 'c': form.ClearCheckClick(); break;
-    }
-  }
-  QCOMPARE(form.Checks()->RecCount(), records);
-  QVERIFY(fx_->msgs->messages().empty());
-}
-
-void TestCheckTable::saveWhileAnotherProgramHoldsTheLock() {
-  TMainForm form;
-  QVERIFY(ShowActive(&form));
-  plat::File other;
-  QCOMPARE(other.Open(fx_->PathStd("checks.dbf"), plat::kModeShared), plat::kOk);
-  QCOMPARE(other.Lock(kFileLockProbe, 1), plat::kOk);
-
-  Type(form, form.PayeeNameEdit, "Acme");
-  form.SaveCheckClick();
-  QCOMPARE(fx_->msgs->messages().size(), size_t{1});
-  QCOMPARE(fx_->msgs->messages().front().text, QString("Cannot lock file to add record"));
-  QCOMPARE(fx_->msgs->messages().front().type, qp::MsgType::kError);
-  QCOMPARE(form.Checks()->RecCount(), 0);
-
-  // Once the lock is free the same Save appends the check: the refused
-  // Save must not have taken the changes for saved.
-  QCOMPARE(other.Unlock(kFileLockProbe, 1), plat::kOk);
-  form.SaveCheckClick();
-  QCOMPARE(fx_->msgs->messages().size(), size_t{1});
-  QCOMPARE(form.Checks()->RecCount(), 1);
-  form.SaveCheckClick();
-  QCOMPARE(form.Checks()->RecCount(), 1);
-  other.Close();
-  CloseWindow(form, *fx_);
-  const DbfImage dbf = ReadDbf(fx_->Path("checks.dbf"));
-  QCOMPARE(dbf.count, 1u);
-  QCOMPARE(dbf.Value(0, "PAYEE"), Padded("Acme", 40));
-}
-
-void TestCheckTable::newCheckTakesNoNotesFromTheCurrentRecord() {
-  {
-    TMainForm form;
-    QVERIFY(ShowActive(&form));
-    Type(form, form.PayeeNameEdit, "Old check");
-    form.SaveCheckClick();
-    CloseWindow(form, *fx_);
-  }
-  // The old check has notes (memo block 7); opening the table makes it the
-  // current record.
-  const DbfImage before = ReadDbf(fx_->Path("checks.dbf"));
-  QCOMPARE(before.count, 1u);
-  {
-    QFile f(fx_->Path("checks.dbf"));
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    QVERIFY(f.seek(8));
-    const QByteArray len = f.read(2);
-    int notes = 0;
-    for (const DbfField& field : before.fields) {
-      if (field.name == "NOTES") notes = field.offset;
-    }
-    QVERIFY(notes > 0);
-    QVERIFY(f.seek((uint8_t(len[0]) | uint8_t(len[1]) << 8) + notes));
-    QCOMPARE(f.write("         7"), qint64(10));
-  }
-  {
-    TMainForm form;
-    QVERIFY(ShowActive(&form));
-    Type(form, form.PayeeNameEdit, "New check");
-    form.SaveCheckClick();
-    CloseWindow(form, *fx_);
-  }
-  const DbfImage dbf = ReadDbf(fx_->Path("checks.dbf"));
-  QCOMPARE(dbf.count, 2u);
-  QCOMPARE(dbf.Value(0, "NOTES"), std::string("         7"));
-  QCOMPARE(dbf.Value(1, "PAYEE"), Padded("New check", 40));
-  QCOMPARE(QByteArray::fromStdString(dbf.Value(1, "NOTES")).trimmed().toInt(), 0);
-}
-
-void TestCheckTable::pack_data() {
-  QTest::addColumn<int>("saved");       // checks saved first; the first is then marked deleted
-  QTest::addColumn<bool>("yes");        // the answer to the question
-  QTest::addColumn<bool>("sharedOpen"); // another handle has the table open
-  QTest::addColumn<QString>("message"); // after the question, "" for none
-  QTest::addColumn<int>("left");        // records afterwards
-
-  const QString removed = "Records Removed";
-  const QString refused = "Cannot Remove Records, Exclusive File Access Required";
-  QTest::newRow("answered No") << 2 << false << false << "" << 2;
-  QTest::newRow("alone") << 2 << true << false << removed << 1;
-  QTest::newRow("table open elsewhere") << 2 << true << true << refused << 2;
-  QTest::newRow("no records") << 0 << true << false << refused << 0;
-}
-
-void TestCheckTable::pack() {
-  QFETCH(int, saved);
-  QFETCH(bool, yes);
-  QFETCH(bool, sharedOpen);
-  QFETCH(QString, message);
-  QFETCH(int, left);
-  {
-    TMainForm form;
-    QVERIFY(ShowActive(&form));
-    for (int i = 0; i < saved; ++i) {
-      Type(form, form.PayeeNameEdit, QString("Payee %1").arg(i));
+    for (const QString& payee : payees) {
+      Type(form, form.PayeeNameEdit, payee);
       form.SaveCheckClick();
     }
     CloseWindow(form, *fx_);
   }
-  if (saved > 0) {
-    // Marked deleted as the table window's grid would.
-    const DbfImage before = ReadDbf(fx_->Path("checks.dbf"));
-    QFile f(fx_->Path("checks.dbf"));
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    QVERIFY(f.seek(8));
-    const QByteArray len = f.read(2);  // header length: the first record's place
-    QVERIFY(f.seek(uint8_t(len[0]) | uint8_t(len[1]) << 8));
-    QVERIFY(f.putChar('*'));
-    f.close();
-    QCOMPARE(before.count, uint32_t(saved));
-  }
-  fx_->msgs->Clear();
 
-  TMainForm form;
-  plat::File other;
-  if (sharedOpen) QCOMPARE(other.Open(fx_->PathStd("checks.dbf"), plat::kModeShared), plat::kOk);
-  fx_->msgs->Answer(yes ? qp::MsgResult::kYes : qp::MsgResult::kNo);
-  form.pack->trigger();
-
-  const auto& boxes = fx_->msgs->messages();
-  QCOMPARE(int(boxes.size()), message.isEmpty() ? 1 : 2);
-  QCOMPARE(boxes[0].text, QString("Remove Records marked for Deletion?"));
-  QCOMPARE(boxes[0].type, qp::MsgType::kConfirmation);
-  QCOMPARE(boxes[0].buttons, qp::MsgButtons::kYesNo);
-  if (!message.isEmpty()) {
-    QCOMPARE(boxes[1].text, message);
-    QCOMPARE(boxes[1].type, qp::MsgType::kInformation);
-  }
-  QCOMPARE(form.Checks()->RecCount(), left);
-  QVERIFY(fx_->exits.empty());
-  other.Close();
-  CloseWindow(form, *fx_);
-
-  const DbfImage dbf = ReadDbf(fx_->Path("checks.dbf"));
-  QCOMPARE(int(dbf.count), left);
-  if (left == 1) {
-    QCOMPARE(dbf.Value(0, "PAYEE"), Padded("Payee 1", 40));
-    QVERIFY(!dbf.Deleted(0));
-  }
-}
-
-void TestCheckTable::tableClosesWithTheWindow() {
-  TMainForm form;
-  plat::File probe;
-  QCOMPARE(probe.Open(fx_->PathStd("checks.dbf"), plat::kModeExclusive), plat::kSharingViolation);
-  fx_->msgs->Answer(qp::MsgResult::kNo);
-  form.close();
-  QVERIFY(form.Checks()->Active());
-  CloseWindow(form, *fx_);
-  QVERIFY(!form.Checks()->Active());
-  QCOMPARE(probe.Open(fx_->PathStd("checks.dbf"), plat::kModeExclusive), plat::kOk);
-}
-
-void TestCheckTable::unusableTableHalts_data() {
-  QTest::addColumn<QString>("kind");
-  QTest::newRow("not a table") << "garbage";
-  QTest::newRow("a folder of that name") << "folder";
-}
-
-void TestCheckTable::unusableTableHalts() {
-  QFETCH(QString, kind);
-  if (kind == "garbage") {
-    QFile f(fx_->Path("checks.dbf"));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("this is no dBASE table at all, just some text");
-  } else {
-    QVERIFY(QDir(fx_->dir.path()).mkdir("checks.dbf"));
-  }
-  TMainForm form;
-  QVERIFY(!fx_->exits.empty());
-  QVERIFY(fx_->exits.front() != 0);
-  const qp::RecordedMessage& box = fx_->msgs->messages().back();
-  QCOMPARE(box.caption, QString("Program halted."));
-  QCOMPARE(box.type, qp::MsgType::kStop);
-  QVERIFY2(box.text.startsWith("Error # "), qPrintable(box.text));
-}
+  std::unique_ptr<qptest::AppFixture> fx_;
+};
 
 QTEST_MAIN(TestCheckTable)
 #include "tst_checktable.moc"

@@ -25,56 +25,9 @@
 #include "platform/qt/help.h"
 
 using qp::TMainForm;
-
-class TestMainForm : public QObject {
-  Q_OBJECT
-
- private slots:
-  void init();
-  void cleanup();
-
-  void firstShowDatesTodayAndFocusesFirstEdit();
-  void enterMovesInTabOrder_data();
-  void enterMovesInTabOrder();
-  void enterCharacterSwallowed_data();
-  void enterCharacterSwallowed();
-  void toolButtonsLeaveTheFocusInTheField();
-  void altKeys_data();
-  void altKeys();
-
-  void typingAmountRewritesWords();
-  void settingAmountLeavesWords();
-  void amountLimits_data();
-  void amountLimits();
-  void fieldsStopAtTheirLimits_data();
-  void fieldsStopAtTheirLimits();
-  void clearEmptiesTheForm();
-
-  void closeAsks_data();
-  void closeAsks();
-  void iniFilesAfterFirstClose();
-  void versionTextKeptAndOtherEntriesSurvive();
-  void windowPlacement_data();
-  void windowPlacement();
-  void titleBarRunsBlackToBlue();
-
-  void printDialogCancelledPrintsNothing();
-  void printGoesToThePrinterChosen();
-  void printerFailureShowsAnErrorBox();
-  void helpOpensTheHelpFile();
-  void aboutBoxIsModal();
-
- private:
-  std::unique_ptr<qptest::AppFixture> fx_;
-};
+using qptest::ShowActive;
 
 namespace {
-
-bool ShowActive(QWidget* w) {
-  w->show();
-  w->activateWindow();
-  return QTest::qWaitForWindowActive(w);
-}
 
 // The named field the focus is in (the date field's inner edit counts as
 // the date field).
@@ -95,477 +48,426 @@ QString IniValue(const QString& path, const char* section, const char* key) {
 
 }  // namespace
 
-void TestMainForm::init() { fx_ = std::make_unique<qptest::AppFixture>(); }
-void TestMainForm::cleanup() { fx_.reset(); }
+class TestMainForm : public QObject {
+  Q_OBJECT
 
-// ---- focus and keys ---------------------------------------------------------
+ private slots:
+  void init() { fx_ = std::make_unique<qptest::AppFixture>(); }
+  void cleanup() { fx_.reset(); }
 
-void TestMainForm::firstShowDatesTodayAndFocusesFirstEdit() {
-  TMainForm form;
-  form.TransDate->SetDate(QDate(2001, 2, 3));
-  QVERIFY(ShowActive(&form));
-  QCOMPARE(form.TransDate->Date(), QDate::currentDate());
-  QCOMPARE(FocusName(), QString("FirstEdit"));
-  QVERIFY(!form.TransDate->IsModified());
-}
+  // ---- focus and keys -------------------------------------------------------
 
-void TestMainForm::enterMovesInTabOrder_data() {
-  QTest::addColumn<int>("page");
-  QTest::addColumn<QStringList>("order");
-  QTest::newRow("payor") << 0
-                         << QStringList{"FirstEdit", "LastEdit", "AddressEdit", "CityEdit",
-                                        "StateEdit", "ZipEdit"};
-  QTest::newRow("bank") << 1
-                        << QStringList{"BankName", "BankAddress", "BankCity", "BankState",
-                                       "BankZip", "ABANumber", "AccountNumber"};
-  // Not the order the fields stand in (number, amount, date, words, payee).
-  QTest::newRow("check") << 2
-                         << QStringList{"TransDate", "AmountNumbers", "PayeeNameEdit",
-                                        "AmountEnglish", "CheckNumber"};
-}
-
-void TestMainForm::enterMovesInTabOrder() {
-  QFETCH(int, page);
-  QFETCH(QStringList, order);
-  TMainForm form;
-  QVERIFY(ShowActive(&form));
-  form.Notebook1->setCurrentIndex(page);
-  form.findChild<QWidget*>(order.front())->setFocus();
-  QCOMPARE(FocusName(), order.front());
-  for (int i = 1; i < order.size(); ++i) {
-    PressEnter();
-    QCOMPARE(FocusName(), order.at(i));
+  void firstShowDatesTodayAndFocusesFirstEdit() {
+    TMainForm form;
+    form.TransDate->SetDate(QDate(2001, 2, 3));
+    QVERIFY(ShowActive(&form));
+    QCOMPARE(form.TransDate->Date(), QDate::currentDate());
+    QCOMPARE(FocusName(), QString("FirstEdit"));
+    QVERIFY(!form.TransDate->IsModified());
   }
 
-  // After the page's last field Enter goes exactly where Tab goes, never
-  // to a tool button.
-  PressEnter();
-  QWidget* after_enter = QApplication::focusWidget();
-  QVERIFY(after_enter != nullptr);
-  QVERIFY(qobject_cast<QToolButton*>(after_enter) == nullptr);
-  form.findChild<QWidget*>(order.back())->setFocus();
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  QCOMPARE(QApplication::focusWidget(), after_enter);
-}
-
-void TestMainForm::enterCharacterSwallowed_data() {
-  QTest::addColumn<QString>("field");
-  QTest::addColumn<int>("page");
-  QTest::addColumn<bool>("swallowed");
-  QTest::newRow("payor edit") << "CityEdit" << 0 << true;
-  QTest::newRow("bank edit") << "AccountNumber" << 1 << true;
-  QTest::newRow("date field") << "TransDate" << 2 << true;
-  QTest::newRow("payee edit keeps it") << "PayeeNameEdit" << 2 << false;
-  QTest::newRow("check number keeps it") << "CheckNumber" << 2 << false;
-}
-
-void TestMainForm::enterCharacterSwallowed() {
-  QFETCH(QString, field);
-  QFETCH(int, page);
-  QFETCH(bool, swallowed);
-  TMainForm form;
-  QVERIFY(ShowActive(&form));
-  // With the window's Enter-as-Tab switched off, what is left is the
-  // fields' own key-press handling.
-  form.EntryController1->SetCommandTableActive(TEntryController::kDefaultTable, false);
-  form.Notebook1->setCurrentIndex(page);
-  QWidget* widget = form.findChild<QWidget*>(field);
-  widget->setFocus();
-  QSignalSpy finished(widget, SIGNAL(editingFinished()));
-  PressEnter();
-  QCOMPARE(finished.count(), swallowed ? 0 : 1);
-  QCOMPARE(FocusName(), field);
-}
-
-void TestMainForm::toolButtonsLeaveTheFocusInTheField() {
-  TMainForm form;
-  QVERIFY(ShowActive(&form));
-  form.LastEdit->setFocus();
-  QTest::keyClicks(form.LastEdit, "Smith");
-  QTest::mouseClick(form.ClearCheck, Qt::LeftButton);
-  QCOMPARE(form.LastEdit->text(), QString());
-  QCOMPARE(FocusName(), QString("LastEdit"));
-}
-
-void TestMainForm::altKeys_data() {
-  QTest::addColumn<int>("key");
-  QTest::addColumn<QString>("popup");  // the menu that opens, or ""
-  QTest::addColumn<int>("page");       // the page shown afterwards
-  QTest::addColumn<int>("boxes");      // message boxes asked for
-  QTest::newRow("Alt+H opens the Help menu, not the button too") << int(Qt::Key_H) << "Help1" << 0 << 0;
-  QTest::newRow("Alt+T opens Tools") << int(Qt::Key_T) << "Tools1" << 0 << 0;
-  QTest::newRow("Alt+C shows the check page") << int(Qt::Key_C) << "" << 2 << 0;
-  QTest::newRow("Alt+X is the Exit button") << int(Qt::Key_X) << "" << 0 << 1;
-}
-
-void TestMainForm::altKeys() {
-  QFETCH(int, key);
-  QFETCH(QString, popup);
-  QFETCH(int, page);
-  QFETCH(int, boxes);
-  TMainForm form;
-  QVERIFY(ShowActive(&form));
-  QTest::keyClick(&form, Qt::Key(key), Qt::AltModifier);
-  QWidget* open = QApplication::activePopupWidget();
-  QCOMPARE(open != nullptr ? open->objectName() : QString(), popup);
-  if (open != nullptr) open->close();
-  QCOMPARE(form.Notebook1->currentIndex(), page);
-  // A button's mnemonic clicks it a moment later, as a mouse click would.
-  QTRY_COMPARE(int(fx_->msgs->messages().size()), boxes);
-  QVERIFY(form.isVisible());  // the close question was answered No
-}
-
-// ---- the amount -------------------------------------------------------------
-
-void TestMainForm::typingAmountRewritesWords() {
-  TMainForm form;
-  QVERIFY(ShowActive(&form));
-  form.Notebook1->setCurrentIndex(2);
-  form.AmountNumbers->setFocus();
-  QTest::keyClicks(form.AmountNumbers, "1234.56");
-  QCOMPARE(form.AmountEnglish->text(), QString("One Thousand Two Hundred Thirty-Four and 56/100"));
-
-  // The words may be edited (shortened: they are longer than the user may
-  // type); the next change of the amount writes them anew.
-  form.AmountEnglish->setFocus();
-  form.AmountEnglish->end(false);
-  QTest::keyClick(form.AmountEnglish, Qt::Key_Backspace);
-  QTest::keyClicks(form.AmountEnglish, "x");
-  QCOMPARE(form.AmountEnglish->text(), QString("One Thousand Two Hundred Thirty-Four and 56/10"));
-  QVERIFY(form.AmountEnglish->isModified());
-  form.AmountNumbers->setFocus();
-  form.AmountNumbers->setCursorPosition(0);
-  QTest::keyClick(form.AmountNumbers, Qt::Key_2);
-  QCOMPARE(form.AmountNumbers->Value(), 2234.56);
-  QCOMPARE(form.AmountEnglish->text(), QString("Two Thousand Two Hundred Thirty-Four and 56/100"));
-}
-
-void TestMainForm::settingAmountLeavesWords() {
-  TMainForm form;
-  form.AmountEnglish->setText("as typed");
-  form.AmountNumbers->SetValue(77);
-  QCOMPARE(form.AmountEnglish->text(), QString("as typed"));
-  form.AmountNumbers->SetValue(0);
-  QCOMPARE(form.AmountEnglish->text(), QString("as typed"));
-}
-
-void TestMainForm::amountLimits_data() {
-  QTest::addColumn<QString>("typed");
-  QTest::addColumn<double>("value");
-  QTest::addColumn<QString>("words");
-  QTest::newRow("largest amount") << "9999999.99" << 9999999.99
-                                  << "Nine Million Nine Hundred Ninety-Nine Thousand Nine Hundred "
-                                     "Ninety-Nine and 99/100";
-  QTest::newRow("eighth integer digit refused") << "12345678" << 1234567.0
-                                                << "One Million Two Hundred Thirty-Four Thousand "
-                                                   "Five Hundred Sixty-Seven and NO/100";
-  QTest::newRow("third decimal refused") << "1.234" << 1.23 << "One and 23/100";
-  QTest::newRow("minus refused") << "-5" << 5.0 << "Five and NO/100";
-}
-
-void TestMainForm::amountLimits() {
-  QFETCH(QString, typed);
-  QFETCH(double, value);
-  QFETCH(QString, words);
-  TMainForm form;
-  QVERIFY(ShowActive(&form));
-  form.Notebook1->setCurrentIndex(2);
-  form.AmountNumbers->setFocus();
-  QTest::keyClicks(form.AmountNumbers, typed);
-  QCOMPARE(form.AmountNumbers->Value(), value);
-  QVERIFY(form.AmountNumbers->IsValid());
-  QCOMPARE(form.AmountEnglish->text(), words);
-}
-
-void TestMainForm::fieldsStopAtTheirLimits_data() {
-  QTest::addColumn<QString>("field");
-  QTest::addColumn<int>("page");
-  QTest::addColumn<int>("limit");
-  const struct {
-    const char* name;
-    int page;
-    int limit;
-  } fields[] = {
-      {"FirstEdit", 0, 20},     {"LastEdit", 0, 30},      {"AddressEdit", 0, 40},
-      {"CityEdit", 0, 30},      {"StateEdit", 0, 2},      {"ZipEdit", 0, 10},
-      {"BankName", 1, 35},      {"BankAddress", 1, 35},   {"BankCity", 1, 30},
-      {"BankState", 1, 2},      {"BankZip", 1, 10},       {"ABANumber", 1, 9},
-      {"AccountNumber", 1, 20}, {"PayeeNameEdit", 2, 35}, {"AmountEnglish", 2, 40},
-      {"CheckNumber", 2, 9},
-  };
-  for (const auto& f : fields) QTest::newRow(f.name) << f.name << f.page << f.limit;
-}
-
-void TestMainForm::fieldsStopAtTheirLimits() {
-  QFETCH(QString, field);
-  QFETCH(int, page);
-  QFETCH(int, limit);
-  TMainForm form;
-  QVERIFY(ShowActive(&form));
-  form.Notebook1->setCurrentIndex(page);
-  auto* edit = form.findChild<QLineEdit*>(field);
-  edit->setFocus();
-  QTest::keyClicks(edit, QString(60, 'W'));
-  QCOMPARE(edit->text(), QString(limit, 'W'));
-  QVERIFY(!edit->toolTip().isEmpty());
-}
-
-void TestMainForm::clearEmptiesTheForm() {
-  TMainForm form;
-  QVERIFY(ShowActive(&form));
-  const QList<QLineEdit*> edits = {form.FirstEdit, form.BankZip, form.CheckNumber,
-                                   form.PayeeNameEdit};
-  for (QLineEdit* edit : edits) {
-    form.Notebook1->setCurrentWidget(edit->parentWidget());
-    edit->setFocus();
-    QTest::keyClicks(edit, "x1");
+  void enterMovesInTabOrder_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QStringList>("order");
+    QTest::newRow("payor") << 0
+                           << QStringList{"FirstEdit", "LastEdit", "AddressEdit",
+                                          "CityEdit",  "StateEdit", "ZipEdit"};
+    QTest::newRow("bank") << 1
+                          << QStringList{"BankName", "BankAddress", "BankCity",     "BankState",
+                                         "BankZip",  "ABANumber",   "AccountNumber"};
+    // Not the order the fields stand in (number, amount, date, words, payee).
+    QTest::newRow("check") << 2
+                           << QStringList{"TransDate", "AmountNumbers", "PayeeNameEdit", "AmountEnglish",
+                                          "CheckNumber"};
   }
-  form.AmountNumbers->setFocus();
-  QTest::keyClicks(form.AmountNumbers, "42");
-  form.TransDate->SetDate(QDate(1999, 1, 1));
 
-  form.ClearCheckClick();
-
-  for (QLineEdit* edit : form.findChildren<QLineEdit*>()) {
-    if (qobject_cast<QAbstractSpinBox*>(edit->parentWidget())) continue;  // the date's own edit
-    QVERIFY2(edit->text().isEmpty() || edit == form.AmountNumbers, qPrintable(edit->objectName()));
-    QVERIFY2(!edit->isModified(), qPrintable(edit->objectName()));
-  }
-  QCOMPARE(form.AmountNumbers->Value(), 0.0);
-  QCOMPARE(form.AmountEnglish->text(), QString());
-  QCOMPARE(form.TransDate->Date(), QDate::currentDate());
-  QVERIFY(!form.TransDate->IsModified());
-}
-
-// ---- closing and the INI files ----------------------------------------------
-
-void TestMainForm::closeAsks_data() {
-  QTest::addColumn<QString>("how");
-  QTest::addColumn<bool>("yes");
-  for (const char* how : {"Exit button", "File > Exit", "title bar close box", "window close"}) {
-    QTest::newRow(qPrintable(QString("%1, Yes").arg(how))) << how << true;
-    QTest::newRow(qPrintable(QString("%1, No").arg(how))) << how << false;
-  }
-}
-
-void TestMainForm::closeAsks() {
-  QFETCH(QString, how);
-  QFETCH(bool, yes);
-  TMainForm form;
-  QVERIFY(ShowActive(&form));
-  fx_->msgs->Answer(yes ? qp::MsgResult::kYes : qp::MsgResult::kNo);
-  if (how == "Exit button") {
-    QTest::mouseClick(form.ExitBtn, Qt::LeftButton);
-  } else if (how == "File > Exit") {
-    form.Exit1->trigger();
-  } else if (how == "title bar close box") {
-    const QPoint box = form.CaptionButtonRect(TMainForm::CaptionButton::kClose).center();
-    QTest::mouseClick(&form, Qt::LeftButton, Qt::NoModifier, box);
-  } else {
-    form.close();
-  }
-  QCOMPARE(fx_->msgs->messages().size(), size_t{1});
-  const qp::RecordedMessage& box = fx_->msgs->messages().front();
-  QCOMPARE(box.text, QString("Exit Quillprint Now?"));
-  QCOMPARE(box.type, qp::MsgType::kConfirmation);
-  QCOMPARE(box.buttons, qp::MsgButtons::kYesNo);
-  QCOMPARE(form.isVisible(), !yes);
-  QCOMPARE(QFileInfo::exists(fx_->Path("quillprint.ini")), yes);
-  QCOMPARE(QFileInfo::exists(fx_->Path("mainform.ini")), yes);
-}
-
-void TestMainForm::iniFilesAfterFirstClose() {
-  QVERIFY(!QFileInfo::exists(fx_->Path("quillprint.ini")));
-  {
+  void enterMovesInTabOrder() {
+    QFETCH(int, page);
+    QFETCH(QStringList, order);
     TMainForm form;
     QVERIFY(ShowActive(&form));
-    form.move(40, 30);
-    form.resize(600, 450);
+    form.Notebook1->setCurrentIndex(page);
+    form.findChild<QWidget*>(order.front())->setFocus();
+    QCOMPARE(FocusName(), order.front());
+    for (int i = 1; i < order.size(); ++i) {
+      PressEnter();
+      QCOMPARE(FocusName(), order.at(i));
+    }
+
+    // After the page's last field Enter goes exactly where Tab goes, never
+    // to a tool button.
+    PressEnter();
+    QWidget* after_enter = QApplication::focusWidget();
+    QVERIFY(after_enter != nullptr);
+    QVERIFY(qobject_cast<QToolButton*>(after_enter) == nullptr);
+    form.findChild<QWidget*>(order.back())->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), after_enter);
+  }
+
+  void enterCharacterSwallowed_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<bool>("swallowed");
+    QTest::newRow("payor edit") << "CityEdit" << true;
+    QTest::newRow("bank edit") << "AccountNumber" << true;
+    QTest::newRow("date field") << "TransDate" << true;
+    QTest::newRow("payee edit keeps it") << "PayeeNameEdit" << false;
+    QTest::newRow("check number keeps it") << "CheckNumber" << false;
+  }
+
+  void enterCharacterSwallowed() {
+    QFETCH(QString, field);
+    QFETCH(bool, swallowed);
+    TMainForm form;
+    QVERIFY(ShowActive(&form));
+    // With the window's Enter-as-Tab switched off, what is left is the
+    // fields' own key-press handling.
+    form.EntryController1->SetCommandTableActive(TEntryController::kDefaultTable, false);
+    QWidget* widget = form.findChild<QWidget*>(field);
+    form.Notebook1->setCurrentWidget(widget->parentWidget());
+    widget->setFocus();
+    QSignalSpy finished(widget, SIGNAL(editingFinished()));
+    PressEnter();
+    QCOMPARE(finished.count(), swallowed ? 0 : 1);
+    QCOMPARE(FocusName(), field);
+  }
+
+  void altKeys_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("popup");  // the menu that opens, or ""
+    QTest::addColumn<int>("page");       // the page shown afterwards
+    QTest::addColumn<int>("boxes");      // message boxes asked for
+    QTest::newRow("Alt+H opens the Help menu, not the button too") << int(Qt::Key_H) << "Help1" << 0 << 0;
+    QTest::newRow("Alt+T opens Tools") << int(Qt::Key_T) << "Tools1" << 0 << 0;
+    QTest::newRow("Alt+C shows the check page") << int(Qt::Key_C) << "" << 2 << 0;
+    QTest::newRow("Alt+X is the Exit button") << int(Qt::Key_X) << "" << 0 << 1;
+  }
+
+  void altKeys() {
+    QFETCH(int, key);
+    QFETCH(QString, popup);
+    QFETCH(int, page);
+    QFETCH(int, boxes);
+    TMainForm form;
+    QVERIFY(ShowActive(&form));
+    QTest::keyClick(&form, Qt::Key(key), Qt::AltModifier);
+    QWidget* open = QApplication::activePopupWidget();
+    QCOMPARE(open != nullptr ? open->objectName() : QString(), popup);
+    if (open != nullptr) open->close();
+    QCOMPARE(form.Notebook1->currentIndex(), page);
+    // A button's mnemonic clicks it a moment later, as a mouse click would.
+    QTRY_COMPARE(int(fx_->msgs->messages().size()), boxes);
+    QVERIFY(form.isVisible());  // the close question was answered No
+  }
+
+  // ---- the amount and the fields ---------------------------------------------
+
+  void typingAmountRewritesWords() {
+    TMainForm form;
+    QVERIFY(ShowActive(&form));
+    form.Notebook1->setCurrentIndex(2);
+    form.AmountNumbers->setFocus();
+    QTest::keyClicks(form.AmountNumbers, "1234.56");
+    QCOMPARE(form.AmountEnglish->text(), QString("One Thousand Two Hundred Thirty-Four and 56/100"));
+
+    // The words may be edited (shortened: they are longer than the user may
+    // type); the next change of the amount writes them anew.
+    form.AmountEnglish->setFocus();
+    form.AmountEnglish->end(false);
+    QTest::keyClick(form.AmountEnglish, Qt::Key_Backspace);
+    QTest::keyClicks(form.AmountEnglish, "x");
+    QCOMPARE(form.AmountEnglish->text(), QString("One Thousand Two Hundred Thirty-Four and 56/10"));
+    QVERIFY(form.AmountEnglish->isModified());
+    form.AmountNumbers->setFocus();
+    form.AmountNumbers->setCursorPosition(0);
+    QTest::keyClick(form.AmountNumbers, Qt::Key_2);
+    QCOMPARE(form.AmountNumbers->Value(), 2234.56);
+    const QString words = "Two Thousand Two Hundred Thirty-Four and 56/100";
+    QCOMPARE(form.AmountEnglish->text(), words);
+
+    // An amount the program sets leaves the words alone.
+    form.AmountNumbers->SetValue(77);
+    QCOMPARE(form.AmountEnglish->text(), words);
+    form.AmountNumbers->SetValue(0);
+    QCOMPARE(form.AmountEnglish->text(), words);
+  }
+
+  void fieldsStopAtTheirLimits_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("limit");
+    const std::pair<const char*, int> fields[] = {
+        {"FirstEdit", 20},     {"LastEdit", 30},      {"AddressEdit", 40},   {"CityEdit", 30},
+        {"StateEdit", 2},      {"ZipEdit", 10},       {"BankName", 35},      {"BankAddress", 35},
+        {"BankCity", 30},      {"BankState", 2},      {"BankZip", 10},       {"ABANumber", 9},
+        {"AccountNumber", 20}, {"PayeeNameEdit", 35}, {"AmountEnglish", 40}, {"CheckNumber", 9},
+    };
+    for (const auto& [name, limit] : fields) QTest::newRow(name) << name << limit;
+  }
+
+  void fieldsStopAtTheirLimits() {
+    QFETCH(QString, field);
+    QFETCH(int, limit);
+    TMainForm form;
+    QVERIFY(ShowActive(&form));
+    auto* edit = form.findChild<QLineEdit*>(field);
+    form.Notebook1->setCurrentWidget(edit->parentWidget());
+    edit->setFocus();
+    QTest::keyClicks(edit, QString(60, 'W'));
+    QCOMPARE(edit->text(), QString(limit, 'W'));
+    QVERIFY(!edit->toolTip().isEmpty());
+  }
+
+  // The Clear button empties every field and marks nothing changed; like
+  // every tool button it leaves the focus in the field being typed in.
+  void clearEmptiesTheForm() {
+    TMainForm form;
+    QVERIFY(ShowActive(&form));
+    for (QLineEdit* edit : {form.FirstEdit, form.BankZip, form.CheckNumber, form.PayeeNameEdit}) {
+      form.Notebook1->setCurrentWidget(edit->parentWidget());
+      edit->setFocus();
+      QTest::keyClicks(edit, "x1");
+    }
+    form.AmountNumbers->setFocus();
+    QTest::keyClicks(form.AmountNumbers, "42");
+    form.TransDate->SetDate(QDate(1999, 1, 1));
+
+    QTest::mouseClick(form.ClearCheck, Qt::LeftButton);
+
+    QCOMPARE(FocusName(), QString("AmountNumbers"));
+    for (QLineEdit* edit : form.findChildren<QLineEdit*>()) {
+      if (qobject_cast<QAbstractSpinBox*>(edit->parentWidget())) continue;  // the date's own edit
+      QVERIFY2(edit->text().isEmpty() || edit == form.AmountNumbers, qPrintable(edit->objectName()));
+      QVERIFY2(!edit->isModified(), qPrintable(edit->objectName()));
+    }
+    QCOMPARE(form.AmountNumbers->Value(), 0.0);
+    QCOMPARE(form.AmountEnglish->text(), QString());
+    QCOMPARE(form.TransDate->Date(), QDate::currentDate());
+    QVERIFY(!form.TransDate->IsModified());
+  }
+
+  // ---- closing, the INI files and the window's place -------------------------
+
+  void closeAsks_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("yes");
+    for (const char* how : {"Exit button", "File > Exit", "title bar close box", "window close"}) {
+      QTest::newRow(qPrintable(QString("%1, Yes").arg(how))) << how << true;
+      QTest::newRow(qPrintable(QString("%1, No").arg(how))) << how << false;
+    }
+  }
+
+  void closeAsks() {
+    QFETCH(QString, how);
+    QFETCH(bool, yes);
+    TMainForm form;
+    QVERIFY(ShowActive(&form));
+    fx_->msgs->Answer(yes ? qp::MsgResult::kYes : qp::MsgResult::kNo);
+    if (how == "Exit button") {
+      QTest::mouseClick(form.ExitBtn, Qt::LeftButton);
+    } else if (how == "File > Exit") {
+      form.Exit1->trigger();
+    } else if (how == "title bar close box") {
+      const QPoint box = form.CaptionButtonRect(TMainForm::CaptionButton::kClose).center();
+      QTest::mouseClick(&form, Qt::LeftButton, Qt::NoModifier, box);
+    } else {
+      form.close();
+    }
+    QCOMPARE(fx_->msgs->messages().size(), size_t{1});
+    const qp::RecordedMessage& box = fx_->msgs->messages().front();
+    QCOMPARE(box.text, QString("Exit Quillprint Now?"));
+    QCOMPARE(box.type, qp::MsgType::kConfirmation);
+    QCOMPARE(box.buttons, qp::MsgButtons::kYesNo);
+    QCOMPARE(form.isVisible(), !yes);
+    QCOMPARE(QFileInfo::exists(fx_->Path("quillprint.ini")), yes);
+    QCOMPARE(QFileInfo::exists(fx_->Path("mainform.ini")), yes);
+  }
+
+  void iniFilesAfterFirstClose() {
+    QVERIFY(!QFileInfo::exists(fx_->Path("quillprint.ini")));
+    {
+      TMainForm form;
+      QVERIFY(ShowActive(&form));
+      form.move(40, 30);
+      form.resize(600, 450);
+      fx_->msgs->Answer(qp::MsgResult::kYes);
+      QVERIFY(form.close());
+    }
+    QCOMPARE(IniValue(fx_->Path("quillprint.ini"), "Version", "Version"), QString("1.30"));
+    const QString place = fx_->Path("mainform.ini");
+    QCOMPARE(IniValue(place, "Values", "Left"), QString("40"));
+    QCOMPARE(IniValue(place, "Values", "Top"), QString("30"));
+    QCOMPARE(IniValue(place, "Values", "Width"), QString("600"));
+    QCOMPARE(IniValue(place, "Values", "Height"), QString("450"));
+
+    // The next start comes back where the window was.
+    TMainForm again;
+    QCOMPARE(again.geometry().size(), QSize(600, 450));
+    QCOMPARE(again.pos(), QPoint(40, 30));
+  }
+
+  void versionTextKeptAndOtherEntriesSurvive() {
+    QFile f(fx_->Path("quillprint.ini"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("; kept by the office\n[version]\nversion = 2.05 beta\n[Printer]\nTray=2\n");
+    f.close();
+    TMainForm form;
+    QCOMPARE(form.VersionText(), QString("2.05 beta"));
     fx_->msgs->Answer(qp::MsgResult::kYes);
     QVERIFY(form.close());
+    const QByteArray after = fx_->Read("quillprint.ini");
+    QVERIFY(after.startsWith("; kept by the office\n"));
+    QVERIFY(after.contains("[Printer]\nTray=2\n"));
+    QCOMPARE(IniValue(fx_->Path("quillprint.ini"), "Version", "Version"), QString("2.05 beta"));
   }
-  const QString ini = fx_->Path("quillprint.ini");
-  QCOMPARE(IniValue(ini, "Version", "Version"), QString("1.30"));
-  const QString place = fx_->Path("mainform.ini");
-  QCOMPARE(IniValue(place, "Values", "Left"), QString("40"));
-  QCOMPARE(IniValue(place, "Values", "Top"), QString("30"));
-  QCOMPARE(IniValue(place, "Values", "Width"), QString("600"));
-  QCOMPARE(IniValue(place, "Values", "Height"), QString("450"));
 
-  // The next start comes back where the window was.
-  TMainForm again;
-  QCOMPARE(again.geometry().size(), QSize(600, 450));
-  QCOMPARE(again.pos(), QPoint(40, 30));
-}
-
-void TestMainForm::versionTextKeptAndOtherEntriesSurvive() {
-  QFile f(fx_->Path("quillprint.ini"));
-  QVERIFY(f.open(QIODevice::WriteOnly));
-  f.write("; kept by the office\n[version]\nversion = 2.05 beta\n[Printer]\nTray=2\n");
-  f.close();
-  TMainForm form;
-  QCOMPARE(form.VersionText(), QString("2.05 beta"));
-  fx_->msgs->Answer(qp::MsgResult::kYes);
-  QVERIFY(form.close());
-  const QByteArray after = fx_->Read("quillprint.ini");
-  QVERIFY(after.startsWith("; kept by the office\n"));
-  QVERIFY(after.contains("[Printer]\nTray=2\n"));
-  QCOMPARE(IniValue(fx_->Path("quillprint.ini"), "Version", "Version"), QString("2.05 beta"));
-}
-
-void TestMainForm::windowPlacement_data() {
-  QTest::addColumn<QString>("ini");
-  QTest::addColumn<bool>("centred");
-  QTest::addColumn<QRect>("expected");  // when not centred
-  QTest::newRow("first start: centred at the design size") << "" << true << QRect();
-  QTest::newRow("stored place") << "[Values]\nLeft=10\nTop=20\nWidth=500\nHeight=400\n" << false
-                                << QRect(10, 20, 500, 400);
-  // A place on a screen that is gone: centred, as on a first start.
-  QTest::newRow("stored place off every screen")
-      << "[Values]\nLeft=-9000\nTop=7000\nWidth=536\nHeight=432\n" << true << QRect();
-}
-
-void TestMainForm::windowPlacement() {
-  QFETCH(QString, ini);
-  QFETCH(bool, centred);
-  QFETCH(QRect, expected);
-  if (!ini.isEmpty()) {
-    QFile f(fx_->Path("mainform.ini"));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(ini.toLatin1());
+  // Without a stored place, and with one on a screen that is gone, the window
+  // opens centred at its design size.
+  void windowCentred_data() {
+    QTest::addColumn<QString>("ini");
+    QTest::newRow("first start") << "";
+    QTest::newRow("stored place off every screen")
+        << "[Values]\nLeft=-9000\nTop=7000\nWidth=536\nHeight=432\n";
   }
-  TMainForm form;
-  if (!centred) {
-    QCOMPARE(QRect(form.pos(), form.size()), expected);
-    return;
-  }
-  QCOMPARE(form.size(), QSize(536, 432));
-  const QRect screen = QGuiApplication::primaryScreen()->geometry();
-  QCOMPARE(form.pos(), QPoint(screen.left() + (screen.width() - 536) / 2,
-                              screen.top() + (screen.height() - 432) / 2));
-}
 
-void TestMainForm::titleBarRunsBlackToBlue() {
-  TMainForm form;
-  QVERIFY(ShowActive(&form));
-  // The table itself: 64 steps from black to blue.
-  QCOMPARE(form.ColorTableEntry(1, 0) & 0xFFFFFF, QRgb(0x000000));
-  QCOMPARE(form.ColorTableEntry(1, 32) & 0xFFFFFF, QRgb(0x000082));  // blue 130
-  QCOMPARE(form.ColorTableEntry(1, 63) & 0xFFFFFF, QRgb(0x0000FF));
-
-  // On screen: the bar's top row starts black, climbs through the table's
-  // entries only, and passes entry 32.
-  const QImage image = form.grab().toImage();
-  const QRect bar = form.TitleBarRect();
-  QVERIFY(!bar.isEmpty());
-  const int y = bar.top();
-  QCOMPARE(image.pixel(bar.left(), y) & 0xFFFFFF, QRgb(0x000000));
-  bool seen_entry_32 = false;
-  int previous_blue = 0;
-  for (int x = bar.left(); x <= bar.right(); ++x) {
-    const QRgb rgb = image.pixel(x, y) & 0xFFFFFF;
-    QCOMPARE(qRed(rgb), 0);
-    QCOMPARE(qGreen(rgb), 0);
-    QVERIFY(qBlue(rgb) >= previous_blue);
-    previous_blue = qBlue(rgb);
-    seen_entry_32 = seen_entry_32 || qBlue(rgb) == 130;
-  }
-  QVERIFY(seen_entry_32);
-  QVERIFY(previous_blue >= 250);
-}
-
-// ---- commands ---------------------------------------------------------------
-
-void TestMainForm::printDialogCancelledPrintsNothing() {
-  TMainForm form;
-  fx_->msgs->AnswerPrintDialog(false);
-  QTest::mouseClick(form.PrintBtn, Qt::LeftButton);
-  QCOMPARE(fx_->msgs->print_dialogs(), 1);
-  QVERIFY(fx_->msgs->messages().empty());
-}
-
-void TestMainForm::printGoesToThePrinterChosen() {
-  TMainForm form;
-  form.CheckNumber->setText("1001");
-  const QString pdf = fx_->Path("check.pdf");
-  QPrinter* used = nullptr;
-  fx_->msgs->print_hook = [&pdf, &used](QPrinter* printer) {
-    printer->setOutputFormat(QPrinter::PdfFormat);
-    printer->setOutputFileName(pdf);
-    used = printer;
-    return true;
-  };
-  form.PrintCheck1->trigger();
-  QCOMPARE(fx_->msgs->print_dialogs(), 1);
-  QVERIFY(fx_->msgs->messages().empty());
-  QFile out(pdf);
-  QVERIFY(out.open(QIODevice::ReadOnly));
-  QVERIFY(out.read(5) == "%PDF-");
-  // The window keeps what it read of the printer before the job.
-  const qp::PrinterFigures& read = form.PrinterFiguresRead();
-  QVERIFY(used != nullptr);
-  QVERIFY(read.pixels_per_inch_x >= 300);
-  QCOMPARE(read.pixels_per_inch_x, used->resolution());
-  QCOMPARE(read.pixels_per_inch_y, used->resolution());
-  QCOMPARE(read.printable_width, int(used->pageRect(QPrinter::DevicePixel).width()));
-}
-
-void TestMainForm::printerFailureShowsAnErrorBox() {
-  TMainForm form;
-  const QString pdf = fx_->Path("no-such-folder/check.pdf");
-  fx_->msgs->print_hook = [&pdf](QPrinter* printer) {
-    printer->setOutputFormat(QPrinter::PdfFormat);
-    printer->setOutputFileName(pdf);
-    return true;
-  };
-  QTest::mouseClick(form.PrintBtn, Qt::LeftButton);
-  QCOMPARE(fx_->msgs->messages().size(), size_t{1});
-  QCOMPARE(fx_->msgs->messages()[0].type, qp::MsgType::kError);
-  QVERIFY(!QFileInfo::exists(pdf));
-}
-
-void TestMainForm::helpOpensTheHelpFile() {
-  QFile f(fx_->Path("quill.hlp"));
-  QVERIFY(f.open(QIODevice::WriteOnly));
-  f.write("<html><body><h1>Filling in a check</h1><p>Type.</p><h1>Saving</h1></body></html>");
-  f.close();
-  TMainForm form;
-  QVERIFY(ShowActive(&form));
-  for (int route = 0; route < 2; ++route) {
-    if (route == 0) {
-      QTest::mouseClick(form.HelpBtn, Qt::LeftButton);
-    } else {
-      form.Contents1->trigger();
+  void windowCentred() {
+    QFETCH(QString, ini);
+    if (!ini.isEmpty()) {
+      QFile f(fx_->Path("mainform.ini"));
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write(ini.toLatin1());
     }
-    qp::HelpWindow* viewer = qp::HelpViewer();
-    QVERIFY(viewer != nullptr);
-    QVERIFY(viewer->isVisible());
-    QCOMPARE(viewer->contents()->topLevelItemCount(), 2);
-    QCOMPARE(viewer->contents()->topLevelItem(0)->text(0), QString("Filling in a check"));
-    QVERIFY(fx_->msgs->messages().empty());
+    TMainForm form;
+    QCOMPARE(form.size(), QSize(536, 432));
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QCOMPARE(form.pos(), QPoint(screen.left() + (screen.width() - 536) / 2,
+                                screen.top() + (screen.height() - 432) / 2));
   }
-}
 
-void TestMainForm::aboutBoxIsModal() {
-  TMainForm form;
-  QVERIFY(ShowActive(&form));
-  QString title;
-  bool modal = false;
-  // Polls until the box is up, since it blocks the trigger below.
-  QTimer poll;
-  connect(&poll, &QTimer::timeout, [&] {
-    QWidget* box = QApplication::activeModalWidget();
-    if (box == nullptr) return;
-    poll.stop();
-    title = box->windowTitle();
-    modal = box->isModal();
-    box->close();
-  });
-  poll.start(10);
-  form.About1->trigger();
-  QCOMPARE(title, QString("About Quillprint"));
-  QVERIFY(modal);
-}
+  void titleBarRunsBlackToBlue() {
+    TMainForm form;
+    QVERIFY(ShowActive(&form));
+    // The table itself: 64 steps from black to blue.
+    QCOMPARE(form.ColorTableEntry(1, 0) & 0xFFFFFF, QRgb(0x000000));
+    QCOMPARE(form.ColorTableEntry(1, 32) & 0xFFFFFF, QRgb(0x000082));  // blue 130
+    QCOMPARE(form.ColorTableEntry(1, 63) & 0xFFFFFF, QRgb(0x0000FF));
+
+    // On screen: the bar's top row starts black, climbs through the table's
+    // entries only, and passes entry 32.
+    const QImage image = form.grab().toImage();
+    const QRect bar = form.TitleBarRect();
+    QVERIFY(!bar.isEmpty());
+    const int y = bar.top();
+    QCOMPARE(image.pixel(bar.left(), y) & 0xFFFFFF, QRgb(0x000000));
+    bool seen_entry_32 = false;
+    int previous_blue = 0;
+    for (int x = bar.left(); x <= bar.right(); ++x) {
+      const QRgb rgb = image.pixel(x, y) & 0xFFFFFF;
+      QCOMPARE(qRed(rgb), 0);
+      QCOMPARE(qGreen(rgb), 0);
+      QVERIFY(qBlue(rgb) >= previous_blue);
+      previous_blue = qBlue(rgb);
+      seen_entry_32 = seen_entry_32 || qBlue(rgb) == 130;
+    }
+    QVERIFY(seen_entry_32);
+    QVERIFY(previous_blue >= 250);
+  }
+
+  // ---- commands -------------------------------------------------------------
+
+  void print_data() {
+    QTest::addColumn<bool>("fromMenu");
+    QTest::addColumn<QString>("file");  // where the print dialog sends the check
+    QTest::addColumn<bool>("accept");   // the print dialog's answer
+    QTest::addColumn<bool>("printed");
+    QTest::newRow("dialog cancelled prints nothing") << false << "check.pdf" << false << false;
+    QTest::newRow("printed on the printer chosen") << true << "check.pdf" << true << true;
+    QTest::newRow("printer failure ends in an error box")
+        << false << "no-such-folder/check.pdf" << true << false;
+  }
+
+  void print() {
+    QFETCH(bool, fromMenu);
+    QFETCH(QString, file);
+    QFETCH(bool, accept);
+    QFETCH(bool, printed);
+    TMainForm form;
+    form.CheckNumber->setText("1001");
+    const QString pdf = fx_->Path(file);
+    QPrinter* used = nullptr;
+    fx_->msgs->print_hook = [&](QPrinter* printer) {
+      printer->setOutputFormat(QPrinter::PdfFormat);
+      printer->setOutputFileName(pdf);
+      used = printer;
+      return accept;
+    };
+    if (fromMenu) {
+      form.PrintCheck1->trigger();
+    } else {
+      QTest::mouseClick(form.PrintBtn, Qt::LeftButton);
+    }
+    QCOMPARE(fx_->msgs->print_dialogs(), 1);
+    const bool failed = accept && !printed;
+    QCOMPARE(int(fx_->msgs->messages().size()), failed ? 1 : 0);
+    if (failed) QCOMPARE(fx_->msgs->messages()[0].type, qp::MsgType::kError);
+    QFile out(pdf);
+    QCOMPARE(out.open(QIODevice::ReadOnly), printed);
+    if (!printed) return;
+    QVERIFY(out.read(5) == "%PDF-");
+    // The window keeps what it read of the printer before the job.
+    const qp::PrinterFigures& read = form.PrinterFiguresRead();
+    QVERIFY(used != nullptr);
+    QVERIFY(read.pixels_per_inch_x >= 300);
+    QCOMPARE(read.pixels_per_inch_x, used->resolution());
+    QCOMPARE(read.pixels_per_inch_y, used->resolution());
+    QCOMPARE(read.printable_width, int(used->pageRect(QPrinter::DevicePixel).width()));
+  }
+
+  void helpOpensTheHelpFile() {
+    QFile f(fx_->Path("quill.hlp"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("<html><body><h1>Filling in a check</h1><p>Type.</p><h1>Saving</h1></body></html>");
+    f.close();
+    TMainForm form;
+    QVERIFY(ShowActive(&form));
+    for (int route = 0; route < 2; ++route) {
+      if (route == 0) {
+        QTest::mouseClick(form.HelpBtn, Qt::LeftButton);
+      } else {
+        form.Contents1->trigger();
+      }
+      qp::HelpWindow* viewer = qp::HelpViewer();
+      QVERIFY(viewer != nullptr);
+      QVERIFY(viewer->isVisible());
+      QCOMPARE(viewer->contents()->topLevelItemCount(), 2);
+      QCOMPARE(viewer->contents()->topLevelItem(0)->text(0), QString("Filling in a check"));
+      QVERIFY(fx_->msgs->messages().empty());
+    }
+  }
+
+  void aboutBoxIsModal() {
+    TMainForm form;
+    QVERIFY(ShowActive(&form));
+    QString title;
+    bool modal = false;
+    // Polls until the box is up, since it blocks the trigger below.
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&] {
+      QWidget* box = QApplication::activeModalWidget();
+      if (box == nullptr) return;
+      poll.stop();
+      title = box->windowTitle();
+      modal = box->isModal();
+      box->close();
+    });
+    poll.start(10);
+    form.About1->trigger();
+    QCOMPARE(title, QString("About Quillprint"));
+    QVERIFY(modal);
+  }
+
+ private:
+  std::unique_ptr<qptest::AppFixture> fx_;
+};
 
 QTEST_MAIN(TestMainForm)
 #include "tst_mainform.moc"

@@ -10,7 +10,6 @@
 
 #include "controls/datefield.h"
 #include "controls/entrycontroller.h"
-#include "controls/entrynotebook.h"
 #include "controls/numericfield.h"
 
 namespace {
@@ -66,136 +65,94 @@ class TestEntryController : public QObject {
   Q_OBJECT
 
  private slots:
-  void enterFollowsTheTabOrder_data();
-  void enterFollowsTheTabOrder();
-  void enterAfterAPagesLastFieldGoesWhereTabWould();
-  void enterIsConsumed();
-  void commandTables();
-  void editorsAndOtherWindowsKeepTheirEnter();
+  void enterFollowsTheTabOrder_data() {
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("to");
+
+    const int enter = Qt::Key_Return;
+    const int none = Qt::NoModifier;
+    const int shift = Qt::ShiftModifier;
+    QTest::newRow("date to amount") << "date" << enter << none << "amount";
+    QTest::newRow("amount to payee") << "amount" << enter << none << "payee";
+    QTest::newRow("payee to words") << "payee" << enter << none << "words";
+    QTest::newRow("words to number") << "words" << enter << none << "number";
+    QTest::newRow("keypad Enter") << "date" << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "amount";
+    QTest::newRow("Shift+Enter goes back") << "payee" << enter << shift << "amount";
+    QTest::newRow("Ctrl+Enter stays") << "payee" << enter << int(Qt::ControlModifier) << "payee";
+  }
+
+  void enterFollowsTheTabOrder() {
+    QFETCH(QString, from);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, to);
+    CheckPage page;
+    QVERIFY(page.Show());
+    page.Focus(from);
+    QCOMPARE(FocusName(), from);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(FocusName(), to);
+  }
+
+  void enterIsConsumed() {
+    CheckPage page;
+    QVERIFY(page.Show());
+    QSignalSpy returned(page.payee, &QLineEdit::returnPressed);
+    QSignalSpy clicked(page.ok, &QPushButton::clicked);
+    page.Focus("payee");
+    QTest::keyClick(page.payee, Qt::Key_Return);
+    QCOMPARE(returned.count(), 0);
+    QCOMPARE(clicked.count(), 0);
+    QVERIFY(page.window.isVisible());
+
+    // The next field is entered as by Tab: the amount's text selected.
+    QSignalSpy changed(page.amount, &TNumericField::Changed);
+    page.amount->SetValue(12.5);
+    page.Focus("date");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(page.amount->selectedText(), QString("12.50"));
+    QCOMPARE(changed.count(), 0);
+
+    // Without the "Default" table Enter is an ordinary key again; the other
+    // tables start off, and a table of another name cannot be switched.
+    QCOMPARE(page.controller->CommandTables(), QStringList({"Default", "WordStar", "Grid"}));
+    QVERIFY(!page.controller->IsCommandTableActive("WordStar"));
+    QVERIFY(!page.controller->IsCommandTableActive("Grid"));
+    QVERIFY(!page.controller->SetCommandTableActive("Emacs", true));
+    QVERIFY(page.controller->SetCommandTableActive("Default", false));
+    QVERIFY(!page.controller->IsCommandTableActive("Default"));
+    page.Focus("payee");
+    QTest::keyClick(page.payee, Qt::Key_Return);
+    QCOMPARE(FocusName(), QString("payee"));
+    QCOMPARE(returned.count(), 1);
+  }
+
+  void editorsAndOtherWindowsKeepTheirEnter() {
+    CheckPage page;
+    auto* notes = new QPlainTextEdit(&page.window);
+    notes->move(200, 80);
+    QVERIFY(page.Show());
+    notes->setFocus();
+    QTest::keyClick(notes, 'a');
+    QTest::keyClick(notes, Qt::Key_Return);
+    QTest::keyClick(notes, 'b');
+    QCOMPARE(notes->toPlainText(), QString("a\nb"));
+    QCOMPARE(QApplication::focusWidget(), notes);
+
+    QWidget other;
+    auto* edit = new QLineEdit(&other);
+    new QLineEdit(&other);
+    other.show();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    edit->setFocus();
+    QSignalSpy returned(edit, &QLineEdit::returnPressed);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(returned.count(), 1);
+    QCOMPARE(QApplication::focusWidget(), edit);
+  }
 };
-
-void TestEntryController::enterFollowsTheTabOrder_data() {
-  QTest::addColumn<QString>("from");
-  QTest::addColumn<int>("key");
-  QTest::addColumn<int>("modifiers");
-  QTest::addColumn<QString>("to");
-
-  const int enter = Qt::Key_Return;
-  const int none = Qt::NoModifier;
-  const int shift = Qt::ShiftModifier;
-  QTest::newRow("date to amount") << "date" << enter << none << "amount";
-  QTest::newRow("amount to payee") << "amount" << enter << none << "payee";
-  QTest::newRow("payee to words") << "payee" << enter << none << "words";
-  QTest::newRow("words to number") << "words" << enter << none << "number";
-  QTest::newRow("keypad Enter") << "date" << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "amount";
-  QTest::newRow("Shift+Enter goes back") << "payee" << enter << shift << "amount";
-  QTest::newRow("Ctrl+Enter stays") << "payee" << enter << int(Qt::ControlModifier) << "payee";
-}
-
-void TestEntryController::enterFollowsTheTabOrder() {
-  QFETCH(QString, from);
-  QFETCH(int, key);
-  QFETCH(int, modifiers);
-  QFETCH(QString, to);
-  CheckPage page;
-  QVERIFY(page.Show());
-  page.Focus(from);
-  QCOMPARE(FocusName(), from);
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-  QCOMPARE(FocusName(), to);
-}
-
-void TestEntryController::enterAfterAPagesLastFieldGoesWhereTabWould() {
-  QWidget window;
-  auto* notebook = new TEntryNotebook(&window);
-  notebook->setGeometry(0, 0, 400, 200);
-  QLineEdit* last[2];
-  for (int p = 0; p < 2; ++p) {
-    auto* page = new QWidget;
-    new QLineEdit(page);
-    last[p] = new QLineEdit(page);
-    last[p]->move(10, 40);
-    notebook->AddPage(page, QString("Page &%1").arg(p), QString());
-  }
-  new QLineEdit(&window);  // after the notebook
-  new TEntryController(&window);
-  window.resize(420, 260);
-  window.show();
-  QVERIFY(QTest::qWaitForWindowActive(&window));
-  for (int p = 0; p < 2; ++p) {
-    notebook->setCurrentIndex(p);
-    last[p]->setFocus();
-    QTest::keyClick(last[p], Qt::Key_Tab);
-    QWidget* tab_goes_to = QApplication::focusWidget();
-    QVERIFY(tab_goes_to != last[p]);
-    last[p]->setFocus();
-    QTest::keyClick(last[p], Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), tab_goes_to);
-  }
-}
-
-void TestEntryController::enterIsConsumed() {
-  CheckPage page;
-  QVERIFY(page.Show());
-  QSignalSpy returned(page.payee, &QLineEdit::returnPressed);
-  QSignalSpy clicked(page.ok, &QPushButton::clicked);
-  page.Focus("payee");
-  QTest::keyClick(page.payee, Qt::Key_Return);
-  QCOMPARE(returned.count(), 0);
-  QCOMPARE(clicked.count(), 0);
-  QVERIFY(page.window.isVisible());
-
-  // The next field is entered as by Tab: the amount's text selected.
-  QSignalSpy changed(page.amount, &TNumericField::Changed);
-  page.amount->SetValue(12.5);
-  page.Focus("date");
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-  QCOMPARE(page.amount->selectedText(), QString("12.50"));
-  QCOMPARE(changed.count(), 0);
-
-  // Without the "Default" table Enter is an ordinary key again.
-  QVERIFY(page.controller->SetCommandTableActive("Default", false));
-  page.Focus("payee");
-  QTest::keyClick(page.payee, Qt::Key_Return);
-  QCOMPARE(FocusName(), QString("payee"));
-  QCOMPARE(returned.count(), 1);
-}
-
-void TestEntryController::commandTables() {
-  QWidget window;
-  TEntryController controller(&window);
-  QCOMPARE(controller.CommandTables(), QStringList({"Default", "WordStar", "Grid"}));
-  QVERIFY(controller.IsCommandTableActive("Default"));
-  QVERIFY(!controller.IsCommandTableActive("WordStar"));
-  QVERIFY(!controller.IsCommandTableActive("Grid"));
-  QVERIFY(!controller.SetCommandTableActive("Emacs", true));
-  QVERIFY(controller.SetCommandTableActive("Grid", true));
-  QVERIFY(controller.IsCommandTableActive("Grid"));
-}
-
-void TestEntryController::editorsAndOtherWindowsKeepTheirEnter() {
-  CheckPage page;
-  auto* notes = new QPlainTextEdit(&page.window);
-  notes->move(200, 80);
-  QVERIFY(page.Show());
-  notes->setFocus();
-  QTest::keyClick(notes, 'a');
-  QTest::keyClick(notes, Qt::Key_Return);
-  QTest::keyClick(notes, 'b');
-  QCOMPARE(notes->toPlainText(), QString("a\nb"));
-  QCOMPARE(QApplication::focusWidget(), notes);
-
-  QWidget other;
-  auto* edit = new QLineEdit(&other);
-  new QLineEdit(&other);
-  other.show();
-  QVERIFY(QTest::qWaitForWindowActive(&other));
-  edit->setFocus();
-  QSignalSpy returned(edit, &QLineEdit::returnPressed);
-  QTest::keyClick(edit, Qt::Key_Return);
-  QCOMPARE(returned.count(), 1);
-  QCOMPARE(QApplication::focusWidget(), edit);
-}
 
 QTEST_MAIN(TestEntryController)
 #include "tst_entrycontroller.moc"

@@ -189,14 +189,6 @@ INSTANTIATE_TEST_SUITE_P(Pages, SelectedPrinterPageTest,
                                   std::to_string(info.index);
                          });
 
-TEST_F(CheckPrintTest, SelectedPrinterWithoutPrinterStartsNoJob) {
-  TSelectedPrinter job(nullptr);
-  EXPECT_FALSE(job.IsActive());
-  EXPECT_FALSE(job.ErrorText().isEmpty());
-  EXPECT_EQ(job.PageWidth(), 0);
-  EXPECT_FALSE(job.End());
-}
-
 TEST_F(CheckPrintTest, SelectedPrinterEndsTheJobWhenDestroyed) {
   QPrinter printer(QPrinter::HighResolution);
   SetUpPdf(&printer, Path("scoped.pdf"));
@@ -209,7 +201,7 @@ TEST_F(CheckPrintTest, SelectedPrinterEndsTheJobWhenDestroyed) {
 
 // --- printing into a PDF file -------------------------------------------------
 
-TEST_F(CheckPrintTest, PrintsOneCheckAsAOnePagePdf) {
+TEST_F(CheckPrintTest, PrintsOneCheckAsAOnePagePdfWithTheMicrLineInItsBand) {
   QPrinter printer(QPrinter::HighResolution);
   SetUpPdf(&printer, Path("check.pdf"));
   const qp::PrintStatus status = qp::PrintCheck(&printer, SampleFields());
@@ -217,9 +209,12 @@ TEST_F(CheckPrintTest, PrintsOneCheckAsAOnePagePdf) {
   EXPECT_TRUE(status.message.isEmpty());
   EXPECT_EQ(PdfPageCount(Path("check.pdf")), 1);
 
+  const QString pdf = QString::fromStdString(Path("check.pdf"));
+  const QString prefix = QString::fromStdString(Path("check"));
   QString text;
-  if (!RunTool("pdftotext", {"-layout", QString::fromStdString(Path("check.pdf")), "-"}, &text)) {
-    GTEST_SKIP() << "pdftotext not installed";
+  if (!RunTool("pdftotext", {"-layout", pdf, "-"}, &text) ||
+      !RunTool("pdftoppm", {"-png", "-r", "100", "-singlefile", pdf, prefix})) {
+    GTEST_SKIP() << "poppler-utils not installed";
   }
   // pdftotext gives runs of blanks as one.
   for (const char* expected : {"Ada Lovelace", "Coutts & Co", "1001", "12/05/98",
@@ -227,17 +222,6 @@ TEST_F(CheckPrintTest, PrintsOneCheckAsAOnePagePdf) {
                                "The Sum of: One Hundred Twenty Three and 45/100\\s+123\\.45",
                                "SIGNATURE NOT REQUIRED", "Customer verbal authorization 12/05/98"}) {
     EXPECT_TRUE(text.contains(QRegularExpression(QString::fromUtf8(expected)))) << expected;
-  }
-}
-
-TEST_F(CheckPrintTest, PrintedPdfCarriesTheMicrLineInItsBand) {
-  QPrinter printer(QPrinter::HighResolution);
-  SetUpPdf(&printer, Path("micr.pdf"));
-  ASSERT_EQ(qp::PrintCheck(&printer, SampleFields()).outcome, qp::PrintOutcome::kPrinted);
-  const QString prefix = QString::fromStdString(Path("micr"));
-  if (!RunTool("pdftoppm", {"-png", "-r", "100", "-singlefile",
-                            QString::fromStdString(Path("micr.pdf")), prefix})) {
-    GTEST_SKIP() << "pdftoppm not installed";
   }
   const QImage page(prefix + ".png");
   ASSERT_FALSE(page.isNull());
@@ -315,21 +299,19 @@ TEST_F(RenderedCheckTest, MicrLineFillsItsBandFromTheThirdCell) {
   EXPECT_TRUE(InkInRows(image_, micr.y + band_height + 1, image_.height()).blank());
 }
 
-TEST_F(RenderedCheckTest, PayeeLineHasInkAndTheGapsAroundItStayBlank) {
+// The payee line has ink where it starts and the check number ends at the
+// printable width; the gaps between the blocks of text stay white.
+TEST_F(RenderedCheckTest, TextStandsWhereTheLayoutSays) {
   const qp::DrawItem& payee = items_[8];
   const qp::DrawItem& sum = items_[9];
   const InkSpan line = InkInRows(image_, payee.y, payee.y + h12_);
   ASSERT_FALSE(line.blank());
   EXPECT_NEAR(line.first, payee.x, 0.02 * kDpi);
   EXPECT_TRUE(InkInRows(image_, payee.y + h12_, sum.y).blank());
-  // Between the amount and the legal heading, and between the last memo or
-  // legal line and the MICR band, the paper stays white.
   EXPECT_TRUE(InkInRows(image_, sum.y + h12_, items_[14].y).blank());
   const int lowest_text = std::max(items_[13].y, items_[18].y) + h8_;
   EXPECT_TRUE(InkInRows(image_, lowest_text, items_[19].y).blank());
-}
 
-TEST_F(RenderedCheckTest, CheckNumberEndsAtThePrintableWidth) {
   const qp::DrawItem& number = items_[6];
   const InkSpan span = InkInRows(image_, number.y, number.y + h14_, figures_.page_width / 2);
   ASSERT_FALSE(span.blank());
@@ -389,27 +371,30 @@ TEST(MicrOutlineTest, BlankTextDrawsNothing) {
 
 // --- failures, cancelling, preview --------------------------------------------
 
-TEST_F(CheckPrintTest, UnwritablePdfIsAFailureAndWritesNothing) {
-  QPrinter printer(QPrinter::HighResolution);
-  const std::string file = Path("no-such-folder/check.pdf");
-  SetUpPdf(&printer, file);
-  const qp::PrintStatus status = qp::PrintCheck(&printer, SampleFields());
-  EXPECT_EQ(status.outcome, qp::PrintOutcome::kFailed);
-  EXPECT_TRUE(status.message.contains("check.pdf")) << status.message.toStdString();
-  EXPECT_FALSE(std::filesystem::exists(file));
-}
-
-TEST_F(CheckPrintTest, PrinterWithoutResolutionIsAFailureAndWritesNothing) {
-  QPrinter printer(QPrinter::HighResolution);
-  SetUpPdf(&printer, Path("zero.pdf"));
-  printer.setResolution(0);
-  const qp::PrintStatus status = qp::PrintCheck(&printer, SampleFields());
-  EXPECT_EQ(status.outcome, qp::PrintOutcome::kFailed);
-  EXPECT_FALSE(status.message.isEmpty());
-  EXPECT_FALSE(std::filesystem::exists(Path("zero.pdf")));
+// A file that cannot be made, or a printer without a resolution (which
+// would print with fonts of no size), is a failure that writes nothing.
+TEST_F(CheckPrintTest, UnusablePrinterIsAFailureAndWritesNothing) {
+  for (const bool zero_resolution : {false, true}) {
+    QPrinter printer(QPrinter::HighResolution);
+    const std::string file = Path(zero_resolution ? "zero.pdf" : "no-such-folder/check.pdf");
+    SetUpPdf(&printer, file);
+    if (zero_resolution) printer.setResolution(0);
+    const qp::PrintStatus status = qp::PrintCheck(&printer, SampleFields());
+    EXPECT_EQ(status.outcome, qp::PrintOutcome::kFailed);
+    EXPECT_FALSE(status.message.isEmpty());
+    if (!zero_resolution) {
+      EXPECT_TRUE(status.message.contains("check.pdf")) << status.message.toStdString();
+    }
+    EXPECT_FALSE(std::filesystem::exists(file));
+  }
 }
 
 TEST_F(CheckPrintTest, MissingPrinterIsAFailure) {
+  TSelectedPrinter job(nullptr);
+  EXPECT_FALSE(job.IsActive());
+  EXPECT_FALSE(job.ErrorText().isEmpty());
+  EXPECT_EQ(job.PageWidth(), 0);
+  EXPECT_FALSE(job.End());
   EXPECT_EQ(qp::PrintCheck(nullptr, SampleFields()).outcome, qp::PrintOutcome::kFailed);
   // A test must never reach a real printer.
   if (!QPrinterInfo::availablePrinterNames().isEmpty()) GTEST_SKIP() << "a printer is installed";
@@ -420,33 +405,29 @@ TEST_F(CheckPrintTest, MissingPrinterIsAFailure) {
   EXPECT_EQ(status.message, "No printer is available.");
 }
 
-TEST_F(CheckPrintTest, CancelledSetupPrintsNothing) {
-  QPrinter printer(QPrinter::HighResolution);
-  SetUpPdf(&printer, Path("cancelled.pdf"));
-  int asked = 0;
-  const qp::PrintStatus status =
-      qp::PrintCheckWithSetup(&printer, SampleFields(), [&](QPrinter* p) {
-        EXPECT_EQ(p, &printer);
-        ++asked;
-        return false;
-      });
-  EXPECT_EQ(asked, 1);
-  EXPECT_EQ(status.outcome, qp::PrintOutcome::kCancelled);
-  EXPECT_TRUE(status.message.isEmpty());
-  EXPECT_FALSE(std::filesystem::exists(Path("cancelled.pdf")));
-}
-
-TEST_F(CheckPrintTest, ConfirmedSetupPrintsOnThePrinterItChose) {
-  QPrinter printer(QPrinter::HighResolution);
-  SetUpPdf(&printer, Path("first.pdf"));
-  const qp::PrintStatus status =
-      qp::PrintCheckWithSetup(&printer, SampleFields(), [&](QPrinter* p) {
-        p->setOutputFileName(QString::fromStdString(Path("chosen.pdf")));
-        return true;
-      });
-  EXPECT_EQ(status.outcome, qp::PrintOutcome::kPrinted);
-  EXPECT_FALSE(std::filesystem::exists(Path("first.pdf")));
-  EXPECT_EQ(PdfPageCount(Path("chosen.pdf")), 1);
+// The setup step is asked once about the job's printer: cancelled, nothing
+// is printed anywhere; confirmed, the check goes where the step chose.
+TEST_F(CheckPrintTest, SetupStepDecidesWhetherAndWhereTheCheckPrints) {
+  for (const bool confirm : {false, true}) {
+    SCOPED_TRACE(confirm ? "confirmed" : "cancelled");
+    QPrinter printer(QPrinter::HighResolution);
+    SetUpPdf(&printer, Path("first.pdf"));
+    int asked = 0;
+    const qp::PrintStatus status = qp::PrintCheckWithSetup(&printer, SampleFields(), [&](QPrinter* p) {
+      EXPECT_EQ(p, &printer);
+      ++asked;
+      p->setOutputFileName(QString::fromStdString(Path("chosen.pdf")));
+      return confirm;
+    });
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(status.outcome, confirm ? qp::PrintOutcome::kPrinted : qp::PrintOutcome::kCancelled);
+    EXPECT_TRUE(status.message.isEmpty());
+    EXPECT_FALSE(std::filesystem::exists(Path("first.pdf")));
+    EXPECT_EQ(std::filesystem::exists(Path("chosen.pdf")), confirm);
+    if (confirm) {
+      EXPECT_EQ(PdfPageCount(Path("chosen.pdf")), 1);
+    }
+  }
 }
 
 TEST_F(CheckPrintTest, PreviewShowsOnePageAndPrintsNothing) {
