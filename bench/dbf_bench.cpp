@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_common.h"
 #include "engine/dbf.h"
 #include "engine/errors.h"
 #include "engine/fieldbuf.h"
@@ -32,29 +33,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-std::vector<vz::TFieldEntry> CheckStructure() {
-  struct Def {
-    const char* name;
-    char type;
-    int length;
-    int decimals;
-  };
-  const Def defs[] = {{"payee", 'C', 40, 0},      {"amtenglish", 'C', 40, 0}, {"checknum", 'C', 9, 0},
-                      {"amtnumbers", 'F', 10, 2}, {"chkdate", 'C', 8, 0},     {"acctnum", 'C', 20, 0},
-                      {"abanum", 'C', 9, 0},      {"bcity", 'C', 30, 0},      {"bstate", 'C', 2, 0},
-                      {"bzip", 'C', 10, 0},       {"baddress", 'C', 35, 0},   {"bname", 'C', 35, 0},
-                      {"pfirstname", 'C', 20, 0}, {"plastname", 'C', 30, 0},  {"paddress", 'C', 40, 0},
-                      {"pcity", 'C', 30, 0},      {"pstate", 'C', 2, 0},      {"pzip", 'C', 10, 0}};
-  std::vector<vz::TFieldEntry> out;
-  for (const Def& d : defs) out.push_back(vz::TFieldEntry::Make(d.name, d.type, d.length, d.decimals));
-  return out;
-}
+using qpbench::Clock;
+using qpbench::Seconds;
 
 // Reads every field of the current record, so that no conversion can be
 // skipped; returns something that depends on all of them.
@@ -85,7 +65,8 @@ void Fail(const char* what) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int records = argc > 1 ? std::atoi(argv[1]) : 100000;
+  const int records = qpbench::RecordCount(argc, argv, 100000, "dbf_bench [records] [folder]");
+  if (records < 1) return 2;
   std::string folder;
   bool own_folder = argc <= 2;
   if (own_folder) {
@@ -97,7 +78,7 @@ int main(int argc, char** argv) {
   }
   vz::SetReportErrors(false);
   const std::string file = folder + "/checks.dbf";
-  auto fields = CheckStructure();
+  auto fields = qpbench::CheckStructure(false);
   if (!vz::CreateDBF(file, fields)) Fail("CreateDBF");
 
   // ---- append, shared, file lock around each ----

@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_common.h"
 #include "engine/dbf.h"
 #include "engine/errors.h"
 #include "engine/fieldbuf.h"
@@ -34,30 +35,11 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using qpbench::Clock;
+using qpbench::Seconds;
 
 constexpr int kRounds = 3;
 
-double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
-
-std::vector<vz::TFieldEntry> CheckStructure() {
-  struct Def {
-    const char* name;
-    char type;
-    int length;
-    int decimals;
-  };
-  const Def defs[] = {{"payee", 'C', 40, 0},      {"amtenglish", 'C', 40, 0}, {"checknum", 'C', 9, 0},
-                      {"amtnumbers", 'F', 10, 2}, {"chkdate", 'C', 8, 0},     {"acctnum", 'C', 20, 0},
-                      {"abanum", 'C', 9, 0},      {"bcity", 'C', 30, 0},      {"bstate", 'C', 2, 0},
-                      {"bzip", 'C', 10, 0},       {"baddress", 'C', 35, 0},   {"bname", 'C', 35, 0},
-                      {"pfirstname", 'C', 20, 0}, {"plastname", 'C', 30, 0},  {"paddress", 'C', 40, 0},
-                      {"pcity", 'C', 30, 0},      {"pstate", 'C', 2, 0},      {"pzip", 'C', 10, 0},
-                      {"notes", 'M', 10, 0}};
-  std::vector<vz::TFieldEntry> out;
-  for (const Def& d : defs) out.push_back(vz::TFieldEntry::Make(d.name, d.type, d.length, d.decimals));
-  return out;
-}
 
 void Fail(const char* what) {
   std::fprintf(stderr, "memo_bench: %s failed: %u %s\n", what, vz::ErrorCode(), vz::TakeMessage().c_str());
@@ -98,7 +80,7 @@ Figures Run(const std::string& folder, uint8_t version, int records) {
   vz::ResetEngineSettings();
   vz::Settings().MemoVersion = version;
   const std::string file = folder + (version == 0x83 ? "/checks3.dbf" : "/checks4.dbf");
-  auto fields = CheckStructure();
+  auto fields = qpbench::CheckStructure(true);
   if (!vz::CreateDBF(file, fields)) Fail("CreateDBF");
   if (!vz::USE(file + " EXCLUSIVE")) Fail("USE");
   for (int r = 1; r <= records; ++r) {
@@ -157,7 +139,8 @@ Figures Run(const std::string& folder, uint8_t version, int records) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int records = argc > 1 ? std::atoi(argv[1]) : 10000;
+  const int records = qpbench::RecordCount(argc, argv, 10000, "memo_bench [records] [folder...]");
+  if (records < 1) return 2;
   std::vector<std::string> bases;
   for (int i = 2; i < argc; ++i) bases.push_back(argv[i]);
   if (bases.empty()) {
