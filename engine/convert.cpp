@@ -259,6 +259,16 @@ bool ParseNumber(const char* text, size_t n, double* value) {
   return true;
 }
 
+bool StoredNumberOverflows(const FieldPlan& f, const uint8_t* rec, double* value) {
+  if (f.kind != FieldKind::kInteger && f.kind != FieldKind::kReal) return false;
+  double v = 0;
+  if (!ParseNumber(reinterpret_cast<const char*>(rec + f.record_offset), f.length, &v)) return false;
+  *value = v;
+  if (f.kind == FieldKind::kReal) return !(std::fabs(v) <= Real48::kMax);
+  const double r = std::round(v);
+  return !(r >= INT32_MIN && r <= INT32_MAX);
+}
+
 void FormatInteger(int64_t value, char* out, size_t width) {
   char digits[24];
   char* end = digits + sizeof digits;

@@ -148,6 +148,13 @@ struct TWorkArea {
   int file_state = kClosed;
   std::string last_update;         // "MM/DD/YY"
   std::vector<uint8_t> record;     // the record image
+  // The field buffer as decoded from `record` when record `as_read_record`
+  // was read (0: none since). Replace keeps the stored text of every field
+  // whose slot still equals it, so that a value the slot cannot reproduce
+  // (a date of another century, a number too wide for 32 bits, another
+  // program's empty date) survives a rewrite that did not touch it.
+  std::vector<uint8_t> as_read;
+  int32_t as_read_record = 0;
   int32_t record_count = 0;
   int32_t record_number = 0;
   bool eof = true;
@@ -216,9 +223,14 @@ bool GetDbfRecord(TWorkArea& wa, int32_t n);
 // Writes the record image as record n (the encode hook runs on the way
 // out); n beyond the count appends record count + 1. True on success.
 bool PutDbfRecord(TWorkArea& wa, int32_t n);
-// Record image <-> field buffer.
+// Record image <-> field buffer. With `keep_unchanged` (Replace), a field
+// whose slot still holds what was read from this very image keeps its
+// stored bytes; every other field is encoded from its slot.
 void RecordToBuffer(TWorkArea& wa);
-void BufferToRecord(TWorkArea& wa);
+void BufferToRecord(TWorkArea& wa, bool keep_unchanged = false);
+// Whether the slot of field `index` (0-based) still holds what was read
+// from the record image.
+bool SlotAsRead(const TWorkArea& wa, size_t index);
 // Writes bytes of the data file and keeps the read-ahead block equal to it.
 int WriteThrough(TWorkArea& wa, int64_t offset, const void* data, size_t n);
 // Takes the record count from the file size (shared tables only).
@@ -259,6 +271,10 @@ void DecodeField(const FieldPlan& f, const uint8_t* rec, uint8_t* slot);
 void EncodeField(const FieldPlan& f, const uint8_t* slot, uint8_t* rec);
 // The blank value of a slot.
 void BlankField(const FieldPlan& f, uint8_t* slot);
+// Whether a field's stored text holds a number its slot cannot (an
+// integer slot takes 32 bits, a 6-byte real about 1.7E38); *value gets that
+// number.
+bool StoredNumberOverflows(const FieldPlan& f, const uint8_t* rec, double* value);
 // A number text of a record (blanks around it allowed) as a double; false
 // when it is not a number.
 bool ParseNumber(const char* text, size_t n, double* value);

@@ -6,7 +6,9 @@
 #include <initializer_list>
 
 #include "engine/dbf_p.h"
+#include "engine/errors.h"
 #include "engine/real48.h"
+#include "engine/textutil.h"
 
 namespace vz {
 
@@ -42,9 +44,24 @@ void SetFieldText(int n, std::string_view text) {
 }
 
 double GetFieldNumber(int n) {
-  if (uint8_t* slot = SlotFor(n, {FieldKind::kReal})) return Real48::Load(slot).ToDouble();
-  if (uint8_t* slot = SlotFor(n, {FieldKind::kInteger})) return SlotInt32(slot);
-  return 0;
+  uint8_t* slot = SlotFor(n, {FieldKind::kReal, FieldKind::kInteger});
+  if (!slot) return 0;
+  TWorkArea& wa = *CurrentWorkArea();
+  const size_t index = static_cast<size_t>(n - 1);
+  const FieldPlan& f = wa.plan[index];
+  // A number another program stored that the slot cannot hold (an integer
+  // beyond 32 bits reads as 0 there, a real beyond the 6-byte range as the
+  // largest one): the caller learns of it, with the number the file holds.
+  double stored = 0;
+  if (SlotAsRead(wa, index) && StoredNumberOverflows(f, wa.record.data(), &stored)) {
+    SetError(201, "Value out of range: " + wa.fields[index].Name() + " = " +
+                      TrimBoth(std::string_view(reinterpret_cast<const char*>(wa.record.data() + f.record_offset),
+                                                f.length)) +
+                      " [GetFieldNumber(" + std::to_string(n) + ")]");
+    return stored;
+  }
+  if (f.kind == FieldKind::kReal) return Real48::Load(slot).ToDouble();
+  return SlotInt32(slot);
 }
 
 void SetFieldNumber(int n, double value) {

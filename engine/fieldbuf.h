@@ -68,7 +68,11 @@ inline void SetSlotText(uint8_t* slot, size_t capacity, std::string_view text) {
 // C and D fields.
 std::string GetFieldText(int n);
 void SetFieldText(int n, std::string_view text);
-// N and F fields, either slot kind.
+// N and F fields, either slot kind. When the record read holds a number
+// the slot cannot (beyond 32 bits for an integer slot, beyond the 6-byte
+// real's range) and the slot was not set since, code 201 "Value out of
+// range: <field> = <stored text> [GetFieldNumber(<n>)]" and the stored
+// number.
 double GetFieldNumber(int n);
 void SetFieldNumber(int n, double value);
 // L fields.

@@ -244,6 +244,8 @@ bool GetDbfRecord(TWorkArea& wa, int32_t n) {
   }
   wa.eof = false;
   wa.bof = false;
+  // The image is about to change: what was read from it no longer counts.
+  wa.as_read_record = 0;
   int64_t offset = wa.RecordOffset(n);
   size_t got = 0;
   int rc = wa.exclusive ? ReadAheadAt(wa, n, offset, wa.record.data(), wa.record_length, &got)
@@ -300,13 +302,29 @@ void RecordToBuffer(TWorkArea& wa) {
   uint8_t* buf = wa.field_buffer;
   buf[0] = rec[0] == '*' ? 1 : 0;
   for (const FieldPlan& f : wa.plan) DecodeField(f, rec, buf + f.slot_offset);
+  wa.as_read.assign(buf, buf + wa.buffer_size);
+  wa.as_read_record = wa.record_number;
 }
 
-void BufferToRecord(TWorkArea& wa) {
+bool SlotAsRead(const TWorkArea& wa, size_t index) {
+  if (wa.as_read_record == 0 || wa.as_read_record != wa.record_number || wa.as_read.size() != wa.buffer_size) {
+    return false;
+  }
+  const FieldPlan& f = wa.plan[index];
+  const size_t end = index + 1 < wa.plan.size() ? wa.plan[index + 1].slot_offset : wa.buffer_size;
+  return std::memcmp(wa.field_buffer + f.slot_offset, wa.as_read.data() + f.slot_offset, end - f.slot_offset) == 0;
+}
+
+void BufferToRecord(TWorkArea& wa, bool keep_unchanged) {
   uint8_t* rec = wa.record.data();
   const uint8_t* buf = wa.field_buffer;
-  rec[0] = buf[0] ? '*' : ' ';
-  for (const FieldPlan& f : wa.plan) EncodeField(f, buf + f.slot_offset, rec);
+  keep_unchanged = keep_unchanged && wa.as_read_record != 0 && wa.as_read_record == wa.record_number &&
+                   wa.as_read.size() == wa.buffer_size;
+  if (!keep_unchanged || buf[0] != wa.as_read[0]) rec[0] = buf[0] ? '*' : ' ';
+  for (size_t i = 0; i < wa.plan.size(); ++i) {
+    if (keep_unchanged && SlotAsRead(wa, i)) continue;
+    EncodeField(wa.plan[i], buf + wa.plan[i].slot_offset, rec);
+  }
 }
 
 void ClearBuffer(TWorkArea& wa) {
@@ -679,7 +697,7 @@ void Replace() {
   // Keep the stored image: should the write fail half-way, putting it back
   // leaves the record as it was rather than torn.
   std::vector<uint8_t> stored = wa->record;
-  BufferToRecord(*wa);
+  BufferToRecord(*wa, true);
   if (PutDbfRecord(*wa, n)) {
     RecordToBuffer(*wa);
     UpdatePeekCache(*wa, n, 0, wa->record.data(), wa->record.size());

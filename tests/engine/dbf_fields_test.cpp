@@ -119,6 +119,16 @@ auto Text(std::string want) {
 auto Number(double want) {
   return [want] { EXPECT_DOUBLE_EQ(vz::GetFieldNumber(1), want); };
 }
+// The number as stored, with code 201 and its message.
+auto OutOfRange(double want, std::string what) {
+  return [want, what] {
+    vz::ReportErrorsGuard quiet(false);
+    EXPECT_DOUBLE_EQ(vz::GetFieldNumber(1), want);
+    EXPECT_EQ(vz::ErrorCode(), 201);
+    EXPECT_EQ(vz::TakeMessage(), "Value out of range: " + what + " [GetFieldNumber(1)]");
+    vz::ClearError();
+  };
+}
 auto Logical(bool want) {
   return [want] { EXPECT_EQ(vz::GetFieldLogical(1), want); };
 }
@@ -150,7 +160,10 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"NumericManyDigits", {"n", 'N', 19, 2}, " 1234567890123.4567", 0, false,
                  Number(vz::Real48::From(1234567890123.4567).ToDouble())},
         ReadCase{"IntegerRoundsFraction", {"n", 'N', 5, 0}, " 12.6", 0, false, Number(13)},
-        ReadCase{"IntegerOutOfRange", {"n", 'N', 12, 0}, " 99999999999", 0, false, Number(0)},
+        ReadCase{"IntegerBeyond32BitsIsNoSilentZero", {"n", 'N', 12, 0}, " 12345678901", 0, false,
+                 OutOfRange(12345678901.0, "n = 12345678901")},
+        ReadCase{"RealBeyondItsRangeIsNoSilentLimit", {"n", 'N', 9, 1}, "   1.0e39", 0, false,
+                 OutOfRange(1e39, "n = 1.0e39")},
         ReadCase{"LogicalT", {"l", 'L', 1, 0}, "T", 0, false, Logical(true)},
         ReadCase{"LogicalLowerT", {"l", 'L', 1, 0}, "t", 0, false, Logical(true)},
         ReadCase{"LogicalY", {"l", 'L', 1, 0}, "Y", 0, false, Logical(true)},

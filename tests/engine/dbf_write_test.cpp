@@ -206,6 +206,55 @@ TEST_F(WriteTest, HooksTransformTheRecordOnItsWayToTheFile) {
   EXPECT_EQ(vz::GetFieldText(1), std::string("N\x11\0\0\0", 5));
 }
 
+// Fields another program stored in a form the field buffer cannot give back
+// keep their bytes through a Replace that set another field.
+struct KeptCase {
+  const char* label;
+  qptest::FieldDef field;
+  std::string stored;
+  int date_format;
+};
+using qptest::PrintTo;
+
+class ReplaceKeepsTest : public DbfTest, public ::testing::WithParamInterface<KeptCase> {};
+
+TEST_P(ReplaceKeepsTest, ReplaceKeepsTheStoredTextOfFieldsNotSet) {
+  const KeptCase& c = GetParam();
+  vz::SetDateFormat(c.date_format);
+  qptest::WriteAll(Path("k.dbf"), qptest::RawDbf(3, {c.field, {"NAME", 'C', 4, 0}}, {" " + c.stored + "old "}));
+  ASSERT_TRUE(Use("k"));
+  ASSERT_TRUE(vz::RLock());
+  vz::SetFieldText(2, "new");
+  vz::Replace();
+  vz::Unlock();
+  ASSERT_EQ(vz::ErrorCode(), 0) << vz::TakeMessage();
+  vz::USE("");
+  EXPECT_EQ(ReadAll(Path("k.dbf")).substr(32 * 3 + 1, 1 + c.stored.size() + 4), " " + c.stored + "new ");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, ReplaceKeepsTest,
+    ::testing::Values(KeptCase{"DateOfAnotherCenturyWithoutCentury", {"D", 'D', 8, 0}, "19991231", 0},
+                      KeptCase{"DateOfAnotherCenturyYearFirst", {"D", 'D', 8, 0}, "18991231", 1},
+                      KeptCase{"EmptyDateOfOtherPrograms", {"D", 'D', 8, 0}, "00000000", 0},
+                      KeptCase{"IntegerBeyond32Bits", {"N", 'N', 12, 0}, " 12345678901", 0},
+                      KeptCase{"NumberInAnotherForm", {"F", 'F', 8, 1}, " 1.5e+02", 0},
+                      KeptCase{"LogicalOfAnotherLetter", {"L", 'L', 1, 0}, "y", 0}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(WriteTest, ReplaceStoresTheFieldsTheCallerSet) {
+  vz::SetCenturyOn(false);
+  qptest::WriteAll(Path("k.dbf"), qptest::RawDbf(3, {{"D", 'D', 8, 0}, {"N", 'N', 12, 0}}, {" 19991231 12345678901"}));
+  ASSERT_TRUE(Use("k"));
+  ASSERT_TRUE(vz::RLock());
+  vz::SetFieldText(1, "12/31/98");
+  vz::SetFieldNumber(2, 7);
+  vz::Replace();
+  vz::Unlock();
+  vz::USE("");
+  EXPECT_EQ(ReadAll(Path("k.dbf")).substr(32 * 3 + 1, 21), " 20981231           7");
+}
+
 // ---- Peek and Poke ----------------------------------------------------------------
 
 class PeekTest : public WriteTest, public ::testing::WithParamInterface<uint16_t> {};
