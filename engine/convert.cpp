@@ -121,8 +121,10 @@ void EncodeDate(const FieldPlan& f, const uint8_t* slot, uint8_t* dst) {
   } else {
     int format = DateFormat();
     size_t ypos, mpos, dpos, ylen;
+    // The year's width comes from the text, whatever CenturyOn says now: a
+    // date typed or stored in the other width is still that date.
     if (format == 1) {
-      ylen = CenturyOn() ? 4 : 2;
+      ylen = text.size() >= 10 ? 4 : 2;
       ypos = 0;
       mpos = ylen + 1;
       dpos = ylen + 4;

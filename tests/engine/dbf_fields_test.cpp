@@ -87,6 +87,10 @@ INSTANTIATE_TEST_SUITE_P(
         StoreCase{"DateCentury", {"d", 'D', 8, 0}, 0, true, [] { vz::SetFieldText(1, "12/31/1999"); }, "19991231"},
         StoreCase{"DateCenturyYearFirst", {"d", 'D', 8, 0}, 1, true, [] { vz::SetFieldText(1, "1999.12.31"); },
                   "19991231"},
+        StoreCase{"DateYearFirstOfFourDigitsWithoutCentury", {"d", 'D', 8, 0}, 1, false,
+                  [] { vz::SetFieldText(1, "2026.12.25"); }, "20261225"},
+        StoreCase{"DateYearFirstOfTwoDigitsWithCentury", {"d", 'D', 8, 0}, 1, true,
+                  [] { vz::SetFieldText(1, "26.12.25"); }, "20261225"},
         StoreCase{"DateTwoDigitYearWithCentury", {"d", 'D', 8, 0}, 2, true,
                   [] { vz::SetFieldText(1, "31/12/99"); }, "20991231"}),
     [](const auto& info) { return info.param.label; });
