@@ -539,7 +539,10 @@ bool USE(std::string_view command, uint8_t* buffer, uint16_t buffer_size) {
   const EngineSettings& s = Settings();
   int mode;
   if (!s.SharingEnabled) {
-    mode = plat::kModeReadWrite;
+    // Treated as exclusive (no locks, no recounts, read ahead), so it must
+    // be exclusive: another program's open would otherwise go unnoticed and
+    // the two would write over each other's appends.
+    mode = plat::kModeExclusive;
     exclusive = true;
   } else if (exclusive || s.DefaultShareMode == plat::kModeExclusive) {
     mode = plat::kModeExclusive;

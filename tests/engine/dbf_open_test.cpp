@@ -265,14 +265,20 @@ TEST_F(OpenTest, ExclusiveOpenFailsWhileAnotherProgramHasTheFile) {
   EXPECT_EQ(LastReport(), ReportOf(32, "Failure to open " + Path("t.dbf") + " [USE/OpenDbf]"));
 }
 
-TEST_F(OpenTest, SharingSettingsDecideTheFileMode) {
+TEST_F(OpenTest, SharingOffHoldsTheTableAgainstOtherPrograms) {
   vz::TableInfo info;
-  vz::Settings().SharingEnabled = false;  // no sharing flags, as exclusive
+  vz::Settings().SharingEnabled = false;  // treated as exclusive, so held exclusively
   ASSERT_TRUE(Use("t"));
   ASSERT_TRUE(vz::GetTableInfo(&info));
   EXPECT_TRUE(info.exclusive);
-  EXPECT_EQ(info.file_mode, 2);
-  vz::Settings().SharingEnabled = true;
+  EXPECT_EQ(info.file_mode, plat::kModeExclusive);
+  plat::File other;
+  EXPECT_EQ(other.Open(Path("t.dbf"), plat::kModeShared), plat::kSharingViolation);
+  EXPECT_EQ(other.Open(Path("t.dbf"), plat::kModeExclusive), plat::kSharingViolation);
+}
+
+TEST_F(OpenTest, ShareModeOverrideDecidesTheFileMode) {
+  vz::TableInfo info;
   vz::Settings().ShareModeOverride = 0x40;  // read-only, deny none
   ASSERT_TRUE(Use("t exclusive"));
   ASSERT_TRUE(vz::GetTableInfo(&info));
