@@ -272,6 +272,9 @@ bool PutDbfRecord(TWorkArea& wa, int32_t n) {
   }
   if (wa.encode) wa.encode(wa.record.data() + 1, wa.record.size() - 1);
   int rc = WriteThrough(wa, wa.RecordOffset(n), wa.record.data(), wa.record_length);
+  // The Peek cache holds the file's bytes, so it takes the image as it went
+  // out, before the decode hook makes it readable again.
+  if (rc == plat::kOk) UpdatePeekCache(wa, n, 0, wa.record.data(), wa.record.size());
   if (wa.decode) wa.decode(wa.record.data() + 1, wa.record.size() - 1);
   if (rc != plat::kOk) {
     SetError(static_cast<uint16_t>(rc), "File:  " + wa.file_name + " [Replace/Append/PutDbfRecord]");
@@ -700,7 +703,6 @@ void Replace() {
   BufferToRecord(*wa, true);
   if (PutDbfRecord(*wa, n)) {
     RecordToBuffer(*wa);
-    UpdatePeekCache(*wa, n, 0, wa->record.data(), wa->record.size());
     if (keys && index_manager.AddKeys) index_manager.AddKeys();
   } else {
     if (wa->encode) wa->encode(stored.data() + 1, stored.size() - 1);

@@ -255,6 +255,23 @@ TEST_F(WriteTest, ReplaceStoresTheFieldsTheCallerSet) {
   EXPECT_EQ(ReadAll(Path("k.dbf")).substr(32 * 3 + 1, 21), " 20981231           7");
 }
 
+TEST_F(WriteTest, PeekCacheHoldsTheFilesBytesAfterReplaceThroughHooks) {
+  auto flip = [](uint8_t* bytes, size_t n) {
+    for (size_t i = 0; i < n; ++i) bytes[i] ^= 0x20;
+  };
+  vz::Settings().EncodeRecordHook = flip;
+  vz::Settings().DecodeRecordHook = flip;
+  vz::Settings().PeekCacheSize = 1000;
+  ASSERT_TRUE(Use("w exclusive"));
+  AddRecords(2);
+  (void)vz::Peek(1, 1);  // the cache now holds both records
+  vz::GO(1);
+  vz::SetFieldText(1, "one");
+  vz::Replace();
+  EXPECT_EQ(vz::Peek(1, 1), File().substr(kHeader + 1, 5));
+  EXPECT_EQ(vz::Peek(1, 1), std::string("ONE\0\0", 5));
+}
+
 // ---- Peek and Poke ----------------------------------------------------------------
 
 class PeekTest : public WriteTest, public ::testing::WithParamInterface<uint16_t> {};
