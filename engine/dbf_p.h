@@ -73,8 +73,11 @@
 //
 //   0 closed; 1 open, unchanged; 2 records rewritten; 3 records appended
 //   (3 is not lowered to 2 by a later rewrite). The header's date and count
-//   are rewritten only when the file is flushed or closed in state 2 or 3;
-//   state 3 also writes the 0x1A end mark.
+//   are rewritten when the file is flushed or closed in state 2 or 3 (state
+//   3 also writes the 0x1A end mark), and by every append to a shared table,
+//   under the file lock it holds: other programs that trust the header's
+//   count see each record as soon as it is there, and a program killed
+//   meanwhile leaves a header that counts every record it appended.
 #ifndef QUILLPRINT_ENGINE_DBF_P_H_
 #define QUILLPRINT_ENGINE_DBF_P_H_
 
@@ -250,6 +253,8 @@ void DropReadAhead(TWorkArea& wa);
 // Closes the file part (header, end mark, file); reports failures with the
 // CloseDbf message. Returns the first failure code.
 int CloseDbfFile(TWorkArea& wa);
+// Puts today's date and the record count into the header copy.
+void StampHeader(TWorkArea& wa);
 // Writes the header's first 8 bytes (and, with `end_mark`, the 0x1A after
 // the last record). Returns the failure code; reports it.
 int WriteHeaderAndMark(TWorkArea& wa, bool end_mark);

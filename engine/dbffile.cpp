@@ -290,6 +290,24 @@ int CommitFile(TWorkArea& wa) {
   return rc;
 }
 
+void StampHeader(TWorkArea& wa) {
+  int y, m, d;
+  plat::Today(&y, &m, &d);
+  uint8_t* h = wa.header;
+  const uint32_t count = static_cast<uint32_t>(std::max(wa.record_count, 0));
+  if (!wa.dbase2) {
+    h[1] = static_cast<uint8_t>((y - 1900) & 0xFF);
+    h[2] = static_cast<uint8_t>(m);
+    h[3] = static_cast<uint8_t>(d);
+    PutLe32(h + 4, count);
+  } else {
+    PutLe16(h + 1, count);
+    h[3] = static_cast<uint8_t>(m);
+    h[4] = static_cast<uint8_t>(d);
+    h[5] = static_cast<uint8_t>((y - 1900) & 0xFF);
+  }
+}
+
 int WriteHeaderAndMark(TWorkArea& wa, bool end_mark) {
   // On a shared table another program may be appending: the count and the
   // end mark are taken under the file lock, or a record appended between
@@ -308,22 +326,8 @@ int WriteHeaderAndMark(TWorkArea& wa, bool end_mark) {
   }
   const bool mark_safe = !shared || took_lock || wa.lock_state == kLockFile;
   RefreshCount(wa);
-  int y, m, d;
-  plat::Today(&y, &m, &d);
-  uint8_t* h = wa.header;
-  const uint32_t count = static_cast<uint32_t>(std::max(wa.record_count, 0));
-  if (!wa.dbase2) {
-    h[1] = static_cast<uint8_t>((y - 1900) & 0xFF);
-    h[2] = static_cast<uint8_t>(m);
-    h[3] = static_cast<uint8_t>(d);
-    PutLe32(h + 4, count);
-  } else {
-    PutLe16(h + 1, count);
-    h[3] = static_cast<uint8_t>(m);
-    h[4] = static_cast<uint8_t>(d);
-    h[5] = static_cast<uint8_t>((y - 1900) & 0xFF);
-  }
-  int rc = WriteThrough(wa, 0, h, 8);
+  StampHeader(wa);
+  int rc = WriteThrough(wa, 0, wa.header, 8);
   if (rc == plat::kOk && end_mark && mark_safe) {
     const uint8_t mark = kEndOfFile;
     rc = WriteThrough(wa, wa.RecordOffset(int64_t{wa.record_count} + 1), &mark, 1);

@@ -660,6 +660,13 @@ void Append() {
   BufferToRecord(*wa);
   if (IndexActive() && index_manager.PrepareAppend) index_manager.PrepareAppend();
   if (PutDbfRecord(*wa, wa->record_count + 1)) {
+    // Still under the file lock, so the count is exact: one write of the
+    // header's first bytes keeps it true for every reader.
+    if (wa->Shared()) {
+      StampHeader(*wa);
+      int rc = WriteThrough(*wa, 0, wa->header, 8);
+      if (rc != plat::kOk) SetError(static_cast<uint16_t>(rc), "File:  " + wa->file_name + " [WriteDbfHeader]");
+    }
     RecordToBuffer(*wa);
     if (IndexActive() && index_manager.AddKeys) index_manager.AddKeys();
   }

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Tables written by the engine read back with identical values through
-python3-dbfread and python3-dbf, and tables written by python3-dbf read
+python3-dbfread and python3-dbf (also a shared table whose writer was
+killed before it closed the table), and tables written by python3-dbf read
 back with identical values through the engine (quilltable csv).
 
     dbf_interop_test.py WRITER QUILLTABLE
@@ -33,12 +34,12 @@ def check(what, got, want):
         failures.append(f"{what}: got {got!r}, want {want!r}")
 
 
-def engine_writes(writer, path):
+def engine_writes(writer, path, *options):
     lines = []
     for name, born, amount, count, ok, rate in RECORDS:
         lines.append("\t".join([name, born.strftime("%Y%m%d") if born else "", repr(amount), str(count),
                                 "T" if ok else "F", repr(rate)]))
-    subprocess.run([writer, path], input="\n".join(lines) + "\n", text=True, check=True)
+    subprocess.run([writer, path, *options], input="\n".join(lines) + "\n", text=True, check=True)
 
 
 def python_reads(path):
@@ -89,6 +90,9 @@ def main():
         ours = os.path.join(folder, "ours.dbf")
         engine_writes(writer, ours)
         python_reads(ours)
+        killed = os.path.join(folder, "killed.dbf")
+        engine_writes(writer, killed, "--shared-then-killed")
+        python_reads(killed)
         theirs = os.path.join(folder, "theirs.dbf")
         python_writes(theirs)
         engine_reads(quilltable, theirs)

@@ -5,7 +5,14 @@
 //   name C(20)   born D (YYYYMMDD or empty)   amount N(10,2)   count N(6,0)
 //   ok L (T or F)   rate F(12,4)
 //
-//   dbf_interop_writer FILE < records
+//   dbf_interop_writer FILE [--shared-then-killed] < records
+//
+// With --shared-then-killed the table is opened shared, each record is
+// appended under the file lock as the program saves a check, and the
+// writer then ends at once without closing the table, as a program that
+// was killed.
+#include <unistd.h>
+
 #include <charconv>
 #include <iostream>
 #include <string>
@@ -39,8 +46,9 @@ std::vector<std::string> Split(const std::string& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: dbf_interop_writer FILE < records\n";
+  const bool killed = argc == 3 && std::string(argv[2]) == "--shared-then-killed";
+  if (argc != 2 && !killed) {
+    std::cerr << "usage: dbf_interop_writer FILE [--shared-then-killed] < records\n";
     return 2;
   }
   vz::InitNationalSettingsFor("en_US");
@@ -51,7 +59,7 @@ int main(int argc, char** argv) {
       vz::TFieldEntry::Make("amount", 'N', 10, 2), vz::TFieldEntry::Make("count", 'N', 6, 0),
       vz::TFieldEntry::Make("ok", 'L', 1, 0),      vz::TFieldEntry::Make("rate", 'F', 12, 4)};
   if (!vz::CreateDBF(argv[1], fields)) return 1;
-  if (!vz::USE(std::string(argv[1]) + " EXCLUSIVE")) return 1;
+  if (!vz::USE(std::string(argv[1]) + (killed ? "" : " EXCLUSIVE"))) return 1;
   std::string line;
   while (std::getline(std::cin, line)) {
     std::vector<std::string> v = Split(line);
@@ -66,8 +74,11 @@ int main(int argc, char** argv) {
     vz::SetFieldNumber(4, Number(v[3]));
     vz::SetFieldLogical(5, v[4] == "T");
     vz::SetFieldNumber(6, Number(v[5]));
+    if (killed && !vz::ALock()) return 1;
     vz::Append();
+    if (killed) vz::Unlock();
   }
+  if (killed) _exit(vz::ErrorCode() == 0 ? 0 : 1);
   vz::USE("");
   return vz::ErrorCode() == 0 ? 0 : 1;
 }
