@@ -178,10 +178,12 @@ int LoadMemo(TWorkArea& wa, MemoFile& mf, int64_t offset, LoadedMemo* out) {
 // ---- the line splitter -----------------------------------------------------
 
 // Turns memo text into lines of at most kMemoLineWidth characters. A CR
-// ends a line (and drops a line feed right after it); 0x8D followed by a
-// line feed is a soft return; any other 0x8D is a letter. A line that
-// would grow past the width is cut before its last word (the blanks stay
-// behind), or after the width when it has no blank.
+// ends a line (and drops a line feed right after it), and so does a line
+// feed alone, as other programs end their lines; 0x8D followed by a line
+// feed is a soft return; any other 0x8D is a letter. A line that would grow
+// past the width is cut before its last word (the blanks stay behind), or
+// after the width when it has no blank; such a line ends with kNone, as
+// does a last line that has no line end of its own.
 class LineSplitter {
  public:
   LineSplitter(MemoLineBuffer& lb, size_t max_lines, size_t limit)
@@ -222,6 +224,7 @@ class LineSplitter {
       after_cr_ = true;
       return Emit(LineEnd::kHard);
     }
+    if (c == kLf) return Emit(LineEnd::kHard);
     if (c == kSoftCr) {
       held_soft_ = true;
       return true;

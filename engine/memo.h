@@ -103,9 +103,10 @@ class MemoChannel {
   // channel that is already open for writing discards what was written.
   // Results: 0; 102 (unbound, or open for reading); 8.
   int OpenWrite();
-  // Appends text. A CR ends a line; a line feed is dropped; 0x8D followed by
-  // a line feed is a soft return and is dropped with it (the text runs on),
-  // any other 0x8D is a letter. Results: 0; 101 once there are more lines
+  // Appends text. A CR ends a line, and so does a line feed that does not
+  // follow one (a line feed right after a CR belongs to it); 0x8D followed
+  // by a line feed is a soft return and is dropped with it (the text runs
+  // on), any other 0x8D is a letter. Results: 0; 101 once there are more lines
   // than MaxMemoLines (the memo is then refused at Close); 102; 104.
   int Write(std::string_view text);
 

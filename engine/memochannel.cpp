@@ -52,6 +52,7 @@ struct MemoChannel::Private {
   int32_t old_block = 0;
   bool overflow = false;    // more lines than a memo may hold were written
   bool held_soft = false;   // a 0x8D waiting to see whether a line feed follows
+  bool after_cr = false;    // a line feed now belongs to the CR before it
 
   // The table and memo file the channel is bound to, when still there.
   bool Resolve(TWorkArea** wa, MemoFile** mf) const {
@@ -170,6 +171,7 @@ int MemoChannel::OpenWrite() {
   *d.block = 0;
   d.overflow = false;
   d.held_soft = false;
+  d.after_cr = false;
   d.mode = Private::Mode::kWriting;
   return 0;
 }
@@ -187,11 +189,16 @@ int MemoChannel::Write(std::string_view text) {
       if (c == kLf) continue;
       pending.push_back(static_cast<char>(kSoftCr));
     }
-    if (c == kCr) {
+    if (d.after_cr) {
+      d.after_cr = false;
+      if (c == kLf) continue;
+    }
+    if (c == kCr || c == kLf) {
+      d.after_cr = c == kCr;
       if (!d.EndLine()) return kMemoWriteFailed;
     } else if (c == kSoftCr) {
       d.held_soft = true;
-    } else if (c != kLf) {
+    } else {
       pending.push_back(ch);
     }
   }

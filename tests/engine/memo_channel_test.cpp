@@ -113,7 +113,7 @@ const RoundTrip kRoundTrips[] = {
     {"RussianEn", "\x8D\x80\x8D\r\n\x8D\r\n\x8D", "\x8D\x80\x8D\r\n\x8D\r\n\x8D\r\n"},
     {"LetterBeforeSoftReturn", "ab\x8D\x8D\ncd", "ab\x8D" "cd\r\n"},
     {"SoftReturnJoinsLines", "one\x8D\ntwo", "onetwo\r\n"},
-    {"LineFeedsAreDropped", "a\nb\r\nc", "ab\r\nc\r\n"},
+    {"BareLineFeedEndsALine", "a\nb\r\nc\r\r\nd", "a\r\nb\r\nc\r\n\r\nd\r\n"},
     {"EmptyLinesKept", "a\r\n\r\n\r\nb\r\n", "a\r\n\r\n\r\nb\r\n"},
     {"ManyBlocks", Lines(200), Lines(200) + "\r\n"},
 };
@@ -214,6 +214,7 @@ const HandMadeCase kHandMade[] = {
     {"ControlCEndsTheText", {{2, "ab\x03" "cd\x1A"}}, 2, "ab\r\n"},
     {"MissingTerminatorEndsAtTheFilesEnd", {{2, "no end"}}, 2, "no end\r\n"},
     {"CarriageReturnWithoutLineFeed", {{2, "a\rb\r\nc\x1A"}}, 2, "a\r\nb\r\nc\r\n"},
+    {"BareLineFeedsOfOtherPrograms", {{2, "line1\nline2\n\nline4\x1A"}}, 2, "line1\r\nline2\r\n\r\nline4\r\n"},
     {"SoftReturnNeedsItsLineFeed", {{2, "a\x8D\nb\x8D" "c\x1A"}}, 2, "a\x8D\nb\x8D" "c\r\n"},
     {"LongLineCutBeforeItsLastWord", {{2, Blanked(std::string(300, 'w')) + "\x1A"}}, 2,
      Blanked(std::string(300, 'w')).substr(0, 251) + "\r\n" + std::string(49, 'w') + "\r\n"},
