@@ -692,6 +692,38 @@ bool GetMemo(TWorkArea& wa, MemoFile& mf, int32_t block, int limit) {
   return true;
 }
 
+bool GetMemoText(int32_t block, std::string* text) {
+  text->clear();
+  TWorkArea* wa = Guard("GetMemoText");
+  if (!wa) return false;
+  MemoFile* mf = MemoOf(*wa);
+  if (!mf) {
+    SetError(1019, wa->file_name + " No Memo Field [GetMemoText]");
+    return false;
+  }
+  if (block == 0) return true;
+  auto failed = [&](int code) {
+    SetError(static_cast<uint16_t>(code), mf->name + " Record # " + RecordText(*wa) + " [GetMemoText]");
+    return false;
+  };
+  const int64_t index = block < 0 ? -int64_t{block} : int64_t{block};
+  const int64_t offset = index * mf->block_size;
+  if (block < 0) {
+    int64_t size = 0;
+    int rc = mf->file.Size(&size);
+    if (rc != plat::kOk) return failed(rc);
+    if (offset >= size - 1) return failed(1003);
+    *text = "(BLOB)";
+    return true;
+  }
+  LoadedMemo memo;
+  int rc = LoadMemo(*wa, *mf, offset, &memo);
+  if (rc != plat::kOk) return failed(rc);
+  const auto end = std::find(memo.text.begin(), memo.text.end(), kTextEnd);
+  text->assign(memo.text.begin(), end);
+  return true;
+}
+
 // ---- writing ------------------------------------------------------------------
 
 bool WriteMemo(TWorkArea& wa, MemoFile& mf, int32_t old_block, int32_t* new_block) {

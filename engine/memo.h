@@ -130,6 +130,14 @@ class MemoChannel {
 // channel stays unbound then (and a channel bound before is unbound).
 bool AssignMemo(MemoChannel& channel, int32_t* block);
 
+// The text of the memo at `block` in the current work area, whole and as
+// the file holds it (line ends and long lines as they are), without the
+// line view of the channel: up to the memo's length, its 0x1A or a 0x03.
+// Block 0 gives "", a negative block "(BLOB)". Codes: 215 without a table,
+// 1019 without a memo file, 1003 for a block at or beyond the end of the
+// file, the file layer's for a failed read. True on success.
+bool GetMemoText(int32_t block, std::string* text);
+
 // Facts about the memo file of the current work area, for diagnostics.
 struct MemoFileInfo {
   std::string file_name;

@@ -7,7 +7,9 @@
 //
 // info and csv open the table for reading only and share it with whoever
 // has it open; pack needs the table to itself. A table with memo fields is
-// opened with its memo file: csv writes each note as its text, info tells
+// opened with its memo file: csv writes each note as its text, and every
+// other field as the record stores it (a number too wide for the engine's
+// own slots included), info tells
 // the memo file's layout, pack packs it with the table. Failures come out
 // as the engine's report on standard error with a non-zero exit status (bad
 // arguments: status 2).
@@ -103,20 +105,12 @@ void PutCsv(std::string* line, std::string_view value) {
   line->push_back('"');
 }
 
-// A note as one value: its lines joined by line feeds; "(BLOB)" for raw
-// data. A note that cannot be read ends the program with the engine's report.
+// A note as one value, exactly as stored (line ends and long lines as they
+// are), in UTF-8; "(BLOB)" for raw data. A note that cannot be read ends
+// the program with the engine's report.
 std::string NoteText(int field, int codepage) {
-  int32_t block = vz::GetFieldMemo(field);
-  if (block == 0) return std::string();
-  vz::MemoChannel channel;
-  std::string text, line;
-  if (!vz::AssignMemo(channel, &block) || channel.OpenRead() != 0) return text;
-  for (bool first = true; !channel.Eof(); first = false) {
-    channel.ReadLine(&line);
-    if (!first) text.push_back('\n');
-    text += line;
-  }
-  channel.Close();
+  std::string text;
+  if (!vz::GetMemoText(vz::GetFieldMemo(field), &text)) return std::string();
   return vz::OemToUtf8(text, codepage);
 }
 

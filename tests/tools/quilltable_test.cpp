@@ -152,7 +152,7 @@ class QuilltableMemoTest : public QuilltableTest, public ::testing::WithParamInt
     QuilltableTest::SetUp();
     MakeTable(GetParam(), "t", 4);
     ASSERT_TRUE(Use("t exclusive"));
-    ASSERT_EQ(WriteNote(1, "first line\r\nsecond, with \"quotes\"\r\ncos\x8D"), 0);  // 0x8D: i grave
+    ASSERT_EQ(WriteNote(1, kNote), 0);
     ASSERT_EQ(WriteNote(2, std::string(3 * GetParam().block_size, 'x')), 0);
     ASSERT_EQ(WriteNote(4, "raw"), 0);
     vz::GO(4);
@@ -162,11 +162,15 @@ class QuilltableMemoTest : public QuilltableTest, public ::testing::WithParamInt
     vz::DeleteRec();
     vz::USE("");
   }
-  static constexpr const char* kCsv =
-      "TITLE,NOTES\r\n"
-      "record 1,\"first line\nsecond, with \"\"quotes\"\"\ncos\xC3\xAC\"\r\n"
-      "record 3,\r\n"
-      "record 4,(BLOB)\r\n";
+  // A line longer than the reader's lines, and a line end at the end; 0x8D
+  // is i grave.
+  inline static const std::string kLong = std::string(200, 'a') + " " + std::string(200, 'b');
+  inline static const std::string kNote = "first line\r\n" + kLong + "\r\nsecond, with \"quotes\"\r\ncos\x8D\r\n";
+  inline static const std::string kCsv = "TITLE,NOTES\r\n"
+                                         "record 1,\"first line\r\n" + kLong +
+                                         "\r\nsecond, with \"\"quotes\"\"\r\ncos\xC3\xAC\r\n\"\r\n"
+                                         "record 3,\r\n"
+                                         "record 4,(BLOB)\r\n";
 };
 
 INSTANTIATE_TEST_SUITE_P(Flavours, QuilltableMemoTest, ::testing::ValuesIn(qptest::kFlavours),
