@@ -1,5 +1,7 @@
 // Memo text of the table component, through the engine's memo text
-// channel: reading a memo into lines, storing lines as a new memo.
+// channel: reading a memo into lines, storing lines as a new memo. A note
+// read into lines and written back unchanged is stored as it was, line
+// ends and long lines included (soft returns become hard ones).
 //
 // The channel's own failures (no line buffer, a memo that cannot be read or
 // stored) come back as exceptions, as the component layer's callers expect
@@ -35,11 +37,20 @@ void TTzODbf::GetMemo(int32_t block, TStrings& lines) {
   MemoChannel channel;
   if (!AssignMemo(channel, &bound)) return;
   if (int rc = channel.OpenRead(); rc != 0) ChannelFailed(rc, "GetMemo");
-  std::string line;
+  // The lines are the text's own: a piece the reader cut from a long line
+  // joins the rest of it, and a text that ends with a line end gets the
+  // empty line after it, so that PutMemo, which puts CR LF between the
+  // lines, writes an untouched note back as it was.
+  std::string line, whole;
+  LineEnd end = LineEnd::kNone;
   while (!channel.Eof()) {
-    if (int rc = channel.ReadLine(&line); rc != 0) ChannelFailed(rc, "GetMemo");
-    lines.push_back(line);
+    if (int rc = channel.ReadLine(&line, &end); rc != 0) ChannelFailed(rc, "GetMemo");
+    whole += line;
+    if (end == LineEnd::kNone) continue;
+    lines.push_back(std::move(whole));
+    whole.clear();
   }
+  if (!whole.empty() || (!lines.empty() && end != LineEnd::kNone)) lines.push_back(std::move(whole));
   channel.Close();
 }
 

@@ -89,10 +89,13 @@ class MemoChannel {
   // (unbound, or open for writing); 8; 100 when the memo cannot be read.
   // Opening a channel that is already open for reading reads again.
   int OpenRead();
-  // The next line without its line end, and how it ended. Reading cuts
-  // lines longer than 254 characters before their last word (or after 254
-  // characters); such a line comes whole, up to 254 characters, and reports
-  // kHard, as a text written back from it gets CR LF there. After the last
+  // The next line without its line end, and how it ended: kHard for CR LF
+  // (or another program's bare line feed), kSoft for 0x8D LF, kNone for a
+  // line with no line end of its own. That is a last line the text ends
+  // without a line end, and a line the reader cut: lines longer than 254
+  // characters are cut before their last word (or after 254 characters), and
+  // such a piece runs on in the next line, so a caller who writes the text
+  // back joins them without a line end and changes nothing. After the last
   // line: 0, an empty line, and Eof() true. Results: 0; 102 when open for
   // writing; 104 when not open.
   int ReadLine(std::string* line, LineEnd* end = nullptr);

@@ -145,7 +145,7 @@ int MemoChannel::ReadLine(std::string* line, LineEnd* end) {
     return 0;
   }
   *line = lb.lines[d.next_line];
-  if (end) *end = lb.ends[d.next_line] == LineEnd::kSoft ? LineEnd::kSoft : LineEnd::kHard;
+  if (end) *end = lb.ends[d.next_line];
   ++d.next_line;
   return 0;
 }

@@ -65,8 +65,15 @@ TEST_P(MemoLinesTable, LinesRoundTripThroughTheMemoFile) {
   t->SetActive(false);
   t->SetActive(true);
   ds->First();
-  EXPECT_EQ(Notes(t)->Lines(), c.read_back);
+  const vz::TStrings read = Notes(t)->Lines();
+  EXPECT_EQ(read, c.read_back);
   EXPECT_EQ(Notes(t)->AsString(), "MEMO");
+  // Written back as read, the note is stored as it was, in a new place.
+  ds->Edit();
+  Notes(t)->SetLines(read);
+  ASSERT_TRUE(ds->Post());
+  const size_t moved = std::stoul(Stored(1, 381, 10)) * 512;
+  EXPECT_EQ(MemoBytes().substr(moved, c.stored.size()), c.stored);
   EXPECT_TRUE(halts_.empty()) << LastReport();
 }
 
@@ -78,7 +85,12 @@ INSTANTIATE_TEST_SUITE_P(
                   {"Müller, Hauptstraße 5, Zürich"},
                   "M\x81ller, Hauptstra\xE1" "e 5, Z\x81rich\x1A"},
         LinesCase{"CharacterTheCodePageLacks", {"Paid 5 €", "Łodz"}, {"Paid 5 ?", "?odz"}, "Paid 5 ?\r\n?odz\x1A"},
-        LinesCase{"EmptyLinesKept", {"a", "", "c"}, {"a", "", "c"}, "a\r\n\r\nc\x1A"}),
+        LinesCase{"EmptyLinesKept", {"a", "", "c"}, {"a", "", "c"}, "a\r\n\r\nc\x1A"},
+        LinesCase{"LongLineStaysOneLine", {std::string(300, 'w') + " " + std::string(299, 'v')},
+                  {std::string(300, 'w') + " " + std::string(299, 'v')},
+                  std::string(300, 'w') + " " + std::string(299, 'v') + "\x1A"},
+        LinesCase{"LineEndAtTheEndIsKept", {"paid", ""}, {"paid", ""}, "paid\r\n\x1A"},
+        LinesCase{"LineFeedInsideALineEndsIt", {"one\ntwo"}, {"one", "two"}, "one\r\ntwo\x1A"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(TzDbfMemoTest, EmptyTextLeavesNoMemo) {

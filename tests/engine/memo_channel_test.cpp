@@ -317,6 +317,28 @@ TEST_P(MemoDbase4Test, DamagedChainIsCutAndNeverHandsOutAUsedBlock) {
   }
 }
 
+TEST_F(MemoChannelTest, PiecesOfALongLineComeWithoutALineEnd) {
+  MakeTable(qptest::kFlavours[0]);
+  ASSERT_TRUE(Use("t exclusive"));
+  ASSERT_EQ(WriteNote(1, std::string(300, 'x') + "\r\nlast"), 0);
+  int32_t block = vz::GetFieldMemo(2);
+  vz::MemoChannel channel;
+  ASSERT_TRUE(vz::AssignMemo(channel, &block));
+  ASSERT_EQ(channel.OpenRead(), 0);
+  std::vector<std::pair<size_t, vz::LineEnd>> lines;
+  while (!channel.Eof()) {
+    std::string line;
+    vz::LineEnd end;
+    ASSERT_EQ(channel.ReadLine(&line, &end), 0);
+    lines.emplace_back(line.size(), end);
+  }
+  EXPECT_EQ(lines, (std::vector<std::pair<size_t, vz::LineEnd>>{
+                       {254, vz::LineEnd::kNone}, {46, vz::LineEnd::kHard}, {4, vz::LineEnd::kNone}}));
+  std::string text;
+  ASSERT_TRUE(vz::GetMemoText(block, &text));
+  EXPECT_EQ(text, std::string(300, 'x') + "\r\nlast");
+}
+
 TEST_F(MemoChannelTest, ChannelResultsFollowItsState) {
   MakeTable(qptest::kFlavours[0]);
   vz::SetReportErrors(false);

@@ -3,8 +3,13 @@
 
 1. The engine writes notes (dBASE III memo, and dBASE IV memo with 512-byte
    blocks); python3-dbfread reads them, and python3-dbf the dBASE III ones.
-2. python3-dbf writes a dBASE III table with notes; the engine reads them,
-   rewrites them with others, and both readers read those back.
+   Then the engine reads each note line by line and writes it back from its
+   lines, as the table component does with a note nobody changed, and the
+   readers find every note as it was.
+2. python3-dbf writes a dBASE III table with notes (one with bare line
+   feeds); the engine reads them as stored, reads and writes them back from
+   their lines (line feeds keeping their line breaks, as CR LF), rewrites
+   them with others, and both readers read those back.
 
 Run with the interpreter that has python3-dbf and python3-dbfread (Debian's
 /usr/bin/python3); the argument is the engine's memo_interop_tool.
@@ -34,7 +39,11 @@ NOTES = [
     "ÇüéâäàåçêëèïîìÄÅ ÉæÆôöòûùÿÖÜ",
     "",
     "x" * 200,
+    "y" * 600,
+    "a note that ends with a line break\r\n",
 ]
+# Other programs end lines with a line feed alone.
+PYTHON_NOTES = NOTES + ["line 1\nline 2\n\nline 4"]
 LATER = ["rewritten " + n[:30] if n else "" for n in NOTES] + ["a seventh note"]
 
 failures = []
@@ -85,14 +94,26 @@ with tempfile.TemporaryDirectory(prefix="qp-interop-") as folder:
         check("engine %s read by python3-dbfread" % version, got, NOTES)
         if version == "83":
             check("engine 83 read by python3-dbf", read_dbf(path), NOTES)
+        tool("rewrite", path)
+        check("engine %s rewritten from its lines, read by the engine" % version, tool("read", path), NOTES)
+        got = read_dbfread(path)
+        if version == "8b":
+            got = [g.rstrip("\0") for g in got]
+        check("engine %s rewritten from its lines, read by python3-dbfread" % version, got, NOTES)
+        if version == "83":
+            check("engine 83 rewritten from its lines, read by python3-dbf", read_dbf(path), NOTES)
 
     # 2. Written by python3-dbf, read and rewritten by the engine.
     path = os.path.join(folder, "python.dbf")
     table = dbf.Table(path, "title C(20); notes M", dbf_type="db3", codepage=CODEPAGE)
     with table:
-        for i, note in enumerate(NOTES):
+        for i, note in enumerate(PYTHON_NOTES):
             table.append(("record %d" % (i + 1), note))
-    check("python3-dbf read by the engine", tool("read", path), NOTES)
+    check("python3-dbf read by the engine", tool("read", path), PYTHON_NOTES)
+    tool("rewrite", path)
+    kept = [n.replace("\r\n", "\n").replace("\n", "\r\n") for n in PYTHON_NOTES]
+    check("python3-dbf rewritten from its lines, read by python3-dbf", read_dbf(path), kept)
+    check("python3-dbf rewritten from its lines, read by python3-dbfread", read_dbfread(path), kept)
     tool("update", path, notes=LATER)
     check("engine update read by the engine", tool("read", path), LATER)
     check("engine update read by python3-dbf", read_dbf(path), LATER)

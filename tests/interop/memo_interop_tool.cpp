@@ -6,9 +6,14 @@
 //   memo_interop_tool create <table> <83|8b> <block size>   notes from stdin
 //   memo_interop_tool update <table>                         notes from stdin
 //   memo_interop_tool read <table>                           notes to stdout
+//   memo_interop_tool rewrite <table>   each note read line by line through
+//                                       the memo text channel and written
+//                                       back from its lines, as the table
+//                                       component does with a note nobody
+//                                       changed
 //
 // Notes travel one per line as hexadecimal bytes ("-" for none); a note
-// read is its lines joined by CR LF, as the memo text channel delivers them.
+// read is its text as the memo file holds it.
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -43,6 +48,17 @@ int Fail(const char* what) {
   return 1;
 }
 
+// Writes `text` as the note of the current record.
+int StoreNote(int field, const std::string& text) {
+  int32_t block = vz::GetFieldMemo(field);
+  vz::MemoChannel channel;
+  if (!vz::AssignMemo(channel, &block) || channel.OpenWrite() != 0) return Fail("open");
+  if (channel.Write(text) != 0 || channel.Close() != 0) return Fail("write");
+  vz::SetFieldMemo(field, block);
+  vz::Replace();
+  return vz::ErrorCode() != 0 ? Fail("replace") : 0;
+}
+
 // Writes the notes of standard input into records 1, 2, ... (appending
 // records as needed) of the open table.
 int WriteNotes() {
@@ -55,13 +71,29 @@ int WriteNotes() {
       vz::Append();
     }
     vz::GO(record);
-    int32_t block = vz::GetFieldMemo(vz::FieldNo("NOTES"));
-    vz::MemoChannel channel;
-    if (!vz::AssignMemo(channel, &block) || channel.OpenWrite() != 0) return Fail("open");
-    if (channel.Write(FromHex(line)) != 0 || channel.Close() != 0) return Fail("write");
-    vz::SetFieldMemo(vz::FieldNo("NOTES"), block);
-    vz::Replace();
-    if (vz::ErrorCode() != 0) return Fail("replace");
+    if (int rc = StoreNote(vz::FieldNo("NOTES"), FromHex(line)); rc != 0) return rc;
+  }
+  return 0;
+}
+
+int RewriteNotes() {
+  const int field = vz::FieldNo("NOTES");
+  for (int32_t r = 1; r <= vz::RecCount(); ++r) {
+    vz::GO(r);
+    int32_t block = vz::GetFieldMemo(field);
+    if (block == 0) continue;
+    std::string text, line;
+    {
+      vz::MemoChannel channel;
+      if (!vz::AssignMemo(channel, &block) || channel.OpenRead() != 0) return Fail("read");
+      vz::LineEnd end;
+      while (!channel.Eof()) {
+        channel.ReadLine(&line, &end);
+        text += line + (end == vz::LineEnd::kNone ? "" : end == vz::LineEnd::kSoft ? "\x8D\n" : "\r\n");
+      }
+      channel.Close();
+    }
+    if (int rc = StoreNote(field, text); rc != 0) return rc;
   }
   return 0;
 }
@@ -70,18 +102,8 @@ int ReadNotes() {
   const int field = vz::FieldNo("NOTES");
   for (int32_t r = 1; r <= vz::RecCount(); ++r) {
     vz::GO(r);
-    int32_t block = vz::GetFieldMemo(field);
     std::string text;
-    if (block != 0) {
-      vz::MemoChannel channel;
-      if (!vz::AssignMemo(channel, &block) || channel.OpenRead() != 0) return Fail("read");
-      std::string line;
-      for (bool first = true; !channel.Eof(); first = false) {
-        channel.ReadLine(&line);
-        text += (first ? "" : "\r\n") + line;
-      }
-      channel.Close();
-    }
+    if (!vz::GetMemoText(vz::GetFieldMemo(field), &text)) return Fail("read");
     std::cout << ToHex(text) << "\n";
   }
   return 0;
@@ -99,12 +121,13 @@ int main(int argc, char** argv) {
     std::vector<vz::TFieldEntry> fields = {vz::TFieldEntry::Make("title", 'C', 20, 0),
                                            vz::TFieldEntry::Make("notes", 'M', 10, 0)};
     if (!vz::CreateDBF(args[1], fields)) return Fail("create");
-  } else if (args.size() != 2 || (args[0] != "update" && args[0] != "read")) {
-    std::cerr << "usage: memo_interop_tool create <table> <83|8b> <block size> | update <table> | read <table>\n";
+  } else if (args.size() != 2 || (args[0] != "update" && args[0] != "read" && args[0] != "rewrite")) {
+    std::cerr << "usage: memo_interop_tool create <table> <83|8b> <block size> | update <table> | read <table>"
+                 " | rewrite <table>\n";
     return 2;
   }
   if (!vz::USE(args[1] + " EXCLUSIVE")) return Fail("use");
-  int rc = args[0] == "read" ? ReadNotes() : WriteNotes();
+  int rc = args[0] == "read" ? ReadNotes() : args[0] == "rewrite" ? RewriteNotes() : WriteNotes();
   vz::USE("");
   return rc != 0 ? rc : (vz::ErrorCode() != 0 ? Fail("close") : 0);
 }
