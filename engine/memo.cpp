@@ -270,15 +270,24 @@ class LineSplitter {
 struct Run {
   uint32_t first = 0;
   uint32_t count = 0;
+
+  bool Holds(int64_t block) const { return block >= first && block - first < int64_t{count}; }
+  bool Overlaps(int64_t from, int64_t n) const {
+    return count > 0 && n > 0 && from < int64_t{first} + count && int64_t{first} < from + n;
+  }
 };
 
 // The state of one placement: the file's size and block count as seen
-// under the memo lock.
+// under the memo lock, and the runs that the chain's upkeep must neither
+// write into nor hand out: the note being replaced (until the new one is
+// stored) and the new note itself. A damaged chain can name any block, so
+// every block it names is checked against them before it is written.
 struct Placement {
   MemoIo& io;
   uint32_t bs;
   int64_t size;
   int64_t blocks;  // whole blocks, a partial last block counting as one
+  std::vector<Run> keep = {};
 
   bool ReadHead(uint32_t* head) {
     uint8_t b[4];
@@ -287,14 +296,31 @@ struct Placement {
     *head = got == 4 ? Le32(b) : static_cast<uint32_t>(blocks);
     return true;
   }
+  bool Kept(int64_t from, int64_t n = 1) const {
+    for (const Run& r : keep) {
+      if (r.Overlaps(from, n)) return true;
+    }
+    return false;
+  }
+  // Whether block b begins a length-prefixed note; false beyond the file.
+  bool BeginsNote(int64_t b, bool* begins) {
+    uint8_t head[8];
+    size_t got = 0;
+    if (!io.Read(b * bs, head, 8, &got)) return false;
+    *begins = got == 8 && IsPrefixed(head);
+    return true;
+  }
 };
 
 // Links a run into the chain of free runs in block order. Nothing is
 // recorded while the chain is empty, nor into a chain that leads into a used
-// block, loops or is longer than the walk allows: lost space is harmless,
-// a free run that is not free is not.
+// or kept block, loops or is longer than the walk allows, nor a run that
+// overlaps a kept one: lost space is harmless, a free run that is not free
+// is not.
 bool PutBlocksFree(Placement& pl, uint32_t first, uint32_t count) {
   if (count == 0 || first == 0 || first >= pl.blocks) return true;
+  count = static_cast<uint32_t>(std::min<int64_t>(count, pl.blocks - first));
+  if (pl.Kept(first, count)) return true;
   uint32_t head = 0;
   if (!pl.ReadHead(&head)) return false;
   if (head >= pl.blocks || head == first) return true;
@@ -306,6 +332,7 @@ bool PutBlocksFree(Placement& pl, uint32_t first, uint32_t count) {
   }
   uint32_t cur = head;
   for (int visited = 0; visited < kRunWalkLimit; ++visited) {
+    if (pl.Kept(cur)) return true;
     uint8_t links[8];
     if (!pl.io.Read(int64_t{cur} * pl.bs, links, 8)) return false;
     if (links[0] == 0xFF && links[1] == 0xFF) return true;
@@ -321,9 +348,49 @@ bool PutBlocksFree(Placement& pl, uint32_t first, uint32_t count) {
   return true;
 }
 
+// Whether the chain names or covers any block of `run` (*touches). A chain
+// too long to walk to its end counts as touching: what it names beyond the
+// walk is unknown.
+bool ChainTouches(Placement& pl, Run run, bool* touches) {
+  *touches = false;
+  uint32_t head = 0;
+  if (!pl.ReadHead(&head)) return false;
+  uint32_t next = head;
+  for (int visited = 0;; ++visited) {
+    if (next == 0 || next >= pl.blocks) return true;
+    if (visited >= kRunWalkLimit || run.Holds(next)) {
+      *touches = true;
+      return true;
+    }
+    uint8_t links[8];
+    if (!pl.io.Read(int64_t{next} * pl.bs, links, 8)) return false;
+    if (links[0] == 0xFF && links[1] == 0xFF) return true;
+    const int64_t length = std::min<int64_t>(Le32(links + 4), pl.blocks - next);
+    if (run.Overlaps(next, length)) {
+      *touches = true;
+      return true;
+    }
+    next = Le32(links);
+  }
+}
+
+// Whether n blocks from `first` are free as far as can be seen: none is
+// kept and none after the first begins a note (the first was read as a
+// free run already).
+bool RunIsFree(Placement& pl, uint32_t first, uint32_t n, bool* free) {
+  *free = !pl.Kept(first, n);
+  for (uint32_t i = 1; *free && i < n; ++i) {
+    bool begins = false;
+    if (!pl.BeginsNote(int64_t{first} + i, &begins)) return false;
+    *free = !begins;
+  }
+  return true;
+}
+
 // Finds `n` free blocks: a run of the chain long enough (which leaves the
 // chain; its surplus goes back to it), or the end of the file. The header
-// block is never taken, nor a block that starts a used memo.
+// block is never taken, nor a block that starts a used memo or lies in a
+// kept run. A run that is not what the chain says ends the chain there.
 bool GetFreeBlocks(Placement& pl, uint32_t n, uint32_t* start) {
   uint32_t head = 0;
   if (!pl.ReadHead(&head)) return false;
@@ -331,7 +398,7 @@ bool GetFreeBlocks(Placement& pl, uint32_t n, uint32_t* start) {
   uint32_t next = head;
   bool cut = false;
   for (int visited = 0;; ++visited) {
-    if (next == 0 || next >= pl.blocks) break;
+    if (next == 0 || next >= pl.blocks || pl.Kept(next)) break;
     if (visited >= kRunWalkLimit) {
       cut = true;
       break;
@@ -342,8 +409,12 @@ bool GetFreeBlocks(Placement& pl, uint32_t n, uint32_t* start) {
     const uint32_t after = Le32(links);
     const uint32_t length = static_cast<uint32_t>(std::min<int64_t>(Le32(links + 4), pl.blocks - next));
     if (length >= n) {
+      bool free = false;
+      if (!RunIsFree(pl, next, n, &free)) return false;
+      if (!free) break;
       if (!pl.io.Write32(int64_t{prev} * pl.bs, after)) return false;
       *start = next;
+      pl.keep.push_back(Run{next, n});
       return PutBlocksFree(pl, next + n, length - n);
     }
     prev = next;
@@ -471,32 +542,50 @@ bool WriteDbase4(TWorkArea& wa, MemoFile& mf, const std::string& text, int32_t o
   // One rule sizes every run: length / block size + 1 blocks.
   const uint32_t needed = static_cast<uint32_t>(length / bs + 1);
 
-  // The old memo's run, when it is a length-prefixed memo inside the file.
-  uint32_t old_run = 0;
+  // The old memo's run, as far as it really belongs to it: its length may
+  // be damaged, so only the blocks up to the first that lies beyond the
+  // file or begins another note count, and none while the chain of free
+  // runs names or covers one of them. Only an intact run is reused or
+  // handed back; any other is left alone and the new memo goes elsewhere.
+  uint32_t owned = 0;
+  bool intact = false;
   if (old_block > 0 && old_block < pl.blocks) {
     uint8_t group[8];
     size_t got = 0;
     if (!io.Read(int64_t{old_block} * bs, group, 8, &got)) return false;
     if (got == 8 && IsPrefixed(group)) {
-      old_run = static_cast<uint32_t>(std::min<int64_t>(Le32(group + 4) / bs + 1, pl.blocks - old_block));
+      const int64_t claimed = Le32(group + 4) / bs + 1;
+      const int64_t in_file = std::min<int64_t>(claimed, pl.blocks - old_block);
+      owned = 1;
+      bool begins = false;
+      while (owned < in_file && !begins) {
+        if (!pl.BeginsNote(int64_t{old_block} + owned, &begins)) return false;
+        if (!begins) ++owned;
+      }
+      bool touched = false;
+      if (!ChainTouches(pl, Run{static_cast<uint32_t>(old_block), owned}, &touched)) return false;
+      if (touched) owned = 0;
+      intact = owned > 0 && owned == claimed;
+      // Until the new memo is stored the old one stays as it is.
+      pl.keep.push_back(Run{static_cast<uint32_t>(old_block), static_cast<uint32_t>(in_file)});
     }
   }
   // What to hand back to the chain once the new memo is safely stored.
   Run release;
   uint32_t start = 0;
-  const bool in_place = old_run >= needed;
+  const bool in_place = intact && owned >= needed;
   if (in_place) {
     start = static_cast<uint32_t>(old_block);
-    release = Run{start + needed, old_run - needed};
+    release = Run{start + needed, owned - needed};
   } else {
     if (!GetFreeBlocks(pl, needed, &start)) return false;
-    if (old_run > 0) {
-      release = Run{static_cast<uint32_t>(old_block), old_run};
+    if (owned > 0) {
+      if (intact) release = Run{static_cast<uint32_t>(old_block), owned};
       if (bs >= kAbandonedOffset + 4) {
         uint8_t counter[4] = {};
         size_t got = 0;
         if (!io.Read(kAbandonedOffset, counter, 4, &got)) return false;
-        if (!io.Write32(kAbandonedOffset, (got == 4 ? Le32(counter) : 0) + old_run)) return false;
+        if (!io.Write32(kAbandonedOffset, (got == 4 ? Le32(counter) : 0) + owned)) return false;
       }
     }
   }
@@ -541,7 +630,9 @@ bool WriteDbase4(TWorkArea& wa, MemoFile& mf, const std::string& text, int32_t o
   }
   *new_block = static_cast<int32_t>(start);
 
-  // The new memo is stored; the old blocks are handed back.
+  // The new memo is stored; the old blocks are handed back, and nothing the
+  // chain's upkeep writes may land in the new memo.
+  pl.keep = {Run{start, needed}};
   if (release.count > 0) ReleaseRun(mf, pl, release, lock);
   return true;
 }

@@ -52,6 +52,18 @@
 // writes keep the chain empty (freed runs are recorded only in a chain that
 // already exists); chains come from other programs.
 //
+// Neither a length nor the chain is trusted, as damage can make either name
+// blocks of other notes:
+//   1. a rewrite reuses the old memo's run in place, and hands it back to
+//      the chain, only when the run is intact: every block of it inside the
+//      file, none after its first beginning a note (FF FF 08 00), none named
+//      or covered by the chain; any other run is left alone;
+//   2. a run is taken from the chain only when none of the blocks taken
+//      begins a note or belongs to the memo being replaced; the first run
+//      that fails ends the chain there;
+//   3. upkeep of the chain never writes into the memo being replaced (until
+//      the new one is stored) nor into the new memo.
+//
 // ---- Locks --------------------------------------------------------------------
 //
 // Byte 10 of the memo file (one byte) serialises placing memos between

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <map>
 
 #include "engine/memo.h"
@@ -314,6 +315,67 @@ TEST_P(MemoDbase4Test, DamagedChainIsCutAndNeverHandsOutAUsedBlock) {
     EXPECT_EQ(ReadNote(1), "kept\r\n");
     EXPECT_EQ(ReadNote(2), Filler(2 * bs(), 'n') + "\r\n");
     vz::USE("");
+  }
+}
+
+// What a damaged dBASE IV file may lie about: a note's length, and the chain
+// of free runs. Whatever it says, a write stores a note that reads back,
+// and every note nobody wrote reads as it did.
+struct DamageCase {
+  const char* label;
+  std::function<std::map<int, std::string>(uint32_t bs)> blocks;
+  uint32_t head;                                        // the chain's head
+  std::vector<int32_t> pointers;                        // records 1, 2, ...
+  std::vector<std::pair<int32_t, double>> writes;       // record, text size in blocks
+};
+
+std::string FreeRun(uint32_t next, uint32_t length) { return Le32Bytes(next) + Le32Bytes(length); }
+
+const DamageCase kDamage[] = {
+    {"LengthReachesIntoTheNextNote",
+     [](uint32_t bs) { return std::map<int, std::string>{{1, Prefixed("note a", 4 * bs)}, {2, Prefixed("note b")}}; },
+     3, {1, 2}, {{1, 1.2}}},
+    {"ChainNamesABlockOfTheOldNote",
+     [](uint32_t bs) {
+       return std::map<int, std::string>{{1, Prefixed(Filler(2 * bs + 20, 'a'))}, {3, FreeRun(9, 1)}};
+     },
+     3, {1, 0}, {{1, 2.2}, {2, 0.5}}},
+    {"ChainRunOverlapsTheOldNote",
+     [](uint32_t bs) {
+       return std::map<int, std::string>{{1, Prefixed("note b")}, {2, FreeRun(99, 4)}, {3, Prefixed("old")},
+                                         {5, std::string(bs, '\0')}, {6, FreeRun(2, 1)}};
+     },
+     6, {3, 1}, {{1, 1.0}}},
+};
+
+class MemoDamageTest : public qptest::MemoTest,
+                       public ::testing::WithParamInterface<std::tuple<Flavour, DamageCase>> {};
+
+INSTANTIATE_TEST_SUITE_P(Files, MemoDamageTest,
+                         ::testing::Combine(::testing::Values(qptest::kFlavours[1], qptest::kFlavours[2]),
+                                            ::testing::ValuesIn(kDamage)),
+                         [](const auto& info) {
+                           return std::string(std::get<0>(info.param).label) + "_" + std::get<1>(info.param).label;
+                         });
+
+TEST_P(MemoDamageTest, WriteNeverTouchesAnotherNote) {
+  const auto& [flavour, c] = GetParam();
+  const uint32_t bs = flavour.block_size;
+  MakeTable(flavour);
+  qptest::WriteAll(Path("t.dbt"), HandMade(flavour, c.blocks(bs), c.head));
+  ASSERT_TRUE(Use("t exclusive"));
+  std::vector<std::string> notes;
+  for (size_t r = 0; r < c.pointers.size(); ++r) {
+    if (c.pointers[r] != 0) vz::Poke(Pointer(c.pointers[r]), 2, static_cast<int32_t>(r + 1));
+    notes.push_back(ReadNote(static_cast<int32_t>(r + 1)));
+  }
+  for (const auto& [record, blocks] : c.writes) {
+    const std::string text = Filler(static_cast<size_t>(blocks * bs), static_cast<char>('m' + record));
+    ASSERT_EQ(WriteNote(record, text), 0);
+    notes[static_cast<size_t>(record - 1)] = text + "\r\n";
+    for (size_t r = 0; r < notes.size(); ++r) {
+      EXPECT_EQ(ReadNote(static_cast<int32_t>(r + 1)), notes[r]) << "record " << r + 1 << " after writing " << record;
+    }
   }
 }
 
