@@ -194,25 +194,6 @@ void StoreReal(double value, uint8_t* slot) {
   slot[5] = static_cast<uint8_t>((slot[5] & 0x7F) | ((bits >> 63) << 7));
 }
 
-// Reads an integer memo block number: leading blanks, an optional sign,
-// digits; anything after the digits ends it. 0 when there are no digits or
-// the number does not fit.
-int32_t ParseBlock(const uint8_t* p, size_t n) {
-  size_t i = 0;
-  while (i < n && IsBlank(p[i])) ++i;
-  bool negative = false;
-  if (i < n && (p[i] == '-' || p[i] == '+')) negative = p[i++] == '-';
-  int64_t v = 0;
-  size_t digits = 0;
-  while (i < n && IsDigit(p[i])) {
-    v = v * 10 + (p[i++] - '0');
-    if (++digits > 10) return 0;
-  }
-  if (negative) v = -v;
-  if (v < INT32_MIN || v > INT32_MAX) return 0;
-  return static_cast<int32_t>(v);
-}
-
 }  // namespace
 
 bool ParseNumber(const char* text, size_t n, double* value) {
@@ -259,6 +240,22 @@ bool ParseNumber(const char* text, size_t n, double* value) {
   if (ec != std::errc() || end != text + n) return false;
   *value = v;
   return true;
+}
+
+int32_t StoredMemoBlock(const uint8_t* p, size_t n) {
+  size_t i = 0;
+  while (i < n && IsBlank(p[i])) ++i;
+  bool negative = false;
+  if (i < n && (p[i] == '-' || p[i] == '+')) negative = p[i++] == '-';
+  int64_t v = 0;
+  size_t digits = 0;
+  while (i < n && IsDigit(p[i])) {
+    v = v * 10 + (p[i++] - '0');
+    if (++digits > 10) return 0;
+  }
+  if (negative) v = -v;
+  if (v < INT32_MIN || v > INT32_MAX) return 0;
+  return static_cast<int32_t>(v);
 }
 
 bool StoredNumberOverflows(const FieldPlan& f, const uint8_t* rec, double* value) {
@@ -379,7 +376,7 @@ void DecodeField(const FieldPlan& f, const uint8_t* rec, uint8_t* slot) {
       break;
     }
     case FieldKind::kMemo:
-      SetSlotInt32(slot, ParseBlock(src, f.length));
+      SetSlotInt32(slot, StoredMemoBlock(src, f.length));
       break;
   }
 }

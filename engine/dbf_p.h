@@ -276,6 +276,11 @@ void DecodeField(const FieldPlan& f, const uint8_t* rec, uint8_t* slot);
 void EncodeField(const FieldPlan& f, const uint8_t* slot, uint8_t* rec);
 // The blank value of a slot.
 void BlankField(const FieldPlan& f, uint8_t* slot);
+// The memo block number a memo field's stored text names: leading blanks,
+// an optional sign, digits; anything after the digits ends it. 0 when there
+// are no digits or the number does not fit. Every reader of a pointer (the
+// record's field buffer, the pack) takes it by this one rule.
+int32_t StoredMemoBlock(const uint8_t* p, size_t n);
 // Whether a field's stored text holds a number its slot cannot (an
 // integer slot takes 32 bits, a 6-byte real about 1.7E38); *value gets that
 // number.

@@ -637,24 +637,6 @@ bool WriteDbase4(TWorkArea& wa, MemoFile& mf, const std::string& text, int32_t o
   return true;
 }
 
-// Parses a memo pointer of a record: blanks around an optional sign and
-// digits. False for anything else (left alone by the pack).
-bool ParsePointer(const uint8_t* p, size_t n, int64_t* value) {
-  std::string text = TrimBoth(std::string_view(reinterpret_cast<const char*>(p), n));
-  if (text.empty()) return false;
-  size_t i = 0;
-  bool negative = false;
-  if (text[0] == '-' || text[0] == '+') negative = text[i++] == '-';
-  if (i == text.size() || text.size() - i > 12) return false;
-  int64_t v = 0;
-  for (; i < text.size(); ++i) {
-    if (text[i] < '0' || text[i] > '9') return false;
-    v = v * 10 + (text[i] - '0');
-  }
-  *value = negative ? -v : v;
-  return true;
-}
-
 }  // namespace
 
 // ---- records and the line buffer ----------------------------------------------
@@ -894,8 +876,10 @@ class MemoPacker {
     for (const TFieldEntry& field : wa_.fields) {
       if (field.type != 'M') continue;
       uint8_t* pointer = record_.data() + field.offset;
-      int64_t block = 0;
-      if (!ParsePointer(pointer, field.length, &block) || block == 0) continue;
+      // Read as the record is read: a pointer the table names a note by is
+      // packed with it, however another program padded it.
+      const int64_t block = StoredMemoBlock(pointer, field.length);
+      if (block == 0) continue;
       int64_t new_block = 0;
       if (!CopyMemo(r, block, &new_block)) return false;
       std::string digits = std::to_string(new_block);

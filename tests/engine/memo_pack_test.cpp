@@ -112,6 +112,18 @@ TEST_P(MemoPackTest, PlantedLinkAtTheTemporaryNameIsNeverFollowed) {
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(Path("t.$$$"))));
 }
 
+TEST_P(MemoPackTest, PointerWithTrailingTextIsPackedAsRecordsReadIt) {
+  ASSERT_TRUE(Use("t exclusive"));
+  Fill();
+  vz::GO(3);
+  const std::string padded = "  " + std::to_string(vz::GetFieldMemo(2)) + " kept";
+  vz::Poke(padded + std::string(10 - padded.size(), ' '), 2, 3);
+  ASSERT_EQ(ReadNote(3), Note("new 3", bs() / 2) + "\r\n");
+  ASSERT_TRUE(vz::Pack());
+  EXPECT_EQ(ReadNote(2), Note("new 3", bs() / 2) + "\r\n");
+  EXPECT_EQ(Count(MemoBytes(), "<new 3>"), 1u);
+}
+
 TEST_P(MemoPackTest, BadPointerStopsThePackAndChangesNothing) {
   ASSERT_TRUE(Use("t exclusive"));
   Fill();
