@@ -828,7 +828,8 @@ TTzField* TTzDataSet::FieldByName(std::string_view name) const {
 //   4. the type, either case: C size 1..255 (one length byte counts it),
 //      D 8, F/N size 1..19 with decimals 0..size-2, L 1, M 10; any other:
 //      "Invalid field type '%s' for '%s'".
-TTzField* TTzDataSet::AddField(std::string_view name, char type, int size, int decimals, uint8_t* value) {
+TTzField* TTzDataSet::AddField(std::string_view name, char type, int size, int decimals, uint8_t* value,
+                               int value_size) {
   std::string n = ToLowerAscii(TrimBoth(name));
   if (n.empty()) ComponentError(qp::StrId::kFieldNameMissing);
   std::replace(n.begin(), n.end(), ' ', '_');
@@ -866,7 +867,7 @@ TTzField* TTzDataSet::AddField(std::string_view name, char type, int size, int d
     default:
       ComponentError(qp::StrId::kInvalidFieldType, {std::string(1, type), n});
   }
-  auto* field = new TTzField(this, n, t, size, decimals, value);
+  auto* field = new TTzField(this, n, t, size, decimals, value, value ? value_size : 0);
   d_->fields.push_back(field);
   return field;
 }

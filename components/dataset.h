@@ -110,9 +110,10 @@ class TTzField : public TComponent {
   // given, except that a C size is kept within 1..255 (what its length byte
   // can count). `value` may be nullptr: the field then keeps its value
   // itself (a calculated field, say). Otherwise it must point at DataSize()
-  // bytes that outlive the field.
+  // bytes that outlive the field. `value_size`, when above 0, is the size
+  // of the slot `value` points at and becomes DataSize() (see AddField).
   TTzField(TTzDataSet* owner, const std::string& field_name, char data_type, int size, int decimals,
-           uint8_t* value);
+           uint8_t* value, int value_size = 0);
   ~TTzField() override;
 
   TTzDataSet* DataSet() const;
@@ -121,7 +122,9 @@ class TTzField : public TComponent {
   int Size() const;       // the table's field length
   int Decimals() const;
   // Bytes of the value: C size + 1 (counted text), D 11 (counted text),
-  // F/N 6 (6-byte real) with decimals or 4 (int32) without, L 1, M 4.
+  // F/N 6 (6-byte real) with decimals or 4 (int32) without, L 1, M 4; or
+  // the size of the slot the value lives in, when that was given. An F/N
+  // value of 6 bytes is a 6-byte real, of 4 an int32.
   int DataSize() const;
   static int DataSizeFor(char data_type, int size, int decimals);
   // Place in the row buffer, set when the data set opens; 0 while the field
@@ -502,7 +505,12 @@ class TTzDataSet : public TComponent {
   TTzField* FieldByName(std::string_view name) const;
   // Checks and adds a field definition (see the rules in dataset.cpp); throws
   // EVozuvError for a missing, repeated or invalid name or an invalid type.
-  TTzField* AddField(std::string_view name, char type, int size, int decimals, uint8_t* value);
+  // `value_size`, when above 0, is the size of the slot `value` points at,
+  // which the field then copies whole whatever its checked size says: a
+  // table engine's slot follows the table's stored length and decimals (a D
+  // field of another length than 8, an N field of 1 with a decimal).
+  TTzField* AddField(std::string_view name, char type, int size, int decimals, uint8_t* value,
+                     int value_size = 0);
   // Deletes every field.
   void DestroyFields();
 

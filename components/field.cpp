@@ -92,6 +92,9 @@ bool ParseNumber(std::string_view typed, bool integer, double* out) {
   return true;
 }
 
+// A numeric value is a 6-byte real when it takes 6 bytes, an int32 otherwise.
+bool RealSlot(const TTzField::Private& f) { return f.data_size == 6; }
+
 }  // namespace
 
 int TTzField::DataSizeFor(char data_type, int size, int decimals) {
@@ -107,7 +110,7 @@ int TTzField::DataSizeFor(char data_type, int size, int decimals) {
 }
 
 TTzField::TTzField(TTzDataSet* owner, const std::string& field_name, char data_type, int size,
-                   int decimals, uint8_t* value)
+                   int decimals, uint8_t* value, int value_size)
     : TComponent(owner), d_(std::make_unique<Private>()) {
   d_->data_set = owner;
   d_->field_name = field_name;
@@ -116,7 +119,7 @@ TTzField::TTzField(TTzDataSet* owner, const std::string& field_name, char data_t
   if (data_type == 'C') size = std::clamp(size, 1, 255);
   d_->size = size;
   d_->decimals = decimals;
-  d_->data_size = DataSizeFor(data_type, size, decimals);
+  d_->data_size = value_size > 0 ? value_size : DataSizeFor(data_type, size, decimals);
   if (value) {
     d_->value = value;
   } else {
@@ -206,7 +209,7 @@ std::string TTzField::AsString() const {
       return std::string(CountedText(p, d_->data_size));
     case 'F':
     case 'N':
-      if (d_->decimals > 0) return FormatNumber(Real48::Load(p).ToDouble(), d_->decimals);
+      if (RealSlot(*d_)) return FormatNumber(Real48::Load(p).ToDouble(), d_->decimals);
       return NumberText(LoadInt32(p));
     case 'L':
       return std::string(qp::LoadStr(p[0] ? qp::StrId::kTextTrue : qp::StrId::kTextFalse));
@@ -249,7 +252,7 @@ void TTzField::SetAsString(std::string_view text) {
     }
     case 'F':
     case 'N': {
-      bool integer = d_->decimals <= 0;
+      bool integer = !RealSlot(*d_);
       double v = 0;
       if (!ParseNumber(text, integer, &v)) ComponentError(qp::StrId::kInvalidNumber, {std::string(text)});
       if (integer) {

@@ -250,7 +250,13 @@ void TTzDbf::SetTableActive(bool active) {
   try {
     const int count = FieldCount();
     for (int n = 1; n <= count; ++n) {
-      TTzField* f = ds->AddField(ToLowerAscii(Field(n)), FieldType(n), FieldLen(n), FieldDec(n), FieldAddress(n));
+      // Each field copies its slot of the engine's buffer, whose size the
+      // table's stored length and decimals decide, whatever the data set's
+      // own rules make of them.
+      uint8_t* slot = FieldAddress(n);
+      uint8_t* next = n < count ? FieldAddress(n + 1) : FieldBuffer() + FieldBufferSize();
+      TTzField* f = ds->AddField(ToLowerAscii(Field(n)), FieldType(n), FieldLen(n), FieldDec(n), slot,
+                                 slot && next > slot ? static_cast<int>(next - slot) : 0);
       f->SetIsTableField(true);
     }
   } catch (...) {

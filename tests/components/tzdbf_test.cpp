@@ -394,6 +394,27 @@ TEST_F(TzDbfTest, SetCFieldShowsInTheDataSetsCurrentRow) {
   EXPECT_TRUE(t->DataSet()->Modified());
 }
 
+TEST_F(TzDbfTest, FieldsOfOtherSlotSizesStayInTheirSlots) {
+  // A date of 3 bytes (a slot of 6) and a numeric of 2 with a decimal (a
+  // real slot), each followed by a text the data set must not reach into.
+  qptest::WriteAll(Path("odd.dbf"), qptest::RawDbf(3,
+                                                   {{"WHEN", 'D', 3, 0}, {"NAME", 'C', 5, 0},
+                                                    {"N", 'N', 2, 1}, {"TAIL", 'C', 4, 0}},
+                                                   {" 202hello 5tail"}));
+  vz::TTzDbf* t = MakeTable("Odd", "odd");
+  t->SetActive(true);
+  ASSERT_TRUE(t->Active());
+  vz::TTzDataSet* ds = t->DataSet();
+  EXPECT_EQ(ds->FieldByName("n")->AsString(), "5");
+  ds->Edit();
+  ds->FieldByName("name")->SetAsString("world");
+  ds->FieldByName("when")->SetAsString("12/25/26");
+  ds->FieldByName("tail")->SetAsString("end");
+  ASSERT_TRUE(ds->Post());
+  EXPECT_EQ(qptest::ReadAll(Path("odd.dbf")).substr(32 * 5 + 1 + 1 + 3, 11), "world 5end ");
+  EXPECT_TRUE(halts_.empty()) << LastReport();
+}
+
 // ---- cursor operations at the ends -------------------------------------------------
 
 TEST_F(TzDbfTest, BookmarkIsTheRecordNumberAndTheFlagTheEnd) {
