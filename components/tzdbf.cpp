@@ -58,8 +58,9 @@ bool ParseSmall(const std::string& text, int* value) {
   return true;
 }
 
-// One DbfFields line checked against the field rules. False when it breaks
-// one (the caller stops the program); *skip for a type X line.
+// One DbfFields line checked against the field rules (the limits hold for
+// N and C fields only). False when it breaks one (the caller stops the
+// program); *skip for a type X line.
 bool ParseFieldLine(const std::string& line, TFieldEntry* entry, bool* skip) {
   std::vector<std::string> parts = SplitCommas(line, 4);
   std::string name = parts[0];
@@ -75,11 +76,9 @@ bool ParseFieldLine(const std::string& line, TFieldEntry* entry, bool* skip) {
       if (length > 254) return false;
       break;
     case 'N':
-    case 'F':
-      // F fields are stored like N fields and read back through the same
-      // conversions, so the same limits hold.
       if (length > 19 || decimals > 15 || (decimals > 0 && length < decimals + 2)) return false;
       break;
+    case 'F':  // other programs give floating fields widths of their own
     case 'D':
     case 'L':
     case 'M':

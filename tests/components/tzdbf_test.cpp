@@ -117,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"NumericOf20", {"amount, N, 20, 2"}, false, 201, 0},
         LineCase{"NumericWith16Decimals", {"amount, N, 19, 16"}, false, 201, 0},
         LineCase{"NumericTooShortForItsDecimals", {"amount, N, 3, 2"}, false, 201, 0},
-        LineCase{"FloatOf30", {"amount, F, 30, 2"}, false, 201, 0},
+        LineCase{"FloatBeyondTheNumericLimits", {"amount, F, 20, 2", "rate, F, 30, 16"}, true, 0, 2},
         LineCase{"UnknownType", {"payee, Q, 10, 0"}, false, 201, 0},
         LineCase{"LengthNotANumber", {"payee, C, ten, 0"}, false, 201, 0},
         LineCase{"NegativeDecimals", {"amount, N, 10, -1"}, false, 201, 0},
