@@ -1,8 +1,12 @@
 #!/usr/bin/env python3
-"""Writes the seed corpus of the dbf_fuzz target: small tables of every
-layout the engine reads, each followed by the options byte the target reads
-last (bit 0 exclusive, 1-2 date form, 3 century, 4 hide deleted, 5 Peek
-cache, 6 recount on open, 7 write)."""
+"""Writes the seed corpora of the dbf_fuzz and tzdbf_fuzz targets.
+
+dbf_fuzz: small tables of every layout the engine reads, each followed by
+the options byte the target reads last (bit 0 exclusive, 1-2 date form, 3
+century, 4 hide deleted, 5 Peek cache, 6 recount on open, 7 write).
+
+tzdbf_fuzz: tables with their memo files behind the target's four bytes
+(two option bytes, the table's length), as tzdbf_fuzz.cpp describes."""
 import os
 import struct
 import sys
@@ -76,8 +80,78 @@ seeds = {
     "padded_header": (dbf(0x03, [("A", "C", 3, 0)], [" abc"], header_extra=b"\0" * 30), 0x00),
     "long_record": (dbf(0x03, [("A", "C", 255, 0), ("D", "D", 8, 0)], [" " + "z" * 255 + "20000229"]), 0x8F),
 }
-out = os.path.join(os.path.dirname(os.path.abspath(sys.argv[0])), "corpus", "dbf")
+here = os.path.dirname(os.path.abspath(sys.argv[0]))
+out = os.path.join(here, "corpus", "dbf")
 os.makedirs(out, exist_ok=True)
 for name, (data, options) in seeds.items():
     with open(os.path.join(out, name), "wb") as f:
         f.write(data + bytes([options]))
+
+
+def dbase3_memo(notes):
+    """A dBASE III memo file with each note from block 1 on; the pointers."""
+    body, pointers = bytearray(), []
+    for note in notes:
+        pointers.append(1 + len(body) // 512)
+        block = note + b"\x1a\x1a"
+        body += block + b"\0" * (-len(block) % 512)
+    head = bytearray(512)
+    struct.pack_into("<I", head, 0, 1 + len(body) // 512)
+    return bytes(head + body), pointers
+
+
+def dbase4_memo(notes, size, chain=None):
+    """A dBASE IV memo file of `size`-byte blocks; `chain` is (block, next,
+    length) free runs written after the notes, the first one the head."""
+    body, pointers = bytearray(), []
+    for note in notes:
+        pointers.append(1 + len(body) // size)
+        block = b"\xff\xff\x08\x00" + struct.pack("<I", len(note) + 8) + note
+        body += block + b"\0" * (-len(block) % size)
+    head = bytearray(size)
+    struct.pack_into("<I", head, 0, 1 + len(body) // size)
+    head[8:9] = b"f"
+    struct.pack_into("<HH", head, 18, 0x0102, size)
+    data = bytearray(head + body)
+    for block, nxt, length in chain or []:
+        data += b"\0" * max(0, (block + length) * size - len(data))
+        struct.pack_into("<II", data, block * size, nxt, length)
+    if chain:
+        struct.pack_into("<I", data, 0, chain[0][0])
+    return bytes(data), pointers
+
+
+def pointer(block):
+    return str(block).rjust(10) if block else " " * 10
+
+
+def component_seed(table, memo, options, more):
+    return bytes([options, more]) + struct.pack("<H", len(table)) + table + memo
+
+
+long_line = b"w" * 300 + b" " + b"v" * 200
+notes = [b"called 9:15\r\nconfirmed", long_line + b"\r\nsecond line\r\n", b"bare\nline\nfeeds"]
+check = [("PAYEE", "C", 40, 0), ("AMTNUMBERS", "F", 10, 2), ("CHKDATE", "D", 8, 0), ("NOTES", "M", 10, 0)]
+memo3, at3 = dbase3_memo(notes)
+memo4, at4 = dbase4_memo(notes, 64, chain=[(12, 40, 3)])
+odd = [("WHEN", "D", 3, 0), ("NAME", "C", 5, 0), ("N", "N", 2, 1), ("OK", "L", 1, 0), ("NOTES", "M", 10, 0)]
+component_seeds = {
+    "checks_dbase3": component_seed(dbf(0x83, check, [
+        " " + "Jane Doe".ljust(40) + "    123.45" + "20260517" + pointer(at3[0]),
+        "*" + "John Roe".ljust(40) + "      0.50" + "19991231" + pointer(at3[1]),
+        " " + "".ljust(40) + "**********" + "00000000" + pointer(at3[2])]), memo3, 0xE1, 0x03),
+    "checks_dbase4_hidden": component_seed(dbf(0x8B, check, [
+        "*" + "first".ljust(40) + "      1.00" + "        " + pointer(at4[0]),
+        " " + "second".ljust(40) + "      2.00" + "20000229" + pointer(at4[1]),
+        " " + "third".ljust(40) + "      3.00" + "20260101" + pointer(at4[2])]), memo4, 0xB8, 0x03),
+    "other_slot_sizes": component_seed(dbf(0x83, odd, [
+        " 202hello 5T" + pointer(at3[0]), " 199world .F" + pointer(99)]), memo3, 0xE6, 0x01),
+    "no_memo_file": component_seed(dbf(0x83, check, [" " + "x".ljust(40) + "      1.00" + "20260517" +
+                                                      pointer(1)]), b"", 0x20, 0x02),
+    "empty_table": component_seed(dbf(0x03, [("A", "C", 3, 0), ("B", "N", 5, 1)], []), b"", 0x61, 0x00),
+}
+out = os.path.join(here, "corpus", "tzdbf")
+os.makedirs(out, exist_ok=True)
+for name, data in component_seeds.items():
+    with open(os.path.join(out, name), "wb") as f:
+        f.write(data)
