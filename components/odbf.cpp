@@ -70,6 +70,22 @@ bool Fits(FieldKind kind, char type, int decimals) {
   return false;
 }
 
+// The number of the table field a name stands for: the table's own name,
+// or the name the data set gave its field, whose blanks became "_" (so
+// that a memo field another program called "MY NOTE" takes its notes from
+// the data set's field "my_note"). 0 when none.
+int TableFieldNo(const std::string& name) {
+  if (const int n = vz::FieldNo(name)) return n;
+  const std::string wanted = ToLowerAscii(name);
+  const int count = vz::FieldCount();
+  for (int n = 1; n <= count; ++n) {
+    std::string field = ToLowerAscii(vz::Field(n));
+    std::replace(field.begin(), field.end(), ' ', '_');
+    if (field == wanted) return n;
+  }
+  return 0;
+}
+
 // The index engine (NDX files) is not part of this program.
 void IndexEngineAbsent(const char* operation) {
   SetError(kInvalidParameter, std::string("Index unit not linked in. [") + operation + "]");
@@ -234,7 +250,7 @@ int TTzODbf::LookupField(std::string_view name, FieldKind kind, const char* oper
   if (!SelectArea(operation)) return 0;
   std::string wanted = TrimBoth(name);
   if (wanted.size() > kMaxFieldName) wanted.resize(kMaxFieldName);
-  const int n = vz::FieldNo(wanted);
+  const int n = TableFieldNo(wanted);
   if (n == 0) {
     SetError(kInvalidParameter, ComponentText(qp::StrId::kFieldNotInTable, {wanted, vz::DbfFileName()}) +
                                     " [" + operation + "]");

@@ -93,6 +93,27 @@ INSTANTIATE_TEST_SUITE_P(
         LinesCase{"LineFeedInsideALineEndsIt", {"one\ntwo"}, {"one", "two"}, "one\r\ntwo\x1A"}),
     [](const auto& info) { return std::string(info.param.label); });
 
+TEST_F(TzDbfMemoTest, MemoFieldWithABlankInItsNameStoresItsNote) {
+  vz::TTzDbf* t = MakeTable("Other", "other");
+  t->DbfFields() = {"title, C, 5, 0", "my note, M, 10, 0"};
+  t->SetActive(true);
+  t->ClearFields();
+  ASSERT_TRUE(t->ALock());
+  t->Append();
+  t->UnLock();
+  vz::TTzDataSet* ds = t->DataSet();
+  link_.SetDataSource(t);
+  ds->First();
+  ds->Edit();
+  ds->FieldByName("my_note")->SetLines({"kept"});
+  ASSERT_TRUE(ds->Post());
+  t->SetActive(false);
+  t->SetActive(true);
+  ds->First();
+  EXPECT_EQ(ds->FieldByName("my_note")->Lines(), vz::TStrings{"kept"});
+  EXPECT_TRUE(halts_.empty()) << LastReport();
+}
+
 TEST_F(TzDbfMemoTest, EmptyTextLeavesNoMemo) {
   vz::TTzDbf* t = OpenWithRecord();
   vz::TTzDataSet* ds = t->DataSet();
