@@ -71,16 +71,19 @@ bool Fits(FieldKind kind, char type, int decimals) {
 }
 
 // The number of the table field a name stands for: the table's own name,
-// or the name the data set gave its field, whose blanks became "_" (so
-// that a memo field another program called "MY NOTE" takes its notes from
-// the data set's field "my_note"). 0 when none.
+// or the name the data set gave its field (so that a memo field another
+// program called "MY NOTE" takes its notes from the data set's field
+// "my_note"). 0 when none.
 int TableFieldNo(const std::string& name) {
   if (const int n = vz::FieldNo(name)) return n;
   const std::string wanted = ToLowerAscii(name);
   const int count = vz::FieldCount();
   for (int n = 1; n <= count; ++n) {
-    std::string field = ToLowerAscii(vz::Field(n));
+    // The data set's rule for its field names: trimmed, lower case, blanks
+    // made "_", at most 10 characters.
+    std::string field = ToLowerAscii(TrimBoth(vz::Field(n)));
     std::replace(field.begin(), field.end(), ' ', '_');
+    if (field.size() > kMaxFieldName) field.resize(kMaxFieldName);
     if (field == wanted) return n;
   }
   return 0;
