@@ -61,7 +61,9 @@ void TTzODbf::PutMemo(const std::string& field_name, const TStrings& lines) {
   // edit is posted, so a cancelled edit still finds it intact.
   int32_t block = 0;
   MemoChannel channel;
-  if (!AssignMemo(channel, &block)) return;
+  // A table without its memo file (another program's, whose version byte
+  // says it has none) cannot take the note: that must not pass for stored.
+  if (!AssignMemo(channel, &block)) ChannelFailed(kMemoNotAssigned, "PutMemo");
   if (int rc = channel.OpenWrite(); rc != 0) ChannelFailed(rc, "PutMemo");
   for (size_t i = 0; i < lines.size(); ++i) {
     int rc = channel.Write(lines[i]);

@@ -114,6 +114,19 @@ TEST_F(TzDbfMemoTest, MemoFieldWithABlankInItsNameStoresItsNote) {
   EXPECT_TRUE(halts_.empty()) << LastReport();
 }
 
+TEST_F(TzDbfMemoTest, NoteForATableWithoutItsMemoFileIsRefused) {
+  // Another program's table: a memo field, but a version byte that says
+  // there is no memo file.
+  qptest::WriteAll(Path("plain.dbf"), qptest::RawDbf(3, {{"NOTES", 'M', 10, 0}}, {"           "}));
+  vz::TTzDbf* t = MakeTable("Plain", "plain");
+  t->SetActive(true);
+  ASSERT_TRUE(t->Active());
+  vz::SetReportErrors(false);
+  t->DataSet()->Edit();
+  EXPECT_THROW(t->DataSet()->FieldByName("notes")->SetLines({"lost"}), vz::EVozuvError);
+  EXPECT_EQ(t->DataSet()->FieldByName("notes")->AsString(), "none");
+}
+
 TEST_F(TzDbfMemoTest, EmptyTextLeavesNoMemo) {
   vz::TTzDbf* t = OpenWithRecord();
   vz::TTzDataSet* ds = t->DataSet();
