@@ -648,6 +648,30 @@ void SKIP(int32_t n) {
 
 // ---- writing ----------------------------------------------------------------------
 
+namespace {
+
+// Whether every memo pointer about to be written fits its field. Another
+// program's table may give a memo field fewer than 10 characters; a block
+// number wider than that would be stored as asterisks and the record would
+// lose its note, so the write is refused with code 201 instead. With
+// `keep_unchanged` (Replace) a slot that still holds what was read keeps its
+// stored bytes and needs no room.
+bool MemoPointersFit(const TWorkArea& wa, bool keep_unchanged, const char* operation) {
+  for (size_t i = 0; i < wa.plan.size(); ++i) {
+    const FieldPlan& f = wa.plan[i];
+    if (f.kind != FieldKind::kMemo || (keep_unchanged && SlotAsRead(wa, i))) continue;
+    const int32_t block = SlotInt32(wa.field_buffer + f.slot_offset);
+    const std::string digits = std::to_string(block);
+    if (block != 0 && digits.size() > f.length) {
+      SetError(201, "Value out of range: " + wa.fields[i].Name() + " = " + digits + " [" + operation + "]");
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 void Append() {
   TWorkArea* wa = Guard("Append");
   if (!wa) return;
@@ -656,6 +680,7 @@ void Append() {
     SetError(5, "File must be locked to append: " + wa->file_name + " [APPEND]");
     return;
   }
+  if (!MemoPointersFit(*wa, false, "APPEND")) return;
   RefreshCount(*wa);
   BufferToRecord(*wa);
   if (IndexActive() && index_manager.PrepareAppend) index_manager.PrepareAppend();
@@ -692,6 +717,7 @@ void Replace() {
                        " [REPLACE]");
     return;
   }
+  if (!MemoPointersFit(*wa, true, "REPLACE")) return;
   const int32_t n = wa->record_number;
   const bool keys = IndexActive() && (!index_manager.MaintainKeys || index_manager.MaintainKeys());
   if (keys) {

@@ -261,6 +261,29 @@ TEST_F(WriteTest, ReplaceStoresTheFieldsTheCallerSet) {
   EXPECT_EQ(ReadAll(Path("k.dbf")).substr(32 * 3 + 1, 21), " 20981231           7");
 }
 
+// Another program's memo field may be narrower than the block numbers a
+// note gets: a pointer stored as asterisks would lose the note.
+TEST_F(WriteTest, MemoPointerTooWideForItsFieldIsRefusedAndNothingWritten) {
+  qptest::WriteAll(Path("m.dbf"), qptest::RawDbf(3, {{"NAME", 'C', 3, 0}, {"NOTES", 'M', 1, 0}}, {" old7"}));
+  const std::string before = ReadAll(Path("m.dbf"));
+  ASSERT_TRUE(Use("m exclusive"));
+  EXPECT_EQ(vz::GetFieldMemo(2), 7);
+  vz::SetReportErrors(false);
+  for (bool append : {false, true}) {
+    vz::SetFieldText(1, "new");
+    vz::SetFieldMemo(2, 15);
+    append ? vz::Append() : vz::Replace();
+    EXPECT_EQ(vz::ErrorCode(), 201);
+    EXPECT_EQ(vz::TakeMessage(), std::string("Value out of range: NOTES = 15 ") + (append ? "[APPEND]" : "[REPLACE]"));
+    vz::ClearError();
+  }
+  EXPECT_EQ(ReadAll(Path("m.dbf")), before);
+  vz::SetFieldMemo(2, 9);  // one that fits is stored
+  vz::Replace();
+  EXPECT_EQ(vz::ErrorCode(), 0);
+  EXPECT_EQ(ReadAll(Path("m.dbf")).substr(32 * 3 + 1), " new9\x1A");
+}
+
 TEST_F(WriteTest, PeekCacheHoldsTheFilesBytesAfterReplaceThroughHooks) {
   auto flip = [](uint8_t* bytes, size_t n) {
     for (size_t i = 0; i < n; ++i) bytes[i] ^= 0x20;
