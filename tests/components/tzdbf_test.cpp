@@ -415,6 +415,22 @@ TEST_F(TzDbfTest, FieldsOfOtherSlotSizesStayInTheirSlots) {
   EXPECT_TRUE(halts_.empty()) << LastReport();
 }
 
+TEST_F(TzDbfTest, PostKeepsTheStoredTextOfFieldsNotEdited) {
+  // Another program's values that the fields show in another form.
+  qptest::WriteAll(Path("theirs.dbf"),
+                   qptest::RawDbf(3, {{"BORN", 'D', 8, 0}, {"BIG", 'N', 12, 0}, {"NONE", 'D', 8, 0}, {"NAME", 'C', 4, 0}},
+                                  {" 19991231 1234567890100000000old "}));
+  vz::TTzDbf* t = MakeTable("Theirs", "theirs");
+  t->SetActive(true);
+  ASSERT_TRUE(t->Active());
+  vz::TTzDataSet* ds = t->DataSet();
+  ds->Edit();
+  ds->FieldByName("name")->SetAsString("new");
+  ASSERT_TRUE(ds->Post());
+  EXPECT_EQ(qptest::ReadAll(Path("theirs.dbf")).substr(32 * 5 + 1, 33), " 19991231 1234567890100000000new ");
+  EXPECT_TRUE(halts_.empty()) << LastReport();
+}
+
 // ---- cursor operations at the ends -------------------------------------------------
 
 TEST_F(TzDbfTest, BookmarkIsTheRecordNumberAndTheFlagTheEnd) {

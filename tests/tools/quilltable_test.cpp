@@ -102,6 +102,13 @@ TEST_F(QuilltableTest, CsvWritesRecordsAsSpreadsheetsExpect) {
             ",Ann,,-0.01,-7,F,0.500\r\n");
 }
 
+// What the engine's typed values cannot hold comes out as the file holds it.
+TEST_F(QuilltableTest, CsvWritesValuesBeyondTheEnginesSlotsAsStored) {
+  qptest::WriteAll(Path("wide.dbf"), qptest::RawDbf(3, {{"BORN", 'D', 8, 0}, {"EMPTY", 'D', 8, 0}, {"BIG", 'N', 12, 0}},
+                                                    {" 1899123100000000 12345678901"}));
+  EXPECT_EQ(Quilltable("csv " + Path("wide.dbf")), "BORN,EMPTY,BIG\r\n1899-12-31,0000-00-00,12345678901\r\n");
+}
+
 TEST_F(QuilltableTest, CsvReadsTheCodePageTheTableNames) {
   vz::InitNationalSettingsFor("ru_RU");
   ASSERT_TRUE(Create("ru", Fields({{"name", 'C', 6, 0}})));
