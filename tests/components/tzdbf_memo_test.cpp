@@ -93,26 +93,44 @@ INSTANTIATE_TEST_SUITE_P(
         LinesCase{"LineFeedInsideALineEndsIt", {"one\ntwo"}, {"one", "two"}, "one\r\ntwo\x1A"}),
     [](const auto& info) { return std::string(info.param.label); });
 
-TEST_F(TzDbfMemoTest, MemoFieldWithABlankInItsNameStoresItsNote) {
+// Other programs' memo fields whose names the data set changes for its own
+// fields: their notes are stored all the same.
+struct NameCase {
+  const char* label;
+  const char* stored;  // the name in the table's field descriptor
+  const char* field;   // the data set's field
+};
+
+class OtherNamesTable : public TzDbfMemoTest, public ::testing::WithParamInterface<NameCase> {};
+
+TEST_P(OtherNamesTable, MemoFieldWhoseNameTheDataSetChangedStoresItsNote) {
+  const NameCase& c = GetParam();
+  qptest::WriteAll(Path("other.dbf"), qptest::RawDbf(0x83, {{"TITLE", 'C', 5, 0}, {c.stored, 'M', 10, 0}},
+                                                     {" one            "}));
+  std::string memo(513, '\0');
+  memo[0] = 1;
+  memo[512] = 0x1A;
+  qptest::WriteAll(Path("other.dbt"), memo);
   vz::TTzDbf* t = MakeTable("Other", "other");
-  t->DbfFields() = {"title, C, 5, 0", "my note, M, 10, 0"};
   t->SetActive(true);
-  t->ClearFields();
-  ASSERT_TRUE(t->ALock());
-  t->Append();
-  t->UnLock();
+  ASSERT_TRUE(t->Active());
   vz::TTzDataSet* ds = t->DataSet();
   link_.SetDataSource(t);
   ds->First();
   ds->Edit();
-  ds->FieldByName("my_note")->SetLines({"kept"});
+  ds->FieldByName(c.field)->SetLines({"kept"});
   ASSERT_TRUE(ds->Post());
   t->SetActive(false);
   t->SetActive(true);
   ds->First();
-  EXPECT_EQ(ds->FieldByName("my_note")->Lines(), vz::TStrings{"kept"});
+  EXPECT_EQ(ds->FieldByName(c.field)->Lines(), vz::TStrings{"kept"});
   EXPECT_TRUE(halts_.empty()) << LastReport();
 }
+
+INSTANTIATE_TEST_SUITE_P(Names, OtherNamesTable,
+                         ::testing::Values(NameCase{"Blank", "MY NOTE", "my_note"},
+                                           NameCase{"ControlCharacter", "\x01NOTES", "notes"}),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(TzDbfMemoTest, NoteForATableWithoutItsMemoFileIsRefused) {
   // Another program's table: a memo field, but a version byte that says
