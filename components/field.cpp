@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <utility>
 
 #include "components/dataset.h"
 #include "components/dataset_p.h"
@@ -308,11 +309,13 @@ const TStrings& TTzField::Lines() {
 
 void TTzField::SetLines(const TStrings& lines) {
   if (d_->data_type != 'M') ComponentError(qp::StrId::kFieldTypeMismatch, {d_->field_name});
+  // Converted apart first: `lines` may be this field's own Lines().
+  TStrings converted;
+  converted.reserve(lines.size());
+  for (const std::string& line : lines) converted.push_back(Utf8ToOem(line));
   if (!d_->lines) d_->lines = std::make_unique<TStrings>();
   TStrings& own = *d_->lines;
-  own.clear();
-  own.reserve(lines.size());
-  for (const std::string& line : lines) own.push_back(Utf8ToOem(line));
+  own = std::move(converted);
   TTzDataSet* ds = d_->data_set;
   if (!ds || !ds->DataSource()) return;
   ds->DataSource()->PutMemo(d_->field_name, own);
