@@ -3,8 +3,8 @@
 
 1. The engine writes notes (dBASE III memo, and dBASE IV memo with 512-byte
    blocks); python3-dbfread reads them, and python3-dbf the dBASE III ones.
-   Then the engine reads each note line by line and writes it back from its
-   lines, as the table component does with a note nobody changed, and the
+   Then the table component reads each note into lines and writes it back
+   from them, as the notes window does with a note nobody changed, and the
    readers find every note as it was.
 2. python3-dbf writes a dBASE III table with notes (one with bare line
    feeds); the engine reads them as stored, reads and writes them back from
@@ -43,8 +43,8 @@ NOTES = [
     "a note that ends with a line break\r\n",
 ]
 # Other programs end lines with a line feed alone.
-PYTHON_NOTES = NOTES + ["line 1\nline 2\n\nline 4"]
-LATER = ["rewritten " + n[:30] if n else "" for n in NOTES] + ["a seventh note"]
+PYTHON_NOTES = NOTES + ["line 1\nline 2\n\nline 4", "ends with a line feed\n"]
+LATER = ["rewritten " + n[:30] if n else "" for n in NOTES] + ["in place of line feeds", "", "a record added"]
 
 failures = []
 

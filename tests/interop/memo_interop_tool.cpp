@@ -6,11 +6,10 @@
 //   memo_interop_tool create <table> <83|8b> <block size>   notes from stdin
 //   memo_interop_tool update <table>                         notes from stdin
 //   memo_interop_tool read <table>                           notes to stdout
-//   memo_interop_tool rewrite <table>   each note read line by line through
-//                                       the memo text channel and written
-//                                       back from its lines, as the table
-//                                       component does with a note nobody
-//                                       changed
+//   memo_interop_tool rewrite <table>   each note read into lines by the
+//                                       table component and written back
+//                                       from them, as the notes window does
+//                                       with a note nobody changed
 //
 // Notes travel one per line as hexadecimal bytes ("-" for none); a note
 // read is its text as the memo file holds it.
@@ -19,6 +18,10 @@
 #include <string>
 #include <vector>
 
+#include "components/component.h"
+#include "components/dataset.h"
+#include "components/session.h"
+#include "components/tzdbf.h"
 #include "engine/dbf.h"
 #include "engine/errors.h"
 #include "engine/fieldbuf.h"
@@ -76,25 +79,31 @@ int WriteNotes() {
   return 0;
 }
 
-int RewriteNotes() {
-  const int field = vz::FieldNo("NOTES");
-  for (int32_t r = 1; r <= vz::RecCount(); ++r) {
-    vz::GO(r);
-    int32_t block = vz::GetFieldMemo(field);
-    if (block == 0) continue;
-    std::string text, line;
-    {
-      vz::MemoChannel channel;
-      if (!vz::AssignMemo(channel, &block) || channel.OpenRead() != 0) return Fail("read");
-      vz::LineEnd end;
-      while (!channel.Eof()) {
-        channel.ReadLine(&line, &end);
-        text += line + (end == vz::LineEnd::kNone ? "" : end == vz::LineEnd::kSoft ? "\x8D\n" : "\r\n");
-      }
-      channel.Close();
+int RewriteNotes(const std::string& table) {
+  vz::ComponentLayer layer(vz::RegionalSettings{});
+  vz::TComponent form(nullptr);
+  auto* t = new vz::TTzDbf(&form);  // the form owns it
+  t->SetName("Notes");
+  t->SetCreateIfNotFound(false);
+  t->SetExclusive(true);
+  t->SetDbfFileName(table);
+  vz::TTzDataLink link;
+  try {
+    t->SetActive(true);
+    if (!t->Active()) return Fail("open");
+    link.SetDataSource(t);
+    vz::TTzDataSet* ds = t->DataSet();
+    vz::TTzField* notes = ds->FieldByName("notes");
+    for (ds->First(); !ds->Eof(); ds->Next()) {
+      ds->Edit();
+      notes->SetLines(notes->Lines());
+      if (!ds->Post() || vz::ErrorCode() != 0) return Fail("post");
     }
-    if (int rc = StoreNote(field, text); rc != 0) return rc;
+  } catch (const vz::EVozuvError& e) {
+    std::cerr << "rewrite: " << e.what() << "\n";
+    return 1;
   }
+  link.SetDataSource(nullptr);
   return 0;
 }
 
@@ -126,8 +135,9 @@ int main(int argc, char** argv) {
                  " | rewrite <table>\n";
     return 2;
   }
+  if (args[0] == "rewrite") return RewriteNotes(args[1]);
   if (!vz::USE(args[1] + " EXCLUSIVE")) return Fail("use");
-  int rc = args[0] == "read" ? ReadNotes() : args[0] == "rewrite" ? RewriteNotes() : WriteNotes();
+  int rc = args[0] == "read" ? ReadNotes() : WriteNotes();
   vz::USE("");
   return rc != 0 ? rc : (vz::ErrorCode() != 0 ? Fail("close") : 0);
 }
