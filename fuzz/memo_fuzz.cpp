@@ -1,10 +1,12 @@
 // Fuzz target over memo files: arbitrary bytes become the memo file of a
-// small table, and the engine reads every block number a record could name,
-// writes one note, stores it in a record and (sometimes) packs the table.
+// small table, and the engine reads every block number a record could name
+// (into lines and whole), writes one note, stores it in a record and
+// (sometimes) packs the table.
 //
 // Beyond the sanitizers' findings, two promises are checked: a note the
-// engine has stored reads back exactly, and it still does after a pack,
-// whether the pack succeeds or gives up on the damaged file.
+// engine has stored reads back exactly, through the line view and whole,
+// and it still does after a pack, whether the pack succeeds or gives up on
+// the damaged file.
 //
 // Input: byte 0 flags (bit 0 dBASE IV table, bit 1 pack), bytes 1-4 the
 // old block of the note (little-endian, any value), bytes 5-12 the memo
@@ -115,9 +117,19 @@ std::string ReadBlock(int32_t block) {
   return text;
 }
 
+// The memo's text whole, as the file holds it; "" when it cannot be read.
+std::string ReadWhole(int32_t block) {
+  std::string text;
+  if (!vz::GetMemoText(block, &text)) text.clear();
+  return text;
+}
+
+// Whether the note at `block` is the one written, line by line and whole.
+bool IsTheNote(int32_t block) { return ReadBlock(block) == kNoteRead && ReadWhole(block) == kNote; }
+
 void ExpectNote(const char* when) {
   vz::GO(1);
-  if (ReadBlock(vz::GetFieldMemo(kNotesField)) != kNoteRead) {
+  if (!IsTheNote(vz::GetFieldMemo(kNotesField))) {
     std::fprintf(stderr, "the stored note does not read back %s\n", when);
     std::abort();
   }
@@ -151,14 +163,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   vz::MemoFileInfo info;
   if (vz::GetMemoFileInfo(&info) && info.block_size > 0) {
     const int64_t blocks = std::min<int64_t>(info.file_size / info.block_size + 2, kMostBlocks);
-    for (int64_t b = 0; b <= blocks; ++b) ReadBlock(static_cast<int32_t>(b));
-    for (int32_t b : {-1, -2, static_cast<int32_t>(-blocks), INT32_MIN, INT32_MAX}) ReadBlock(b);
+    for (int64_t b = 0; b <= blocks; ++b) {
+      ReadBlock(static_cast<int32_t>(b));
+      ReadWhole(static_cast<int32_t>(b));
+    }
+    for (int32_t b : {-1, -2, static_cast<int32_t>(-blocks), INT32_MIN, INT32_MAX}) {
+      ReadBlock(b);
+      ReadWhole(b);
+    }
 
     int32_t block = SignedLe32(prefix + 1);
     vz::MemoChannel channel;
     if (vz::AssignMemo(channel, &block) && channel.OpenWrite() == 0 && channel.Write(kNote) == 0 &&
         channel.Close() == 0) {
-      if (ReadBlock(block) != kNoteRead) {
+      if (!IsTheNote(block)) {
         std::fprintf(stderr, "a note written at block %d does not read back\n", block);
         std::abort();
       }
