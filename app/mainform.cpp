@@ -20,14 +20,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/checkrecord.h"
 #include "app/startup.h"
-#include "app/limitededit.h"
-#include "controls/datefield.h"
-#include "controls/entrycontroller.h"
-#include "controls/entrynotebook.h"
-#include "controls/keypress.h"
-#include "controls/numericfield.h"
+#include "controls/entry/datefield.h"
+#include "controls/entry/entrycontroller.h"
+#include "controls/entry/entrynotebook.h"
+#include "controls/entry/keypress.h"
+#include "controls/entry/limitededit.h"
+#include "controls/entry/numericfield.h"
 #include "components/tzdbf.h"
 #include "engine/errors.h"
 #include "engine/real48.h"
@@ -90,9 +89,11 @@ Edit* PlaceField(Edit* edit, const char* name, const QString& label, int left, i
   return edit;
 }
 
+// A plain edit of the check record, with the typing limit the record
+// gives its field.
 QLineEdit* MakeEdit(QWidget* page, const char* name, const QString& label, int left, int top,
-                    int width, int max_length, const QString& hint) {
-  auto* edit = new LimitedEdit(max_length, page);
+                    int width, const QString& hint) {
+  auto* edit = new LimitedEdit(FindCheckEdit(name)->typing_limit, page);
   return PlaceField(edit, name, label, left, top, width, hint);
 }
 
@@ -259,53 +260,53 @@ void TMainForm::BuildToolBar(QWidget* bar) {
 void TMainForm::BuildPages() {
   auto* payor = new QWidget;
   payor->setObjectName(QStringLiteral("PayorPage"));
-  FirstEdit = MakeEdit(payor, "FirstEdit", QStringLiteral("First Name"), 24, 32, 161, 20,
+  FirstEdit = MakeEdit(payor, "FirstEdit", QStringLiteral("First Name"), 24, 32, 161,
                        QStringLiteral("First name of Payor"));
-  LastEdit = MakeEdit(payor, "LastEdit", QStringLiteral("Last Name"), 200, 32, 177, 30,
+  LastEdit = MakeEdit(payor, "LastEdit", QStringLiteral("Last Name"), 200, 32, 177,
                       QStringLiteral("Payor's Last Name"));
-  AddressEdit = MakeEdit(payor, "AddressEdit", QStringLiteral("Payor Address"), 24, 80, 353, 40,
+  AddressEdit = MakeEdit(payor, "AddressEdit", QStringLiteral("Payor Address"), 24, 80, 353,
                          QStringLiteral("Payor's Address"));
-  CityEdit = MakeEdit(payor, "CityEdit", QStringLiteral("City"), 24, 128, 177, 30,
+  CityEdit = MakeEdit(payor, "CityEdit", QStringLiteral("City"), 24, 128, 177,
                       QStringLiteral("Payor's City"));
-  StateEdit = MakeEdit(payor, "StateEdit", QStringLiteral("State"), 216, 128, 49, 2,
+  StateEdit = MakeEdit(payor, "StateEdit", QStringLiteral("State"), 216, 128, 49,
                        QStringLiteral("Payor's State"));
-  ZipEdit = MakeEdit(payor, "ZipEdit", QStringLiteral("Zipcode"), 280, 128, 97, 10,
+  ZipEdit = MakeEdit(payor, "ZipEdit", QStringLiteral("Zipcode"), 280, 128, 97,
                      QStringLiteral("Payor's Zipcode"));
   Notebook1->AddPage(payor, QStringLiteral("&Payor Information"),
                      QStringLiteral("Payor's Personal Information"));
 
   auto* bank = new QWidget;
   bank->setObjectName(QStringLiteral("BankPage"));
-  BankName = MakeEdit(bank, "BankName", QStringLiteral("Bank Name"), 24, 32, 353, 35,
+  BankName = MakeEdit(bank, "BankName", QStringLiteral("Bank Name"), 24, 32, 353,
                       QStringLiteral("Bank Name as it appears on check"));
-  BankAddress = MakeEdit(bank, "BankAddress", QStringLiteral("Bank Address"), 24, 80, 353, 35,
+  BankAddress = MakeEdit(bank, "BankAddress", QStringLiteral("Bank Address"), 24, 80, 353,
                          QStringLiteral("Bank Address as it appears on Check"));
-  BankCity = MakeEdit(bank, "BankCity", QStringLiteral("City"), 24, 128, 177, 30,
+  BankCity = MakeEdit(bank, "BankCity", QStringLiteral("City"), 24, 128, 177,
                       QStringLiteral("Bank City as it appears on Check"));
-  BankState = MakeEdit(bank, "BankState", QStringLiteral("State"), 216, 128, 49, 2,
+  BankState = MakeEdit(bank, "BankState", QStringLiteral("State"), 216, 128, 49,
                        QStringLiteral("Bank State (if any) as it appears on Check"));
-  BankZip = MakeEdit(bank, "BankZip", QStringLiteral("Zipcode"), 280, 128, 97, 10,
+  BankZip = MakeEdit(bank, "BankZip", QStringLiteral("Zipcode"), 280, 128, 97,
                      QStringLiteral("Bank Zipcode (If any) as it appears on check"));
-  ABANumber = MakeEdit(bank, "ABANumber", QStringLiteral("ABA Number"), 24, 176, 81, 9,
+  ABANumber = MakeEdit(bank, "ABANumber", QStringLiteral("ABA Number"), 24, 176, 81,
                        QStringLiteral("9 Digit ABA number on Check"));
   AccountNumber = MakeEdit(bank, "AccountNumber", QStringLiteral("Account Number"), 144, 176, 233,
-                           20, QStringLiteral("Individual's Account number"));
+                           QStringLiteral("Individual's Account number"));
   Notebook1->AddPage(bank, QStringLiteral("&Bank Information"),
                      QStringLiteral("Payor's Bank Information"));
 
   // Made in the order they stand on the page; the tab order below differs.
   auto* check = new QWidget;
   check->setObjectName(QStringLiteral("CheckPage"));
-  CheckNumber = MakeEdit(check, "CheckNumber", QStringLiteral("Check Number"), 24, 32, 89, 9,
+  CheckNumber = MakeEdit(check, "CheckNumber", QStringLiteral("Check Number"), 24, 32, 89,
                          QStringLiteral("Individual Check Number"));
   AmountNumbers = PlaceField(new TNumericField(check), "AmountNumbers",
                              QStringLiteral("Check Amount"), 136, 32, 130,
                              QStringLiteral("Amount check is payable for"));
   TransDate = PlaceField(new TDateField(check), "TransDate", QStringLiteral("Check Date"), 304, 32,
                          121, QStringLiteral("Date check was printed"));
-  AmountEnglish = MakeEdit(check, "AmountEnglish", QStringLiteral("Amount"), 24, 80, 313, 40,
+  AmountEnglish = MakeEdit(check, "AmountEnglish", QStringLiteral("Amount"), 24, 80, 313,
                            QStringLiteral("Amount of Check in words"));
-  PayeeNameEdit = MakeEdit(check, "PayeeNameEdit", QStringLiteral("Payee Name"), 24, 128, 313, 35,
+  PayeeNameEdit = MakeEdit(check, "PayeeNameEdit", QStringLiteral("Payee Name"), 24, 128, 313,
                            QStringLiteral("Pay to the order of"));
   Notebook1->AddPage(check, QStringLiteral("&Check Information"), QStringLiteral("Check Details"));
 
@@ -331,15 +332,12 @@ void TMainForm::BuildPages() {
   }
 }
 
-std::vector<TMainForm::TextField> TMainForm::TextFields() const {
-  return {
-      {"payee", PayeeNameEdit},   {"amtenglish", AmountEnglish}, {"checknum", CheckNumber},
-      {"acctnum", AccountNumber}, {"abanum", ABANumber},         {"bzip", BankZip},
-      {"bstate", BankState},      {"bcity", BankCity},           {"baddress", BankAddress},
-      {"bname", BankName},        {"pzip", ZipEdit},             {"pstate", StateEdit},
-      {"pcity", CityEdit},        {"paddress", AddressEdit},     {"plastname", LastEdit},
-      {"pfirstname", FirstEdit},
-  };
+std::vector<QLineEdit*> TMainForm::TextEdits() const {
+  std::vector<QLineEdit*> edits;
+  for (const CheckRecordField& f : CheckRecord()) {
+    if (f.input == CheckInput::kText) edits.push_back(findChild<QLineEdit*>(QLatin1String(f.edit)));
+  }
+  return edits;
 }
 
 // ---- life of the window ---------------------------------------------------------
@@ -402,39 +400,35 @@ void TMainForm::AmountNumbersChange() {
       AmountInWords(vz::Real48::From(AmountNumbers->Value()))));
 }
 
-CheckFields TMainForm::Fields() const {
-  CheckFields f;
-  f.first_name = FirstEdit->text().toStdString();
-  f.last_name = LastEdit->text().toStdString();
-  f.address = AddressEdit->text().toStdString();
-  f.city = CityEdit->text().toStdString();
-  f.state = StateEdit->text().toStdString();
-  f.zip = ZipEdit->text().toStdString();
-  f.bank_name = BankName->text().toStdString();
-  f.bank_address = BankAddress->text().toStdString();
-  f.bank_city = BankCity->text().toStdString();
-  f.bank_state = BankState->text().toStdString();
-  f.bank_zip = BankZip->text().toStdString();
-  f.aba_number = ABANumber->text().toStdString();
-  f.account_number = AccountNumber->text().toStdString();
-  f.check_number = CheckNumber->text().toStdString();
+CheckValues TMainForm::FormValues() const {
+  CheckValues v;
+  for (const CheckRecordField& f : CheckRecord()) {
+    if (f.input != CheckInput::kText) continue;
+    v.text[f.name] = findChild<QLineEdit*>(QLatin1String(f.edit))->text().toStdString();
+  }
+  v.amount = AmountNumbers->Value();
   const QDate date = TransDate->Date();
-  f.date = CheckDate{date.year(), date.month(), date.day()};
-  f.payee = PayeeNameEdit->text().toStdString();
-  f.amount_words = AmountEnglish->text().toStdString();
+  v.date = CheckDate{date.year(), date.month(), date.day()};
+  return v;
+}
+
+CheckFields TMainForm::Fields() const {
+  CheckFields f = PrintFields(FormValues());
+  // The figures as the amount field shows them, even while its text is
+  // not a valid amount.
   f.amount_text = AmountNumbers->FormattedText().toStdString();
   return f;
 }
 
 bool TMainForm::AnythingChanged() const {
-  for (const TextField& t : TextFields()) {
-    if (t.edit->isModified()) return true;
+  for (const QLineEdit* edit : TextEdits()) {
+    if (edit->isModified()) return true;
   }
   return AmountNumbers->IsModified() || TransDate->IsModified();
 }
 
 void TMainForm::ClearChangeMarks() {
-  for (const TextField& t : TextFields()) t.edit->setModified(false);
+  for (QLineEdit* edit : TextEdits()) edit->setModified(false);
   AmountNumbers->SetModified(false);
   TransDate->SetModified(false);
 }
@@ -471,15 +465,7 @@ void TMainForm::SaveCheckClick() {
   RunCommand(this, [this] {
     if (!AnythingChanged()) return;
     vz::TTzDbf& checks = *Checks_;
-    // A blank buffer first: what the form does not fill (the notes) must
-    // not come over from the current record into the new one.
-    checks.ClearFields();
-    const std::vector<TextField> texts = TextFields();
-    auto put = [&checks](const TextField& t) { checks.SetCField(t.field, ToTableText(t.edit->text())); };
-    for (size_t i = 0; i < 3; ++i) put(texts[i]);  // payee, amtenglish, checknum
-    checks.SetRealField("amtnumbers", vz::Real48::From(AmountNumbers->Value()).ToDouble());
-    checks.SetCField("chkdate", CheckDateText(TransDate->Date()));
-    for (size_t i = 3; i < texts.size(); ++i) put(texts[i]);
+    PutCheck(checks, FormValues());
 
     if (!checks.ALock()) {
       // The marks stay: the check is still unsaved, and Save must append
@@ -494,7 +480,7 @@ void TMainForm::SaveCheckClick() {
 }
 
 void TMainForm::ClearCheckClick() {
-  for (const TextField& t : TextFields()) t.edit->setText(QString());
+  for (QLineEdit* edit : TextEdits()) edit->setText(QString());
   // Set by the program: no change event, so the words stay empty.
   AmountNumbers->SetValue(0);
   TransDate->SetDate(QDate::currentDate());

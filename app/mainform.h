@@ -34,6 +34,7 @@
 
 #include <QString>
 
+#include "app/checkrecord.h"
 #include "output/checklayout.h"
 #include "winsupport/gradientform.h"
 
@@ -98,6 +99,8 @@ class TMainForm : public TGradientForm {
 
   // What the fields show now, as the printed check takes them.
   CheckFields Fields() const;
+  // What the fields show now as a check, by the check record's fields.
+  CheckValues FormValues() const;
 
   // The program's INI file and the version text read from it.
   const std::string& IniPath() const { return ini_path_; }
@@ -157,17 +160,12 @@ class TMainForm : public TGradientForm {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  struct TextField {
-    const char* field;  // table field name
-    QLineEdit* edit;
-  };
-
   void BuildMenu();
   void BuildToolBar(QWidget* bar);
   void BuildPages();
-  // Every single-line edit of the three pages with its table field, in the
-  // order Save fills them (the amount and the date apart).
-  std::vector<TextField> TextFields() const;
+  // Every single-line edit of the three pages, the amount in words
+  // included: the edits of the check record's text fields.
+  std::vector<QLineEdit*> TextEdits() const;
   bool AnythingChanged() const;
   void ClearChangeMarks();
   QPrinter* Printer();

@@ -15,9 +15,9 @@
 #include "app/mainform.h"
 #include "appfixture.h"
 #include "components/tzdbf.h"
-#include "controls/datefield.h"
-#include "controls/entrynotebook.h"
-#include "controls/numericfield.h"
+#include "controls/entry/datefield.h"
+#include "controls/entry/entrynotebook.h"
+#include "controls/entry/numericfield.h"
 #include "platform/file.h"
 
 using qp::TMainForm;

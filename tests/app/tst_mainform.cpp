@@ -15,12 +15,13 @@
 
 #include <memory>
 
+#include "app/checkrecord.h"
 #include "app/mainform.h"
 #include "appfixture.h"
-#include "controls/datefield.h"
-#include "controls/entrycontroller.h"
-#include "controls/entrynotebook.h"
-#include "controls/numericfield.h"
+#include "controls/entry/datefield.h"
+#include "controls/entry/entrycontroller.h"
+#include "controls/entry/entrynotebook.h"
+#include "controls/entry/numericfield.h"
 #include "platform/ini.h"
 #include "platform/qt/help.h"
 
@@ -195,13 +196,9 @@ class TestMainForm : public QObject {
   void fieldsStopAtTheirLimits_data() {
     QTest::addColumn<QString>("field");
     QTest::addColumn<int>("limit");
-    const std::pair<const char*, int> fields[] = {
-        {"FirstEdit", 20},     {"LastEdit", 30},      {"AddressEdit", 40},   {"CityEdit", 30},
-        {"StateEdit", 2},      {"ZipEdit", 10},       {"BankName", 35},      {"BankAddress", 35},
-        {"BankCity", 30},      {"BankState", 2},      {"BankZip", 10},       {"ABANumber", 9},
-        {"AccountNumber", 20}, {"PayeeNameEdit", 35}, {"AmountEnglish", 40}, {"CheckNumber", 9},
-    };
-    for (const auto& [name, limit] : fields) QTest::newRow(name) << name << limit;
+    for (const qp::CheckRecordField& f : qp::CheckRecord()) {
+      if (f.input == qp::CheckInput::kText) QTest::newRow(f.edit) << QString(f.edit) << f.typing_limit;
+    }
   }
 
   void fieldsStopAtTheirLimits() {

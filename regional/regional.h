@@ -5,8 +5,8 @@
 // The date format is reduced to the engine's pattern language: "dd", "MM"
 // and "yy" or "yyyy" in the locale's order, joined by one separator
 // character ("M/d/yy" becomes "MM/dd/yy", "d. M. yyyy" becomes "dd.MM.yyyy").
-#ifndef QUILLPRINT_PLATFORM_QT_REGIONAL_H_
-#define QUILLPRINT_PLATFORM_QT_REGIONAL_H_
+#ifndef QUILLPRINT_REGIONAL_REGIONAL_H_
+#define QUILLPRINT_REGIONAL_REGIONAL_H_
 
 #include <QLocale>
 #include <QString>
@@ -32,4 +32,4 @@ std::string ShortDatePatternFrom(const QString& qt_format);
 
 }  // namespace qp
 
-#endif  // QUILLPRINT_PLATFORM_QT_REGIONAL_H_
+#endif  // QUILLPRINT_REGIONAL_REGIONAL_H_

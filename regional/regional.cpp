@@ -1,5 +1,5 @@
 // Regional settings from QLocale, reduced to what the engine understands.
-#include "platform/qt/regional.h"
+#include "regional/regional.h"
 
 namespace qp {
 

@@ -8,7 +8,7 @@
 // The focus moves by sending the window a Tab key press. QWidget turns that
 // into focusNextPrevChild() from the focus widget, the very path of a real
 // Tab, without asking the focused field, which might want Tab for itself.
-#include "controls/entrycontroller.h"
+#include "controls/entry/entrycontroller.h"
 
 #include <array>
 

@@ -3,7 +3,7 @@
 // into the line edit. QLineEdit's own editing is never trusted with the text:
 // keys it would handle are either taken over here or checked afterwards, so
 // nothing outside the picture can come in by a path overlooked.
-#include "controls/numericfield.h"
+#include "controls/entry/numericfield.h"
 
 #include <algorithm>
 #include <charconv>

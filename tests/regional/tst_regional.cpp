@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/qt/regional.h"
+#include "regional/regional.h"
 
 class TestRegional : public QObject {
   Q_OBJECT

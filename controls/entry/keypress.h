@@ -2,8 +2,8 @@
 // fields (the notebook, plain edits, the date field) to see each key before
 // the field does and, for example, drop the Enter character so that neither
 // a beep nor a dialog's default button follows.
-#ifndef QUILLPRINT_CONTROLS_KEYPRESS_H_
-#define QUILLPRINT_CONTROLS_KEYPRESS_H_
+#ifndef QUILLPRINT_CONTROLS_ENTRY_KEYPRESS_H_
+#define QUILLPRINT_CONTROLS_ENTRY_KEYPRESS_H_
 
 #include <functional>
 
@@ -27,4 +27,4 @@ bool IsEnterKey(const QKeyEvent* event);
 
 }  // namespace qp
 
-#endif  // QUILLPRINT_CONTROLS_KEYPRESS_H_
+#endif  // QUILLPRINT_CONTROLS_ENTRY_KEYPRESS_H_

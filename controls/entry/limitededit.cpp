@@ -2,7 +2,7 @@
 // validator on every change before it is shown and lets the validator
 // shorten the text. It runs on setText() too, so the validator cuts only
 // while the edit handles an event of the user.
-#include "app/limitededit.h"
+#include "controls/entry/limitededit.h"
 
 #include <algorithm>
 

@@ -9,9 +9,9 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "controls/datefield.h"
-#include "controls/entrynotebook.h"
-#include "controls/numericfield.h"
+#include "controls/entry/datefield.h"
+#include "controls/entry/entrynotebook.h"
+#include "controls/entry/numericfield.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "controls/datefield.h"
+#include "controls/entry/datefield.h"
 #include "platform/datefmt.h"
 
 class TestDateField : public QObject {

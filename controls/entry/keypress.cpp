@@ -1,5 +1,5 @@
 // Key-press hooks: one small event filter per widget, owned by the widget.
-#include "controls/keypress.h"
+#include "controls/entry/keypress.h"
 
 #include <utility>
 

@@ -15,8 +15,8 @@
 //                  stepping, browsing or picking in the calendar.
 //   DateSet(date)  when a date is picked in the calendar (click or Enter) and
 //                  when the program sets one with SetDate.
-#ifndef QUILLPRINT_CONTROLS_DATEFIELD_H_
-#define QUILLPRINT_CONTROLS_DATEFIELD_H_
+#ifndef QUILLPRINT_CONTROLS_ENTRY_DATEFIELD_H_
+#define QUILLPRINT_CONTROLS_ENTRY_DATEFIELD_H_
 
 #include <memory>
 #include <string>
@@ -25,7 +25,7 @@
 #include <QDateEdit>
 #include <QString>
 
-#include "controls/keypress.h"
+#include "controls/entry/keypress.h"
 
 class TDateField : public QDateEdit {
   Q_OBJECT
@@ -86,4 +86,4 @@ QString QtDateFormat(const std::string& pattern);
 
 }  // namespace qp
 
-#endif  // QUILLPRINT_CONTROLS_DATEFIELD_H_
+#endif  // QUILLPRINT_CONTROLS_ENTRY_DATEFIELD_H_

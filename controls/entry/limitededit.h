@@ -7,8 +7,8 @@
 // What the user inserts (typing, pasting by key, menu or middle button,
 // dropping, input methods) is cut to what still fits; of an insertion that
 // is too long its end goes, so a paste goes in as far as it fits.
-#ifndef QUILLPRINT_APP_LIMITEDEDIT_H_
-#define QUILLPRINT_APP_LIMITEDEDIT_H_
+#ifndef QUILLPRINT_CONTROLS_ENTRY_LIMITEDEDIT_H_
+#define QUILLPRINT_CONTROLS_ENTRY_LIMITEDEDIT_H_
 
 #include <QLineEdit>
 
@@ -52,4 +52,4 @@ class LimitedEdit : public QLineEdit {
 
 }  // namespace qp
 
-#endif  // QUILLPRINT_APP_LIMITEDEDIT_H_
+#endif  // QUILLPRINT_CONTROLS_ENTRY_LIMITEDEDIT_H_

@@ -3,7 +3,7 @@
 //
 // The caption font is switched inside a proxy style rather than by painting
 // the tabs ourselves, so the tabs keep the look of whatever style is in use.
-#include "controls/entrynotebook.h"
+#include "controls/entry/entrynotebook.h"
 
 #include <QApplication>
 #include <QPainter>

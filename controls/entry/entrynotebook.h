@@ -7,8 +7,8 @@
 // cycle through the pages from anywhere inside the notebook; when the focus
 // was on the page that goes, it moves to the field last used on the page that
 // comes (or its first field).
-#ifndef QUILLPRINT_CONTROLS_ENTRYNOTEBOOK_H_
-#define QUILLPRINT_CONTROLS_ENTRYNOTEBOOK_H_
+#ifndef QUILLPRINT_CONTROLS_ENTRY_ENTRYNOTEBOOK_H_
+#define QUILLPRINT_CONTROLS_ENTRY_ENTRYNOTEBOOK_H_
 
 #include <memory>
 
@@ -17,7 +17,7 @@
 #include <QString>
 #include <QTabWidget>
 
-#include "controls/keypress.h"
+#include "controls/entry/keypress.h"
 
 class TEntryNotebook : public QTabWidget {
   Q_OBJECT
@@ -60,4 +60,4 @@ class TEntryNotebook : public QTabWidget {
   std::unique_ptr<Private> d_;
 };
 
-#endif  // QUILLPRINT_CONTROLS_ENTRYNOTEBOOK_H_
+#endif  // QUILLPRINT_CONTROLS_ENTRY_ENTRYNOTEBOOK_H_

@@ -17,8 +17,8 @@
 //
 // Signals: Changed() after every edit by the user that changes the text;
 // never when the program sets the value.
-#ifndef QUILLPRINT_CONTROLS_NUMERICFIELD_H_
-#define QUILLPRINT_CONTROLS_NUMERICFIELD_H_
+#ifndef QUILLPRINT_CONTROLS_ENTRY_NUMERICFIELD_H_
+#define QUILLPRINT_CONTROLS_ENTRY_NUMERICFIELD_H_
 
 #include <memory>
 
@@ -88,4 +88,4 @@ class TNumericField : public QLineEdit {
   std::unique_ptr<Private> d_;
 };
 
-#endif  // QUILLPRINT_CONTROLS_NUMERICFIELD_H_
+#endif  // QUILLPRINT_CONTROLS_ENTRY_NUMERICFIELD_H_

@@ -4,7 +4,7 @@
 #include <QClipboard>
 #include <QtTest>
 
-#include "app/limitededit.h"
+#include "controls/entry/limitededit.h"
 
 class TestLimitedEdit : public QObject {
   Q_OBJECT

@@ -8,7 +8,7 @@
 // back from the check table as text. A year that came from stepping, the
 // calendar or the program is a real year and is left alone, also while the
 // user types into the day or the month.
-#include "controls/datefield.h"
+#include "controls/entry/datefield.h"
 
 #include <QCalendarWidget>
 #include <QCoreApplication>

@@ -8,7 +8,7 @@
 #include <QStyle>
 #include <QTest>
 
-#include "controls/numericfield.h"
+#include "controls/entry/numericfield.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 // The controller sees the keys before the focused field does (as a window
 // that previews keystrokes), so field-level key-press handlers never see an
 // Enter it has taken.
-#ifndef QUILLPRINT_CONTROLS_ENTRYCONTROLLER_H_
-#define QUILLPRINT_CONTROLS_ENTRYCONTROLLER_H_
+#ifndef QUILLPRINT_CONTROLS_ENTRY_ENTRYCONTROLLER_H_
+#define QUILLPRINT_CONTROLS_ENTRY_ENTRYCONTROLLER_H_
 
 #include <memory>
 
@@ -50,4 +50,4 @@ class TEntryController : public QObject {
   std::unique_ptr<Private> d_;
 };
 
-#endif  // QUILLPRINT_CONTROLS_ENTRYCONTROLLER_H_
+#endif  // QUILLPRINT_CONTROLS_ENTRY_ENTRYCONTROLLER_H_

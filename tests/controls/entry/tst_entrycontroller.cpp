@@ -8,9 +8,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "controls/datefield.h"
-#include "controls/entrycontroller.h"
-#include "controls/numericfield.h"
+#include "controls/entry/datefield.h"
+#include "controls/entry/entrycontroller.h"
+#include "controls/entry/numericfield.h"
 
 namespace {
 
