@@ -57,6 +57,7 @@ struct TDateField::Private {
   bool two_digit_year = true;
   bool just_advanced = false;  // the last digit typed completed a part
   bool year_typed = false;     // the year shown was typed by the user
+  bool focus_by_click = false; // the press now under way gave the field the focus
   std::string pattern;
 };
 
@@ -73,6 +74,7 @@ TDateField::TDateField(QWidget* parent) : QDateEdit(parent), d_(new Private) {
   QCalendarWidget* calendar = calendarWidget();
   connect(calendar, &QCalendarWidget::clicked, this, &TDateField::OnPicked);
   connect(calendar, &QCalendarWidget::activated, this, &TDateField::OnPicked);
+  lineEdit()->installEventFilter(this);
 }
 
 TDateField::~TDateField() = default;
@@ -145,7 +147,25 @@ void TDateField::keyPressEvent(QKeyEvent* event) {
 
 void TDateField::focusInEvent(QFocusEvent* event) {
   d_->just_advanced = false;
+  d_->focus_by_click = event->reason() == Qt::MouseFocusReason;
   QDateEdit::focusInEvent(event);
+}
+
+bool TDateField::eventFilter(QObject* watched, QEvent* event) {
+  // A click leaves a bare cursor in the text, and QDateEdit then takes no
+  // digit where a part is already full: everything typed after a click was
+  // lost. The click selects a part instead, as reaching the field by the
+  // keyboard does; a drag keeps the selection it made.
+  if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    if (!lineEdit()->hasSelectedText() && !isReadOnly()) {
+      if (d_->focus_by_click) setCurrentSectionIndex(0);
+      setSelectedSection(currentSection());
+      d_->just_advanced = false;
+    }
+    d_->focus_by_click = false;
+  }
+  return QDateEdit::eventFilter(watched, event);
 }
 
 void TDateField::ShowCalendar() {

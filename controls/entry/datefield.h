@@ -10,6 +10,11 @@
 // parts move on by themselves as they fill, so "05.12.98" and "051298" type
 // the same date. F4 or Alt+Down drops the calendar down.
 //
+// A click into the text is a way in like Tab or Enter: a click that brings
+// the focus selects the first part, so the date is typed from its start; a
+// click into a field that has the focus already selects the part clicked,
+// which typing then replaces.
+//
 // Signals:
 //   Changed()      after every change of the date by the user: typing,
 //                  stepping, browsing or picking in the calendar.
@@ -67,6 +72,7 @@ class TDateField : public QDateEdit {
   void focusOutEvent(QFocusEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void OnDateChanged(QDate date);

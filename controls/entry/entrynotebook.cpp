@@ -5,7 +5,10 @@
 // the tabs ourselves, so the tabs keep the look of whatever style is in use.
 #include "controls/entry/entrynotebook.h"
 
+#include <functional>
+
 #include <QApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QShortcut>
@@ -18,6 +21,10 @@ class EntryTabBar : public QTabBar {
  public:
   explicit EntryTabBar(QWidget* parent) : QTabBar(parent) {}
 
+  // Called after a page was chosen by its accelerator or a click on its tab
+  // while the tabs had the focus.
+  std::function<void()> chosen_from_tabs;
+
   void SetTabSize(const QSize& size) {
     size_ = size;
     // The bar caches its layout; setting the elide mode is the public call
@@ -27,6 +34,19 @@ class EntryTabBar : public QTabBar {
   QSize TabSize() const { return size_; }
 
  protected:
+  bool event(QEvent* event) override {
+    const bool from_tabs = event->type() == QEvent::Shortcut && hasFocus();
+    const bool handled = QTabBar::event(event);
+    if (from_tabs && chosen_from_tabs) chosen_from_tabs();
+    return handled;
+  }
+  void mousePressEvent(QMouseEvent* event) override {
+    const bool from_tabs = hasFocus() && event->button() == Qt::LeftButton &&
+                           tabAt(event->position().toPoint()) >= 0;
+    QTabBar::mousePressEvent(event);
+    if (from_tabs && chosen_from_tabs) chosen_from_tabs();
+  }
+
   QSize tabSizeHint(int index) const override {
     return size_.isEmpty() ? QTabBar::tabSizeHint(index) : size_;
   }
@@ -92,6 +112,10 @@ TEntryNotebook::TEntryNotebook(QWidget* parent) : QTabWidget(parent), d_(new Pri
   bar->setExpanding(false);
   bar->setElideMode(Qt::ElideRight);
   setTabBar(bar);
+  // The page's fields take over from the tabs: with the focus left on the
+  // tabs, what the user types next went nowhere and every later value one
+  // field early.
+  bar->chosen_from_tabs = [this] { FocusFirstField(currentIndex()); };
 
   // QTabWidget knows Ctrl+Tab only as a key that reaches it unhandled, and a
   // date field keeps it; shortcuts work from whatever field has the focus.
@@ -119,6 +143,20 @@ void TEntryNotebook::StepPage(int step) {
     index = (index + step + pages) % pages;
     if (isTabEnabled(index)) {
       setCurrentIndex(index);
+      return;
+    }
+  }
+}
+
+void TEntryNotebook::FocusFirstField(int index) {
+  QWidget* page = widget(index);
+  if (page == nullptr) return;
+  // The focus chain runs from the tabs through the fields in tab order.
+  QWidget* bar = tabBar();
+  for (QWidget* w = bar->nextInFocusChain(); w != bar; w = w->nextInFocusChain()) {
+    if (page->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() &&
+        w->isVisible()) {
+      w->setFocus(Qt::TabFocusReason);
       return;
     }
   }

@@ -6,7 +6,9 @@
 // its own font. Ctrl+Tab and Ctrl+Shift+Tab (also Ctrl+PgDn and Ctrl+PgUp)
 // cycle through the pages from anywhere inside the notebook; when the focus
 // was on the page that goes, it moves to the field last used on the page that
-// comes (or its first field).
+// comes (or its first field). A page chosen while the focus is on the tabs
+// (by its accelerator or a click on its tab) puts the focus in the page's
+// first field in tab order.
 #ifndef QUILLPRINT_CONTROLS_ENTRY_ENTRYNOTEBOOK_H_
 #define QUILLPRINT_CONTROLS_ENTRY_ENTRYNOTEBOOK_H_
 
@@ -53,6 +55,8 @@ class TEntryNotebook : public QTabWidget {
   void SetKeyPressHandler(qp::KeyPressHandler handler);
 
  private:
+  // Gives the focus to the first field of page `index` in tab order.
+  void FocusFirstField(int index);
   // Shows the next enabled page (step 1) or the previous one (-1), round.
   void StepPage(int step);
 

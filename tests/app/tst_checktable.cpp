@@ -4,6 +4,7 @@
 // program sharing the table would see them.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QToolButton>
 #include <QtTest>
 
@@ -338,6 +339,47 @@ class TestCheckTable : public QObject {
       QCOMPARE(dbf.Value(0, "PAYEE"), Padded("Payee 1", 40));
       QVERIFY(!dbf.Deleted(0));
     }
+  }
+
+  // The program once never started the memo manager: no note could be read
+  // or written, and Pack left every dead note in checks.dbt.
+  void packRemovesTheNotesOfRemovedChecksOnly() {
+    SaveChecks({"Payee 0", "Payee 1", "Payee 2"});
+    const vz::TStrings long_note = {std::string(2000, 'x'), "end"};  // several blocks
+    {
+      TMainForm form;
+      vz::TTzDbf* checks = form.Checks();
+      vz::TTzDataSet* ds = checks->DataSet();
+      ds->First();
+      for (const char* note : {"Note of payee 0", "Note of payee 1"}) {
+        vz::TStrings lines = long_note;
+        lines.insert(lines.begin(), note);
+        ds->FieldByName("notes")->SetLines(lines);
+        QVERIFY(checks->RLock());
+        checks->Replace();
+        checks->UnLock();
+        ds->Next();
+      }
+      QVERIFY(fx_->exits.empty());
+      CloseWindow(form, *fx_);
+    }
+    QVERIFY(Patch(fx_->Path("checks.dbf"), ReadDbf(fx_->Path("checks.dbf")).header, "*"));
+    const qint64 memo_before = QFileInfo(fx_->Path("checks.dbt")).size();
+
+    TMainForm form;
+    fx_->msgs->Answer(qp::MsgResult::kYes);
+    form.pack->trigger();
+    QCOMPARE(fx_->msgs->messages().back().text, QString("Records Removed"));
+    QVERIFY(QFileInfo(fx_->Path("checks.dbt")).size() < memo_before);
+    vz::TTzDataSet* ds = form.Checks()->DataSet();
+    ds->First();
+    QCOMPARE(ds->FieldByName("payee")->AsString(), std::string("Payee 1"));
+    QCOMPARE(ds->FieldByName("notes")->Lines().front(), std::string("Note of payee 1"));
+    QCOMPARE(ds->FieldByName("notes")->Lines().back(), std::string("end"));
+    ds->Next();
+    QCOMPARE(ds->FieldByName("notes")->AsString(), std::string("none"));
+    QVERIFY(fx_->exits.empty());
+    CloseWindow(form, *fx_);
   }
 
   void tableClosesWithTheWindow() {

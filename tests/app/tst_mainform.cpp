@@ -133,6 +133,42 @@ class TestMainForm : public QObject {
     QCOMPARE(FocusName(), field);
   }
 
+  // After Enter on a page's last field the focus is on the tabs; a page
+  // chosen from there once left it there, so the first value typed was lost
+  // and every later one landed a field early.
+  void pageChosenFromTheTabsFocusesItsFirstField_data() {
+    QTest::addColumn<int>("key");  // Alt+key, or 0: a click on the tab
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("Alt+B") << int(Qt::Key_B) << 1 << "BankName";
+    QTest::newRow("Alt+C") << int(Qt::Key_C) << 2 << "TransDate";
+    QTest::newRow("Alt+P, the page shown") << int(Qt::Key_P) << 0 << "FirstEdit";
+    QTest::newRow("bank tab clicked") << 0 << 1 << "BankName";
+  }
+
+  void pageChosenFromTheTabsFocusesItsFirstField() {
+    QFETCH(int, key);
+    QFETCH(int, page);
+    QFETCH(QString, field);
+    TMainForm form;
+    QVERIFY(ShowActive(&form));
+    form.ZipEdit->setFocus();
+    PressEnter();
+    QCOMPARE(QApplication::focusWidget(), form.Notebook1->tabBar());
+    if (key != 0) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::AltModifier);
+    } else {
+      QTabBar* tabs = form.Notebook1->tabBar();
+      QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(page).center());
+    }
+    QCOMPARE(form.Notebook1->currentIndex(), page);
+    QCOMPARE(FocusName(), field);
+    if (auto* edit = form.findChild<QLineEdit*>(field)) {
+      QTest::keyClicks(edit, "7");
+      QCOMPARE(edit->text(), QString("7"));
+    }
+  }
+
   void altKeys_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("popup");  // the menu that opens, or ""

@@ -234,6 +234,30 @@ TEST_F(CheckPrintTest, PrintsOneCheckAsAOnePagePdfWithTheMicrLineInItsBand) {
   EXPECT_TRUE(InkInRows(page, 340, page.height()).blank());
 }
 
+// The amount line of the largest amount once ran off the sheet and printed
+// "99999" of its figures.
+TEST_F(CheckPrintTest, LargestAmountPrintsItsWholeFiguresInsideThePage) {
+  QPrinter printer(QPrinter::HighResolution);
+  SetUpPdf(&printer, Path("large.pdf"));
+  qp::CheckFields f = SampleFields();
+  f.amount_words = "Nine Million Nine Hundred Ninety-Nine Thousand Nine Hundred Ninety-Nine and 99/100";
+  f.amount_text = "9999999.99";
+  ASSERT_EQ(qp::PrintCheck(&printer, f).outcome, qp::PrintOutcome::kPrinted);
+  const QString pdf = QString::fromStdString(Path("large.pdf"));
+  const QString prefix = QString::fromStdString(Path("large"));
+  QString text;
+  if (!RunTool("pdftotext", {"-layout", pdf, "-"}, &text) ||
+      !RunTool("pdftoppm", {"-png", "-r", "100", "-singlefile", pdf, prefix})) {
+    GTEST_SKIP() << "poppler-utils not installed";
+  }
+  EXPECT_TRUE(text.contains(QRegularExpression("and 99/100\\s+9999999\\.99"))) << text.toStdString();
+  // The line stands 1.5 inch below the printable area's top (a quarter-inch
+  // margin at 100 dpi: rows from 175) and ends before its right edge.
+  const InkSpan line = InkInRows(QImage(prefix + ".png"), 175, 188);
+  ASSERT_FALSE(line.blank());
+  EXPECT_LT(line.last, 850 - 25);
+}
+
 TEST_F(CheckPrintTest, ArielIsDrawnWithLiberationSans) {
   qp::RegisterCheckFonts();
   qp::RegisterCheckFonts();

@@ -3,6 +3,7 @@
 #include <string>
 
 #include <QCalendarWidget>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -99,25 +100,58 @@ class TestDateField : public QObject {
     QVERIFY(field.IsModified());
   }
 
+  // Reached by the keyboard (Start) or by a click into its text, which once
+  // dropped every digit typed after it; a click into a field that already
+  // has the focus types over the part clicked.
   void typedWholeDate_data() {
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QDate>("date");
-    QTest::newRow("with separators") << "dd.MM.yy" << "05.12.98" << QDate(1998, 12, 5);
-    QTest::newRow("digits only") << "dd.MM.yy" << "051298" << QDate(1998, 12, 5);
-    QTest::newRow("one-digit day") << "dd.MM.yy" << "5.12.98" << QDate(1998, 12, 5);
-    QTest::newRow("American order") << "MM/dd/yy" << "12/05/98" << QDate(1998, 12, 5);
-    QTest::newRow("four-digit year") << "MM/dd/yyyy" << "12/05/1898" << QDate(1898, 12, 5);
+    QTest::addColumn<int>("click");  // character clicked at, -1: keyboard
+    QTest::newRow("with separators") << "dd.MM.yy" << "05.12.98" << QDate(1998, 12, 5) << -1;
+    QTest::newRow("digits only") << "dd.MM.yy" << "051298" << QDate(1998, 12, 5) << -1;
+    QTest::newRow("one-digit day") << "dd.MM.yy" << "5.12.98" << QDate(1998, 12, 5) << -1;
+    QTest::newRow("American order") << "MM/dd/yy" << "12/05/98" << QDate(1998, 12, 5) << -1;
+    QTest::newRow("four-digit year") << "MM/dd/yyyy" << "12/05/1898" << QDate(1898, 12, 5) << -1;
+    QTest::newRow("clicked at the start") << "MM/dd/yy" << "120598" << QDate(1998, 12, 5) << 0;
+    QTest::newRow("clicked into the day") << "MM/dd/yy" << "12/05/98" << QDate(1998, 12, 5) << 4;
+    QTest::newRow("clicked past the end") << "MM/dd/yy" << "120598" << QDate(1998, 12, 5) << 8;
+    QTest::newRow("clicked again, into the year") << "MM/dd/yy" << "97" << QDate(1997, 1, 1) << 107;
   }
 
   void typedWholeDate() {
     QFETCH(QString, pattern);
     QFETCH(QString, typed);
     QFETCH(QDate, date);
-    TDateField field;
-    Start(&field, qPrintable(pattern), QDate(2026, 1, 1));
-    QTest::keyClicks(&field, typed);
-    QCOMPARE(field.Date(), date);
+    QFETCH(int, click);
+    QWidget window;
+    auto* before = new QLineEdit(&window);
+    auto* field = new TDateField(&window);
+    field->move(0, 30);
+    field->resize(150, field->sizeHint().height());
+    Start(field, qPrintable(pattern), QDate(2026, 1, 1));
+    if (click >= 0) {
+      window.show();
+      QVERIFY(QTest::qWaitForWindowActive(&window));
+      QLineEdit* text = field->findChild<QLineEdit*>();
+      auto at = [&](int index) {
+        if (index >= text->text().size()) return QPoint(text->width() - 3, text->height() / 2);
+        return QPoint(4 + text->fontMetrics().horizontalAdvance(text->text().left(index)),
+                      text->height() / 2);
+      };
+      if (click >= 100) {  // already focused: a first click, then this one
+        field->setFocus();
+        QTest::mouseClick(text, Qt::LeftButton, {}, at(0));
+        click -= 100;
+      } else {
+        before->setFocus();
+      }
+      const QPoint point = at(click);
+      QTest::mouseClick(text, Qt::LeftButton, {}, point);
+      QVERIFY(field->hasFocus());
+    }
+    QTest::keyClicks(field, typed);
+    QCOMPARE(field->Date(), date);
   }
 
   void steppingMovesByRealDatesAndMarks() {
@@ -171,8 +205,8 @@ class TestDateField : public QObject {
     plat::SetShortDatePattern(pattern);
     field->RefreshPattern();
     field->SetDate(date);
-    field->show();
-    QVERIFY(QTest::qWaitForWindowActive(field));
+    field->window()->show();
+    QVERIFY(QTest::qWaitForWindowActive(field->window()));
     field->setFocus();
     field->setCurrentSectionIndex(0);
     field->setSelectedSection(field->currentSection());
