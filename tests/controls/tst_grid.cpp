@@ -374,7 +374,9 @@ void TestGrid::deletePrompts() {
 
 void TestGrid::editing_data() {
   QTest::addColumn<QString>("field");
-  QTest::addColumn<QString>("setup");  // readonly-column, readonly-field, readonly-grid
+  // readonly-column, readonly-field, readonly-grid; leave: the focus goes
+  // to another control instead of Down
+  QTest::addColumn<QString>("setup");
   QTest::addColumn<QString>("typed");
   QTest::addColumn<QString>("stored");  // expected in record 1; empty: unchanged
   QTest::addColumn<QString>("error");
@@ -386,6 +388,8 @@ void TestGrid::editing_data() {
   QTest::newRow("date through the mask") << "due" << "" << "031525" << "20250315" << "";
   QTest::newRow("date that is none") << "due" << "" << "139925" << ""
                                      << "'13/99/25' is not a valid date";
+  QTest::newRow("date that is none, focus leaving") << "due" << "leave" << "139925" << ""
+                                                   << "'13/99/25' is not a valid date";
   QTest::newRow("memo") << "notes" << "" << "text" << "" << "";
   QTest::newRow("read-only column") << "name" << "readonly-column" << "abc" << "" << "";
   QTest::newRow("read-only field") << "name" << "readonly-field" << "abc" << "" << "";
@@ -417,7 +421,16 @@ void TestGrid::editing() {
   QTRY_VERIFY(grid->InplaceEditor() && grid->InplaceEditor()->hasFocus());
   grid->InplaceEditor()->selectAll();
   fx_->Type(typed);
-  fx_->Press(Qt::Key_Down);
+  if (setup == "leave") {
+    auto* other = new QLineEdit(fx_->window.get());
+    other->show();
+    other->setFocus();
+    QApplication::processEvents();
+    // A value that does not convert keeps the focus in the grid.
+    QCOMPARE(grid->IsActiveControl(), !error.isEmpty());
+  } else {
+    fx_->Press(Qt::Key_Down);
+  }
   QCOMPARE(QString::fromStdString(fx_->Stored(1, name)), stored.isEmpty() ? QString::fromStdString(before) : stored);
   const auto& boxes = fx_->msgs->messages();
   QCOMPARE(boxes.empty() ? QString() : boxes[0].text, error);
