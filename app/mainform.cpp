@@ -20,7 +20,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/notesform.h"
 #include "app/startup.h"
+#include "app/viewdataform.h"
 #include "controls/entry/datefield.h"
 #include "controls/entry/entrycontroller.h"
 #include "controls/entry/entrynotebook.h"
@@ -28,6 +30,7 @@
 #include "controls/entry/limitededit.h"
 #include "controls/entry/numericfield.h"
 #include "components/tzdbf.h"
+#include "controls/memo.h"
 #include "engine/errors.h"
 #include "engine/real48.h"
 #include "output/amountwords.h"
@@ -160,9 +163,19 @@ TMainForm::TMainForm(QWidget* parent) : TGradientForm(parent) {
 
   RunCommand(this, [this] { FormCreate(); });
   Position1->Loaded();
+  // Start-up's next step: the two windows that show the table, bound to it
+  // for the life of the program.
+  RunCommand(this, [this] {
+    ViewDataForm = new TViewDataForm(Checks_.get(), this);
+    NotesForm = new TNotesForm(Checks_.get(), this);
+  });
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+  // The windows' controls are linked to the table: they go first.
+  delete ViewDataForm;
+  delete NotesForm;
+}
 
 // ---- build-up -------------------------------------------------------------------
 
@@ -191,8 +204,7 @@ void TMainForm::BuildMenu() {
   Viewastable = utilities->addAction(QStringLiteral("&View as Table"));
   Viewastable->setObjectName(QStringLiteral("Viewastable"));
   Viewastable->setToolTip(QStringLiteral("Display Checks Database in Table Format"));
-  // The table window comes with the View and Load commands.
-  Viewastable->setEnabled(false);
+  connect(Viewastable, &QAction::triggered, this, &TMainForm::ViewastableClick);
   pack = utilities->addAction(QStringLiteral("&Pack"));
   pack->setObjectName(QStringLiteral("pack"));
   pack->setToolTip(QStringLiteral("Remove Records Marked for Deletion"));
@@ -251,10 +263,9 @@ void TMainForm::BuildToolBar(QWidget* bar) {
   connect(ClearCheck, &QToolButton::clicked, this, &TMainForm::ClearCheckClick);
   connect(HelpBtn, &QToolButton::clicked, this, &TMainForm::HelpBtnClick);
   connect(ExitBtn, &QToolButton::clicked, this, &TMainForm::ExitBtnClick);
-  // Load, View and Notes need the table window and the notes window.
-  LoadCheck->setEnabled(false);
-  ViewChecks->setEnabled(false);
-  CheckNotes->setEnabled(false);
+  connect(LoadCheck, &QToolButton::clicked, this, &TMainForm::LoadCheckClick);
+  connect(ViewChecks, &QToolButton::clicked, this, &TMainForm::ViewChecksClick);
+  connect(CheckNotes, &QToolButton::clicked, this, &TMainForm::CheckNotesClick);
 }
 
 void TMainForm::BuildPages() {
@@ -498,6 +509,69 @@ void TMainForm::packClick() {
       ShowMessage(this, QStringLiteral("Cannot Remove Records, Exclusive File Access Required"),
                   MsgType::kInformation);
     }
+  });
+}
+
+void TMainForm::ShowTableWindow(const QString& caption) {
+  ViewDataForm->setWindowTitle(caption);
+  // However it closes (OK, a double click, the close box), the record the
+  // grid stands on is the table's current record.
+  ViewDataForm->exec();
+}
+
+void TMainForm::LoadCheckClick() {
+  RunCommand(this, [this] {
+    ShowTableWindow(QStringLiteral("Load Check From Database"));
+    // An empty table has no check to load; the form keeps what it shows.
+    if (Checks_->DataSet()->IsEmpty()) return;
+    const CheckValues v = GetCheck(*Checks_);
+    for (const CheckRecordField& f : CheckRecord()) {
+      switch (f.input) {
+        case CheckInput::kText:
+          findChild<QLineEdit*>(QLatin1String(f.edit))->setText(QString::fromStdString(v.Text(f.name)));
+          break;
+        case CheckInput::kAmount:
+          // Set by the program: no change event, so the words stay as loaded.
+          AmountNumbers->SetValue(v.amount);
+          break;
+        case CheckInput::kDate:
+          // A stored date that is no date leaves the field as it was.
+          if (v.date.year != 0) TransDate->SetDate(QDate(v.date.year, v.date.month, v.date.day));
+          break;
+        case CheckInput::kNotes:
+          break;
+      }
+    }
+  });
+}
+
+void TMainForm::ViewChecksClick() {
+  RunCommand(this, [this] { ShowTableWindow(QStringLiteral("View Check Database")); });
+}
+
+void TMainForm::ViewastableClick() { ViewChecksClick(); }
+
+void TMainForm::CheckNotesClick() {
+  RunCommand(this, [this] {
+    vz::TTzDataSet* ds = Checks_->DataSet();
+    TTzMemo* memo = NotesForm->notes1;
+    memo->document()->setModified(false);
+    const bool save = NotesForm->exec() == QDialog::Accepted && memo->document()->isModified();
+    if (save) {
+      // The lock first: when it is refused, nothing of the typed notes goes
+      // into the record.
+      if (Checks_->RLock()) {
+        ds->UpdateRecord();  // the memo's lines become the record's new note
+        Checks_->Replace();
+        Checks_->UnLock();
+      } else {
+        ShowMessage(this, QStringLiteral("Cannot lock record, may be in use elsewhere..."),
+                    MsgType::kError);
+      }
+    }
+    // What the window left of an edit (the record is written or not, as
+    // decided above) must not linger for the grid or the next Save.
+    if (ds->State() == vz::dsEdit || ds->State() == vz::dsInsert) ds->Cancel();
   });
 }
 

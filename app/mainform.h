@@ -6,12 +6,16 @@
 // bar. The fields of the three pages make one check; Save appends it to the
 // check table `checks.dbf` in the program's folder, Clear empties the form,
 // Tools > Database Utilities > Pack removes the records marked as deleted.
+// View (and Tools > Database Utilities > View as Table) lists the checks in
+// the table window; Load lists them and then puts the record chosen into the
+// form; Notes edits the notes of the table's current record.
 //
 // Life of the window:
 //   1. construction (FormCreate): makes the program's folder current, reads
 //      the version from the program's INI file, opens the check table
 //      (creating it when missing) and restores the window's place from
-//      "mainform.ini";
+//      "mainform.ini"; then the table window and the notes window are made,
+//      their controls bound to the table;
 //   2. first show (FormShow): the date field shows today, FirstEdit has the
 //      focus;
 //   3. a close from the Exit button, File > Exit or the title bar asks
@@ -56,7 +60,9 @@ class TTzDbf;
 
 namespace qp {
 
+class TNotesForm;
 class TPosition;
+class TViewDataForm;
 
 class TMainForm : public TGradientForm {
   Q_OBJECT
@@ -86,6 +92,10 @@ class TMainForm : public TGradientForm {
   void SaveCheckClick();
   void ClearCheckClick();
   void packClick();
+  void LoadCheckClick();
+  void ViewChecksClick();
+  void ViewastableClick();
+  void CheckNotesClick();
   void HelpBtnClick();
   void Contents1Click();
   void About1Click();
@@ -152,6 +162,10 @@ class TMainForm : public TGradientForm {
   QLineEdit* CheckNumber = nullptr;
 
   QStatusBar* StatusBar1 = nullptr;
+  // The table window and the notes window, made after the table opens and
+  // kept until the main window goes.
+  TViewDataForm* ViewDataForm = nullptr;
+  TNotesForm* NotesForm = nullptr;
   TEntryController* EntryController1 = nullptr;
   TPosition* Position1 = nullptr;
 
@@ -163,6 +177,8 @@ class TMainForm : public TGradientForm {
   void BuildMenu();
   void BuildToolBar(QWidget* bar);
   void BuildPages();
+  // Shows the table window modally with this caption.
+  void ShowTableWindow(const QString& caption);
   // Every single-line edit of the three pages, the amount in words
   // included: the edits of the check record's text fields.
   std::vector<QLineEdit*> TextEdits() const;
