@@ -117,7 +117,8 @@ void DrawMillimetreRulers(QPainter& painter, const QRect& grid, const Calibratio
     if (y < sheet.printable.top()) continue;
     painter.setPen(tick);
     painter.drawLine(right, y, right - length(mm, px), y);
-    if (mm % 10 == 0) {
+    // The corner belongs to the labels of the bottom ruler.
+    if (mm % 10 == 0 && y < bottom - Px(0.35, py)) {
       DrawLabel(painter, QRect(right - Px(0.6, px), y - py / 10, Px(0.42, px), py / 5),
                 Qt::AlignRight | Qt::AlignVCenter, QString::number(mm / 10) + QStringLiteral(" cm"),
                 keep_clear);
