@@ -65,27 +65,23 @@ QList<Word> PdfWords(const QString& pdf) {
   return words;
 }
 
-// The lowest ink of the page (the MICR line's foot) and where that band
-// starts at the left, in pixels at 100 dots per inch.
+// The left end of the page's lowest band of ink (the MICR line's foot), in
+// pixels at 100 dots per inch.
 QPoint MicrCorner(const QString& pdf, const QString& prefix) {
   if (!RunTool("pdftoppm", {"-png", "-r", "100", "-singlefile", pdf, prefix})) return {-1, -1};
   const QImage page(prefix + ".png");
-  int bottom = -1;
-  for (int y = page.height() - 1; y >= 0 && bottom < 0; --y) {
+  QPoint corner(page.width(), 8);
+  for (int y = 0; y < page.height(); ++y) {
     for (int x = 0; x < page.width(); ++x) {
-      if (qGray(page.pixel(x, y)) < 128) {
-        bottom = y;
-        break;
-      }
+      if (qGray(page.pixel(x, y)) < 128) corner.setY(y);
     }
   }
-  int left = page.width();
-  for (int y = std::max(0, bottom - 8); y <= bottom; ++y) {
-    for (int x = 0; x < left; ++x) {
-      if (qGray(page.pixel(x, y)) < 128) left = x;
+  for (int y = corner.y() - 8; y <= corner.y(); ++y) {
+    for (int x = 0; x < corner.x(); ++x) {
+      if (qGray(page.pixel(x, y)) < 128) corner.setX(x);
     }
   }
-  return QPoint(left, bottom);
+  return corner;
 }
 
 // The PDF's bytes without its creation time, the only part two prints of
