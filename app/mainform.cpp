@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "app/notesform.h"
+#include "app/printeroffsetsform.h"
 #include "app/startup.h"
 #include "app/viewdataform.h"
 #include "controls/entry/datefield.h"
@@ -34,6 +35,7 @@
 #include "engine/errors.h"
 #include "engine/real48.h"
 #include "output/amountwords.h"
+#include "output/micrcheck.h"
 #include "output/qt/checkprinter.h"
 #include "platform/appdir.h"
 #include "platform/file.h"
@@ -191,6 +193,9 @@ void TMainForm::BuildMenu() {
   PrintPreview1 = file->addAction(QStringLiteral("Print Pre&view"));
   PrintPreview1->setObjectName(QStringLiteral("PrintPreview1"));
   connect(PrintPreview1, &QAction::triggered, this, &TMainForm::PrintPreview1Click);
+  PrinterOffsets1 = file->addAction(QStringLiteral("Printer &Offsets..."));
+  PrinterOffsets1->setObjectName(QStringLiteral("PrinterOffsets1"));
+  connect(PrinterOffsets1, &QAction::triggered, this, &TMainForm::PrinterOffsets1Click);
   file->addSeparator();
   Exit1 = file->addAction(QStringLiteral("E&xit"));
   Exit1->setObjectName(QStringLiteral("Exit1"));
@@ -300,6 +305,12 @@ void TMainForm::BuildPages() {
                      QStringLiteral("Bank Zipcode (If any) as it appears on check"));
   ABANumber = MakeEdit(bank, "ABANumber", QStringLiteral("ABA Number"), 24, 176, 81,
                        QStringLiteral("9 Digit ABA number on Check"));
+  ABACheck = new QLabel(bank);
+  ABACheck->setObjectName(QStringLiteral("ABACheck"));
+  ABACheck->setGeometry(24, 176 + kEditHeight + 2, 353, kLabelRise);
+  ABACheck->setToolTip(
+      QStringLiteral("An ABA routing number has 9 digits; the last is a check digit"));
+  connect(ABANumber, &QLineEdit::textChanged, this, &TMainForm::ABANumberChange);
   AccountNumber = MakeEdit(bank, "AccountNumber", QStringLiteral("Account Number"), 144, 176, 233,
                            QStringLiteral("Individual's Account number"));
   Notebook1->AddPage(bank, QStringLiteral("&Bank Information"),
@@ -406,6 +417,31 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 bool TMainForm::CheckNumberKeyPress(QKeyEvent* event) { return IsEnterKey(event); }
 
+void TMainForm::ABANumberChange() {
+  // Told at once but never in a box: a number half typed is no error yet,
+  // and an empty one says nothing until the check is printed.
+  QString text;
+  bool sound = false;
+  switch (CheckRoutingNumber(ABANumber->text().toStdString())) {
+    case RoutingStatus::kEmpty:
+      break;
+    case RoutingStatus::kNotNineDigits:
+      text = QStringLiteral("Routing number: not 9 digits");
+      break;
+    case RoutingStatus::kWrongCheckDigit:
+      text = QStringLiteral("Routing number: wrong check digit");
+      break;
+    case RoutingStatus::kValid:
+      text = QStringLiteral("Routing number: check digit correct");
+      sound = true;
+      break;
+  }
+  QPalette palette = ABACheck->palette();
+  palette.setColor(QPalette::WindowText, sound ? QColor(0, 110, 0) : QColor(190, 0, 0));
+  ABACheck->setPalette(palette);
+  ABACheck->setText(text);
+}
+
 void TMainForm::AmountNumbersChange() {
   AmountEnglish->setText(QString::fromStdString(
       AmountInWords(vz::Real48::From(AmountNumbers->Value()))));
@@ -421,6 +457,21 @@ CheckValues TMainForm::FormValues() const {
   const QDate date = TransDate->Date();
   v.date = CheckDate{date.year(), date.month(), date.day()};
   return v;
+}
+
+CheckFields TMainForm::CalibrationFields() const {
+  CheckValues values = FormValues();
+  const CheckValues& sample = SampleCheck();
+  for (auto& [field, text] : values.text) {
+    if (text.empty()) text = sample.Text(field);
+  }
+  if (values.amount == 0) values.amount = sample.amount;
+  if (CheckDateText(values.date).empty()) values.date = sample.date;
+  return PrintFields(values);
+}
+
+PrinterOffset TMainForm::StoredOffset(const QPrinter& printer) const {
+  return ReadPrinterOffset(plat::IniFile(ini_path_), OffsetPrinterName(printer).toStdString());
 }
 
 CheckFields TMainForm::Fields() const {
@@ -451,12 +502,27 @@ QPrinter* TMainForm::Printer() {
   return printer_.get();
 }
 
+bool TMainForm::MicrLineMayPrint() {
+  const std::vector<std::string> problems = MicrLineProblems(Fields());
+  if (problems.empty()) return true;
+  QString text = QStringLiteral("The bank may not be able to read this check's MICR line:\n");
+  for (const std::string& problem : problems) {
+    text += QStringLiteral("\n") + QString::fromStdString(problem);
+  }
+  text += QStringLiteral("\n\nPrint the check anyway?");
+  return ShowMessage(this, text, MsgType::kConfirmation, MsgButtons::kYesNo) == MsgResult::kYes;
+}
+
 void TMainForm::PrintBtnClick() {
   RunCommand(this, [this] {
+    // Asked before the print dialog, so that No leaves the form to be put
+    // right at once.
+    if (!MicrLineMayPrint()) return;
     QPrinter* printer = Printer();
     if (!Messages().ExecPrintDialog(printer, this)) return;  // cancelled: nothing printed
     printer_figures_ = ReadPrinterFigures(*printer);
-    const PrintStatus status = PrintCheck(printer, Fields());
+    const PrintStatus status =
+        PrintCheck(printer, Fields(), MicrDrawing::kFontWhenInstalled, StoredOffset(*printer));
     if (status.outcome == PrintOutcome::kFailed) {
       ShowMessage(this, status.message, MsgType::kError);
     }
@@ -467,8 +533,17 @@ void TMainForm::PrintCheck1Click() { PrintBtnClick(); }
 
 void TMainForm::PrintPreview1Click() {
   RunCommand(this, [this] {
-    PreviewCheck(Printer(), Fields(), this,
-                 [this](const QString& message) { ShowMessage(this, message, MsgType::kError); });
+    PreviewCheck(
+        Printer(), Fields(), this,
+        [this](const QString& message) { ShowMessage(this, message, MsgType::kError); },
+        [this](const QPrinter& printer) { return StoredOffset(printer); });
+  });
+}
+
+void TMainForm::PrinterOffsets1Click() {
+  RunCommand(this, [this] {
+    TPrinterOffsetsForm dialog(Printer(), ini_path_, CalibrationFields(), this);
+    dialog.exec();
   });
 }
 

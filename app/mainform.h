@@ -23,6 +23,13 @@
 //      the INI file, the window's place into "mainform.ini", and the table
 //      is closed.
 //
+// Printing: under ABANumber the window tells, as it is typed, whether the
+// routing number's check digit holds; Print asks before printing a check
+// whose MICR line a bank's reader would misread (MicrLineProblems), and
+// the user may print it anyway. Save never asks about it. Every check,
+// printed or previewed, is moved by the offsets stored for its printer
+// (File > Printer Offsets, TPrinterOffsetsForm).
+//
 // Keys: Enter moves to the next control in tab order, as Tab would
 // (EntryController1 sees the keys before the fields do). The tool buttons
 // take no focus, so Enter walks the fields (and the notebook's tabs) only.
@@ -40,10 +47,12 @@
 
 #include "app/checkrecord.h"
 #include "output/checklayout.h"
+#include "output/printeroffset.h"
 #include "winsupport/gradientform.h"
 
 class QAction;
 class QKeyEvent;
+class QLabel;
 class QLineEdit;
 class QMenuBar;
 class QPrinter;
@@ -89,6 +98,9 @@ class TMainForm : public TGradientForm {
   void PrintBtnClick();
   void PrintCheck1Click();
   void PrintPreview1Click();
+  void PrinterOffsets1Click();
+  // Shows under ABANumber, as it is typed, whether it is a routing number.
+  void ABANumberChange();
   void SaveCheckClick();
   void ClearCheckClick();
   void packClick();
@@ -109,6 +121,11 @@ class TMainForm : public TGradientForm {
 
   // What the fields show now, as the printed check takes them.
   CheckFields Fields() const;
+  // The check the calibration page shows: the fields, the sample check's
+  // texts where they are empty.
+  CheckFields CalibrationFields() const;
+  // The offset stored for the printer about to print.
+  PrinterOffset StoredOffset(const QPrinter& printer) const;
   // What the fields show now as a check, by the check record's fields.
   CheckValues FormValues() const;
 
@@ -123,6 +140,7 @@ class TMainForm : public TGradientForm {
   QMenuBar* MainMenu1 = nullptr;
   QAction* PrintCheck1 = nullptr;
   QAction* PrintPreview1 = nullptr;
+  QAction* PrinterOffsets1 = nullptr;
   QAction* Exit1 = nullptr;
   QAction* Viewastable = nullptr;
   QAction* pack = nullptr;
@@ -153,6 +171,7 @@ class TMainForm : public TGradientForm {
   QLineEdit* BankState = nullptr;
   QLineEdit* BankZip = nullptr;
   QLineEdit* ABANumber = nullptr;
+  QLabel* ABACheck = nullptr;  // the routing number's check, under ABANumber
   QLineEdit* AccountNumber = nullptr;
   // "&Check Information"
   TDateField* TransDate = nullptr;
@@ -184,6 +203,9 @@ class TMainForm : public TGradientForm {
   std::vector<QLineEdit*> TextEdits() const;
   bool AnythingChanged() const;
   void ClearChangeMarks();
+  // Asks before printing a check whose MICR line the bank's reader would
+  // misread; true when it may print.
+  bool MicrLineMayPrint();
   QPrinter* Printer();
 
   std::string ini_path_;

@@ -454,18 +454,28 @@ TEST_F(CheckPrintTest, SetupStepDecidesWhetherAndWhereTheCheckPrints) {
   }
 }
 
+// The preview asks for the offset of the printer it draws for, each time
+// it draws.
 TEST_F(CheckPrintTest, PreviewShowsOnePageAndPrintsNothing) {
   QPrinter printer(QPrinter::HighResolution);
   SetUpPdf(&printer, Path("preview.pdf"));
   std::vector<QString> errors;
+  std::vector<const QPrinter*> asked;
   std::unique_ptr<QPrintPreviewDialog> dialog = qp::MakeCheckPreview(
-      &printer, SampleFields(), nullptr, [&](const QString& m) { errors.push_back(m); });
+      &printer, SampleFields(), nullptr, [&](const QString& m) { errors.push_back(m); },
+      [&](const QPrinter& p) {
+        asked.push_back(&p);
+        return qp::PrinterOffset{1000, 1000};
+      });
   auto* view = dialog->findChild<QPrintPreviewWidget*>();
   ASSERT_NE(view, nullptr);
   view->updatePreview();
   EXPECT_EQ(view->pageCount(), 1);
   EXPECT_TRUE(errors.empty());
   EXPECT_FALSE(std::filesystem::exists(Path("preview.pdf")));
+  view->updatePreview();
+  ASSERT_EQ(asked.size(), 2u);
+  EXPECT_EQ(asked[0], &printer);
 }
 
 }  // namespace
