@@ -21,9 +21,9 @@ class EntryTabBar : public QTabBar {
  public:
   explicit EntryTabBar(QWidget* parent) : QTabBar(parent) {}
 
-  // Called after a page was chosen by its accelerator or a click on its tab
-  // while the tabs had the focus.
-  std::function<void()> chosen_from_tabs;
+  // Called after a page was chosen by its accelerator or a click on its
+  // tab, when the focus was on the tabs or the page changed.
+  std::function<void()> page_chosen;
 
   void SetTabSize(const QSize& size) {
     size_ = size;
@@ -35,16 +35,19 @@ class EntryTabBar : public QTabBar {
 
  protected:
   bool event(QEvent* event) override {
-    const bool from_tabs = event->type() == QEvent::Shortcut && hasFocus();
+    if (event->type() != QEvent::Shortcut) return QTabBar::event(event);
+    const bool from_tabs = hasFocus();
+    const int before = currentIndex();
     const bool handled = QTabBar::event(event);
-    if (from_tabs && chosen_from_tabs) chosen_from_tabs();
+    if ((from_tabs || currentIndex() != before) && page_chosen) page_chosen();
     return handled;
   }
   void mousePressEvent(QMouseEvent* event) override {
-    const bool from_tabs = hasFocus() && event->button() == Qt::LeftButton &&
-                           tabAt(event->position().toPoint()) >= 0;
+    const bool on_tab = event->button() == Qt::LeftButton && tabAt(event->position().toPoint()) >= 0;
+    const bool from_tabs = hasFocus();
+    const int before = currentIndex();
     QTabBar::mousePressEvent(event);
-    if (from_tabs && chosen_from_tabs) chosen_from_tabs();
+    if (on_tab && (from_tabs || currentIndex() != before) && page_chosen) page_chosen();
   }
 
   QSize tabSizeHint(int index) const override {
@@ -112,10 +115,12 @@ TEntryNotebook::TEntryNotebook(QWidget* parent) : QTabWidget(parent), d_(new Pri
   bar->setExpanding(false);
   bar->setElideMode(Qt::ElideRight);
   setTabBar(bar);
-  // The page's fields take over from the tabs: with the focus left on the
-  // tabs, what the user types next went nowhere and every later value one
-  // field early.
-  bar->chosen_from_tabs = [this] { FocusFirstField(currentIndex()); };
+  // A page chosen by its accelerator or its tab starts at its first field:
+  // with the focus left on the tabs what the user typed next went nowhere,
+  // and with the focus sent back to the field last used on the page (Qt's
+  // way) a new check's first name went into the zip code; either way every
+  // later value landed in the wrong field.
+  bar->page_chosen = [this] { FocusFirstField(currentIndex()); };
 
   // QTabWidget knows Ctrl+Tab only as a key that reaches it unhandled, and a
   // date field keeps it; shortcuts work from whatever field has the focus.

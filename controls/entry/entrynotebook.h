@@ -6,9 +6,9 @@
 // its own font. Ctrl+Tab and Ctrl+Shift+Tab (also Ctrl+PgDn and Ctrl+PgUp)
 // cycle through the pages from anywhere inside the notebook; when the focus
 // was on the page that goes, it moves to the field last used on the page that
-// comes (or its first field). A page chosen while the focus is on the tabs
-// (by its accelerator or a click on its tab) puts the focus in the page's
-// first field in tab order.
+// comes (or its first field). A page chosen by its accelerator or a click on
+// its tab, from the tabs or from a field of another page, puts the focus in
+// the page's first field in tab order.
 #ifndef QUILLPRINT_CONTROLS_ENTRY_ENTRYNOTEBOOK_H_
 #define QUILLPRINT_CONTROLS_ENTRY_ENTRYNOTEBOOK_H_
 

@@ -142,21 +142,32 @@ class TestMainForm : public QObject {
     QTest::addColumn<int>("key");  // Alt+key, or 0: a click on the tab
     QTest::addColumn<int>("page");
     QTest::addColumn<QString>("field");
-    QTest::newRow("Alt+B") << int(Qt::Key_B) << 1 << "BankName";
-    QTest::newRow("Alt+C") << int(Qt::Key_C) << 2 << "TransDate";
-    QTest::newRow("Alt+P, the page shown") << int(Qt::Key_P) << 0 << "FirstEdit";
-    QTest::newRow("bank tab clicked") << 0 << 1 << "BankName";
+    QTest::addColumn<QString>("from");  // the field typed in before, "" for the tabs
+    QTest::newRow("Alt+B") << int(Qt::Key_B) << 1 << "BankName" << "";
+    QTest::newRow("Alt+C") << int(Qt::Key_C) << 2 << "TransDate" << "";
+    QTest::newRow("Alt+P, the page shown") << int(Qt::Key_P) << 0 << "FirstEdit" << "";
+    QTest::newRow("bank tab clicked") << 0 << 1 << "BankName" << "";
+    // After Save on the check page, Alt+P for the next check once went back
+    // to the field last used there (the zip code).
+    QTest::newRow("Alt+P from the check number") << int(Qt::Key_P) << 0 << "FirstEdit" << "CheckNumber";
+    QTest::newRow("payor tab clicked from the check number") << 0 << 0 << "FirstEdit" << "CheckNumber";
   }
 
   void pageChosenFromTheTabsFocusesItsFirstField() {
     QFETCH(int, key);
     QFETCH(int, page);
     QFETCH(QString, field);
+    QFETCH(QString, from);
     TMainForm form;
     QVERIFY(ShowActive(&form));
     form.ZipEdit->setFocus();
     PressEnter();
     QCOMPARE(QApplication::focusWidget(), form.Notebook1->tabBar());
+    if (!from.isEmpty()) {
+      QWidget* start = form.findChild<QWidget*>(from);
+      form.Notebook1->setCurrentWidget(start->parentWidget());
+      start->setFocus();
+    }
     if (key != 0) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::AltModifier);
     } else {
