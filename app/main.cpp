@@ -25,7 +25,7 @@
 #include "engine/national.h"
 #include "platform/appdir.h"
 #include "platform/qt/messages.h"
-#include "platform/qt/regional.h"
+#include "regional/regional.h"
 #include "winsupport/programicon.h"
 
 int main(int argc, char** argv) {

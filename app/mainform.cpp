@@ -20,18 +20,22 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/checkrecord.h"
+#include "app/notesform.h"
+#include "app/printeroffsetsform.h"
 #include "app/startup.h"
-#include "app/limitededit.h"
-#include "controls/datefield.h"
-#include "controls/entrycontroller.h"
-#include "controls/entrynotebook.h"
-#include "controls/keypress.h"
-#include "controls/numericfield.h"
+#include "app/viewdataform.h"
+#include "controls/entry/datefield.h"
+#include "controls/entry/entrycontroller.h"
+#include "controls/entry/entrynotebook.h"
+#include "controls/entry/keypress.h"
+#include "controls/entry/limitededit.h"
+#include "controls/entry/numericfield.h"
 #include "components/tzdbf.h"
+#include "controls/memo.h"
 #include "engine/errors.h"
 #include "engine/real48.h"
 #include "output/amountwords.h"
+#include "output/micrcheck.h"
 #include "output/qt/checkprinter.h"
 #include "platform/appdir.h"
 #include "platform/file.h"
@@ -90,9 +94,11 @@ Edit* PlaceField(Edit* edit, const char* name, const QString& label, int left, i
   return edit;
 }
 
+// A plain edit of the check record, with the typing limit the record
+// gives its field.
 QLineEdit* MakeEdit(QWidget* page, const char* name, const QString& label, int left, int top,
-                    int width, int max_length, const QString& hint) {
-  auto* edit = new LimitedEdit(max_length, page);
+                    int width, const QString& hint) {
+  auto* edit = new LimitedEdit(FindCheckEdit(name)->typing_limit, page);
   return PlaceField(edit, name, label, left, top, width, hint);
 }
 
@@ -159,9 +165,19 @@ TMainForm::TMainForm(QWidget* parent) : TGradientForm(parent) {
 
   RunCommand(this, [this] { FormCreate(); });
   Position1->Loaded();
+  // Start-up's next step: the two windows that show the table, bound to it
+  // for the life of the program.
+  RunCommand(this, [this] {
+    ViewDataForm = new TViewDataForm(Checks_.get(), this);
+    NotesForm = new TNotesForm(Checks_.get(), this);
+  });
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+  // The windows' controls are linked to the table: they go first.
+  delete ViewDataForm;
+  delete NotesForm;
+}
 
 // ---- build-up -------------------------------------------------------------------
 
@@ -177,6 +193,9 @@ void TMainForm::BuildMenu() {
   PrintPreview1 = file->addAction(QStringLiteral("Print Pre&view"));
   PrintPreview1->setObjectName(QStringLiteral("PrintPreview1"));
   connect(PrintPreview1, &QAction::triggered, this, &TMainForm::PrintPreview1Click);
+  PrinterOffsets1 = file->addAction(QStringLiteral("Printer &Offsets..."));
+  PrinterOffsets1->setObjectName(QStringLiteral("PrinterOffsets1"));
+  connect(PrinterOffsets1, &QAction::triggered, this, &TMainForm::PrinterOffsets1Click);
   file->addSeparator();
   Exit1 = file->addAction(QStringLiteral("E&xit"));
   Exit1->setObjectName(QStringLiteral("Exit1"));
@@ -190,8 +209,7 @@ void TMainForm::BuildMenu() {
   Viewastable = utilities->addAction(QStringLiteral("&View as Table"));
   Viewastable->setObjectName(QStringLiteral("Viewastable"));
   Viewastable->setToolTip(QStringLiteral("Display Checks Database in Table Format"));
-  // The table window comes with the View and Load commands.
-  Viewastable->setEnabled(false);
+  connect(Viewastable, &QAction::triggered, this, &TMainForm::ViewastableClick);
   pack = utilities->addAction(QStringLiteral("&Pack"));
   pack->setObjectName(QStringLiteral("pack"));
   pack->setToolTip(QStringLiteral("Remove Records Marked for Deletion"));
@@ -250,62 +268,67 @@ void TMainForm::BuildToolBar(QWidget* bar) {
   connect(ClearCheck, &QToolButton::clicked, this, &TMainForm::ClearCheckClick);
   connect(HelpBtn, &QToolButton::clicked, this, &TMainForm::HelpBtnClick);
   connect(ExitBtn, &QToolButton::clicked, this, &TMainForm::ExitBtnClick);
-  // Load, View and Notes need the table window and the notes window.
-  LoadCheck->setEnabled(false);
-  ViewChecks->setEnabled(false);
-  CheckNotes->setEnabled(false);
+  connect(LoadCheck, &QToolButton::clicked, this, &TMainForm::LoadCheckClick);
+  connect(ViewChecks, &QToolButton::clicked, this, &TMainForm::ViewChecksClick);
+  connect(CheckNotes, &QToolButton::clicked, this, &TMainForm::CheckNotesClick);
 }
 
 void TMainForm::BuildPages() {
   auto* payor = new QWidget;
   payor->setObjectName(QStringLiteral("PayorPage"));
-  FirstEdit = MakeEdit(payor, "FirstEdit", QStringLiteral("First Name"), 24, 32, 161, 20,
+  FirstEdit = MakeEdit(payor, "FirstEdit", QStringLiteral("First Name"), 24, 32, 161,
                        QStringLiteral("First name of Payor"));
-  LastEdit = MakeEdit(payor, "LastEdit", QStringLiteral("Last Name"), 200, 32, 177, 30,
+  LastEdit = MakeEdit(payor, "LastEdit", QStringLiteral("Last Name"), 200, 32, 177,
                       QStringLiteral("Payor's Last Name"));
-  AddressEdit = MakeEdit(payor, "AddressEdit", QStringLiteral("Payor Address"), 24, 80, 353, 40,
+  AddressEdit = MakeEdit(payor, "AddressEdit", QStringLiteral("Payor Address"), 24, 80, 353,
                          QStringLiteral("Payor's Address"));
-  CityEdit = MakeEdit(payor, "CityEdit", QStringLiteral("City"), 24, 128, 177, 30,
+  CityEdit = MakeEdit(payor, "CityEdit", QStringLiteral("City"), 24, 128, 177,
                       QStringLiteral("Payor's City"));
-  StateEdit = MakeEdit(payor, "StateEdit", QStringLiteral("State"), 216, 128, 49, 2,
+  StateEdit = MakeEdit(payor, "StateEdit", QStringLiteral("State"), 216, 128, 49,
                        QStringLiteral("Payor's State"));
-  ZipEdit = MakeEdit(payor, "ZipEdit", QStringLiteral("Zipcode"), 280, 128, 97, 10,
+  ZipEdit = MakeEdit(payor, "ZipEdit", QStringLiteral("Zipcode"), 280, 128, 97,
                      QStringLiteral("Payor's Zipcode"));
   Notebook1->AddPage(payor, QStringLiteral("&Payor Information"),
                      QStringLiteral("Payor's Personal Information"));
 
   auto* bank = new QWidget;
   bank->setObjectName(QStringLiteral("BankPage"));
-  BankName = MakeEdit(bank, "BankName", QStringLiteral("Bank Name"), 24, 32, 353, 35,
+  BankName = MakeEdit(bank, "BankName", QStringLiteral("Bank Name"), 24, 32, 353,
                       QStringLiteral("Bank Name as it appears on check"));
-  BankAddress = MakeEdit(bank, "BankAddress", QStringLiteral("Bank Address"), 24, 80, 353, 35,
+  BankAddress = MakeEdit(bank, "BankAddress", QStringLiteral("Bank Address"), 24, 80, 353,
                          QStringLiteral("Bank Address as it appears on Check"));
-  BankCity = MakeEdit(bank, "BankCity", QStringLiteral("City"), 24, 128, 177, 30,
+  BankCity = MakeEdit(bank, "BankCity", QStringLiteral("City"), 24, 128, 177,
                       QStringLiteral("Bank City as it appears on Check"));
-  BankState = MakeEdit(bank, "BankState", QStringLiteral("State"), 216, 128, 49, 2,
+  BankState = MakeEdit(bank, "BankState", QStringLiteral("State"), 216, 128, 49,
                        QStringLiteral("Bank State (if any) as it appears on Check"));
-  BankZip = MakeEdit(bank, "BankZip", QStringLiteral("Zipcode"), 280, 128, 97, 10,
+  BankZip = MakeEdit(bank, "BankZip", QStringLiteral("Zipcode"), 280, 128, 97,
                      QStringLiteral("Bank Zipcode (If any) as it appears on check"));
-  ABANumber = MakeEdit(bank, "ABANumber", QStringLiteral("ABA Number"), 24, 176, 81, 9,
+  ABANumber = MakeEdit(bank, "ABANumber", QStringLiteral("ABA Number"), 24, 176, 81,
                        QStringLiteral("9 Digit ABA number on Check"));
+  ABACheck = new QLabel(bank);
+  ABACheck->setObjectName(QStringLiteral("ABACheck"));
+  ABACheck->setGeometry(24, 176 + kEditHeight + 2, 353, kLabelRise);
+  ABACheck->setToolTip(
+      QStringLiteral("An ABA routing number has 9 digits; the last is a check digit"));
+  connect(ABANumber, &QLineEdit::textChanged, this, &TMainForm::ABANumberChange);
   AccountNumber = MakeEdit(bank, "AccountNumber", QStringLiteral("Account Number"), 144, 176, 233,
-                           20, QStringLiteral("Individual's Account number"));
+                           QStringLiteral("Individual's Account number"));
   Notebook1->AddPage(bank, QStringLiteral("&Bank Information"),
                      QStringLiteral("Payor's Bank Information"));
 
   // Made in the order they stand on the page; the tab order below differs.
   auto* check = new QWidget;
   check->setObjectName(QStringLiteral("CheckPage"));
-  CheckNumber = MakeEdit(check, "CheckNumber", QStringLiteral("Check Number"), 24, 32, 89, 9,
+  CheckNumber = MakeEdit(check, "CheckNumber", QStringLiteral("Check Number"), 24, 32, 89,
                          QStringLiteral("Individual Check Number"));
   AmountNumbers = PlaceField(new TNumericField(check), "AmountNumbers",
                              QStringLiteral("Check Amount"), 136, 32, 130,
                              QStringLiteral("Amount check is payable for"));
   TransDate = PlaceField(new TDateField(check), "TransDate", QStringLiteral("Check Date"), 304, 32,
                          121, QStringLiteral("Date check was printed"));
-  AmountEnglish = MakeEdit(check, "AmountEnglish", QStringLiteral("Amount"), 24, 80, 313, 40,
+  AmountEnglish = MakeEdit(check, "AmountEnglish", QStringLiteral("Amount"), 24, 80, 313,
                            QStringLiteral("Amount of Check in words"));
-  PayeeNameEdit = MakeEdit(check, "PayeeNameEdit", QStringLiteral("Payee Name"), 24, 128, 313, 35,
+  PayeeNameEdit = MakeEdit(check, "PayeeNameEdit", QStringLiteral("Payee Name"), 24, 128, 313,
                            QStringLiteral("Pay to the order of"));
   Notebook1->AddPage(check, QStringLiteral("&Check Information"), QStringLiteral("Check Details"));
 
@@ -331,15 +354,12 @@ void TMainForm::BuildPages() {
   }
 }
 
-std::vector<TMainForm::TextField> TMainForm::TextFields() const {
-  return {
-      {"payee", PayeeNameEdit},   {"amtenglish", AmountEnglish}, {"checknum", CheckNumber},
-      {"acctnum", AccountNumber}, {"abanum", ABANumber},         {"bzip", BankZip},
-      {"bstate", BankState},      {"bcity", BankCity},           {"baddress", BankAddress},
-      {"bname", BankName},        {"pzip", ZipEdit},             {"pstate", StateEdit},
-      {"pcity", CityEdit},        {"paddress", AddressEdit},     {"plastname", LastEdit},
-      {"pfirstname", FirstEdit},
-  };
+std::vector<QLineEdit*> TMainForm::TextEdits() const {
+  std::vector<QLineEdit*> edits;
+  for (const CheckRecordField& f : CheckRecord()) {
+    if (f.input == CheckInput::kText) edits.push_back(findChild<QLineEdit*>(QLatin1String(f.edit)));
+  }
+  return edits;
 }
 
 // ---- life of the window ---------------------------------------------------------
@@ -397,44 +417,80 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 bool TMainForm::CheckNumberKeyPress(QKeyEvent* event) { return IsEnterKey(event); }
 
+void TMainForm::ABANumberChange() {
+  // Told at once but never in a box: a number half typed is no error yet,
+  // and an empty one says nothing until the check is printed.
+  QString text;
+  bool sound = false;
+  switch (CheckRoutingNumber(ABANumber->text().toStdString())) {
+    case RoutingStatus::kEmpty:
+      break;
+    case RoutingStatus::kNotNineDigits:
+      text = QStringLiteral("Routing number: not 9 digits");
+      break;
+    case RoutingStatus::kWrongCheckDigit:
+      text = QStringLiteral("Routing number: wrong check digit");
+      break;
+    case RoutingStatus::kValid:
+      text = QStringLiteral("Routing number: check digit correct");
+      sound = true;
+      break;
+  }
+  QPalette palette = ABACheck->palette();
+  palette.setColor(QPalette::WindowText, sound ? QColor(0, 110, 0) : QColor(190, 0, 0));
+  ABACheck->setPalette(palette);
+  ABACheck->setText(text);
+}
+
 void TMainForm::AmountNumbersChange() {
   AmountEnglish->setText(QString::fromStdString(
       AmountInWords(vz::Real48::From(AmountNumbers->Value()))));
 }
 
-CheckFields TMainForm::Fields() const {
-  CheckFields f;
-  f.first_name = FirstEdit->text().toStdString();
-  f.last_name = LastEdit->text().toStdString();
-  f.address = AddressEdit->text().toStdString();
-  f.city = CityEdit->text().toStdString();
-  f.state = StateEdit->text().toStdString();
-  f.zip = ZipEdit->text().toStdString();
-  f.bank_name = BankName->text().toStdString();
-  f.bank_address = BankAddress->text().toStdString();
-  f.bank_city = BankCity->text().toStdString();
-  f.bank_state = BankState->text().toStdString();
-  f.bank_zip = BankZip->text().toStdString();
-  f.aba_number = ABANumber->text().toStdString();
-  f.account_number = AccountNumber->text().toStdString();
-  f.check_number = CheckNumber->text().toStdString();
+CheckValues TMainForm::FormValues() const {
+  CheckValues v;
+  for (const CheckRecordField& f : CheckRecord()) {
+    if (f.input != CheckInput::kText) continue;
+    v.text[f.name] = findChild<QLineEdit*>(QLatin1String(f.edit))->text().toStdString();
+  }
+  v.amount = AmountNumbers->Value();
   const QDate date = TransDate->Date();
-  f.date = CheckDate{date.year(), date.month(), date.day()};
-  f.payee = PayeeNameEdit->text().toStdString();
-  f.amount_words = AmountEnglish->text().toStdString();
+  v.date = CheckDate{date.year(), date.month(), date.day()};
+  return v;
+}
+
+CheckFields TMainForm::CalibrationFields() const {
+  CheckValues values = FormValues();
+  const CheckValues& sample = SampleCheck();
+  for (auto& [field, text] : values.text) {
+    if (text.empty()) text = sample.Text(field);
+  }
+  if (values.amount == 0) values.amount = sample.amount;
+  if (CheckDateText(values.date).empty()) values.date = sample.date;
+  return PrintFields(values);
+}
+
+PrinterOffset TMainForm::StoredOffset(const QPrinter& printer) const {
+  return ReadPrinterOffset(plat::IniFile(ini_path_), OffsetPrinterName(printer).toStdString());
+}
+
+CheckFields TMainForm::Fields() const {
+  CheckFields f = PrintFields(FormValues());
+  // The figures as the amount field shows them, even while its text is
+  // not a valid amount.
   f.amount_text = AmountNumbers->FormattedText().toStdString();
   return f;
 }
 
 bool TMainForm::AnythingChanged() const {
-  for (const TextField& t : TextFields()) {
-    if (t.edit->isModified()) return true;
+  for (const QLineEdit* edit : TextEdits()) {
+    if (edit->isModified()) return true;
   }
   return AmountNumbers->IsModified() || TransDate->IsModified();
 }
 
 void TMainForm::ClearChangeMarks() {
-  for (const TextField& t : TextFields()) t.edit->setModified(false);
+  for (QLineEdit* edit : TextEdits()) edit->setModified(false);
   AmountNumbers->SetModified(false);
   TransDate->SetModified(false);
 }
@@ -446,12 +502,27 @@ QPrinter* TMainForm::Printer() {
   return printer_.get();
 }
 
+bool TMainForm::MicrLineMayPrint() {
+  const std::vector<std::string> problems = MicrLineProblems(Fields());
+  if (problems.empty()) return true;
+  QString text = QStringLiteral("The bank may not be able to read this check's MICR line:\n");
+  for (const std::string& problem : problems) {
+    text += QStringLiteral("\n") + QString::fromStdString(problem);
+  }
+  text += QStringLiteral("\n\nPrint the check anyway?");
+  return ShowMessage(this, text, MsgType::kConfirmation, MsgButtons::kYesNo) == MsgResult::kYes;
+}
+
 void TMainForm::PrintBtnClick() {
   RunCommand(this, [this] {
+    // Asked before the print dialog, so that No leaves the form to be put
+    // right at once.
+    if (!MicrLineMayPrint()) return;
     QPrinter* printer = Printer();
     if (!Messages().ExecPrintDialog(printer, this)) return;  // cancelled: nothing printed
     printer_figures_ = ReadPrinterFigures(*printer);
-    const PrintStatus status = PrintCheck(printer, Fields());
+    const PrintStatus status =
+        PrintCheck(printer, Fields(), MicrDrawing::kFontWhenInstalled, StoredOffset(*printer));
     if (status.outcome == PrintOutcome::kFailed) {
       ShowMessage(this, status.message, MsgType::kError);
     }
@@ -462,8 +533,17 @@ void TMainForm::PrintCheck1Click() { PrintBtnClick(); }
 
 void TMainForm::PrintPreview1Click() {
   RunCommand(this, [this] {
-    PreviewCheck(Printer(), Fields(), this,
-                 [this](const QString& message) { ShowMessage(this, message, MsgType::kError); });
+    PreviewCheck(
+        Printer(), Fields(), this,
+        [this](const QString& message) { ShowMessage(this, message, MsgType::kError); },
+        [this](const QPrinter& printer) { return StoredOffset(printer); });
+  });
+}
+
+void TMainForm::PrinterOffsets1Click() {
+  RunCommand(this, [this] {
+    TPrinterOffsetsForm dialog(Printer(), ini_path_, CalibrationFields(), this);
+    dialog.exec();
   });
 }
 
@@ -471,15 +551,7 @@ void TMainForm::SaveCheckClick() {
   RunCommand(this, [this] {
     if (!AnythingChanged()) return;
     vz::TTzDbf& checks = *Checks_;
-    // A blank buffer first: what the form does not fill (the notes) must
-    // not come over from the current record into the new one.
-    checks.ClearFields();
-    const std::vector<TextField> texts = TextFields();
-    auto put = [&checks](const TextField& t) { checks.SetCField(t.field, ToTableText(t.edit->text())); };
-    for (size_t i = 0; i < 3; ++i) put(texts[i]);  // payee, amtenglish, checknum
-    checks.SetRealField("amtnumbers", vz::Real48::From(AmountNumbers->Value()).ToDouble());
-    checks.SetCField("chkdate", CheckDateText(TransDate->Date()));
-    for (size_t i = 3; i < texts.size(); ++i) put(texts[i]);
+    PutCheck(checks, FormValues());
 
     if (!checks.ALock()) {
       // The marks stay: the check is still unsaved, and Save must append
@@ -494,7 +566,7 @@ void TMainForm::SaveCheckClick() {
 }
 
 void TMainForm::ClearCheckClick() {
-  for (const TextField& t : TextFields()) t.edit->setText(QString());
+  for (QLineEdit* edit : TextEdits()) edit->setText(QString());
   // Set by the program: no change event, so the words stay empty.
   AmountNumbers->SetValue(0);
   TransDate->SetDate(QDate::currentDate());
@@ -512,6 +584,69 @@ void TMainForm::packClick() {
       ShowMessage(this, QStringLiteral("Cannot Remove Records, Exclusive File Access Required"),
                   MsgType::kInformation);
     }
+  });
+}
+
+void TMainForm::ShowTableWindow(const QString& caption) {
+  ViewDataForm->setWindowTitle(caption);
+  // However it closes (OK, a double click, the close box), the record the
+  // grid stands on is the table's current record.
+  ViewDataForm->exec();
+}
+
+void TMainForm::LoadCheckClick() {
+  RunCommand(this, [this] {
+    ShowTableWindow(QStringLiteral("Load Check From Database"));
+    // An empty table has no check to load; the form keeps what it shows.
+    if (Checks_->DataSet()->IsEmpty()) return;
+    const CheckValues v = GetCheck(*Checks_);
+    for (const CheckRecordField& f : CheckRecord()) {
+      switch (f.input) {
+        case CheckInput::kText:
+          findChild<QLineEdit*>(QLatin1String(f.edit))->setText(QString::fromStdString(v.Text(f.name)));
+          break;
+        case CheckInput::kAmount:
+          // Set by the program: no change event, so the words stay as loaded.
+          AmountNumbers->SetValue(v.amount);
+          break;
+        case CheckInput::kDate:
+          // A stored date that is no date leaves the field as it was.
+          if (v.date.year != 0) TransDate->SetDate(QDate(v.date.year, v.date.month, v.date.day));
+          break;
+        case CheckInput::kNotes:
+          break;
+      }
+    }
+  });
+}
+
+void TMainForm::ViewChecksClick() {
+  RunCommand(this, [this] { ShowTableWindow(QStringLiteral("View Check Database")); });
+}
+
+void TMainForm::ViewastableClick() { ViewChecksClick(); }
+
+void TMainForm::CheckNotesClick() {
+  RunCommand(this, [this] {
+    vz::TTzDataSet* ds = Checks_->DataSet();
+    TTzMemo* memo = NotesForm->notes1;
+    memo->document()->setModified(false);
+    const bool save = NotesForm->exec() == QDialog::Accepted && memo->document()->isModified();
+    if (save) {
+      // The lock first: when it is refused, nothing of the typed notes goes
+      // into the record.
+      if (Checks_->RLock()) {
+        ds->UpdateRecord();  // the memo's lines become the record's new note
+        Checks_->Replace();
+        Checks_->UnLock();
+      } else {
+        ShowMessage(this, QStringLiteral("Cannot lock record, may be in use elsewhere..."),
+                    MsgType::kError);
+      }
+    }
+    // What the window left of an edit (the record is written or not, as
+    // decided above) must not linger for the grid or the next Save.
+    if (ds->State() == vz::dsEdit || ds->State() == vz::dsInsert) ds->Cancel();
   });
 }
 

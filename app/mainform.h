@@ -6,18 +6,29 @@
 // bar. The fields of the three pages make one check; Save appends it to the
 // check table `checks.dbf` in the program's folder, Clear empties the form,
 // Tools > Database Utilities > Pack removes the records marked as deleted.
+// View (and Tools > Database Utilities > View as Table) lists the checks in
+// the table window; Load lists them and then puts the record chosen into the
+// form; Notes edits the notes of the table's current record.
 //
 // Life of the window:
 //   1. construction (FormCreate): makes the program's folder current, reads
 //      the version from the program's INI file, opens the check table
 //      (creating it when missing) and restores the window's place from
-//      "mainform.ini";
+//      "mainform.ini"; then the table window and the notes window are made,
+//      their controls bound to the table;
 //   2. first show (FormShow): the date field shows today, FirstEdit has the
 //      focus;
 //   3. a close from the Exit button, File > Exit or the title bar asks
 //      "Exit Quillprint Now?"; on Yes (FormClose) the version goes back into
 //      the INI file, the window's place into "mainform.ini", and the table
 //      is closed.
+//
+// Printing: under ABANumber the window tells, as it is typed, whether the
+// routing number's check digit holds; Print asks before printing a check
+// whose MICR line a bank's reader would misread (MicrLineProblems), and
+// the user may print it anyway. Save never asks about it. Every check,
+// printed or previewed, is moved by the offsets stored for its printer
+// (File > Printer Offsets, TPrinterOffsetsForm).
 //
 // Keys: Enter moves to the next control in tab order, as Tab would
 // (EntryController1 sees the keys before the fields do). The tool buttons
@@ -34,11 +45,14 @@
 
 #include <QString>
 
+#include "app/checkrecord.h"
 #include "output/checklayout.h"
+#include "output/printeroffset.h"
 #include "winsupport/gradientform.h"
 
 class QAction;
 class QKeyEvent;
+class QLabel;
 class QLineEdit;
 class QMenuBar;
 class QPrinter;
@@ -55,7 +69,9 @@ class TTzDbf;
 
 namespace qp {
 
+class TNotesForm;
 class TPosition;
+class TViewDataForm;
 
 class TMainForm : public TGradientForm {
   Q_OBJECT
@@ -82,9 +98,16 @@ class TMainForm : public TGradientForm {
   void PrintBtnClick();
   void PrintCheck1Click();
   void PrintPreview1Click();
+  void PrinterOffsets1Click();
+  // Shows under ABANumber, as it is typed, whether it is a routing number.
+  void ABANumberChange();
   void SaveCheckClick();
   void ClearCheckClick();
   void packClick();
+  void LoadCheckClick();
+  void ViewChecksClick();
+  void ViewastableClick();
+  void CheckNotesClick();
   void HelpBtnClick();
   void Contents1Click();
   void About1Click();
@@ -98,6 +121,13 @@ class TMainForm : public TGradientForm {
 
   // What the fields show now, as the printed check takes them.
   CheckFields Fields() const;
+  // The check the calibration page shows: the fields, the sample check's
+  // texts where they are empty.
+  CheckFields CalibrationFields() const;
+  // The offset stored for the printer about to print.
+  PrinterOffset StoredOffset(const QPrinter& printer) const;
+  // What the fields show now as a check, by the check record's fields.
+  CheckValues FormValues() const;
 
   // The program's INI file and the version text read from it.
   const std::string& IniPath() const { return ini_path_; }
@@ -110,6 +140,7 @@ class TMainForm : public TGradientForm {
   QMenuBar* MainMenu1 = nullptr;
   QAction* PrintCheck1 = nullptr;
   QAction* PrintPreview1 = nullptr;
+  QAction* PrinterOffsets1 = nullptr;
   QAction* Exit1 = nullptr;
   QAction* Viewastable = nullptr;
   QAction* pack = nullptr;
@@ -140,6 +171,7 @@ class TMainForm : public TGradientForm {
   QLineEdit* BankState = nullptr;
   QLineEdit* BankZip = nullptr;
   QLineEdit* ABANumber = nullptr;
+  QLabel* ABACheck = nullptr;  // the routing number's check, under ABANumber
   QLineEdit* AccountNumber = nullptr;
   // "&Check Information"
   TDateField* TransDate = nullptr;
@@ -149,6 +181,10 @@ class TMainForm : public TGradientForm {
   QLineEdit* CheckNumber = nullptr;
 
   QStatusBar* StatusBar1 = nullptr;
+  // The table window and the notes window, made after the table opens and
+  // kept until the main window goes.
+  TViewDataForm* ViewDataForm = nullptr;
+  TNotesForm* NotesForm = nullptr;
   TEntryController* EntryController1 = nullptr;
   TPosition* Position1 = nullptr;
 
@@ -157,19 +193,19 @@ class TMainForm : public TGradientForm {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  struct TextField {
-    const char* field;  // table field name
-    QLineEdit* edit;
-  };
-
   void BuildMenu();
   void BuildToolBar(QWidget* bar);
   void BuildPages();
-  // Every single-line edit of the three pages with its table field, in the
-  // order Save fills them (the amount and the date apart).
-  std::vector<TextField> TextFields() const;
+  // Shows the table window modally with this caption.
+  void ShowTableWindow(const QString& caption);
+  // Every single-line edit of the three pages, the amount in words
+  // included: the edits of the check record's text fields.
+  std::vector<QLineEdit*> TextEdits() const;
   bool AnythingChanged() const;
   void ClearChangeMarks();
+  // Asks before printing a check whose MICR line the bank's reader would
+  // misread; true when it may print.
+  bool MicrLineMayPrint();
   QPrinter* Printer();
 
   std::string ini_path_;

@@ -24,7 +24,8 @@
 #include <string>
 #include <vector>
 
-#include "bench/bench_common.h"
+#include "app/checkrecord.h"
+#include "bench_common.h"
 #include "engine/dbf.h"
 #include "engine/errors.h"
 #include "engine/fieldbuf.h"
@@ -78,24 +79,39 @@ int main(int argc, char** argv) {
   }
   vz::SetReportErrors(false);
   const std::string file = folder + "/checks.dbf";
-  auto fields = qpbench::CheckStructure(false);
+  auto fields = qp::CheckTableStructure(/*with_notes=*/false);
   if (!vz::CreateDBF(file, fields)) Fail("CreateDBF");
 
   // ---- append, shared, file lock around each ----
   if (!vz::USE(file)) Fail("USE");
   std::vector<uint8_t*> slots = Slots();
   const int amount = vz::FieldNo("amtnumbers");
+  // Every record is the sample check, by field name, with a number and a
+  // payee of its own.
+  struct Text {
+    uint8_t* slot;
+    size_t length;
+    std::string text;
+  };
+  std::vector<Text> texts;
+  const qp::CheckValues& sample = qp::SampleCheck();
+  for (const qp::CheckRecordField& f : qp::CheckRecord()) {
+    if (f.input != qp::CheckInput::kText) continue;
+    const int n = vz::FieldNo(f.name);
+    texts.push_back({vz::FieldAddress(n), vz::FieldLen(n), qp::ToTableText(sample.Text(f.name))});
+  }
+  const int payee = vz::FieldNo("payee"), checknum = vz::FieldNo("checknum");
+  const int chkdate = vz::FieldNo("chkdate");
   auto start = Clock::now();
   for (int i = 1; i <= records; ++i) {
     if (!vz::ALock()) Fail("ALock");
     vz::ClearRecord();
     std::string n = std::to_string(i);
-    vz::SetSlotText(slots[0], 40, "Payee number " + n);
-    vz::SetSlotText(slots[1], 40, "Some amount in words for check " + n);
-    vz::SetSlotText(slots[2], 9, n);
+    for (const Text& t : texts) vz::SetSlotText(t.slot, t.length, t.text);
+    vz::SetSlotText(vz::FieldAddress(payee), vz::FieldLen(payee), "Payee number " + n);
+    vz::SetSlotText(vz::FieldAddress(checknum), vz::FieldLen(checknum), n);
     vz::Real48::From(i * 1.25).Store(slots[amount - 1]);
-    vz::SetSlotText(slots[4], 8, "05/17/26");
-    vz::SetSlotText(slots[13], 30, "Lastname" + n);
+    vz::SetSlotText(vz::FieldAddress(chkdate), vz::FieldLen(chkdate), "05/17/26");
     vz::Append();
     vz::Unlock();
     if (vz::ErrorCode() != 0) Fail("Append");

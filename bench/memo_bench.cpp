@@ -26,7 +26,8 @@
 #include <string>
 #include <vector>
 
-#include "bench/bench_common.h"
+#include "app/checkrecord.h"
+#include "bench_common.h"
 #include "engine/dbf.h"
 #include "engine/errors.h"
 #include "engine/fieldbuf.h"
@@ -80,12 +81,12 @@ Figures Run(const std::string& folder, uint8_t version, int records) {
   vz::ResetEngineSettings();
   vz::Settings().MemoVersion = version;
   const std::string file = folder + (version == 0x83 ? "/checks3.dbf" : "/checks4.dbf");
-  auto fields = qpbench::CheckStructure(true);
+  auto fields = qp::CheckTableStructure();
   if (!vz::CreateDBF(file, fields)) Fail("CreateDBF");
   if (!vz::USE(file + " EXCLUSIVE")) Fail("USE");
   for (int r = 1; r <= records; ++r) {
     vz::ClearRecord();
-    vz::SetFieldText(1, "Payee number " + std::to_string(r));
+    vz::SetFieldText(vz::FieldNo("payee"), "Payee number " + std::to_string(r));
     vz::Append();
   }
   const int field = vz::FieldNo("notes");

@@ -183,9 +183,13 @@ class TTzField : public TComponent {
   void SetLines(const TStrings& lines);
 
   bool IsBlob() const;  // type M with a negative block number
-  // Characters to show: L the longest logical word, M 5, D the length of a
-  // date in the short date format, otherwise Size.
+  // Characters to show: the width set with SetDisplayWidth, else L the
+  // longest logical word, M 5, D the length of a date in the short date
+  // format, otherwise Size.
   int DisplayWidth() const;
+  // A width of the field's own (a grid sets it when the user sizes the
+  // field's column); 0 or less goes back to the width of the type.
+  void SetDisplayWidth(int characters);
   // Whether a typed character may go into the field: F/N with decimals
   // digits, "+", "-", "." and the decimal separator; without decimals digits,
   // "+" and "-"; D digits and the date separator; any other type anything.

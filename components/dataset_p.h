@@ -37,6 +37,7 @@ struct TTzField::Private {
   bool visible = true;
   bool read_only = false;
   TAlignment alignment = taLeftJustify;
+  int display_width = 0;  // 0: the type's width
   std::unique_ptr<TStrings> lines;  // made on first use
 };
 

@@ -331,7 +331,10 @@ bool TTzField::IsBlob() const {
   return LoadInt32(ReadPlace(*d_, d_->data_set ? d_->data_set->d_.get() : nullptr)) < 0;
 }
 
+void TTzField::SetDisplayWidth(int characters) { d_->display_width = characters > 0 ? characters : 0; }
+
 int TTzField::DisplayWidth() const {
+  if (d_->display_width > 0) return d_->display_width;
   switch (d_->data_type) {
     case 'L': {
       size_t longest = 0;

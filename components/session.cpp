@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "engine/memo.h"
 #include "engine/textutil.h"
 
 namespace vz {
@@ -58,6 +59,10 @@ TTzSession* Session() { return g_session; }
 
 void StartComponentLayer(const RegionalSettings& settings) {
   ApplyRegionalSettings(settings);
+  // Tables with memo fields open their memo files only through the memo
+  // manager: without it a program's notes could be neither read nor
+  // written, and Pack would leave dead notes in the memo file for ever.
+  StartMemoManager();
   if (!g_session) g_session = new TTzSession();
 }
 

@@ -6,7 +6,8 @@
 // locale says, a program without windows passes the defaults of
 // vz::RegionalSettings (".", "," and "MM/dd/yy"), tests pass fixed values.
 // From them the engine's separators, CenturyOn and DateFormat are set
-// (vz::ApplyRegionalSettings), and the one process-wide TTzSession is made.
+// (vz::ApplyRegionalSettings), the memo manager is started (so that tables
+// open with their memo files), and the one process-wide TTzSession is made.
 // Shut-down frees the session, and with it the table components still
 // registered, last first.
 #ifndef QUILLPRINT_COMPONENTS_SESSION_H_

@@ -126,8 +126,19 @@ std::vector<DrawItem> LayoutCheck(const CheckFields& f, const PrinterFigures& pr
 
   canvas.TextOut(Inches(70, px), Inches(9, py), date_text);
   canvas.TextOut(Inches(1, px), Inches(12, py), "Pay To the Order of: " + f.payee);
-  canvas.TextOut(Inches(1, px), Inches(15, py),
-                 "The Sum of: " + f.amount_words + "  " + f.amount_text);
+  // The amount line must never lose its figures off the edge of the sheet:
+  // a line too wide for the printable area is set in the largest smaller
+  // size of the same font that fits (the words of 9,999,999.99 run to some
+  // 9.5 inches at 12 point).
+  const std::string sum = "The Sum of: " + f.amount_words + "  " + f.amount_text;
+  saved = canvas.Size();
+  const int sum_x = Inches(1, px);
+  while (canvas.Size() > kCheckSmallestPointSize &&
+         sum_x + canvas.TextWidth(sum) > printer.printable_width) {
+    canvas.SetSize(canvas.Size() - 1);
+  }
+  canvas.TextOut(sum_x, Inches(15, py), sum);
+  canvas.SetSize(saved);
 
   // Memo block: the telephone authorisation the check rests on.
   canvas.TextOut(Inches(1, px), Inches(24, py), "MEMO");

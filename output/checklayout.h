@@ -25,6 +25,8 @@ inline constexpr int kCheckBasePointSize = 12;
 inline constexpr int kCheckNumberPointSize = 14;
 inline constexpr int kCheckSmallPointSize = 8;
 inline constexpr int kCheckMicrPointSize = 17;
+// The amount line shrinks to fit the printable width, down to this size.
+inline constexpr int kCheckSmallestPointSize = 4;
 
 // The date of the check. A date that is not a real calendar date (the
 // zero date included) prints as empty text.
@@ -91,7 +93,9 @@ struct DrawItem {
 
 // The 20 items of the check in drawing order; the last is the MICR line in
 // kCheckMicrFont. Texts over-long for the page are kept whole (they run off
-// to the right); empty fields give empty texts. Figures of zero or less
+// to the right), but for the amount line, which is set in a smaller size of
+// its font when it would not fit the printable width; empty fields give
+// empty texts. Figures of zero or less
 // give positions of zero or less; the printing side refuses such printers
 // before it gets here.
 std::vector<DrawItem> LayoutCheck(const CheckFields& fields, const PrinterFigures& printer,

@@ -17,35 +17,9 @@
 #include <QPageSize>
 #include <QPrinter>
 
+#include "app/checkrecord.h"
 #include "output/checklayout.h"
 #include "output/qt/checkprinter.h"
-
-namespace {
-
-qp::CheckFields SampleCheck() {
-  qp::CheckFields f;
-  f.first_name = "Margaret";
-  f.last_name = "Whitfield";
-  f.address = "1427 Larkspur Lane";
-  f.city = "Springfield";
-  f.state = "IL";
-  f.zip = "62704";
-  f.bank_name = "First Prairie Savings Bank";
-  f.bank_address = "200 South Sixth Street";
-  f.bank_city = "Springfield";
-  f.bank_state = "IL";
-  f.bank_zip = "62701";
-  f.aba_number = "123456780";
-  f.account_number = "4021887365";
-  f.check_number = "1047";
-  f.date = qp::CheckDate{2025, 3, 14};
-  f.payee = "Sangamon Valley Plumbing & Heating";
-  f.amount_words = "One Thousand Two Hundred Forty-Eight and 50/100";
-  f.amount_text = "1248.50";
-  return f;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   bool outlines = false;
@@ -80,7 +54,7 @@ int main(int argc, char** argv) {
   printer.setOutputFileName(QString::fromLocal8Bit(output.c_str()));
 
   const qp::PrintStatus status = qp::PrintCheck(
-      &printer, SampleCheck(),
+      &printer, qp::PrintFields(qp::SampleCheck()),
       outlines ? qp::MicrDrawing::kOutlines : qp::MicrDrawing::kFontWhenInstalled);
   if (status.outcome != qp::PrintOutcome::kPrinted) {
     std::fprintf(stderr, "quill-printsample: %s\n", status.message.toLocal8Bit().constData());

@@ -11,6 +11,7 @@
 #include <QPrinter>
 #include <QRect>
 
+#include "output/micr.h"
 #include "output/qt/micrpainter.h"
 #include "output/qt/selectedprinter.h"
 
@@ -87,14 +88,34 @@ void RenderItems(QPainter& painter, const std::vector<DrawItem>& items,
 }
 
 std::vector<DrawItem> RenderCheck(QPainter& painter, const CheckFields& fields,
-                                  const PrinterFigures& printer, MicrDrawing micr) {
+                                  const PrinterFigures& printer, MicrDrawing micr,
+                                  const PrinterOffset& offset) {
   RegisterCheckFonts();
   std::vector<DrawItem> items = LayoutCheck(fields, printer, DeviceTextMeasurer(painter.device()));
+  ApplyPrinterOffset(&items, offset, printer);
   RenderItems(painter, items, printer, micr);
   return items;
 }
 
-PrintStatus PrintCheck(QPrinter* printer, const CheckFields& fields, MicrDrawing micr) {
+TextExtent DrawnExtent(const DrawItem& item, const QPaintDevice* device,
+                       const PrinterFigures& printer) {
+  if (IsMicrItem(item) && !MicrFontInstalled()) {
+    const double cells = static_cast<double>(item.text.size()) * kMicrPitchInches;
+    return TextExtent{static_cast<int>(cells * printer.pixels_per_inch_x),
+                      static_cast<int>(kMicrCharacterHeightInches * printer.pixels_per_inch_y)};
+  }
+  return DeviceTextMeasurer(device)(item.text, item.family, item.point_size, item.bold);
+}
+
+QString OffsetPrinterName(const QPrinter& printer) {
+  if (printer.outputFormat() == QPrinter::PdfFormat || printer.printerName().isEmpty()) {
+    return QLatin1String(kPdfOffsetPrinterName);
+  }
+  return printer.printerName();
+}
+
+PrintStatus PrintCheck(QPrinter* printer, const CheckFields& fields, MicrDrawing micr,
+                       const PrinterOffset& offset) {
   if (printer == nullptr || !printer->isValid()) return Failed(QStringLiteral("No printer is available."));
   RegisterCheckFonts();
   PrinterFigures figures = ReadPrinterFigures(*printer);
@@ -106,7 +127,7 @@ PrintStatus PrintCheck(QPrinter* printer, const CheckFields& fields, MicrDrawing
   if (!job.IsActive()) return Failed(job.ErrorText());
   // The job's own page measure is the page width the layout divides.
   figures.page_width = job.PageWidth();
-  RenderCheck(*job.Canvas(), fields, figures, micr);
+  RenderCheck(*job.Canvas(), fields, figures, micr, offset);
   if (!job.End()) return Failed(job.ErrorText());
   return PrintStatus{PrintOutcome::kPrinted, QString()};
 }
@@ -118,22 +139,27 @@ PrintStatus PrintCheckWithSetup(QPrinter* printer, const CheckFields& fields,
 }
 
 std::unique_ptr<QPrintPreviewDialog> MakeCheckPreview(QPrinter* printer, const CheckFields& fields,
-                                                      QWidget* parent, PrintErrorSink on_error) {
+                                                      QWidget* parent, PrintErrorSink on_error,
+                                                      OffsetLookup offsets) {
   auto dialog = std::make_unique<QPrintPreviewDialog>(printer, parent);
   // The fields are copied: the preview shows, and prints, the check as it
-  // was when the preview was opened.
+  // was when the preview was opened. The offset is looked up for each
+  // page, since the preview's own Print button may choose another printer.
   QObject::connect(dialog.get(), &QPrintPreviewDialog::paintRequested, dialog.get(),
-                   [fields, on_error = std::move(on_error)](QPrinter* target) {
-                     const PrintStatus status = PrintCheck(target, fields);
+                   [fields, on_error = std::move(on_error),
+                    offsets = std::move(offsets)](QPrinter* target) {
+                     const PrinterOffset offset = offsets ? offsets(*target) : PrinterOffset{};
+                     const PrintStatus status =
+                         PrintCheck(target, fields, MicrDrawing::kFontWhenInstalled, offset);
                      if (status.outcome == PrintOutcome::kFailed && on_error) on_error(status.message);
                    });
   return dialog;
 }
 
 int PreviewCheck(QPrinter* printer, const CheckFields& fields, QWidget* parent,
-                 PrintErrorSink on_error) {
+                 PrintErrorSink on_error, OffsetLookup offsets) {
   std::unique_ptr<QPrintPreviewDialog> dialog =
-      MakeCheckPreview(printer, fields, parent, std::move(on_error));
+      MakeCheckPreview(printer, fields, parent, std::move(on_error), std::move(offsets));
   return dialog->exec();
 }
 

@@ -25,6 +25,7 @@
 #include <QString>
 
 #include "output/checklayout.h"
+#include "output/printeroffset.h"
 
 class QPaintDevice;
 class QPainter;
@@ -58,11 +59,26 @@ enum class MicrDrawing { kFontWhenInstalled, kOutlines };
 void RenderItems(QPainter& painter, const std::vector<DrawItem>& items,
                  const PrinterFigures& printer, MicrDrawing micr = MicrDrawing::kFontWhenInstalled);
 
-// Lays out and draws one check on an active painter (see RenderItems);
-// returns the items drawn.
+// Lays out and draws one check on an active painter (see RenderItems),
+// every item moved by `offset`; returns the items drawn.
 std::vector<DrawItem> RenderCheck(QPainter& painter, const CheckFields& fields,
                                   const PrinterFigures& printer,
-                                  MicrDrawing micr = MicrDrawing::kFontWhenInstalled);
+                                  MicrDrawing micr = MicrDrawing::kFontWhenInstalled,
+                                  const PrinterOffset& offset = {});
+
+// The size of each item as RenderItems draws it, in device pixels: a text's
+// advance and line height in its font; the MICR line's cells and the E-13B
+// height, or its font's measures when the font is installed.
+TextExtent DrawnExtent(const DrawItem& item, const QPaintDevice* device,
+                       const PrinterFigures& printer);
+
+// The name a printer's offsets are stored under: the printer's own name,
+// or "PDF" for PDF output.
+QString OffsetPrinterName(const QPrinter& printer);
+inline constexpr char kPdfOffsetPrinterName[] = "PDF";
+
+// Gives the offset to use for the printer about to print.
+using OffsetLookup = std::function<PrinterOffset(const QPrinter& printer)>;
 
 enum class PrintOutcome {
   kPrinted,    // the printer took the page
@@ -79,9 +95,11 @@ struct PrintStatus {
 // printer, or PDF output with an output file name). Fails without sending
 // anything when the printer is missing or invalid, reports no page or
 // resolution, or refuses the job; fails after the page when the printer
-// reports an error at the end of the job.
+// reports an error at the end of the job. Every item is moved by `offset`;
+// with a zero offset the page is exactly the layout's.
 PrintStatus PrintCheck(QPrinter* printer, const CheckFields& fields,
-                       MicrDrawing micr = MicrDrawing::kFontWhenInstalled);
+                       MicrDrawing micr = MicrDrawing::kFontWhenInstalled,
+                       const PrinterOffset& offset = {});
 
 // Asks `setup` to let the user choose and set up `printer` (the print
 // dialog, through the message service); false means cancelled and prints
@@ -95,13 +113,16 @@ using PrintErrorSink = std::function<void(const QString& message)>;
 
 // A print preview dialog on `printer` showing the check of `fields` as they
 // are now; its own Print button prints the same page through PrintCheck and
-// hands a failure to `on_error`. The caller shows it (exec()) and owns it.
+// hands a failure to `on_error`. Each page, shown or printed, is moved by
+// the offset `offsets` gives for its printer (none when it is empty). The
+// caller shows it (exec()) and owns it.
 std::unique_ptr<QPrintPreviewDialog> MakeCheckPreview(QPrinter* printer, const CheckFields& fields,
-                                                      QWidget* parent, PrintErrorSink on_error);
+                                                      QWidget* parent, PrintErrorSink on_error,
+                                                      OffsetLookup offsets = {});
 
 // MakeCheckPreview shown modally; returns the dialog's result.
 int PreviewCheck(QPrinter* printer, const CheckFields& fields, QWidget* parent,
-                 PrintErrorSink on_error);
+                 PrintErrorSink on_error, OffsetLookup offsets = {});
 
 }  // namespace qp
 

@@ -21,6 +21,10 @@ class BoxService final : public MessageService {
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
       box.setDefaultButton(QMessageBox::Yes);
       box.setEscapeButton(QMessageBox::No);
+    } else if (buttons == MsgButtons::kOkCancel) {
+      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+      box.setDefaultButton(QMessageBox::Ok);
+      box.setEscapeButton(QMessageBox::Cancel);
     } else {
       box.setStandardButtons(QMessageBox::Ok);
       box.setEscapeButton(QMessageBox::Ok);

@@ -21,9 +21,10 @@ namespace qp {
 // confirmation, the stop sign for errors and for kStop, "i" for information,
 // the exclamation mark for warnings.
 enum class MsgType { kConfirmation, kError, kInformation, kWarning, kStop };
-enum class MsgButtons { kOk, kYesNo };
-// kCancel: the box was closed without one of its buttons (Escape on an OK box
-// gives kOk, on a Yes/No box kNo, as the buttons' roles say).
+enum class MsgButtons { kOk, kYesNo, kOkCancel };
+// kCancel: the Cancel button, or the box was closed without one of its
+// buttons (Escape on an OK box gives kOk, on a Yes/No box kNo, as the
+// buttons' roles say; on an OK/Cancel box kCancel).
 enum class MsgResult { kOk, kYes, kNo, kCancel };
 
 class MessageService {

@@ -20,7 +20,11 @@ MsgResult ScriptedMessages::Show(QWidget* parent, const QString& caption, const 
     answer = answers_.front();
     answers_.pop_front();
   } else {
-    answer = buttons == MsgButtons::kYesNo ? MsgResult::kNo : MsgResult::kOk;
+    switch (buttons) {
+      case MsgButtons::kYesNo: answer = MsgResult::kNo; break;
+      case MsgButtons::kOkCancel: answer = MsgResult::kCancel; break;
+      default: answer = MsgResult::kOk; break;
+    }
     ++unanswered_;
   }
   RecordedMessage record{parent, caption, text, type, buttons, answer};

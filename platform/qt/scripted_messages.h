@@ -34,7 +34,7 @@ class ScriptedMessages : public MessageService {
  public:
   // Queues the answer to the next box. A box that finds the queue empty is
   // answered with the choice that changes nothing: kOk for an OK box, kNo for
-  // a Yes/No box; unanswered() counts those.
+  // a Yes/No box, kCancel for an OK/Cancel box; unanswered() counts those.
   void Answer(MsgResult answer) { answers_.push_back(answer); }
   // Queues the outcome of the next print dialog. With the queue empty the
   // print hook decides, and without a hook the dialog counts as cancelled.

@@ -38,7 +38,9 @@ inline bool ShowActive(QWidget* w) {
 
 class AppFixture {
  public:
-  explicit AppFixture(std::string date_format = "MM/dd/yy") {
+  // `folder`: the program's folder; a new temporary one when empty.
+  explicit AppFixture(std::string date_format = "MM/dd/yy", const QString& folder = QString())
+      : folder_(folder.isEmpty() ? dir.path() : folder) {
     saved_cwd_ = plat::CurrentDirectory();
     vz::ResetErrorStateForTesting();
     vz::ResetComponentMessagesForTesting();
@@ -48,7 +50,7 @@ class AppFixture {
     vz::StartComponentLayer(regional);
     qp::InstallHaltBox([this](int status) { exits.push_back(status); });
     qp::InstallWarningBox();
-    plat::SetProgramFolder(dir.path().toStdString());
+    plat::SetProgramFolder(folder_.toStdString());
     qp::SetProgramFileName("quillprint");
   }
 
@@ -67,7 +69,7 @@ class AppFixture {
     plat::SetCurrentDirectory(saved_cwd_);
   }
 
-  QString Path(const QString& name) const { return dir.filePath(name); }
+  QString Path(const QString& name) const { return folder_ + QLatin1Char('/') + name; }
   std::string PathStd(const QString& name) const { return Path(name).toStdString(); }
 
   QByteArray Read(const QString& name) const {
@@ -77,6 +79,7 @@ class AppFixture {
 
   QTemporaryDir dir;
   qp::ScopedScriptedMessages msgs;
+  const QString folder_;
   std::vector<int> exits;  // exit statuses the halt box would have ended with
 
  private:

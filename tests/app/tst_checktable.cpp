@@ -4,6 +4,7 @@
 // program sharing the table would see them.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QToolButton>
 #include <QtTest>
 
@@ -14,10 +15,11 @@
 
 #include "app/mainform.h"
 #include "appfixture.h"
+#include "deskhelpers.h"
 #include "components/tzdbf.h"
-#include "controls/datefield.h"
-#include "controls/entrynotebook.h"
-#include "controls/numericfield.h"
+#include "controls/entry/datefield.h"
+#include "controls/entry/entrynotebook.h"
+#include "controls/entry/numericfield.h"
 #include "platform/file.h"
 
 using qp::TMainForm;
@@ -27,97 +29,15 @@ namespace {
 
 constexpr int64_t kFileLockProbe = 0x40000001;  // inside the engine's lock range
 
-// checks.dbf as another program reads it: the field list and the records.
-struct DbfField {
-  std::string name;
-  char type;
-  int length;
-  int decimals;
-  int offset;  // in the record, after the deletion mark
-};
-
-struct DbfImage {
-  bool ok = false;  // the fields fill the record, and the records are all there
-  QByteArray bytes;
-  uint32_t count = 0;  // from the header
-  int header = 0;
-  int record = 0;
-  std::vector<DbfField> fields;
-
-  // Where a field of a record starts in the file.
-  int At(int rec, const std::string& field) const {
-    for (const DbfField& f : fields) {
-      if (f.name == field) return header + rec * record + f.offset;
-    }
-    return -1;
-  }
-  std::string Value(int rec, const std::string& field) const {
-    for (const DbfField& f : fields) {
-      if (f.name == field) return bytes.mid(At(rec, field), f.length).toStdString();
-    }
-    return "<no field " + field + ">";
-  }
-  bool Deleted(int rec) const { return bytes[header + rec * record] == '*'; }
-};
-
-DbfImage ReadDbf(const QString& path) {
-  DbfImage image;
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return image;
-  image.bytes = f.readAll();
-  const QByteArray& bytes = image.bytes;
-  if (bytes.size() < 32) return image;
-  auto u16 = [&bytes](int at) { return uint8_t(bytes[at]) | uint8_t(bytes[at + 1]) << 8; };
-  image.count = uint32_t(u16(4)) | uint32_t(u16(6)) << 16;
-  image.header = u16(8);
-  image.record = u16(10);
-  int offset = 1;
-  for (int at = 32; at + 32 <= image.header && bytes[at] != 0x0D; at += 32) {
-    const int length = uint8_t(bytes[at + 16]);
-    // The name is NUL-padded.
-    image.fields.push_back(
-        {bytes.mid(at, 11).constData(), bytes[at + 11], length, uint8_t(bytes[at + 17]), offset});
-    offset += length;
-  }
-  image.ok = offset == image.record && image.header + qint64(image.count) * image.record <= bytes.size();
-  return image;
-}
-
-// Writes bytes into a file at an offset, as another program would.
-bool Patch(const QString& path, qint64 at, const QByteArray& bytes) {
-  QFile f(path);
-  return f.open(QIODevice::ReadWrite) && f.seek(at) && f.write(bytes) == bytes.size();
-}
-
-std::string Padded(const std::string& text, size_t width) {
-  return text.size() >= width ? text.substr(0, width) : text + std::string(width - text.size(), ' ');
-}
-
-// Types into a field as the user would, on whatever page it is, over what
-// the field holds.
-void Type(TMainForm& form, QWidget* field, const QString& text) {
-  form.Notebook1->setCurrentWidget(field->parentWidget());
-  field->setFocus();
-  if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
-  for (QChar c : text) {
-    if (c.unicode() < 0x80) {
-      QTest::keyClick(field, c.toLatin1());
-      continue;
-    }
-    // QTest knows ASCII keys only; other characters come as the text of a
-    // key press, as a keyboard layout delivers them.
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-    QApplication::sendEvent(field, &press);
-  }
-}
-
-// Closes the window, answering Yes.
-void CloseWindow(TMainForm& form, qptest::AppFixture& fx) {
-  fx.msgs->Answer(qp::MsgResult::kYes);
-  QVERIFY(form.close());
-}
-
 }  // namespace
+
+using qptest::CloseWindow;
+using qptest::DbfField;
+using qptest::DbfImage;
+using qptest::Padded;
+using qptest::Patch;
+using qptest::ReadDbf;
+using qptest::Type;
 
 class TestCheckTable : public QObject {
   Q_OBJECT
@@ -338,6 +258,47 @@ class TestCheckTable : public QObject {
       QCOMPARE(dbf.Value(0, "PAYEE"), Padded("Payee 1", 40));
       QVERIFY(!dbf.Deleted(0));
     }
+  }
+
+  // The program once never started the memo manager: no note could be read
+  // or written, and Pack left every dead note in checks.dbt.
+  void packRemovesTheNotesOfRemovedChecksOnly() {
+    SaveChecks({"Payee 0", "Payee 1", "Payee 2"});
+    const vz::TStrings long_note = {std::string(2000, 'x'), "end"};  // several blocks
+    {
+      TMainForm form;
+      vz::TTzDbf* checks = form.Checks();
+      vz::TTzDataSet* ds = checks->DataSet();
+      ds->First();
+      for (const char* note : {"Note of payee 0", "Note of payee 1"}) {
+        vz::TStrings lines = long_note;
+        lines.insert(lines.begin(), note);
+        ds->FieldByName("notes")->SetLines(lines);
+        QVERIFY(checks->RLock());
+        checks->Replace();
+        checks->UnLock();
+        ds->Next();
+      }
+      QVERIFY(fx_->exits.empty());
+      CloseWindow(form, *fx_);
+    }
+    QVERIFY(Patch(fx_->Path("checks.dbf"), ReadDbf(fx_->Path("checks.dbf")).header, "*"));
+    const qint64 memo_before = QFileInfo(fx_->Path("checks.dbt")).size();
+
+    TMainForm form;
+    fx_->msgs->Answer(qp::MsgResult::kYes);
+    form.pack->trigger();
+    QCOMPARE(fx_->msgs->messages().back().text, QString("Records Removed"));
+    QVERIFY(QFileInfo(fx_->Path("checks.dbt")).size() < memo_before);
+    vz::TTzDataSet* ds = form.Checks()->DataSet();
+    ds->First();
+    QCOMPARE(ds->FieldByName("payee")->AsString(), std::string("Payee 1"));
+    QCOMPARE(ds->FieldByName("notes")->Lines().front(), std::string("Note of payee 1"));
+    QCOMPARE(ds->FieldByName("notes")->Lines().back(), std::string("end"));
+    ds->Next();
+    QCOMPARE(ds->FieldByName("notes")->AsString(), std::string("none"));
+    QVERIFY(fx_->exits.empty());
+    CloseWindow(form, *fx_);
   }
 
   void tableClosesWithTheWindow() {

@@ -3,6 +3,7 @@
 // where it opens, its title bar, and the commands that open other windows.
 #include <QAbstractButton>
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QSignalSpy>
@@ -15,12 +16,14 @@
 
 #include <memory>
 
+#include "app/checkrecord.h"
 #include "app/mainform.h"
 #include "appfixture.h"
-#include "controls/datefield.h"
-#include "controls/entrycontroller.h"
-#include "controls/entrynotebook.h"
-#include "controls/numericfield.h"
+#include "components/tzdbf.h"
+#include "controls/entry/datefield.h"
+#include "controls/entry/entrycontroller.h"
+#include "controls/entry/entrynotebook.h"
+#include "controls/entry/numericfield.h"
 #include "platform/ini.h"
 #include "platform/qt/help.h"
 
@@ -132,6 +135,53 @@ class TestMainForm : public QObject {
     QCOMPARE(FocusName(), field);
   }
 
+  // After Enter on a page's last field the focus is on the tabs; a page
+  // chosen from there once left it there, so the first value typed was lost
+  // and every later one landed a field early.
+  void pageChosenFromTheTabsFocusesItsFirstField_data() {
+    QTest::addColumn<int>("key");  // Alt+key, or 0: a click on the tab
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("from");  // the field typed in before, "" for the tabs
+    QTest::newRow("Alt+B") << int(Qt::Key_B) << 1 << "BankName" << "";
+    QTest::newRow("Alt+C") << int(Qt::Key_C) << 2 << "TransDate" << "";
+    QTest::newRow("Alt+P, the page shown") << int(Qt::Key_P) << 0 << "FirstEdit" << "";
+    QTest::newRow("bank tab clicked") << 0 << 1 << "BankName" << "";
+    // After Save on the check page, Alt+P for the next check once went back
+    // to the field last used there (the zip code).
+    QTest::newRow("Alt+P from the check number") << int(Qt::Key_P) << 0 << "FirstEdit" << "CheckNumber";
+    QTest::newRow("payor tab clicked from the check number") << 0 << 0 << "FirstEdit" << "CheckNumber";
+  }
+
+  void pageChosenFromTheTabsFocusesItsFirstField() {
+    QFETCH(int, key);
+    QFETCH(int, page);
+    QFETCH(QString, field);
+    QFETCH(QString, from);
+    TMainForm form;
+    QVERIFY(ShowActive(&form));
+    form.ZipEdit->setFocus();
+    PressEnter();
+    QCOMPARE(QApplication::focusWidget(), form.Notebook1->tabBar());
+    if (!from.isEmpty()) {
+      QWidget* start = form.findChild<QWidget*>(from);
+      form.Notebook1->setCurrentWidget(start->parentWidget());
+      start->setFocus();
+    }
+    if (key != 0) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::AltModifier);
+    } else {
+      QTabBar* tabs = form.Notebook1->tabBar();
+      QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(page).center());
+    }
+    QCOMPARE(form.Notebook1->currentIndex(), page);
+    QCOMPARE(FocusName(), field);
+    if (auto* edit = form.findChild<QLineEdit*>(field)) {
+      QTest::keyClicks(edit, "7");
+      QCOMPARE(edit->text(), QString("7"));
+    }
+  }
+
   void altKeys_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("popup");  // the menu that opens, or ""
@@ -195,13 +245,9 @@ class TestMainForm : public QObject {
   void fieldsStopAtTheirLimits_data() {
     QTest::addColumn<QString>("field");
     QTest::addColumn<int>("limit");
-    const std::pair<const char*, int> fields[] = {
-        {"FirstEdit", 20},     {"LastEdit", 30},      {"AddressEdit", 40},   {"CityEdit", 30},
-        {"StateEdit", 2},      {"ZipEdit", 10},       {"BankName", 35},      {"BankAddress", 35},
-        {"BankCity", 30},      {"BankState", 2},      {"BankZip", 10},       {"ABANumber", 9},
-        {"AccountNumber", 20}, {"PayeeNameEdit", 35}, {"AmountEnglish", 40}, {"CheckNumber", 9},
-    };
-    for (const auto& [name, limit] : fields) QTest::newRow(name) << name << limit;
+    for (const qp::CheckRecordField& f : qp::CheckRecord()) {
+      if (f.input == qp::CheckInput::kText) QTest::newRow(f.edit) << QString(f.edit) << f.typing_limit;
+    }
   }
 
   void fieldsStopAtTheirLimits() {
@@ -392,6 +438,7 @@ class TestMainForm : public QObject {
     QFETCH(bool, printed);
     TMainForm form;
     form.CheckNumber->setText("1001");
+    form.ABANumber->setText("021000021");  // a sound MICR line: nothing to ask
     const QString pdf = fx_->Path(file);
     QPrinter* used = nullptr;
     fx_->msgs->print_hook = [&](QPrinter* printer) {
@@ -420,6 +467,110 @@ class TestMainForm : public QObject {
     QCOMPARE(read.pixels_per_inch_x, used->resolution());
     QCOMPARE(read.pixels_per_inch_y, used->resolution());
     QCOMPARE(read.printable_width, int(used->pageRect(QPrinter::DevicePixel).width()));
+  }
+
+  // The routing number is judged as it is typed, under the field, never
+  // in a box.
+  void routingNumberCheckedAsTyped_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    const QString sound = "Routing number: check digit correct";
+    const QString wrong = "Routing number: wrong check digit";
+    const QString short_ = "Routing number: not 9 digits";
+    QTest::newRow("nothing typed yet") << "" << "";
+    QTest::newRow("half typed") << "0210" << short_;
+    QTest::newRow("021000021") << "021000021" << sound;
+    QTest::newRow("011000015") << "011000015" << sound;
+    QTest::newRow("123456789") << "123456789" << wrong;
+    QTest::newRow("last digit off by one") << "021000022" << wrong;
+    QTest::newRow("two digits swapped") << "012000021" << wrong;
+    QTest::newRow("a letter") << "02100002A" << short_;
+    QTest::newRow("a blank inside") << "0210 0021" << short_;
+  }
+
+  void routingNumberCheckedAsTyped() {
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    TMainForm form;
+    QVERIFY(ShowActive(&form));
+    form.Notebook1->setCurrentIndex(1);
+    form.ABANumber->setFocus();
+    QTest::keyClicks(form.ABANumber, typed);
+    QCOMPARE(form.ABACheck->text(), shown);
+    QVERIFY(form.ABACheck->isVisible());
+    QVERIFY(fx_->msgs->messages().empty());
+    // Clear empties it with the field.
+    QTest::mouseClick(form.ClearCheck, Qt::LeftButton);
+    QCOMPARE(form.ABACheck->text(), QString());
+  }
+
+  // Print asks first when the bank's reader would misread the MICR line;
+  // the user may print anyway, and Save is never held up by it.
+  void printAsksAboutTheMicrLine_data() {
+    QTest::addColumn<QString>("aba");
+    QTest::addColumn<QString>("account");
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<bool>("yes");  // the answer, when asked
+    QTest::addColumn<QStringList>("told");
+    QTest::newRow("sound line prints without asking")
+        << "021000021" << "12-345 678" << " 1001 " << false << QStringList{};
+    QTest::newRow("wrong check digit, No: nothing printed")
+        << "123456789" << "987654" << "1001" << false
+        << QStringList{"The ABA routing number \"123456789\" has a wrong check digit: it is not "
+                       "a valid routing number."};
+    QTest::newRow("short routing number, Yes: printed anyway")
+        << "0210" << "987654" << "1001" << true
+        << QStringList{"The ABA routing number \"0210\" is not 9 digits."};
+    QTest::newRow("no routing number, No") << "" << "987654" << "1001" << false
+                                           << QStringList{"The ABA routing number is missing."};
+    // Letters a MICR font would print as its symbols; characters outside
+    // ASCII named whole, each once.
+    QTest::newRow("account and check number with letters, Yes")
+        << "021000021" << "AC-12#" << "N\u00BA 7\u20AC\u00BA" << true
+        << QStringList{"The account number \"AC-12#\" holds characters the MICR line cannot "
+                       "carry: \"A\", \"C\", \"#\".",
+                       "The check number \"N\u00BA 7\u20AC\u00BA\" holds characters the MICR "
+                       "line cannot carry: \"N\", \"\u00BA\", \"\u20AC\"."};
+  }
+
+  void printAsksAboutTheMicrLine() {
+    QFETCH(QString, aba);
+    QFETCH(QString, account);
+    QFETCH(QString, number);
+    QFETCH(bool, yes);
+    QFETCH(QStringList, told);
+    TMainForm form;
+    QVERIFY(ShowActive(&form));
+    form.ABANumber->setText(aba);
+    form.AccountNumber->setText(account);
+    form.CheckNumber->setText(number);
+    form.PayeeNameEdit->setText("Charles Babbage");
+    form.PayeeNameEdit->setModified(true);
+    const QString pdf = fx_->Path("check.pdf");
+    fx_->msgs->print_hook = [&](QPrinter* printer) {
+      printer->setOutputFormat(QPrinter::PdfFormat);
+      printer->setOutputFileName(pdf);
+      return true;
+    };
+    if (!told.isEmpty()) fx_->msgs->Answer(yes ? qp::MsgResult::kYes : qp::MsgResult::kNo);
+    QTest::mouseClick(form.PrintBtn, Qt::LeftButton);
+
+    const bool printed = told.isEmpty() || yes;
+    QCOMPARE(int(fx_->msgs->messages().size()), told.isEmpty() ? 0 : 1);
+    if (!told.isEmpty()) {
+      const qp::RecordedMessage& box = fx_->msgs->messages().front();
+      QCOMPARE(box.type, qp::MsgType::kConfirmation);
+      QCOMPARE(box.buttons, qp::MsgButtons::kYesNo);
+      QCOMPARE(box.text, "The bank may not be able to read this check's MICR line:\n\n" +
+                             told.join('\n') + "\n\nPrint the check anyway?");
+    }
+    // Asked before the print dialog: No shows no dialog either.
+    QCOMPARE(fx_->msgs->print_dialogs(), printed ? 1 : 0);
+    QCOMPARE(QFileInfo::exists(pdf), printed);
+
+    QTest::mouseClick(form.SaveCheck, Qt::LeftButton);
+    QCOMPARE(int(fx_->msgs->messages().size()), told.isEmpty() ? 0 : 1);
+    QCOMPARE(form.Checks()->RecCount(), 1);
   }
 
   void helpOpensTheHelpFile() {

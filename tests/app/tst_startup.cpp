@@ -175,9 +175,13 @@ class TestStartup : public QObject {
     QFETCH(QDate, date);
     QFETCH(QString, text);
     QFETCH(bool, stored);
-    plat::SetShortDatePattern(pattern.toStdString());
-    if (stored) QCOMPARE(QString::fromStdString(qp::CheckDateText(date)), text);
-    QCOMPARE(qp::CheckDateFromText(text.toStdString(), 2026), date);
+    vz::RegionalSettings regional;
+    regional.short_date_format = pattern.toStdString();
+    vz::ApplyRegionalSettings(regional);
+    auto check_date = [](const QDate& d) { return d.isValid() ? qp::CheckDate{d.year(), d.month(), d.day()} : qp::CheckDate{}; };
+    if (stored) QCOMPARE(QString::fromStdString(qp::TableDateText(check_date(date))), text);
+    const qp::CheckDate read = qp::TableDate(text.toStdString(), 2026);
+    QCOMPARE(QDate(read.year, read.month, read.day), date);
   }
 
   void tableTextGoesThroughCodePage_data() {
@@ -194,9 +198,9 @@ class TestStartup : public QObject {
     QFETCH(QString, text);
     QFETCH(QByteArray, stored);
     QFETCH(QString, readBack);
-    const std::string oem = qp::ToTableText(text);
+    const std::string oem = qp::ToTableText(text.toStdString());
     QCOMPARE(QByteArray::fromStdString(oem), stored);
-    QCOMPARE(qp::FromTableText(oem), readBack);
+    QCOMPARE(QString::fromStdString(qp::FromTableText(oem)), readBack);
   }
 
  private:

@@ -13,7 +13,7 @@
 #include "engine/dbf.h"
 #include "engine/fieldbuf.h"
 #include "platform/file.h"
-#include "tests/components/tzdbf_fixture.h"
+#include "tzdbf_fixture.h"
 
 namespace {
 

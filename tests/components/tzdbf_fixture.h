@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/checkrecord.h"
 #include "components/component.h"
 #include "components/messages.h"
 #include "components/session.h"
@@ -23,13 +24,7 @@
 namespace qptest {
 
 // The check table's field list, as the main window declares it.
-inline vz::TStrings CheckFieldLines() {
-  return {"payee, C, 40, 0",      "amtenglish, C, 40, 0", "checknum, C, 9, 0",   "amtnumbers, F, 10, 2",
-          "chkdate, C, 8, 0",     "acctnum, C, 20, 0",    "abanum, C, 9, 0",     "bcity, C, 30, 0",
-          "bstate, C, 2, 0",      "bzip, C, 10, 0",       "baddress, C, 35, 0",  "bname, C, 35, 0",
-          "pfirstname, C, 20, 0", "plastname, C, 30, 0",  "paddress, C, 40, 0",  "pcity, C, 30, 0",
-          "pstate, C, 2, 0",      "pzip, C, 10, 0",       "notes, M, 10, 0"};
-}
+inline vz::TStrings CheckFieldLines() { return qp::CheckTableFields(); }
 
 inline constexpr int kCheckHeader = 641;
 inline constexpr int kCheckRecord = 391;

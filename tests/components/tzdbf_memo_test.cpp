@@ -12,7 +12,7 @@
 #include "engine/errors.h"
 #include "engine/memo.h"
 #include "engine/settings.h"
-#include "tests/components/tzdbf_fixture.h"
+#include "tzdbf_fixture.h"
 
 namespace {
 

@@ -178,8 +178,29 @@ TEST(CheckLayoutTest, AmountInWordsLongerThanTheTableFieldIsPrintedWhole) {
       "Nine Million Nine Hundred Ninety Nine Thousand Nine Hundred Ninety Nine and 99/100";
   ASSERT_GT(f.amount_words.size(), 40u);
   f.amount_text = "9999999.99";
-  const std::vector<DrawItem> items = qp::LayoutCheck(f, Printer600(), FakeMeasure);
+  const PrinterFigures printer = Printer600();
+  const std::vector<DrawItem> items = qp::LayoutCheck(f, printer, FakeMeasure);
   EXPECT_EQ(items[9].text, "The Sum of: " + f.amount_words + "  9999999.99");
+}
+
+// At 12 point the largest amount's line ran past the printable area and
+// lost its figures; it now shrinks to the largest size that fits, and only
+// it: the next item is back at 12 point.
+TEST(CheckLayoutTest, AmountLineTooWideForThePageShrinksInsteadOfLosingItsFigures) {
+  CheckFields f = SampleFields();
+  f.amount_words =
+      "Nine Million Nine Hundred Ninety Nine Thousand Nine Hundred Ninety Nine and 99/100";
+  f.amount_text = "9999999.99";
+  const PrinterFigures printer = Printer600();
+  const std::vector<DrawItem> items = qp::LayoutCheck(f, printer, FakeMeasure);
+  const DrawItem& sum = items[9];
+  auto right_edge = [&](int size) { return sum.x + FakeMeasure(sum.text, sum.family, size, false).width; };
+  EXPECT_LT(sum.point_size, qp::kCheckBasePointSize);
+  EXPECT_LE(right_edge(sum.point_size), printer.printable_width);
+  EXPECT_GT(right_edge(sum.point_size + 1), printer.printable_width);
+  EXPECT_EQ(sum.family, qp::kCheckBaseFont);
+  EXPECT_EQ(items[10].point_size, qp::kCheckBasePointSize);
+  EXPECT_EQ(qp::LayoutCheck(SampleFields(), printer, FakeMeasure)[9].point_size, qp::kCheckBasePointSize);
 }
 
 TEST(CheckLayoutTest, EmptyFieldsStillPrintEveryItemAndTheMicrSymbols) {

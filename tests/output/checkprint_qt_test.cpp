@@ -234,6 +234,30 @@ TEST_F(CheckPrintTest, PrintsOneCheckAsAOnePagePdfWithTheMicrLineInItsBand) {
   EXPECT_TRUE(InkInRows(page, 340, page.height()).blank());
 }
 
+// The amount line of the largest amount once ran off the sheet and printed
+// "99999" of its figures.
+TEST_F(CheckPrintTest, LargestAmountPrintsItsWholeFiguresInsideThePage) {
+  QPrinter printer(QPrinter::HighResolution);
+  SetUpPdf(&printer, Path("large.pdf"));
+  qp::CheckFields f = SampleFields();
+  f.amount_words = "Nine Million Nine Hundred Ninety-Nine Thousand Nine Hundred Ninety-Nine and 99/100";
+  f.amount_text = "9999999.99";
+  ASSERT_EQ(qp::PrintCheck(&printer, f).outcome, qp::PrintOutcome::kPrinted);
+  const QString pdf = QString::fromStdString(Path("large.pdf"));
+  const QString prefix = QString::fromStdString(Path("large"));
+  QString text;
+  if (!RunTool("pdftotext", {"-layout", pdf, "-"}, &text) ||
+      !RunTool("pdftoppm", {"-png", "-r", "100", "-singlefile", pdf, prefix})) {
+    GTEST_SKIP() << "poppler-utils not installed";
+  }
+  EXPECT_TRUE(text.contains(QRegularExpression("and 99/100\\s+9999999\\.99"))) << text.toStdString();
+  // The line stands 1.5 inch below the printable area's top (a quarter-inch
+  // margin at 100 dpi: rows from 175) and ends before its right edge.
+  const InkSpan line = InkInRows(QImage(prefix + ".png"), 175, 188);
+  ASSERT_FALSE(line.blank());
+  EXPECT_LT(line.last, 850 - 25);
+}
+
 TEST_F(CheckPrintTest, ArielIsDrawnWithLiberationSans) {
   qp::RegisterCheckFonts();
   qp::RegisterCheckFonts();
@@ -430,18 +454,28 @@ TEST_F(CheckPrintTest, SetupStepDecidesWhetherAndWhereTheCheckPrints) {
   }
 }
 
+// The preview asks for the offset of the printer it draws for, each time
+// it draws.
 TEST_F(CheckPrintTest, PreviewShowsOnePageAndPrintsNothing) {
   QPrinter printer(QPrinter::HighResolution);
   SetUpPdf(&printer, Path("preview.pdf"));
   std::vector<QString> errors;
+  std::vector<const QPrinter*> asked;
   std::unique_ptr<QPrintPreviewDialog> dialog = qp::MakeCheckPreview(
-      &printer, SampleFields(), nullptr, [&](const QString& m) { errors.push_back(m); });
+      &printer, SampleFields(), nullptr, [&](const QString& m) { errors.push_back(m); },
+      [&](const QPrinter& p) {
+        asked.push_back(&p);
+        return qp::PrinterOffset{1000, 1000};
+      });
   auto* view = dialog->findChild<QPrintPreviewWidget*>();
   ASSERT_NE(view, nullptr);
   view->updatePreview();
   EXPECT_EQ(view->pageCount(), 1);
   EXPECT_TRUE(errors.empty());
   EXPECT_FALSE(std::filesystem::exists(Path("preview.pdf")));
+  view->updatePreview();
+  ASSERT_EQ(asked.size(), 2u);
+  EXPECT_EQ(asked[0], &printer);
 }
 
 }  // namespace

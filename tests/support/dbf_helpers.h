@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/checkrecord.h"
 #include "engine/dbf.h"
 #include "engine/dbf_p.h"
 #include "engine/errors.h"
@@ -47,14 +48,7 @@ inline std::vector<vz::TFieldEntry> Fields(std::initializer_list<FieldDef> defs)
 
 // The check table: 19 fields, header 641, record 391.
 inline std::vector<vz::TFieldEntry> CheckFields(bool with_memo = true) {
-  auto f = Fields({{"payee", 'C', 40, 0},      {"amtenglish", 'C', 40, 0}, {"checknum", 'C', 9, 0},
-                   {"amtnumbers", 'F', 10, 2}, {"chkdate", 'C', 8, 0},     {"acctnum", 'C', 20, 0},
-                   {"abanum", 'C', 9, 0},      {"bcity", 'C', 30, 0},      {"bstate", 'C', 2, 0},
-                   {"bzip", 'C', 10, 0},       {"baddress", 'C', 35, 0},   {"bname", 'C', 35, 0},
-                   {"pfirstname", 'C', 20, 0}, {"plastname", 'C', 30, 0},  {"paddress", 'C', 40, 0},
-                   {"pcity", 'C', 30, 0},      {"pstate", 'C', 2, 0},      {"pzip", 'C', 10, 0}});
-  if (with_memo) f.push_back(vz::TFieldEntry::Make("notes", 'M', 10, 0));
-  return f;
+  return qp::CheckTableStructure(with_memo);
 }
 
 inline uint32_t Le16(const std::string& b, size_t at) {

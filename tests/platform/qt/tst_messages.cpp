@@ -82,6 +82,13 @@ void TestMessages::productionBox_data() {
   QTest::newRow("warning") << T::kWarning << B::kOk << QMessageBox::Ok << QMessageBox::Warning << R::kOk;
   QTest::newRow("ok escape") << T::kConfirmation << B::kOk << QMessageBox::NoButton << QMessageBox::Question
                              << R::kOk;
+  QTest::newRow("ok/cancel ok") << T::kConfirmation << B::kOkCancel << QMessageBox::Ok
+                                << QMessageBox::Question << R::kOk;
+  QTest::newRow("ok/cancel cancel") << T::kConfirmation << B::kOkCancel << QMessageBox::Cancel
+                                    << QMessageBox::Question << R::kCancel;
+  // "Delete Record ?" must not delete on Escape.
+  QTest::newRow("ok/cancel escape") << T::kConfirmation << B::kOkCancel << QMessageBox::NoButton
+                                    << QMessageBox::Question << R::kCancel;
 }
 
 void TestMessages::productionBox() {
@@ -100,7 +107,9 @@ void TestMessages::productionBox() {
   QCOMPARE(seen.caption, QString("Caption"));
   QCOMPARE(seen.text, QString("Text"));
   const QMessageBox::StandardButtons expected =
-      buttons == qp::MsgButtons::kYesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok;
+      buttons == qp::MsgButtons::kYesNo      ? (QMessageBox::Yes | QMessageBox::No)
+      : buttons == qp::MsgButtons::kOkCancel ? (QMessageBox::Ok | QMessageBox::Cancel)
+                                             : QMessageBox::Ok;
   QCOMPARE(seen.buttons, expected);
 }
 
@@ -135,9 +144,10 @@ void TestMessages::scriptedAnswersInOrderThenSafeDefaults() {
   // Nobody scripted these: the answers that change nothing.
   QCOMPARE(qp::ShowMessage(nullptr, "c", T::kConfirmation, B::kYesNo), qp::MsgResult::kNo);
   QCOMPARE(qp::ShowMessage(nullptr, "d", T::kError), qp::MsgResult::kOk);
-  QCOMPARE(msgs->unanswered(), 2);
+  QCOMPARE(qp::ShowMessage(nullptr, "e", T::kConfirmation, B::kOkCancel), qp::MsgResult::kCancel);
+  QCOMPARE(msgs->unanswered(), 3);
   const auto& seen = msgs->messages();
-  QCOMPARE(seen.size(), size_t{4});
+  QCOMPARE(seen.size(), size_t{5});
   QCOMPARE(seen[0].parent.data(), &parent);
   QCOMPARE(seen[0].text, QString("a"));
   QCOMPARE(seen[0].type, T::kConfirmation);

@@ -1,0 +1,57 @@
+// TViewDataForm: the table window, which lists the checks of the check table
+// in a grid with a navigator below it.
+//
+// It lives from start to exit and is shown modally by the main window's
+// View, View as Table and Load commands, which set its caption first. The
+// grid `TzGrid1` and the navigator `TzNavigator1` are bound to the table
+// component given; moving in either moves the table's current record, which
+// Load and Notes then use. OK, a double click in the grid and the close box
+// all close the window.
+//
+//   +------------------------------------------------------+
+//   |  panel, 297 high: TzGrid1 (17 columns)                |
+//   +------------------------------------------------------+
+//   |   [|< < > >| + - ^ v x r]  TzNavigator1      [ OK ]   |
+//   +------------------------------------------------------+
+#ifndef QUILLPRINT_APP_VIEWDATAFORM_H_
+#define QUILLPRINT_APP_VIEWDATAFORM_H_
+
+#include <QDialog>
+
+class QPushButton;
+class TTzGrid;
+
+namespace vz {
+class TTzDbf;
+}
+
+namespace qp {
+
+class TTzNavigator;
+
+class TViewDataForm : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Binds grid and navigator to `checks`, which must outlive the window.
+  explicit TViewDataForm(vz::TTzDbf* checks, QWidget* parent = nullptr);
+  ~TViewDataForm() override;
+
+  // A double click in the grid closes the window with OK.
+  void TzGrid1DblClick();
+
+  TTzGrid* TzGrid1 = nullptr;
+  TTzNavigator* TzNavigator1 = nullptr;
+  QPushButton* BitBtn1 = nullptr;  // OK
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  QWidget* panel_ = nullptr;
+};
+
+}  // namespace qp
+
+#endif  // QUILLPRINT_APP_VIEWDATAFORM_H_

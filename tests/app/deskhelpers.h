@@ -1,0 +1,115 @@
+// What the check-desk tests share beyond the fixture: typing into the main
+// window as a user would, closing it, and checks.dbf as another program
+// reads it.
+#ifndef QUILLPRINT_TESTS_APP_DESKHELPERS_H_
+#define QUILLPRINT_TESTS_APP_DESKHELPERS_H_
+
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/mainform.h"
+#include "appfixture.h"
+#include "controls/entry/entrynotebook.h"
+
+namespace qptest {
+
+// checks.dbf as another program reads it: the field list and the records.
+struct DbfField {
+  std::string name;
+  char type;
+  int length;
+  int decimals;
+  int offset;  // in the record, after the deletion mark
+};
+
+struct DbfImage {
+  bool ok = false;  // the fields fill the record, and the records are all there
+  QByteArray bytes;
+  uint32_t count = 0;  // from the header
+  int header = 0;
+  int record = 0;
+  std::vector<DbfField> fields;
+
+  // Where a field of a record starts in the file.
+  int At(int rec, const std::string& field) const {
+    for (const DbfField& f : fields) {
+      if (f.name == field) return header + rec * record + f.offset;
+    }
+    return -1;
+  }
+  std::string Value(int rec, const std::string& field) const {
+    for (const DbfField& f : fields) {
+      if (f.name == field) return bytes.mid(At(rec, field), f.length).toStdString();
+    }
+    return "<no field " + field + ">";
+  }
+  bool Deleted(int rec) const { return bytes[header + rec * record] == '*'; }
+};
+
+inline DbfImage ReadDbf(const QString& path) {
+  DbfImage image;
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return image;
+  image.bytes = f.readAll();
+  const QByteArray& bytes = image.bytes;
+  if (bytes.size() < 32) return image;
+  auto u16 = [&bytes](int at) { return uint8_t(bytes[at]) | uint8_t(bytes[at + 1]) << 8; };
+  image.count = uint32_t(u16(4)) | uint32_t(u16(6)) << 16;
+  image.header = u16(8);
+  image.record = u16(10);
+  int offset = 1;
+  for (int at = 32; at + 32 <= image.header && bytes[at] != 0x0D; at += 32) {
+    const int length = uint8_t(bytes[at + 16]);
+    // The name is NUL-padded.
+    image.fields.push_back(
+        {bytes.mid(at, 11).constData(), bytes[at + 11], length, uint8_t(bytes[at + 17]), offset});
+    offset += length;
+  }
+  image.ok = offset == image.record && image.header + qint64(image.count) * image.record <= bytes.size();
+  return image;
+}
+
+// Writes bytes into a file at an offset, as another program would.
+inline bool Patch(const QString& path, qint64 at, const QByteArray& bytes) {
+  QFile f(path);
+  return f.open(QIODevice::ReadWrite) && f.seek(at) && f.write(bytes) == bytes.size();
+}
+
+inline std::string Padded(const std::string& text, size_t width) {
+  return text.size() >= width ? text.substr(0, width) : text + std::string(width - text.size(), ' ');
+}
+
+// Types into a field as the user would, on whatever page it is, over what
+// the field holds.
+inline void Type(qp::TMainForm& form, QWidget* field, const QString& text) {
+  form.Notebook1->setCurrentWidget(field->parentWidget());
+  field->setFocus();
+  if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
+  for (QChar c : text) {
+    if (c.unicode() < 0x80) {
+      QTest::keyClick(field, c.toLatin1());
+      continue;
+    }
+    // QTest knows ASCII keys only; other characters come as the text of a
+    // key press, as a keyboard layout delivers them.
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(field, &press);
+  }
+}
+
+// Closes the window, answering Yes.
+inline void CloseWindow(qp::TMainForm& form, AppFixture& fx) {
+  fx.msgs->Answer(qp::MsgResult::kYes);
+  QVERIFY(form.close());
+}
+
+}  // namespace qptest
+
+#endif  // QUILLPRINT_TESTS_APP_DESKHELPERS_H_

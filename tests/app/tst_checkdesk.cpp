@@ -1,0 +1,280 @@
+// The whole check desk as a new user meets it: a check typed, saved, listed
+// in the table window, loaded back, annotated in the notes window, marked
+// deleted in the grid and packed away; and two copies of the program on one
+// folder. The second copy is this test program itself, started with
+// --other-program (see OtherProgram below).
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QProcess>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/checkrecord.h"
+#include "app/mainform.h"
+#include "app/notesform.h"
+#include "app/viewdataform.h"
+#include "appfixture.h"
+#include "components/tzdbf.h"
+#include "controls/entry/datefield.h"
+#include "controls/entry/numericfield.h"
+#include "controls/memo.h"
+#include "controls/tzgrid.h"
+#include "deskhelpers.h"
+
+using qp::TMainForm;
+using qptest::CloseWindow;
+using qptest::ReadDbf;
+using qptest::Type;
+
+namespace {
+
+// Runs `act` as soon as `dialog` shows (inside its exec()); `act` closes it.
+void WhenShown(QDialog* dialog, std::function<void()> act) {
+  auto* timer = new QTimer(dialog);
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, dialog, [dialog, timer, act] {
+    if (!dialog->isVisible()) return;
+    timer->stop();
+    timer->deleteLater();
+    act();
+  });
+  timer->start();
+}
+
+// Types the sample check into the form, with its own payee and number.
+void TypeCheck(TMainForm& form, const QString& payee, const QString& number) {
+  const qp::CheckValues& sample = qp::SampleCheck();
+  for (const qp::CheckRecordField& f : qp::CheckRecord()) {
+    if (f.input != qp::CheckInput::kText || std::string(f.name) == "amtenglish") continue;
+    Type(form, form.findChild<QWidget*>(f.edit), QString::fromStdString(sample.Text(f.name)));
+  }
+  Type(form, form.PayeeNameEdit, payee);
+  Type(form, form.CheckNumber, number);
+  Type(form, form.AmountNumbers, "1248.50");
+}
+
+// The payees the table window's grid shows, top to bottom, read while it
+// is open.
+QStringList GridPayees(TMainForm& form) {
+  QStringList payees;
+  WhenShown(form.ViewDataForm, [&] {
+    vz::TTzDataSet* ds = form.Checks()->DataSet();
+    const int rows = ds->RecordCount();
+    const int active = ds->ActiveRecord();
+    for (int row = 0; row < rows; ++row) {
+      ds->SetActiveRecord(row);
+      payees << QString::fromStdString(ds->FieldByName("payee")->AsString());
+    }
+    ds->SetActiveRecord(active);
+    form.ViewDataForm->accept();
+  });
+  form.ViewChecksClick();
+  return payees;
+}
+
+// The second copy of the program: `save PAYEE` saves a check, says "saved"
+// and, after a line on its input, lists the grid's payees; `lock` holds
+// the record lock of the first check until its input ends.
+int OtherProgram(const QString& folder, const QString& action, const QString& payee) {
+  qptest::AppFixture fx("MM/dd/yy", folder);
+  QTextStream out(stdout);
+  TMainForm form;
+  if (action == "save") {
+    TypeCheck(form, payee, "2");
+    form.SaveCheckClick();
+    out << "saved" << Qt::endl;
+    QTextStream in(stdin);
+    in.readLine();
+    out << GridPayees(form).join(',') << Qt::endl;
+  } else if (action == "lock") {
+    form.Checks()->DataSet()->First();
+    out << (form.Checks()->RLock() ? "locked" : "refused") << Qt::endl;
+    QTextStream in(stdin);
+    in.readLine();
+  }
+  fx.msgs->Answer(qp::MsgResult::kYes);
+  form.close();
+  return fx.exits.empty() ? 0 : 1;
+}
+
+}  // namespace
+
+class TestCheckDesk : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { fx_ = std::make_unique<qptest::AppFixture>(); }
+  void cleanup() { fx_.reset(); }
+
+  void newUserSavesListsReloadsAnnotatesDeletesAndPacks() {
+    TMainForm form;
+    QVERIFY(qptest::ShowActive(&form));
+    TypeCheck(form, "Sangamon Valley Plumbing", "1047");
+    form.SaveCheckClick();
+    TypeCheck(form, "Prairie State Electric", "1048");
+    form.SaveCheckClick();
+    TypeCheck(form, "Lincoln Land Roofing", "1049");
+    form.SaveCheckClick();
+    QCOMPARE(GridPayees(form),
+             QStringList({"Sangamon Valley Plumbing", "Prairie State Electric", "Lincoln Land Roofing"}));
+    QCOMPARE(form.ViewDataForm->windowTitle(), QString("View Check Database"));
+
+    // Load: up one row in the grid, closed with the close box.
+    form.ClearCheckClick();
+    QString caption;
+    WhenShown(form.ViewDataForm, [&] {
+      caption = form.ViewDataForm->windowTitle();
+      QTest::keyClick(form.ViewDataForm->TzGrid1, Qt::Key_Up);
+      form.ViewDataForm->close();
+    });
+    form.LoadCheckClick();
+    QCOMPARE(caption, QString("Load Check From Database"));
+    QCOMPARE(form.PayeeNameEdit->text(), QString("Prairie State Electric"));
+    QCOMPARE(form.CheckNumber->text(), QString("1048"));
+    QCOMPARE(form.AccountNumber->text(), QString("4021887365"));
+    QCOMPARE(form.AmountNumbers->Value(), 1248.50);
+    QCOMPARE(form.AmountEnglish->text(), QString("One Thousand Two Hundred Forty-Eight and 50/100"));
+    // View as Table after a Load has the View caption.
+    WhenShown(form.ViewDataForm, [&] {
+      caption = form.ViewDataForm->windowTitle();
+      form.ViewDataForm->accept();
+    });
+    form.Viewastable->trigger();
+    QCOMPARE(caption, QString("View Check Database"));
+
+    // Notes of the current record (1048): Cancel writes nothing, Save does.
+    const QByteArray before_notes = fx_->Read("checks.dbf");
+    for (const bool save : {false, true}) {
+      WhenShown(form.NotesForm, [&, save] {
+        QCOMPARE(form.NotesForm->PayeeLbl->text(), QString("Payor: Margaret Whitfield"));
+        QCOMPARE(form.NotesForm->ChecknumLbl->text(), QString("Check #: 1048"));
+        QTest::keyClicks(form.NotesForm->notes1, save ? "Paid by phone" : "Not this");
+        (save ? form.NotesForm->SaveBtn : form.NotesForm->CancelBtn)->click();
+      });
+      form.CheckNotesClick();
+      if (!save) QCOMPARE(fx_->Read("checks.dbf"), before_notes);
+    }
+    // Save without typing writes nothing either.
+    const QByteArray with_notes = fx_->Read("checks.dbf");
+    WhenShown(form.NotesForm, [&] { form.NotesForm->SaveBtn->click(); });
+    form.CheckNotesClick();
+    QCOMPARE(fx_->Read("checks.dbf"), with_notes);
+    QCOMPARE(form.Checks()->DataSet()->FieldByName("notes")->Lines(), vz::TStrings{"Paid by phone"});
+
+    // Ctrl+Delete in the grid marks the annotated check; Pack removes it
+    // and its note, and the others stay as they were.
+    fx_->msgs->Answer(qp::MsgResult::kOk);
+    WhenShown(form.ViewDataForm, [&] {
+      QTest::keyClick(form.ViewDataForm->TzGrid1, Qt::Key_Delete, Qt::ControlModifier);
+      form.ViewDataForm->accept();
+    });
+    form.ViewChecksClick();
+    QCOMPARE(fx_->msgs->messages().back().text, QString("Delete Record ?"));
+    QVERIFY(ReadDbf(fx_->Path("checks.dbf")).Deleted(1));
+    const qint64 memo_before = QFileInfo(fx_->Path("checks.dbt")).size();
+    fx_->msgs->Answer(qp::MsgResult::kYes);
+    form.pack->trigger();
+    QCOMPARE(fx_->msgs->messages().back().text, QString("Records Removed"));
+    QVERIFY(QFileInfo(fx_->Path("checks.dbt")).size() < memo_before);
+    const qptest::DbfImage dbf = ReadDbf(fx_->Path("checks.dbf"));
+    QCOMPARE(dbf.count, 2u);
+    QCOMPARE(dbf.Value(0, "PAYEE"), qptest::Padded("Sangamon Valley Plumbing", 40));
+    QCOMPARE(dbf.Value(1, "PAYEE"), qptest::Padded("Lincoln Land Roofing", 40));
+    QCOMPARE(GridPayees(form), QStringList({"Sangamon Valley Plumbing", "Lincoln Land Roofing"}));
+    QVERIFY(fx_->exits.empty());
+    CloseWindow(form, *fx_);
+  }
+
+  // The table keeps 40 characters of the words; Load once put those 40 on
+  // the check, which then printed a cut amount.
+  void loadGivesTheWholeAmountInWords_data() {
+    QTest::addColumn<QString>("typed");   // into the words after the amount
+    QTest::addColumn<QString>("loaded");
+    const QString words = "Nine Million Nine Hundred Ninety-Nine Thousand Nine Hundred Ninety-Nine and 99/100";
+    QTest::newRow("the words of the amount, cut") << QString() << words;
+    QTest::newRow("words the user edited") << "Nine Million Nine Hundred Ninety-Nine Tx" << "Nine Million Nine Hundred Ninety-Nine Tx";
+    QTest::newRow("the user's own short text") << "Ninety-Nine Dollars" << "Ninety-Nine Dollars";
+  }
+
+  void loadGivesTheWholeAmountInWords() {
+    QFETCH(QString, typed);
+    QFETCH(QString, loaded);
+    TMainForm form;
+    QVERIFY(qptest::ShowActive(&form));
+    Type(form, form.AmountNumbers, "9999999.99");
+    if (!typed.isEmpty()) Type(form, form.AmountEnglish, typed);
+    form.SaveCheckClick();
+    form.ClearCheckClick();
+    WhenShown(form.ViewDataForm, [&] { form.ViewDataForm->accept(); });
+    form.LoadCheckClick();
+    QCOMPARE(form.AmountEnglish->text(), loaded);
+  }
+
+  void twoProgramsShareTheTable() {
+    QProcess other;
+    other.start(QCoreApplication::applicationFilePath(),
+                {"--other-program", fx_->dir.path(), "save", "Other Copy"});
+    QVERIFY(other.waitForReadyRead(20000));
+    QCOMPARE(other.readLine().trimmed(), QByteArray("saved"));
+    TMainForm form;
+    TypeCheck(form, "This Copy", "1");
+    form.SaveCheckClick();
+    QCOMPARE(GridPayees(form), QStringList({"Other Copy", "This Copy"}));
+    other.write("view\n");
+    QVERIFY(other.waitForFinished(20000));
+    QCOMPARE(other.readAll().trimmed(), QByteArray("Other Copy,This Copy"));
+    QCOMPARE(other.exitCode(), 0);
+    CloseWindow(form, *fx_);
+  }
+
+  void notesWhileAnotherProgramLocksTheRecord() {
+    {
+      TMainForm form;
+      TypeCheck(form, "Locked Elsewhere", "1");
+      form.SaveCheckClick();
+      CloseWindow(form, *fx_);
+    }
+    QProcess other;
+    other.start(QCoreApplication::applicationFilePath(), {"--other-program", fx_->dir.path(), "lock", ""});
+    QVERIFY(other.waitForReadyRead(20000));
+    QCOMPARE(other.readLine().trimmed(), QByteArray("locked"));
+
+    TMainForm form;
+    const QByteArray before = fx_->Read("checks.dbf");
+    fx_->msgs->Clear();
+    WhenShown(form.NotesForm, [&] {
+      QTest::keyClicks(form.NotesForm->notes1, "Never stored");
+      form.NotesForm->SaveBtn->click();
+    });
+    form.CheckNotesClick();
+    QCOMPARE(int(fx_->msgs->messages().size()), 1);
+    QCOMPARE(fx_->msgs->messages()[0].text, QString("Cannot lock record, may be in use elsewhere..."));
+    QCOMPARE(fx_->msgs->messages()[0].type, qp::MsgType::kError);
+    QCOMPARE(fx_->Read("checks.dbf"), before);
+    QCOMPARE(form.Checks()->DataSet()->FieldByName("notes")->AsString(), std::string("none"));
+    other.closeWriteChannel();
+    QVERIFY(other.waitForFinished(20000));
+    CloseWindow(form, *fx_);
+    QCOMPARE(fx_->Read("checks.dbf").mid(32), before.mid(32));  // nothing written at the close either
+  }
+
+ private:
+  std::unique_ptr<qptest::AppFixture> fx_;
+};
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc >= 5 && QByteArray(argv[1]) == "--other-program") {
+    return OtherProgram(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                        QString::fromLocal8Bit(argv[4]));
+  }
+  TestCheckDesk test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_checkdesk.moc"

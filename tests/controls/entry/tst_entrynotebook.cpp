@@ -1,0 +1,210 @@
+// The notebook: tab size, the active tab's font, page hints, accelerators,
+// Ctrl+Tab and its key-press event.
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include "controls/entry/datefield.h"
+#include "controls/entry/entrynotebook.h"
+#include "controls/entry/numericfield.h"
+
+namespace {
+
+constexpr const char* kPages[][2] = {
+    {"&Payor Information", "Payor's Personal Information"},
+    {"&Bank Information", "Payor's Bank Information"},
+    {"&Check Information", "Check Details"},
+};
+
+// The three check pages in a dialog with a default button. The first field
+// of each page is of `kind` ("edit", "numeric" or "date"), the second a
+// plain edit.
+struct Book {
+  QDialog window;
+  TEntryNotebook* notebook;
+  QWidget* fields[3][2];
+  QPushButton* ok;
+
+  explicit Book(const QString& kind = "edit", bool size_first = true) {
+    auto* layout = new QVBoxLayout(&window);
+    notebook = new TEntryNotebook;
+    layout->addWidget(notebook);
+    ok = new QPushButton("OK");
+    ok->setDefault(true);
+    layout->addWidget(ok);
+    if (size_first) notebook->SetTabSize(QSize(174, 18));
+    for (int p = 0; p < 3; ++p) {
+      auto* page = new QWidget;
+      fields[p][0] = kind == "numeric" ? static_cast<QWidget*>(new TNumericField(page))
+                     : kind == "date"  ? static_cast<QWidget*>(new TDateField(page))
+                                       : static_cast<QWidget*>(new QLineEdit(page));
+      fields[p][1] = new QLineEdit(page);
+      fields[p][1]->move(24, 48);
+      notebook->AddPage(page, kPages[p][0], kPages[p][1]);
+    }
+    if (!size_first) notebook->SetTabSize(QSize(174, 18));
+    window.resize(560, 300);
+  }
+
+  bool Show() {
+    window.show();
+    return QTest::qWaitForWindowActive(&window);
+  }
+};
+
+// Dark pixels in a rectangle of an image: the ink of a caption.
+int Ink(const QImage& image, const QRect& rect) {
+  int ink = 0;
+  for (int y = rect.top(); y <= rect.bottom(); ++y) {
+    for (int x = rect.left(); x <= rect.right(); ++x) ink += qGray(image.pixel(x, y)) < 96;
+  }
+  return ink;
+}
+
+}  // namespace
+
+class TestEntryNotebook : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void tabsHaveTheFixedSize_data() {
+    QTest::addColumn<bool>("sizeFirst");
+    QTest::newRow("size set before the pages") << true;
+    QTest::newRow("size set after the pages") << false;
+  }
+
+  void tabsHaveTheFixedSize() {
+    QFETCH(bool, sizeFirst);
+    Book book("edit", sizeFirst);
+    QVERIFY(book.Show());
+    QTabBar* bar = book.notebook->tabBar();
+    // A long caption and the bold active one do not widen their tabs.
+    bar->setTabText(0, "A much longer caption than the others");
+    book.notebook->setCurrentIndex(2);
+    for (int i = 0; i < 3; ++i) QCOMPARE(bar->tabRect(i).size(), QSize(174, 18));
+  }
+
+  void activeTabIsDrawnInItsFont() {
+    // Three tabs with one caption: only the active one's ink differs, clearly
+    // so with a small normal font and a large bold one.
+    TEntryNotebook notebook;
+    QFont small("Arial");
+    small.setPixelSize(9);
+    notebook.setFont(small);
+    for (int i = 0; i < 3; ++i) notebook.AddPage(new QWidget, "Information", QString());
+    notebook.SetTabSize(QSize(174, 18));
+    QVERIFY(notebook.ActiveTabFont().bold());  // bold until set
+    QFont arial("Arial");
+    arial.setPixelSize(14);
+    arial.setBold(true);
+    notebook.SetActiveTabFont(arial);
+    notebook.resize(536, 200);
+    notebook.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&notebook));
+
+    QTabBar* bar = notebook.tabBar();
+    for (int active = 0; active < 3; ++active) {
+      notebook.setCurrentIndex(active);
+      const int inactive = (active + 1) % 3;
+      QCOMPARE(notebook.TabFont(active), arial);
+      QCOMPARE(notebook.TabFont(inactive), small);
+      const QImage image = bar->grab().toImage();
+      const int ink_active = Ink(image, bar->tabRect(active).adjusted(8, 4, -8, -4));
+      const int ink_inactive = Ink(image, bar->tabRect(inactive).adjusted(8, 4, -8, -4));
+      QVERIFY2(ink_active > ink_inactive * 3 / 2,
+               qPrintable(QString("active %1, inactive %2").arg(ink_active).arg(ink_inactive)));
+    }
+  }
+
+  void pageHints() {
+    Book book;
+    for (int i = 0; i < 3; ++i) {
+      QCOMPARE(book.notebook->tabBar()->tabToolTip(i), QString(kPages[i][1]));
+      // Over the bare page, or a label without a hint of its own, too.
+      QCOMPARE(book.notebook->widget(i)->toolTip(), QString(kPages[i][1]));
+    }
+    QCOMPARE(book.notebook->PageHint(3), QString());
+    book.notebook->SetPageHint(7, "nowhere");  // ignored
+    book.notebook->SetPageHint(1, "Another hint");
+    QCOMPARE(book.notebook->widget(1)->toolTip(), QString("Another hint"));
+  }
+
+  void keysShowAnotherPage_data() {
+    QTest::addColumn<QString>("kind");  // of the field with the focus
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("disabled");  // a page whose tab is disabled, or -1
+    QTest::addColumn<int>("page");
+
+    const int alt = Qt::AltModifier;
+    const int ctrl = Qt::ControlModifier;
+    const int ctrl_shift = Qt::ControlModifier | Qt::ShiftModifier;
+    const int tab = Qt::Key_Tab;
+    QTest::newRow("Alt+B") << "edit" << 0 << int(Qt::Key_B) << alt << -1 << 1;
+    QTest::newRow("Alt+P") << "edit" << 2 << int(Qt::Key_P) << alt << -1 << 0;
+    QTest::newRow("Ctrl+Tab") << "edit" << 0 << tab << ctrl << -1 << 1;
+    QTest::newRow("Ctrl+Tab wraps") << "edit" << 2 << tab << ctrl << -1 << 0;
+    QTest::newRow("Ctrl+Shift+Tab wraps") << "edit" << 0 << int(Qt::Key_Backtab) << ctrl_shift << -1 << 2;
+    QTest::newRow("Ctrl+PgDn") << "edit" << 1 << int(Qt::Key_PageDown) << ctrl << -1 << 2;
+    QTest::newRow("disabled page skipped") << "edit" << 0 << tab << ctrl << 1 << 2;
+    QTest::newRow("Ctrl+Tab from the amount") << "numeric" << 0 << tab << ctrl << -1 << 1;
+    QTest::newRow("Ctrl+Tab from the date") << "date" << 0 << tab << ctrl << -1 << 1;
+    QTest::newRow("Alt+B from the date") << "date" << 0 << int(Qt::Key_B) << alt << -1 << 1;
+  }
+
+  void keysShowAnotherPage() {
+    QFETCH(QString, kind);
+    QFETCH(int, start);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, disabled);
+    QFETCH(int, page);
+    Book book(kind);
+    if (disabled >= 0) book.notebook->setTabEnabled(disabled, false);
+    QVERIFY(book.Show());
+    book.notebook->setCurrentIndex(start);
+    book.fields[start][0]->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(book.notebook->currentIndex(), page);
+    // The focus left the hidden page for the first field of the one shown.
+    QCOMPARE(QApplication::focusWidget(), book.fields[page][0]);
+  }
+
+  void keyPressHandlerCanSwallowEnter() {
+    // A plain edit leaves Enter to its parents, where the dialog's default
+    // button would take it; the notebook's handler sees it first, as it sees
+    // the keys its tabs leave.
+    Book book;
+    QVERIFY(book.Show());
+    QSignalSpy clicked(book.ok, &QPushButton::clicked);
+    QList<int> seen;
+    book.notebook->SetKeyPressHandler([&seen](QKeyEvent* event) {
+      seen << event->key();
+      return qp::IsEnterKey(event);
+    });
+    book.fields[0][1]->setFocus();
+    QTest::keyClick(book.fields[0][1], Qt::Key_Return);
+    QTabBar* bar = book.notebook->tabBar();
+    bar->setFocus();
+    QTest::keyClick(bar, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(bar, Qt::Key_Right);  // the tabs' own key
+    QTest::keyClick(bar, Qt::Key_X);      // left by the tabs, seen once
+    QCOMPARE(seen, QList<int>({Qt::Key_Return, Qt::Key_Enter, Qt::Key_X}));
+    QCOMPARE(book.notebook->currentIndex(), 1);
+    QCOMPARE(clicked.count(), 0);
+
+    book.notebook->SetKeyPressHandler({});
+    book.fields[1][1]->setFocus();
+    QTest::keyClick(book.fields[1][1], Qt::Key_Return);
+    QCOMPARE(clicked.count(), 1);
+  }
+};
+
+QTEST_MAIN(TestEntryNotebook)
+#include "tst_entrynotebook.moc"
