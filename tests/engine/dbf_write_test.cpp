@@ -126,7 +126,9 @@ TEST_F(WriteTest, WriteWithoutItsLockIsRefusedAndChangesNothing) {
   const std::string before = File();
   for (const auto& c : cases) {
     vz::GO(1);
-    if (c.held != kNothing) ASSERT_TRUE(c.held == kFileLock ? vz::ALock() : vz::RLock());
+    if (c.held != kNothing) {
+      ASSERT_TRUE(c.held == kFileLock ? vz::ALock() : vz::RLock());
+    }
     vz::GO(2);
     vz::ClearRecord();
     vz::SetFieldText(1, "new");

@@ -127,7 +127,7 @@ class DbfTest : public TempDirTest {
   // Creates a table with `records` records, each filled by `fill(n)` (n from
   // 1) after a ClearRecord, marks the `deleted` ones and leaves it closed.
   void BuildTable(const std::string& name, std::vector<vz::TFieldEntry> fields, int records,
-                  const std::function<void(int)>& fill = {}, std::initializer_list<int> deleted = {}) {
+                  const std::function<void(int)>& fill = {}, const std::vector<int>& deleted = {}) {
     ASSERT_TRUE(Create(name, std::move(fields)));
     ASSERT_TRUE(Use(name + " exclusive"));
     for (int n = 1; n <= records; ++n) {
