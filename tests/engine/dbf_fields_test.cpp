@@ -172,6 +172,7 @@ TEST_F(FieldAccessTest, FieldsDescribeThemselvesAndBadNumbersReportCode220) {
   EXPECT_EQ(vz::Field(3), "AMOUNT");
   EXPECT_EQ(vz::FieldType(2), 'D');
   EXPECT_EQ(vz::FieldDec(3), 2);
+  EXPECT_EQ(vz::FieldLen(1), 12);
   EXPECT_EQ(vz::FieldNo("notes"), 6);
   EXPECT_EQ(vz::FieldNo("NOTESANDMORE"), 0);
   EXPECT_EQ(vz::RecSize(), 1 + 12 + 8 + 9 + 4 + 1 + 10);

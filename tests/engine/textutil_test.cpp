@@ -49,6 +49,7 @@ TEST_F(FileUtil, UniqueFileNamesAreNewFilesWithThePrefix) {
   EXPECT_EQ(vz::TakeMessage(), "Error requesting unique file name [UniqueFilename]");
   unsetenv("TMPDIR");
   EXPECT_GT(vz::FreeDiskSpace(dir_), 0);
+  EXPECT_GT(vz::FreeDiskSpace(""), 0);  // the current folder
 }
 
 TEST_F(FileUtil, ErasingByMaskCountsTheFailures) {
