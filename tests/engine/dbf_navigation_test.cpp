@@ -60,62 +60,38 @@ const char* kPastEof = "Database \"<file>\" is past EOF. [SKIP]";
 
 const Walk kWalks[] = {
     {"EndsOfTheTable", 5, {}, nullptr,
-     {{'G', 5, 5, "r5", false, false},
-      {'S', 1, 6, "", true, false},
-      {'S', 1, 6, "", true, false, kPastEof},
-      {'T', 0, 1, "r1", false, false},
-      {'S', -1, 1, "r1", false, true},
-      {'S', -1, 1, "r1", false, true},  // at the start already: nothing
-      {'G', 3, 3, "r3", false, false},
+     {{'G', 5, 5, "r5", false, false}, {'S', 1, 6, "", true, false}, {'S', 1, 6, "", true, false, kPastEof},
+      {'T', 0, 1, "r1", false, false}, {'S', -1, 1, "r1", false, true},
+      {'S', -1, 1, "r1", false, true}, {'G', 3, 3, "r3", false, false},  // at the start already: nothing
       {'G', 0, 6, nullptr, true, false, "Invalid record number = 0 Database \"<file>\" [GO]"},
-      {'G', 7, 6, nullptr, true, false, "Invalid record number = 7 Database \"<file>\" [GO]"},
-      {'G', 4, 4, "r4", false, false}}},
+      {'G', 7, 6, nullptr, true, false, "Invalid record number = 7 Database \"<file>\" [GO]"}, {'G', 4, 4, "r4", false, false}}},
     {"SkipCountsBothWays", 10, {}, nullptr,
-     {{'T', 0, 1, "r1", false, false},
-      {'S', 3, 4, "r4", false, false},
-      {'S', -2, 2, "r2", false, false},
-      {'S', 20, 11, "", true, false},
-      {'B', 0, 10, "r10", false, false},
-      {'S', -20, 1, "r1", false, true}}},
+     {{'T', 0, 1, "r1", false, false}, {'S', 3, 4, "r4", false, false}, {'S', -2, 2, "r2", false, false},
+      {'S', 20, 11, "", true, false}, {'B', 0, 10, "r10", false, false}, {'S', -20, 1, "r1", false, true}}},
     {"SkipZeroReadsTheRecordAgain", 3, {}, nullptr,
-     {{'G', 2, 2, "r2", false, false},
-      {'W', 0, 2, "changed", false, false},
-      {'S', 0, 2, "r2", false, false},
-      {'B', 0, 3, "r3", false, false},
-      {'S', 1, 4, "", true, false},
-      {'W', 0, 4, "junk", true, false},
+     {{'G', 2, 2, "r2", false, false}, {'W', 0, 2, "changed", false, false}, {'S', 0, 2, "r2", false, false},
+      {'B', 0, 3, "r3", false, false}, {'S', 1, 4, "", true, false}, {'W', 0, 4, "junk", true, false},
       {'S', 0, 4, "", true, false}}},  // past the end: a blank record
     {"EmptyTable", 0, {}, nullptr,
-     {{'N', 0, 0, "", true, true},  // opened on a blank record
-      {'T', 0, 0, "", true, true},
-      {'B', 0, 0, "", true, true},
+     {{'N', 0, 0, "", true, true}, {'T', 0, 0, "", true, true}, {'B', 0, 0, "", true, true},  // opened blank
       {'S', -1, 0, "", true, true, "Database \"<file>\" is empty. [SKIP]"},
       {'G', 1, 0, "", true, true, "Invalid record number = 1 Database \"<file>\" [GO]"}}},
     {"HiddenDeletedRecordsAreSkipped", 6, {1, 2, 4, 6}, [] { vz::Settings().HideDeleted = true; },
-     {{'T', 0, 3, "r3", false, false},
-      {'S', 1, 5, "r5", false, false},
-      {'S', 1, 7, "", true, false},
-      {'B', 0, 5, "r5", false, false},
-      {'S', -1, 3, "r3", false, false},
+     {{'T', 0, 3, "r3", false, false}, {'S', 1, 5, "r5", false, false}, {'S', 1, 7, "", true, false},
+      {'B', 0, 5, "r5", false, false}, {'S', -1, 3, "r3", false, false},
       {'G', 4, 4, "r4", false, false}}},  // GO does not hide
     {"OnlyHiddenRecords", 3, {1, 2, 3}, [] { vz::Settings().HideDeleted = true; },
-     {{'T', 0, 4, "", true, false},
-      {'B', 0, 4, "", true, true}}},
+     {{'T', 0, 4, "", true, false}, {'B', 0, 4, "", true, true}}},
     {"FilterDecidesVisibility", 7, {},
      [] { vz::SetFilterCallback([] { return static_cast<int>(vz::GetFieldNumber(2)) % 3 == 0; }); },
-     {{'T', 0, 3, "r3", false, false},
-      {'S', 1, 6, "r6", false, false},
-      {'S', -1, 3, "r3", false, false},
+     {{'T', 0, 3, "r3", false, false}, {'S', 1, 6, "r6", false, false}, {'S', -1, 3, "r3", false, false},
       {'B', 0, 6, "r6", false, false}}},
     {"WhileConditionStopsSkipping", 8, {},
      [] { vz::SetWhileCallback([] { return vz::GetFieldNumber(2) >= 3 && vz::GetFieldNumber(2) <= 6; }); },
-     {{'G', 4, 4, "r4", false, false},
-      {'S', 10, 7, nullptr, true, false},  // stops on the record that ended the range
-      {'G', 5, 5, "r5", false, false},
-      {'S', -10, 3, "r3", false, true}}},  // the last record inside the range
+     {{'G', 4, 4, "r4", false, false}, {'S', 10, 7, nullptr, true, false},  // stops on the record that ended the range
+      {'G', 5, 5, "r5", false, false}, {'S', -10, 3, "r3", false, true}}},  // the last record inside the range
     {"WhileConditionFalseAtOnceGoingBack", 4, {}, [] { vz::SetWhileCallback([] { return vz::GetFieldNumber(2) >= 3; }); },
-     {{'G', 3, 3, "r3", false, false},
-      {'S', -1, 5, "", true, true}}},
+     {{'G', 3, 3, "r3", false, false}, {'S', -1, 5, "", true, true}}},
 };
 
 class WalkTest : public NavigationTest, public ::testing::WithParamInterface<std::tuple<const char*, Walk>> {};
@@ -242,14 +218,11 @@ TEST_F(NavigationTest, IndexOrderDecidesTheMovesAndWritesMaintainTheKeys) {
   im.Rebuild = [&] { ++rebuilt; };
   vz::SetIndexManager(im);
   std::vector<double> seen;
-  vz::GoTop();
-  seen.push_back(vz::GetFieldNumber(1));
-  vz::SKIP(2);
-  seen.push_back(vz::GetFieldNumber(1));
-  vz::SKIP(-1);
-  seen.push_back(vz::GetFieldNumber(1));
-  vz::GoBottom();
-  seen.push_back(vz::GetFieldNumber(1));
+  for (const std::function<void()>& move : std::initializer_list<std::function<void()>>{
+           vz::GoTop, [] { vz::SKIP(2); }, [] { vz::SKIP(-1); }, vz::GoBottom}) {
+    move();
+    seen.push_back(vz::GetFieldNumber(1));
+  }
   EXPECT_EQ(seen, (std::vector<double>{5, 3, 4, 1}));
   vz::SKIP(1);
   EXPECT_EQ(vz::RecNo(), 6);
