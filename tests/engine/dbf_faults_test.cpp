@@ -37,19 +37,10 @@ class FaultTest : public DbfTest, public ::testing::WithParamInterface<FaultCase
  protected:
   void SetUp() override {
     DbfTest::SetUp();
-    ASSERT_TRUE(Create("f", Fields({{"name", 'C', 30, 0}, {"n", 'N', 6, 0}})));
-    ASSERT_TRUE(Use("f exclusive"));
-    for (int i = 1; i <= 6; ++i) {
-      vz::ClearRecord();
-      vz::SetFieldText(1, "stored record number " + std::to_string(i));
-      vz::SetFieldNumber(2, i);
-      vz::Append();
-    }
-    vz::GO(2);
-    vz::DeleteRec();
-    vz::GO(4);
-    vz::DeleteRec();
-    vz::USE("");
+    BuildTable("f", Fields({{"name", 'C', 30, 0}, {"n", 'N', 6, 0}}), 6, [](int n) {
+      vz::SetFieldText(1, "stored record number " + std::to_string(n));
+      vz::SetFieldNumber(2, n);
+    }, {2, 4});
   }
   // The live records as "name|n", and whether each is marked.
   std::vector<std::string> Contents() {

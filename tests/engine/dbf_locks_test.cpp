@@ -22,13 +22,7 @@ class LockTest : public DbfTest {
  protected:
   void SetUp() override {
     DbfTest::SetUp();
-    ASSERT_TRUE(Create("l", Fields({{"payee", 'C', 40, 0}, {"amtnumbers", 'F', 10, 2}, {"notes", 'M', 10, 0}})));
-    ASSERT_TRUE(Use("l exclusive"));
-    for (int i = 0; i < 10; ++i) {
-      vz::ClearRecord();
-      vz::Append();
-    }
-    vz::USE("");
+    BuildTable("l", Fields({{"payee", 'C', 40, 0}, {"amtnumbers", 'F', 10, 2}, {"notes", 'M', 10, 0}}), 10);
     ASSERT_EQ(probe_.Open(Path("l.dbf"), plat::kModeShared), plat::kOk);
   }
   bool SeenLocked(int64_t offset, int64_t length) {
@@ -40,29 +34,22 @@ class LockTest : public DbfTest {
   plat::File probe_;  // another program's handle
 };
 
-TEST_F(LockTest, RecordLockCoversTheRecordsRangeBeyondTheData) {
+// What other programs see: a record's lock covers its range beyond the
+// data, the file lock and the semaphore one byte each; the data itself is
+// never locked, and closing releases everything.
+TEST_F(LockTest, LocksCoverTheRangesOtherProgramsLookAt) {
   ASSERT_TRUE(Use("l"));
   vz::GO(3);
   ASSERT_TRUE(vz::RLock());
   EXPECT_EQ(RecordLock(3), 1073742075);
-  EXPECT_TRUE(SeenLocked(1073742075, 1));
-  EXPECT_TRUE(SeenLocked(1073742075 + 60, 1));
-  EXPECT_FALSE(SeenLocked(1073742075 - 1, 1));
-  EXPECT_FALSE(SeenLocked(1073742075 + 61, 1));
-  EXPECT_FALSE(SeenLocked(0, 129 + 10 * 61));  // the data itself is never locked
+  EXPECT_TRUE(SeenLocked(1073742075, 1) && SeenLocked(1073742075 + 60, 1));
+  EXPECT_FALSE(SeenLocked(1073742075 - 1, 1) || SeenLocked(1073742075 + 61, 1));
+  EXPECT_FALSE(SeenLocked(0, 129 + 10 * 61));
   vz::Unlock();
   EXPECT_FALSE(SeenLocked(1073742075, 61));
-  ASSERT_TRUE(vz::RLock());
-  vz::USE("");  // closing releases it too
-  EXPECT_FALSE(SeenLocked(1073742075, 61));
-}
-
-TEST_F(LockTest, FileLockAndSemaphoreAreOneByteEach) {
-  ASSERT_TRUE(Use("l"));
   ASSERT_TRUE(vz::ALock());
   EXPECT_TRUE(SeenLocked(kBase + 1, 1));
-  EXPECT_FALSE(SeenLocked(kBase, 1));
-  EXPECT_FALSE(SeenLocked(kBase + 2, 127));
+  EXPECT_FALSE(SeenLocked(kBase, 1) || SeenLocked(kBase + 2, 127));
   ASSERT_TRUE(vz::LockSemaphore());
   EXPECT_TRUE(SeenLocked(kBase, 1));
   vz::UnlockSemaphore();
@@ -70,6 +57,10 @@ TEST_F(LockTest, FileLockAndSemaphoreAreOneByteEach) {
   EXPECT_TRUE(vz::ALock());  // twice: still one lock
   vz::Unlock();
   EXPECT_FALSE(SeenLocked(kBase + 1, 1));
+  vz::GO(3);
+  ASSERT_TRUE(vz::RLock());
+  vz::USE("");
+  EXPECT_FALSE(SeenLocked(1073742075, 61));
 }
 
 TEST_F(LockTest, ExclusiveTableAndSharingOffLockWithoutTheOperatingSystem) {
@@ -97,19 +88,6 @@ TEST_F(LockTest, ExclusiveTableAndSharingOffLockWithoutTheOperatingSystem) {
   }
 }
 
-TEST_F(LockTest, FileLockAndRecordLocksExcludeEachOther) {
-  ASSERT_TRUE(Use("l"));
-  vz::GO(1);
-  ASSERT_TRUE(vz::RLock());
-  EXPECT_FALSE(vz::ALock());
-  EXPECT_FALSE(SeenLocked(kBase + 1, 1));
-  vz::Unlock();
-  ASSERT_TRUE(vz::ALock());
-  EXPECT_FALSE(vz::RLock());
-  EXPECT_FALSE(vz::IsLocked(1));
-  EXPECT_TRUE(halts_.empty());
-}
-
 TEST_F(LockTest, UnlockRecReleasesOldestNewestOrNamedRecords) {
   ASSERT_TRUE(Use("l"));
   for (int n : {5, 7, 9}) {
@@ -135,27 +113,19 @@ TEST_F(LockTest, UnlockRecReleasesOldestNewestOrNamedRecords) {
   for (int n : {2, 4, 6}) EXPECT_FALSE(SeenLocked(RecordLock(n), 61)) << n;
 }
 
-struct BadUnlock {
-  int32_t n;
-  const char* message;
-};
-
-class BadUnlockTest : public LockTest, public ::testing::WithParamInterface<BadUnlock> {};
-
-TEST_P(BadUnlockTest, FailsQuietlyWithCode220) {
+TEST_F(LockTest, UnlockingARecordNotLockedFailsQuietlyWithCode220) {
   ASSERT_TRUE(Use("l"));
   vz::GO(3);
   ASSERT_TRUE(vz::RLock());
-  EXPECT_FALSE(vz::UnlockRec(GetParam().n));
-  EXPECT_EQ(vz::ErrorCode(), 220);
+  for (auto [n, message] : {std::pair{4, "Record not locked. [UnlockRec(4)]"}, {0, "[UnlockRec(0)]"},
+                            {-4, "[UnlockRec(-4)]"}}) {
+    EXPECT_FALSE(vz::UnlockRec(n));
+    EXPECT_EQ(vz::ErrorCode(), 220);
+    EXPECT_EQ(vz::TakeMessage(), message);
+  }
   EXPECT_TRUE(halts_.empty());
-  EXPECT_EQ(vz::TakeMessage(), GetParam().message);
   EXPECT_TRUE(vz::IsLocked(3));
 }
-
-INSTANTIATE_TEST_SUITE_P(Numbers, BadUnlockTest,
-                         ::testing::Values(BadUnlock{4, "Record not locked. [UnlockRec(4)]"},
-                                           BadUnlock{0, "[UnlockRec(0)]"}, BadUnlock{-4, "[UnlockRec(-4)]"}));
 
 TEST_F(LockTest, LockHeldElsewhereIsRefusedWithoutError) {
   ASSERT_EQ(probe_.Lock(kBase + 1, 1), plat::kOk);
@@ -164,11 +134,17 @@ TEST_F(LockTest, LockHeldElsewhereIsRefusedWithoutError) {
   EXPECT_FALSE(vz::ALock());
   vz::GO(2);
   EXPECT_FALSE(vz::RLock());
+  EXPECT_FALSE(vz::IsLocked(2));
   vz::GO(3);
   EXPECT_TRUE(vz::RLock());
+  // Our own file lock and record locks exclude each other too.
+  EXPECT_FALSE(vz::ALock());
+  vz::Unlock();
+  probe_.Unlock(kBase + 1, 1);
+  ASSERT_TRUE(vz::ALock());
+  EXPECT_FALSE(vz::RLock());
   EXPECT_EQ(vz::ErrorCode(), 0);
   EXPECT_TRUE(halts_.empty());
-  EXPECT_FALSE(vz::IsLocked(2));
 }
 
 TEST_F(LockTest, RetriesThenAsksTheCallback) {

@@ -19,22 +19,14 @@ namespace {
 using qptest::DbfTest;
 using qptest::Fields;
 
-class NavigationTest : public DbfTest {
+class NavigationTest : public qptest::DbfTest {
  protected:
   // Names "r1".."rN" in field 1 and numbers 1..N in field 2.
   void Build(int records, const std::string& mode, const std::vector<int>& deleted = {}) {
-    ASSERT_TRUE(Create("nav", Fields({{"name", 'C', 8, 0}, {"n", 'N', 6, 0}})));
-    ASSERT_TRUE(Use("nav exclusive"));
-    for (int i = 1; i <= records; ++i) {
-      vz::ClearRecord();
-      vz::SetFieldText(1, "r" + std::to_string(i));
-      vz::SetFieldNumber(2, i);
-      vz::Append();
-    }
-    for (int d : deleted) {
-      vz::GO(d);
-      vz::DeleteRec();
-    }
+    BuildTable("nav", Fields({{"name", 'C', 8, 0}, {"n", 'N', 6, 0}}), records, [](int n) {
+      vz::SetFieldText(1, "r" + std::to_string(n));
+      vz::SetFieldNumber(2, n);
+    }, deleted);
     ASSERT_TRUE(Use("nav" + mode));
   }
   static std::string Name() { return vz::TrimRight(vz::GetFieldText(1)); }
@@ -47,7 +39,7 @@ std::string ModeName(const char* mode) { return mode[0] ? "Exclusive" : "Shared"
 // `report` is the message of the code-212 report the move makes ("<file>"
 // stands for the table), or null when it reports nothing.
 struct Move {
-  char op;  // T GoTop, B GoBottom, G GO, S SKIP, W put `name` in the buffer
+  char op;  // T GoTop, B GoBottom, G GO, S SKIP, W put `name` in the buffer, N nothing
   int arg;
   int32_t recno;
   const char* name;
@@ -68,61 +60,38 @@ const char* kPastEof = "Database \"<file>\" is past EOF. [SKIP]";
 
 const Walk kWalks[] = {
     {"EndsOfTheTable", 5, {}, nullptr,
-     {{'G', 5, 5, "r5", false, false},
-      {'S', 1, 6, "", true, false},
-      {'S', 1, 6, "", true, false, kPastEof},
-      {'T', 0, 1, "r1", false, false},
-      {'S', -1, 1, "r1", false, true},
-      {'S', -1, 1, "r1", false, true},  // at the start already: nothing
-      {'G', 3, 3, "r3", false, false},
+     {{'G', 5, 5, "r5", false, false}, {'S', 1, 6, "", true, false}, {'S', 1, 6, "", true, false, kPastEof},
+      {'T', 0, 1, "r1", false, false}, {'S', -1, 1, "r1", false, true},
+      {'S', -1, 1, "r1", false, true}, {'G', 3, 3, "r3", false, false},  // at the start already: nothing
       {'G', 0, 6, nullptr, true, false, "Invalid record number = 0 Database \"<file>\" [GO]"},
-      {'G', 7, 6, nullptr, true, false, "Invalid record number = 7 Database \"<file>\" [GO]"},
-      {'G', 4, 4, "r4", false, false}}},
+      {'G', 7, 6, nullptr, true, false, "Invalid record number = 7 Database \"<file>\" [GO]"}, {'G', 4, 4, "r4", false, false}}},
     {"SkipCountsBothWays", 10, {}, nullptr,
-     {{'T', 0, 1, "r1", false, false},
-      {'S', 3, 4, "r4", false, false},
-      {'S', -2, 2, "r2", false, false},
-      {'S', 20, 11, "", true, false},
-      {'B', 0, 10, "r10", false, false},
-      {'S', -20, 1, "r1", false, true}}},
+     {{'T', 0, 1, "r1", false, false}, {'S', 3, 4, "r4", false, false}, {'S', -2, 2, "r2", false, false},
+      {'S', 20, 11, "", true, false}, {'B', 0, 10, "r10", false, false}, {'S', -20, 1, "r1", false, true}}},
     {"SkipZeroReadsTheRecordAgain", 3, {}, nullptr,
-     {{'G', 2, 2, "r2", false, false},
-      {'W', 0, 2, "changed", false, false},
-      {'S', 0, 2, "r2", false, false},
-      {'B', 0, 3, "r3", false, false},
-      {'S', 1, 4, "", true, false},
-      {'W', 0, 4, "junk", true, false},
+     {{'G', 2, 2, "r2", false, false}, {'W', 0, 2, "changed", false, false}, {'S', 0, 2, "r2", false, false},
+      {'B', 0, 3, "r3", false, false}, {'S', 1, 4, "", true, false}, {'W', 0, 4, "junk", true, false},
       {'S', 0, 4, "", true, false}}},  // past the end: a blank record
     {"EmptyTable", 0, {}, nullptr,
-     {{'T', 0, 0, "", true, true},
-      {'B', 0, 0, "", true, true},
+     {{'N', 0, 0, "", true, true}, {'T', 0, 0, "", true, true}, {'B', 0, 0, "", true, true},  // opened blank
       {'S', -1, 0, "", true, true, "Database \"<file>\" is empty. [SKIP]"},
       {'G', 1, 0, "", true, true, "Invalid record number = 1 Database \"<file>\" [GO]"}}},
     {"HiddenDeletedRecordsAreSkipped", 6, {1, 2, 4, 6}, [] { vz::Settings().HideDeleted = true; },
-     {{'T', 0, 3, "r3", false, false},
-      {'S', 1, 5, "r5", false, false},
-      {'S', 1, 7, "", true, false},
-      {'B', 0, 5, "r5", false, false},
-      {'S', -1, 3, "r3", false, false},
+     {{'T', 0, 3, "r3", false, false}, {'S', 1, 5, "r5", false, false}, {'S', 1, 7, "", true, false},
+      {'B', 0, 5, "r5", false, false}, {'S', -1, 3, "r3", false, false},
       {'G', 4, 4, "r4", false, false}}},  // GO does not hide
     {"OnlyHiddenRecords", 3, {1, 2, 3}, [] { vz::Settings().HideDeleted = true; },
-     {{'T', 0, 4, "", true, false},
-      {'B', 0, 4, "", true, true}}},
+     {{'T', 0, 4, "", true, false}, {'B', 0, 4, "", true, true}}},
     {"FilterDecidesVisibility", 7, {},
      [] { vz::SetFilterCallback([] { return static_cast<int>(vz::GetFieldNumber(2)) % 3 == 0; }); },
-     {{'T', 0, 3, "r3", false, false},
-      {'S', 1, 6, "r6", false, false},
-      {'S', -1, 3, "r3", false, false},
+     {{'T', 0, 3, "r3", false, false}, {'S', 1, 6, "r6", false, false}, {'S', -1, 3, "r3", false, false},
       {'B', 0, 6, "r6", false, false}}},
     {"WhileConditionStopsSkipping", 8, {},
      [] { vz::SetWhileCallback([] { return vz::GetFieldNumber(2) >= 3 && vz::GetFieldNumber(2) <= 6; }); },
-     {{'G', 4, 4, "r4", false, false},
-      {'S', 10, 7, nullptr, true, false},  // stops on the record that ended the range
-      {'G', 5, 5, "r5", false, false},
-      {'S', -10, 3, "r3", false, true}}},  // the last record inside the range
+     {{'G', 4, 4, "r4", false, false}, {'S', 10, 7, nullptr, true, false},  // stops on the record that ended the range
+      {'G', 5, 5, "r5", false, false}, {'S', -10, 3, "r3", false, true}}},  // the last record inside the range
     {"WhileConditionFalseAtOnceGoingBack", 4, {}, [] { vz::SetWhileCallback([] { return vz::GetFieldNumber(2) >= 3; }); },
-     {{'G', 3, 3, "r3", false, false},
-      {'S', -1, 5, "", true, true}}},
+     {{'G', 3, 3, "r3", false, false}, {'S', -1, 5, "", true, true}}},
 };
 
 class WalkTest : public NavigationTest, public ::testing::WithParamInterface<std::tuple<const char*, Walk>> {};
@@ -145,7 +114,7 @@ TEST_P(WalkTest, EveryMoveLeavesTheExpectedRecordAndFlags) {
       case 'B': vz::GoBottom(); break;
       case 'G': vz::GO(m.arg); break;
       case 'S': vz::SKIP(m.arg); break;
-      default: vz::SetFieldText(1, m.name); break;
+      case 'W': vz::SetFieldText(1, m.name); break;
     }
     EXPECT_EQ(vz::RecNo(), m.recno);
     if (m.name) {
@@ -168,17 +137,6 @@ class ModeTest : public NavigationTest, public ::testing::WithParamInterface<con
 INSTANTIATE_TEST_SUITE_P(Modes, ModeTest, ::testing::ValuesIn(kModes),
                          [](const auto& info) { return ModeName(info.param); });
 
-TEST_P(ModeTest, RelationRunsAfterEveryMove) {
-  Build(4, GetParam());
-  std::vector<int32_t> seen;
-  vz::SetRelationCallback([&] { seen.push_back(vz::RecNo()); });
-  vz::GoTop();
-  vz::SKIP(2);
-  vz::GO(4);
-  vz::GoBottom();
-  EXPECT_EQ(seen, (std::vector<int32_t>{1, 3, 4, 4}));
-}
-
 TEST_P(ModeTest, ScansSeeOurOwnWritesAcrossReadAheadBlocks) {
   // Enough records for several read-ahead blocks, read both ways and with
   // jumps, so that every block boundary is crossed after our own writes.
@@ -191,9 +149,8 @@ TEST_P(ModeTest, ScansSeeOurOwnWritesAcrossReadAheadBlocks) {
     vz::Unlock();
   }
   auto stored = [](int n) { return n <= 2000 && n % 2 ? -n : n; };
-  vz::GoTop();
   int expected = 1;
-  for (; !vz::dEOF(); ++expected, vz::SKIP(1)) ASSERT_EQ(vz::GetFieldNumber(2), stored(expected));
+  for (vz::GoTop(); !vz::dEOF(); ++expected, vz::SKIP(1)) ASSERT_EQ(vz::GetFieldNumber(2), stored(expected));
   EXPECT_EQ(expected, 3001);
   vz::GoBottom();
   for (int i = 3000; i >= 1; --i, vz::SKIP(-1)) ASSERT_EQ(vz::GetFieldNumber(2), stored(i));
@@ -213,108 +170,74 @@ TEST_F(NavigationTest, KeyExpressionsNeedTheExpressionEngine) {
   EXPECT_TRUE(vz::IsWhileOn());
 }
 
-// ---- records of other programs ----------------------------------------------------
-
-class SharedCountTest : public DbfTest {
- protected:
-  void SetUp() override {
-    DbfTest::SetUp();
-    ASSERT_TRUE(Create("s", Fields({{"name", 'C', 4, 0}})));
-    ASSERT_TRUE(Use("s"));
-    vz::ClearRecord();
-    vz::SetFieldText(1, "mine");
-    ASSERT_TRUE(vz::ALock());
-    vz::Append();
-    vz::Unlock();
-    ASSERT_EQ(other_.Open(Path("s.dbf"), plat::kModeShared), plat::kOk);
-  }
-  // Another program writes a record at `at` behind our back.
-  void TheirWrite(int64_t at, const std::string& record) {
+// Another program writes records behind our back: each move reads the
+// record from the file, and records appended elsewhere become visible.
+TEST_F(NavigationTest, RecordsWrittenByAnotherProgramAreSeen) {
+  ASSERT_TRUE(Create("s", Fields({{"name", 'C', 4, 0}})));
+  ASSERT_TRUE(Use("s"));
+  ASSERT_TRUE(vz::ALock());
+  vz::Append();
+  vz::Unlock();
+  plat::File other;
+  ASSERT_EQ(other.Open(Path("s.dbf"), plat::kModeShared), plat::kOk);
+  auto their = [&](int64_t at, const char* record) {
     size_t done = 0;
-    ASSERT_EQ(other_.WriteAt(at, record.data(), record.size(), &done), plat::kOk);
-  }
-  plat::File other_;
-};
-
-TEST_F(SharedCountTest, RecordsAppendedElsewhereBecomeVisible) {
-  TheirWrite(65 + 5, " abcd");
-  TheirWrite(65 + 10, " efgh");
-  vz::GoTop();
+    ASSERT_EQ(other.WriteAt(at, record, 5, &done), plat::kOk);
+  };
+  their(65, " them");
+  their(70, " abcd");
+  their(75, " efgh");
+  vz::SKIP(0);
+  EXPECT_EQ(vz::GetFieldText(1), "them");
   vz::SKIP(1);
   EXPECT_EQ(vz::GetFieldText(1), "abcd");
-  vz::GoBottom();
-  EXPECT_EQ(vz::GetFieldText(1), "efgh");
-  TheirWrite(65 + 15, " ijkl");
+  their(80, " ijkl");
   vz::GO(4);
   EXPECT_EQ(vz::GetFieldText(1), "ijkl");
+  vz::GoBottom();
+  EXPECT_EQ(vz::RecNo(), 4);
   EXPECT_EQ(vz::RecCount(), 4);
 }
 
-TEST_F(SharedCountTest, EachMoveReadsTheRecordFromTheFile) {
-  vz::GoTop();
-  TheirWrite(66, "them");
-  vz::SKIP(0);
-  EXPECT_EQ(vz::GetFieldText(1), "them");
-}
-
-// ---- index order ------------------------------------------------------------------
-
-// An index manager whose key order is the record numbers backwards.
-class IndexOrderTest : public DbfTest {
- protected:
-  void SetUp() override {
-    DbfTest::SetUp();
-    ASSERT_TRUE(Create("i", Fields({{"n", 'N', 4, 0}})));
-    ASSERT_TRUE(Use("i exclusive"));
-    for (int i = 1; i <= 5; ++i) {
-      vz::ClearRecord();
-      vz::SetFieldNumber(1, i);
-      vz::Append();
-    }
-    vz::IndexManager im;
-    im.IsActive = [this] { return active_; };
-    im.First = [this] { return position_ = 5; };
-    im.Last = [this] { return position_ = 1; };
-    im.Next = [this] { return position_ = position_ > 1 ? position_ - 1 : 0; };
-    im.Prev = [this] { return position_ = position_ < 5 ? position_ + 1 : 0; };
-    im.Positioned = [this](int32_t r) { position_ = r; };
-    im.AddKeys = [this] { ++added_; };
-    im.RemoveKeys = [this] { ++removed_; };
-    im.Rebuild = [this] { ++rebuilt_; };
-    vz::SetIndexManager(im);
-    active_ = true;  // after the records above went in
+// An index manager whose key order is the record numbers backwards: moves
+// follow it, writes maintain its keys.
+TEST_F(NavigationTest, IndexOrderDecidesTheMovesAndWritesMaintainTheKeys) {
+  BuildTable("i", Fields({{"n", 'N', 4, 0}}), 5, [](int n) { vz::SetFieldNumber(1, n); });
+  ASSERT_TRUE(Use("i exclusive"));
+  int32_t position = 0;
+  int added = 0, removed = 0, rebuilt = 0;
+  vz::IndexManager im;
+  im.IsActive = [] { return true; };
+  im.First = [&] { return position = 5; };
+  im.Last = [&] { return position = 1; };
+  im.Next = [&] { return position = position > 1 ? position - 1 : 0; };
+  im.Prev = [&] { return position = position < 5 ? position + 1 : 0; };
+  im.Positioned = [&](int32_t r) { position = r; };
+  im.AddKeys = [&] { ++added; };
+  im.RemoveKeys = [&] { ++removed; };
+  im.Rebuild = [&] { ++rebuilt; };
+  vz::SetIndexManager(im);
+  std::vector<double> seen;
+  for (const std::function<void()>& move : std::initializer_list<std::function<void()>>{
+           vz::GoTop, [] { vz::SKIP(2); }, [] { vz::SKIP(-1); }, vz::GoBottom}) {
+    move();
+    seen.push_back(vz::GetFieldNumber(1));
   }
-  bool active_ = false;
-  int32_t position_ = 0;
-  int added_ = 0, removed_ = 0, rebuilt_ = 0;
-};
-
-TEST_F(IndexOrderTest, MovesFollowTheKeyOrder) {
-  vz::GoTop();
-  EXPECT_EQ(vz::GetFieldNumber(1), 5);
-  vz::SKIP(2);
-  EXPECT_EQ(vz::GetFieldNumber(1), 3);
-  vz::SKIP(-1);
-  EXPECT_EQ(vz::GetFieldNumber(1), 4);
-  vz::GoBottom();
-  EXPECT_EQ(vz::GetFieldNumber(1), 1);
+  EXPECT_EQ(seen, (std::vector<double>{5, 3, 4, 1}));
   vz::SKIP(1);
   EXPECT_EQ(vz::RecNo(), 6);
-}
-
-TEST_F(IndexOrderTest, WritesMaintainTheKeys) {
   vz::GO(2);
   vz::SetFieldNumber(1, 20);
   vz::Replace();
-  EXPECT_EQ(removed_, 1);
-  EXPECT_EQ(added_, 1);
+  EXPECT_EQ(removed, 1);
+  EXPECT_EQ(added, 1);
   EXPECT_EQ(vz::GetFieldNumber(1), 20);
   vz::Append();
-  EXPECT_EQ(added_, 2);
+  EXPECT_EQ(added, 2);
   vz::GO(1);
   vz::DeleteRec();
   EXPECT_TRUE(vz::Pack());
-  EXPECT_EQ(rebuilt_, 1);
+  EXPECT_EQ(rebuilt, 1);
 }
 
 }  // namespace

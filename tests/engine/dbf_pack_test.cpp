@@ -21,18 +21,9 @@ constexpr size_t kRecord = 1 + 4;
 class PackTest : public DbfTest, public ::testing::WithParamInterface<const char*> {
  protected:
   // Records "r1".."rN"; the listed ones marked deleted.
-  void Build(int records, std::initializer_list<int> deleted) {
-    ASSERT_TRUE(Create("p", Fields({{"name", 'C', 4, 0}})));
-    ASSERT_TRUE(Use("p exclusive"));
-    for (int i = 1; i <= records; ++i) {
-      vz::ClearRecord();
-      vz::SetFieldText(1, "r" + std::to_string(i));
-      vz::Append();
-    }
-    for (int d : deleted) {
-      vz::GO(d);
-      vz::DeleteRec();
-    }
+  void Build(int records, const std::vector<int>& deleted) {
+    BuildTable("p", Fields({{"name", 'C', 4, 0}}), records, [](int n) { vz::SetFieldText(1, "r" + std::to_string(n)); },
+               deleted);
     ASSERT_TRUE(Use(std::string("p") + GetParam()));
   }
   std::string File() { return ReadAll(Path("p.dbf")); }
@@ -127,23 +118,17 @@ TEST_P(PackTest, DeleteOutsideTheTable) {
 INSTANTIATE_TEST_SUITE_P(Modes, PackTest, ::testing::Values("", " exclusive"),
                          [](const auto& info) { return info.param[0] ? "Exclusive" : "Shared"; });
 
+// Record 2 of three, marked deleted, in a shared table.
 class SharedDeleteTest : public DbfTest {
  protected:
   void SetUp() override {
     DbfTest::SetUp();
-    ASSERT_TRUE(Create("p", Fields({{"name", 'C', 4, 0}})));
+    BuildTable("p", Fields({{"name", 'C', 4, 0}}), 3, {}, {2});
     ASSERT_TRUE(Use("p"));
-    ASSERT_TRUE(vz::ALock());
-    for (int i = 0; i < 3; ++i) vz::Append();
-    vz::Unlock();
-    vz::GO(2);
   }
 };
 
 TEST_F(SharedDeleteTest, PackIsRefusedWhileAnotherProgramHasTheTable) {
-  ASSERT_TRUE(vz::RLock());
-  vz::DeleteRec();
-  vz::Unlock();
   std::string before = ReadAll(Path("p.dbf"));
   qptest::Signal ready, done;
   std::string folder = dir_;
@@ -167,9 +152,6 @@ TEST_F(SharedDeleteTest, PackIsRefusedWhileAnotherProgramHasTheTable) {
 TEST_F(SharedDeleteTest, PackKeepsRecordsAppendedByAnotherProgram) {
   // Another copy of the program appends two records and goes away; we pack
   // without having looked at the file's size since.
-  ASSERT_TRUE(vz::RLock());
-  vz::DeleteRec();
-  vz::Unlock();
   {
     plat::File other;
     ASSERT_EQ(other.Open(Path("p.dbf"), plat::kModeShared), plat::kOk);

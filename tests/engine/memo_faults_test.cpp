@@ -40,12 +40,7 @@ const FaultCase kCases[] = {
     {"PackFailedCommit", Op::kPack, Fault::kFailCommit},
 };
 
-std::string Text(const std::string& name, size_t size) {
-  std::string text = name;
-  while (text.size() < size) text += text.size() % 42 == 40 ? "\r\n" : "-";
-  if (text.back() == '\r') text.back() = '-';
-  return text;
-}
+std::string Text(const std::string& name, size_t size) { return qptest::Note(name, size); }
 
 class MemoFaultTest : public qptest::MemoTest,
                       public ::testing::WithParamInterface<std::tuple<Flavour, FaultCase>> {

@@ -16,13 +16,8 @@ using qptest::Flavour;
 using qptest::Le32;
 using qptest::PrintTo;
 
-// A note that names itself, `size` characters long in lines of 50.
-std::string Note(const std::string& name, size_t size) {
-  std::string text = "<" + name + ">";
-  while (text.size() < size) text += text.size() % 52 == 50 ? "\r\n" : "x";
-  if (text.back() == '\r') text.back() = 'x';
-  return text;
-}
+// A note that names itself, `size` characters long.
+std::string Note(const std::string& name, size_t size) { return qptest::Note("<" + name + ">", std::max(size, name.size() + 2), 'x'); }
 
 size_t Count(const std::string& haystack, const std::string& needle) {
   size_t n = 0;

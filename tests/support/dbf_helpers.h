@@ -13,6 +13,7 @@
 #include <initializer_list>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/checkrecord.h"
@@ -122,6 +123,41 @@ class DbfTest : public TempDirTest {
   }
   // Opens a table of this folder in the current area.
   bool Use(const std::string& command) { return vz::USE(dir_ + "/" + command); }
+
+  // Creates a table with `records` records, each filled by `fill(n)` (n from
+  // 1) after a ClearRecord, marks the `deleted` ones and leaves it closed.
+  void BuildTable(const std::string& name, std::vector<vz::TFieldEntry> fields, int records,
+                  const std::function<void(int)>& fill = {}, const std::vector<int>& deleted = {}) {
+    ASSERT_TRUE(Create(name, std::move(fields)));
+    ASSERT_TRUE(Use(name + " exclusive"));
+    for (int n = 1; n <= records; ++n) {
+      vz::ClearRecord();
+      if (fill) fill(n);
+      vz::Append();
+    }
+    for (int d : deleted) {
+      vz::GO(d);
+      vz::DeleteRec();
+    }
+    ASSERT_EQ(vz::ErrorCode(), 0) << vz::TakeMessage();
+    vz::USE("");
+  }
+  // The text of field `field` of every record of the current table from the
+  // top, right-trimmed, each followed by "*" when the record is marked.
+  static std::vector<std::string> Column(int field = 1) {
+    std::vector<std::string> out;
+    for (vz::GoTop(); !vz::dEOF(); vz::SKIP(1)) {
+      std::string text = vz::GetFieldText(field);
+      text.erase(text.find_last_not_of(' ') + 1);
+      out.push_back(text + (vz::Deleted() ? "*" : ""));
+    }
+    return out;
+  }
+  // The report of this code and message, "<dir>" standing for the folder.
+  std::string Reported(unsigned code, std::string message) const {
+    for (size_t at; (at = message.find("<dir>")) != std::string::npos;) message.replace(at, 5, dir_);
+    return ReportOf(code, message);
+  }
 };
 
 // Runs `body` in a child process; its result is the child's exit status.

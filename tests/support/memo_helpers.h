@@ -27,6 +27,15 @@ inline const Flavour kFlavours[] = {
     {"dBase4_64", 0x8B, 64},
 };
 
+// A note of exactly `size` characters that starts with `name`, in lines of
+// 50, so that it reads back line for line.
+inline std::string Note(const std::string& name, size_t size, char fill = '-') {
+  std::string text = name.substr(0, size);
+  for (size_t i = text.size(); i < size; ++i) text += i % 52 == 50 ? '\r' : i % 52 == 51 ? '\n' : fill;
+  if (!text.empty() && text.back() == '\r') text.back() = fill;
+  return text;
+}
+
 class MemoTest : public DbfTest {
  protected:
   void SetUp() override {
