@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -16,7 +17,8 @@ TEST(DateFmt, ReadsAndWritesDatesInThePatternWithinFiftyYearsOfToday) {
   };
   const Case cases[] = {
       {"MM/dd/yy", "01/01/75", {2075, 1, 1}}, {"MM/dd/yy", "01/01/77", {1977, 1, 1}},  // the window around 2026
-      {"MM/dd/yy", "12/05/1898", {1898, 12, 5}}, {"MM/dd/yy", "2/29/24", {2024, 2, 29}}, {"MM/dd/yy", "2/29/23", {}},
+      {"MM/dd/yy", "12/05/1898", {1898, 12, 5}}, {"MM/dd/yy", "2/29/24", {2024, 2, 29}},
+      {"MM/dd/yy", "2/29/23", {}},
       {"MM/dd/yy", "13/01/20", {}}, {"MM/dd/yy", "  /  /  ", {}}, {"MM/dd/yy", "12/05", {}},
       {"MM/dd/yy", "12/05/98x", {}}, {"MM/dd/yy", "", {}}, {"dd.MM.yyyy", "31.12.1999", {1999, 12, 31}},
       {"dd.MM.yyyy", "31-12-99", {1999, 12, 31}}, {"yy.MM.dd", "99.12.31", {1999, 12, 31}}, {"dd/MM/yy", "00/12/99", {}},
@@ -31,9 +33,9 @@ TEST(DateFmt, ReadsAndWritesDatesInThePatternWithinFiftyYearsOfToday) {
     }
   }
   plat::SetShortDatePattern("dd.MM.yyyy");
-  EXPECT_EQ(plat::FormatShortDate(2026, 3, 1), "01.03.2026");
+  const std::string four = plat::FormatShortDate(2026, 3, 1);
   plat::SetShortDatePattern("yy.MM.dd");
-  EXPECT_EQ(plat::FormatShortDate(2005, 7, 9), "05.07.09");
+  EXPECT_EQ(four + " " + plat::FormatShortDate(2005, 7, 9), "01.03.2026 05.07.09");
   EXPECT_EQ(plat::ShortDateSeparator(), '.');
   plat::SetShortDatePattern("MM/dd/yy");
   EXPECT_TRUE(plat::IsCalendarDate(2000, 2, 29));

@@ -39,10 +39,9 @@ TEST_F(FileTest, SecondOpenSeesTheFirstOnesSharingModeUntilItCloses) {
   const int cases[][3] = {  // first mode, second mode, result of the second open
       {66, 66, plat::kOk}, {66, 18, plat::kSharingViolation}, {18, 66, plat::kSharingViolation},
       {18, 18, plat::kSharingViolation}, {2, 66, plat::kOk}, {2, 18, plat::kOk}, {18, 2, plat::kOk},
-      {0x40, 0x12, plat::kSharingViolation},  // read deny-none vs deny-all
-      {0x22, 0x42, plat::kSharingViolation},  // deny write acts as deny all
-      {0x32, 0x40, plat::kSharingViolation},  // deny read likewise
-      {0x42, 0x10, plat::kSharingViolation},  // read-only deny all
+      // Read deny-none against deny-all, deny write and deny read act as deny all, read-only deny all.
+      {0x40, 0x12, plat::kSharingViolation}, {0x22, 0x42, plat::kSharingViolation},
+      {0x32, 0x40, plat::kSharingViolation}, {0x42, 0x10, plat::kSharingViolation},
   };
   const std::string p = MakeFile("t.dbf");
   for (const auto& [first, second, expected] : cases) {

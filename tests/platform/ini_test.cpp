@@ -13,7 +13,6 @@
 #include <optional>
 #include <random>
 #include <string>
-#include <vector>
 
 #include "platform/file.h"
 #include "tests/support/tempdir.h"
@@ -26,13 +25,8 @@ using qptest::WriteAll;
 class IniTest : public qptest::TempDirTest {
  protected:
   std::string IniPath() const { return Path("test.ini"); }
-  // True when the folder holds nothing but the INI file: a write left no temporary behind.
-  bool NoStrays() const {
-    for (const auto& e : std::filesystem::directory_iterator(dir_)) {
-      if (e.path().filename() != "test.ini") return false;
-    }
-    return true;
-  }
+  // True when the folder holds the INI file alone: a write left no temporary behind.
+  bool NoStrays() const { return std::distance(std::filesystem::directory_iterator(dir_), {}) == 1; }
 };
 
 TEST_F(IniTest, ReadFindsTheValueAHumanWouldExpect) {
@@ -83,8 +77,9 @@ TEST_F(IniTest, WriteChangesOnlyTheEntry) {
       {"[A]\nx=1\n\n; about B\n[B]\ny=2\n", "A", "z", "3", "[A]\nx=1\nz=3\n\n; about B\n[B]\ny=2\n"},
       {"[A]\n[B]\n", "a", "k", "v", "[A]\nk=v\n[B]\n"},     {"[A]\nx=1", "A", "y", "2", "[A]\nx=1\ny=2\n"},
       {"[A]", "A", "k", "v", "[A]\nk=v\n"},                 {"[A]\nx=1", "B", "y", "2", "[A]\nx=1\n\n[B]\ny=2\n"},
-      {"[A]\nx=1\n\n", "B", "y", "2", "[A]\nx=1\n\n[B]\ny=2\n"}, {"[A]\r\nx=1\r\n", "A", "y", "2", "[A]\r\nx=1\r\ny=2\r\n"},
-      {"[A]\r\nx=1\r\n", "A", "x", "22", "[A]\r\nx=22\r\n"}, {"\xEF\xBB\xBF[A]\nx=1\n", "A", "x", "5", "\xEF\xBB\xBF[A]\nx=5\n"},
+      {"[A]\nx=1\n\n", "B", "y", "2", "[A]\nx=1\n\n[B]\ny=2\n"},
+      {"[A]\r\nx=1\r\n", "A", "y", "2", "[A]\r\nx=1\r\ny=2\r\n"}, {"[A]\r\nx=1\r\n", "A", "x", "22", "[A]\r\nx=22\r\n"},
+      {"\xEF\xBB\xBF[A]\nx=1\n", "A", "x", "5", "\xEF\xBB\xBF[A]\nx=5\n"},
       {"junk\n[A]\nnot a key\n; note\nx=1\n", "A", "x", "2", "junk\n[A]\nnot a key\n; note\nx=2\n"},
       {"[A]\nx=1\nx=1\n", "A", "x", "2", "[A]\nx=2\nx=1\n"}, {"[A]\nx=1\n", "A", "x", "", "[A]\nx=\n"},
   };
@@ -160,7 +155,8 @@ TEST_F(IniTest, WriteThroughSymbolicLinkKeepsTheLink) {
 TEST_F(IniTest, FailedWriteKeepsOldFileAndLeavesNoTemporary) {
   using Op = plat::fault::Op;
   const std::pair<Op, int> cases[] = {  // the failing call, its errno (0: a write that stores nothing)
-      {Op::kRead, EIO}, {Op::kWrite, ENOSPC}, {Op::kWrite, 0}, {Op::kSync, EIO}, {Op::kClose, EIO}, {Op::kRename, EACCES},
+      {Op::kRead, EIO},  {Op::kWrite, ENOSPC}, {Op::kWrite, 0},
+      {Op::kSync, EIO}, {Op::kClose, EIO},     {Op::kRename, EACCES},
   };
   const std::string before = "; keep me\n[A]\nx=1\n";
   WriteAll(IniPath(), before);
@@ -168,11 +164,7 @@ TEST_F(IniTest, FailedWriteKeepsOldFileAndLeavesNoTemporary) {
   for (const auto& [op, err] : cases) {
     SCOPED_TRACE(testing::Message() << static_cast<int>(op) << " " << err);
     plat::fault::Reset();
-    if (err == 0) {
-      plat::fault::ShortWriteNth(1, 0);
-    } else {
-      plat::fault::FailNth(op, 1, err);
-    }
+    err == 0 ? plat::fault::ShortWriteNth(1, 0) : plat::fault::FailNth(op, 1, err);
     EXPECT_NE(ini.WriteString("A", "x", "2"), plat::kOk);
     EXPECT_EQ(ReadAll(IniPath()), before);
     EXPECT_TRUE(NoStrays());
@@ -220,13 +212,8 @@ TEST_F(IniTest, MissingFileOrFolderInsteadReadsAsDefaultsAndIsNotWritten) {
 }
 
 TEST_F(IniTest, OversizedFileIsLeftAlone) {
-  {
-    plat::File f;
-    ASSERT_EQ(f.Create(IniPath()), plat::kOk);
-    size_t done = 0;
-    ASSERT_EQ(f.WriteAt(0, "[A]\nx=1\n", 8, &done), plat::kOk);
-    ASSERT_EQ(f.Truncate(plat::kIniMaxFileBytes + 1), plat::kOk);  // sparse: cheap
-  }
+  WriteAll(IniPath(), "[A]\nx=1\n");
+  std::filesystem::resize_file(IniPath(), plat::kIniMaxFileBytes + 1);  // sparse: cheap
   plat::IniFile ini(IniPath());
   EXPECT_EQ(ini.ReadString("A", "x", "d"), "d");
   EXPECT_EQ(ini.WriteString("A", "x", "2"), plat::kNotEnoughMemory);

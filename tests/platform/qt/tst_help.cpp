@@ -32,10 +32,7 @@ class TestHelp : public QObject {
 
  private slots:
   void init() { dir_ = std::make_unique<QTemporaryDir>(); }
-  void cleanup() {
-    qp::SetUrlOpener({});
-    dir_.reset();
-  }
+  void cleanup() { qp::SetUrlOpener({}), dir_.reset(); }
   void unusableFileIsReported() {
     for (bool folder : {false, true}) {
       const QString path = dir_->filePath(folder ? "folder.hlp" : "quill.hlp");
@@ -54,7 +51,8 @@ class TestHelp : public QObject {
   void headingsBecomeContents_data() {
     QTest::addColumn<QString>("html");
     QTest::addColumn<QString>("outline");
-    QTest::newRow("nested") << "<h1>Quillprint</h1><p>x</p><h2>Printing</h2><h2>Saving</h2><h1>Database</h1><h3>Pack</h3>"
+    QTest::newRow("nested") << "<h1>Quillprint</h1><p>x</p><h2>Printing</h2><h2>Saving</h2><h1>Database</h1>"
+                               "<h3>Pack</h3>"
                             << "Quillprint(Printing,Saving),Database(Pack)";
     QTest::newRow("starts deep") << "<h3>Deep</h3><h1>Top</h1><h2>Under</h2>" << "Deep,Top(Under)";
     QTest::newRow("no headings") << "<p>plain text</p>" << "";

@@ -37,22 +37,20 @@ void TestMessages::productionBox_data() {
   QTest::addColumn<QMessageBox::StandardButton>("press");  // NoButton: Escape
   QTest::addColumn<QMessageBox::Icon>("icon");
   QTest::addColumn<R>("result");
-  QTest::newRow("yes") << T::kConfirmation << B::kYesNo << QMessageBox::Yes << QMessageBox::Question << R::kYes;
-  QTest::newRow("no") << T::kConfirmation << B::kYesNo << QMessageBox::No << QMessageBox::Question << R::kNo;
+  using M = QMessageBox;
+  QTest::newRow("yes") << T::kConfirmation << B::kYesNo << M::Yes << M::Question << R::kYes;
+  QTest::newRow("no") << T::kConfirmation << B::kYesNo << M::No << M::Question << R::kNo;
   // Escape must never mean Yes: "Exit Quillprint Now?" would close the program.
-  QTest::newRow("yes/no escape") << T::kConfirmation << B::kYesNo << QMessageBox::NoButton << QMessageBox::Question
-                                 << R::kNo;
-  QTest::newRow("error") << T::kError << B::kOk << QMessageBox::Ok << QMessageBox::Critical << R::kOk;
-  QTest::newRow("stop") << T::kStop << B::kOk << QMessageBox::Ok << QMessageBox::Critical << R::kOk;
-  QTest::newRow("info") << T::kInformation << B::kOk << QMessageBox::Ok << QMessageBox::Information << R::kOk;
-  QTest::newRow("warning") << T::kWarning << B::kOk << QMessageBox::Ok << QMessageBox::Warning << R::kOk;
-  QTest::newRow("ok escape") << T::kConfirmation << B::kOk << QMessageBox::NoButton << QMessageBox::Question << R::kOk;
-  QTest::newRow("ok") << T::kConfirmation << B::kOkCancel << QMessageBox::Ok << QMessageBox::Question << R::kOk;
-  QTest::newRow("cancel") << T::kConfirmation << B::kOkCancel << QMessageBox::Cancel << QMessageBox::Question
-                          << R::kCancel;
+  QTest::newRow("yes/no escape") << T::kConfirmation << B::kYesNo << M::NoButton << M::Question << R::kNo;
+  QTest::newRow("error") << T::kError << B::kOk << M::Ok << M::Critical << R::kOk;
+  QTest::newRow("stop") << T::kStop << B::kOk << M::Ok << M::Critical << R::kOk;
+  QTest::newRow("info") << T::kInformation << B::kOk << M::Ok << M::Information << R::kOk;
+  QTest::newRow("warning") << T::kWarning << B::kOk << M::Ok << M::Warning << R::kOk;
+  QTest::newRow("ok escape") << T::kConfirmation << B::kOk << M::NoButton << M::Question << R::kOk;
+  QTest::newRow("ok") << T::kConfirmation << B::kOkCancel << M::Ok << M::Question << R::kOk;
+  QTest::newRow("cancel") << T::kConfirmation << B::kOkCancel << M::Cancel << M::Question << R::kCancel;
   // "Delete Record ?" must not delete on Escape.
-  QTest::newRow("ok/cancel escape") << T::kConfirmation << B::kOkCancel << QMessageBox::NoButton
-                                    << QMessageBox::Question << R::kCancel;
+  QTest::newRow("ok/cancel escape") << T::kConfirmation << B::kOkCancel << M::NoButton << M::Question << R::kCancel;
 }
 
 void TestMessages::productionBox() {
@@ -66,7 +64,8 @@ void TestMessages::productionBox() {
   QTimer::singleShot(0, [&seen, press] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box) return;
-    seen = QString("%1 %2 %3 %4").arg(int(box->icon())).arg(box->standardButtons().toInt()).arg(box->windowTitle(), box->text());
+    seen = QString("%1 %2 %3 %4").arg(int(box->icon())).arg(box->standardButtons().toInt());
+    seen = seen.arg(box->windowTitle(), box->text());
     if (press == QMessageBox::NoButton) {
       QTest::keyClick(box, Qt::Key_Escape);
     } else {
