@@ -288,18 +288,6 @@ TEST_F(WindowTest, UnlinkedSourceShowsOneRowWithoutMemoText) {
   EXPECT_EQ(plain.DataSet()->FieldByName("notes")->Lines(), (vz::TStrings{"Not linked"}));
 }
 
-TEST_F(WindowTest, OpeningWaitsForTheEndOfLoading) {
-  vz::TComponent form(nullptr);
-  form.BeginLoading();
-  auto* source = new FakeSource(&form);
-  source->AddFields();
-  source->AddRecord("loaded");
-  source->DataSet()->SetActive(true);
-  EXPECT_FALSE(source->DataSet()->Active());
-  form.EndLoading();
-  EXPECT_EQ(source->DataSet()->FieldByName("payee")->AsString(), "loaded");
-}
-
 TEST_F(WindowTest, DeletingTheSourceDetachesItsLinks) {
   OpenWithBoth();
   source_.reset();
