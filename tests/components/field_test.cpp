@@ -41,41 +41,33 @@ class FieldTest : public ::testing::Test {
   std::unique_ptr<FakeSource> source_ = std::make_unique<FakeSource>();
 };
 
-struct DefCase {
-  const char* name;
-  char type;
-  int size, decimals;
-  const char* result;  // "name T size.decimals/data size", or the error
-};
-
-void PrintTo(const DefCase& c, std::ostream* os) { *os << "'" << c.name << "' " << c.type; }
-
-class DefinitionTable : public FieldTest, public ::testing::WithParamInterface<DefCase> {};
-
-TEST_P(DefinitionTable, AddFieldNormalisesOrRefuses) {
-  const DefCase& c = GetParam();
-  std::string got = Raised([&] {
-    vz::TTzField* f = ds()->AddField(c.name, c.type, c.size, c.decimals, nullptr);
-    throw std::runtime_error(f->FieldName() + " " + f->DataType() + " " + std::to_string(f->Size()) + "." +
-                             std::to_string(f->Decimals()) + "/" + std::to_string(f->DataSize()));
-  });
-  EXPECT_EQ(got, c.result);
+TEST_F(FieldTest, AddFieldNormalisesOrRefuses) {
+  const struct {
+    const char* name;
+    char type;
+    int size, decimals;
+    const char* result;  // "name T size.decimals/data size", or the error
+  } cases[] = {
+      {"  Payee ", 'c', 0, 3, "payee C 1.0/2"}, {"payee", 'C', 40, 0, "payee C 40.0/41"},
+      {"my field", 'C', 5, 0, "my_field C 5.0/6"}, {"abcdefghijklm", 'C', 5, 0, "abcdefghij C 5.0/6"},
+      {"big", 'C', 300, 0, "big C 255.0/256"}, {"chkdate", 'd', 3, 2, "chkdate D 8.0/11"},
+      {"amt", 'n', 25, 4, "amt N 19.4/6"}, {"amt", 'N', 0, 0, "amt N 1.0/4"}, {"amt", 'F', 5, 9, "amt F 5.3/6"},
+      {"amt", 'N', 1, 1, "amt N 1.0/4"}, {"amt", 'N', 10, -2, "amt N 10.0/4"}, {"flag", 'l', 9, 9, "flag L 1.0/1"},
+      {"notes", 'm', 4, 2, "notes M 10.0/4"}, {"", 'C', 5, 0, "Field name missing"},
+      {"   ", 'C', 5, 0, "Field name missing"}, {"1abc", 'C', 5, 0, "Invalid field name '1abc'"},
+      {"a-b", 'C', 5, 0, "Invalid field name 'a-b'"}, {"x", 'Q', 5, 0, "Invalid field type 'Q' for 'x'"},
+  };
+  for (const auto& c : cases) {
+    ds()->DestroyFields();
+    EXPECT_EQ(Raised([&] {
+                vz::TTzField* f = ds()->AddField(c.name, c.type, c.size, c.decimals, nullptr);
+                throw std::runtime_error(f->FieldName() + " " + f->DataType() + " " + std::to_string(f->Size()) +
+                                         "." + std::to_string(f->Decimals()) + "/" + std::to_string(f->DataSize()));
+              }),
+              c.result)
+        << "'" << c.name << "' " << c.type;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rules, DefinitionTable,
-    ::testing::Values(DefCase{"  Payee ", 'c', 0, 3, "payee C 1.0/2"}, DefCase{"payee", 'C', 40, 0, "payee C 40.0/41"},
-                      DefCase{"my field", 'C', 5, 0, "my_field C 5.0/6"},
-                      DefCase{"abcdefghijklm", 'C', 5, 0, "abcdefghij C 5.0/6"},
-                      DefCase{"big", 'C', 300, 0, "big C 255.0/256"}, DefCase{"chkdate", 'd', 3, 2, "chkdate D 8.0/11"},
-                      DefCase{"amt", 'n', 25, 4, "amt N 19.4/6"}, DefCase{"amt", 'N', 0, 0, "amt N 1.0/4"},
-                      DefCase{"amt", 'F', 5, 9, "amt F 5.3/6"}, DefCase{"amt", 'N', 1, 1, "amt N 1.0/4"},
-                      DefCase{"amt", 'N', 10, -2, "amt N 10.0/4"}, DefCase{"flag", 'l', 9, 9, "flag L 1.0/1"},
-                      DefCase{"notes", 'm', 4, 2, "notes M 10.0/4"}, DefCase{"", 'C', 5, 0, "Field name missing"},
-                      DefCase{"   ", 'C', 5, 0, "Field name missing"},
-                      DefCase{"1abc", 'C', 5, 0, "Invalid field name '1abc'"},
-                      DefCase{"a-b", 'C', 5, 0, "Invalid field name 'a-b'"},
-                      DefCase{"x", 'Q', 5, 0, "Invalid field type 'Q' for 'x'"}));
 
 TEST_F(FieldTest, DuplicateNamesAreCaughtInTheirFinalForm) {
   for (const char* n : {"payee", "long_name_one", "my_field"}) ds()->AddField(n, 'C', 10, 0, nullptr);
