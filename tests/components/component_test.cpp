@@ -2,7 +2,7 @@
 // session registry with the layer's start-up, and the component messages.
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,7 +49,6 @@ class Probe : public vz::TComponent {
 class ComponentTest : public ::testing::Test {
  protected:
   void TearDown() override {
-    vz::SetDesignMode(false);
     vz::StopComponentLayer();
     vz::ResetComponentMessagesForTesting();
     vz::InitNationalSettingsFor("en_US.UTF-8");
@@ -60,8 +59,7 @@ class ComponentTest : public ::testing::Test {
 TEST_F(ComponentTest, OwnerFreesWhatItOwnsLastFirstAndTheRestHear) {
   auto* form = new Probe(nullptr, "form", &log_);
   new Probe(form, "a", &log_);
-  auto* b = new Probe(form, "b", &log_);
-  new Probe(b, "b1", &log_);
+  new Probe(new Probe(form, "b", &log_), "b1", &log_);
   new Probe(form, "c", &log_);
   log_.clear();
   delete form;
@@ -72,16 +70,14 @@ TEST_F(ComponentTest, OwnerFreesWhatItOwnsLastFirstAndTheRestHear) {
 }
 
 TEST_F(ComponentTest, ComponentFreedAloneLeavesItsOwner) {
-  Probe form(nullptr, "form", &log_);
+  Probe form(nullptr, "form", &log_), other(nullptr, "other", &log_);
   auto* a = new Probe(&form, "a", &log_);
   auto* b = new Probe(&form, "b", &log_);
   log_.clear();
   delete a;
   EXPECT_EQ(log_, (Log{"b hears a leave", "form hears a leave", "free a"}));
-  EXPECT_EQ(form.ComponentCount(), 1);
   EXPECT_EQ(form.FindComponent("B"), b);
   EXPECT_EQ(form.FindComponent("a"), nullptr);
-  Probe other(nullptr, "other", &log_);
   other.InsertComponent(b);
   EXPECT_EQ(b->Owner(), &other);
   EXPECT_EQ(form.ComponentCount(), 0);
@@ -127,77 +123,50 @@ TEST_F(ComponentTest, LoadingEndsWithLoadedOwnerFirstInCreationOrder) {
   EXPECT_FALSE(b->Loading());
 }
 
-// ---- session ----
-
-TEST_F(ComponentTest, SessionFindsAliasesByTheirFirstTenCharacters) {
-  vz::TTzSession session;
-  vz::TComponent a(nullptr), b(nullptr), c(nullptr);
-  a.SetName("ChecksTable1");
-  b.SetName("Other");
-  c.SetName("checkstablexyz");
-  for (vz::TComponent* x : {&a, &b, &a}) session.Add(x);
-  EXPECT_EQ(session.Count(), 2);
-  EXPECT_EQ(session.FindByAlias("CHECKSTABLE2", nullptr), &a);
-  EXPECT_EQ(session.FindByAlias("checkstablexyz", &c), &a);
-  EXPECT_EQ(session.FindByAlias("ChecksTable1", &a), nullptr);
-  EXPECT_EQ(session.FindByAlias("Checks", nullptr), nullptr);
-  session.Remove(&a);
-  session.Remove(&b);
-}
-
-TEST_F(ComponentTest, SessionFreesWhatIsStillRegisteredLastFirst) {
+TEST_F(ComponentTest, SessionFindsAliasesByTheirFirstTenCharactersAndFreesTheRestLastFirst) {
   auto* session = new vz::TTzSession();
   Probe form(nullptr, "form", &log_);
-  session->Add(new Probe(&form, "t1", &log_));
-  session->Add(new Probe(nullptr, "t2", &log_));
+  auto* a = new Probe(&form, "ChecksTable1", &log_);
+  auto* b = new Probe(nullptr, "Other", &log_);
+  Probe c(nullptr, "checkstablexyz", &log_);
+  for (vz::TComponent* x : {a, b, a}) session->Add(x);
+  EXPECT_EQ(session->Count(), 2);
+  EXPECT_EQ(session->FindByAlias("CHECKSTABLE2", nullptr), a);
+  EXPECT_EQ(session->FindByAlias("checkstablexyz", &c), a);
+  EXPECT_EQ(session->FindByAlias("ChecksTable1", a), nullptr);
+  EXPECT_EQ(session->FindByAlias("Checks", nullptr), nullptr);
   log_.clear();
   delete session;
-  EXPECT_EQ(log_, (Log{"free t2", "form hears t1 leave", "free t1"}));
+  EXPECT_EQ(log_, (Log{"free Other", "form hears ChecksTable1 leave", "free ChecksTable1"}));
   EXPECT_EQ(form.ComponentCount(), 0);
 }
 
-struct RegionalCase {
-  const char* name;
-  vz::RegionalSettings settings;
-  char decimal, thousands;
-  int date_format;
-  const char* pattern;
-};
-
-void PrintTo(const RegionalCase& c, std::ostream* os) { *os << c.name; }
-
-class RegionalTable : public ComponentTest, public ::testing::WithParamInterface<RegionalCase> {};
-
-TEST_P(RegionalTable, StartUpAppliesThePlatformSettingsAndMakesTheSession) {
-  const RegionalCase& c = GetParam();
-  EXPECT_EQ(vz::Session(), nullptr);
+TEST_F(ComponentTest, StartUpAppliesThePlatformSettingsAndMakesTheSession) {
   {
-    vz::ComponentLayer layer(c.settings);
+    vz::ComponentLayer layer({",", ".", "dd.MM.yyyy"});
     EXPECT_NE(vz::Session(), nullptr);
-    EXPECT_EQ(vz::DecimalSeparator(), c.decimal);
-    EXPECT_EQ(vz::ThousandsSeparator(), c.thousands);
-    EXPECT_EQ(vz::DateFormat(), c.date_format);
-    EXPECT_EQ(plat::ShortDatePattern(), c.pattern);
+    EXPECT_EQ(vz::DecimalSeparator(), ',');
+    EXPECT_EQ(vz::ThousandsSeparator(), '.');
+    EXPECT_EQ(plat::ShortDatePattern(), "dd.MM.yyyy");
   }
   EXPECT_EQ(vz::Session(), nullptr);
+  vz::ComponentLayer layer({});  // no regional settings: the United States'
+  EXPECT_EQ(plat::ShortDatePattern(), "MM/dd/yy");
+  EXPECT_EQ(vz::DecimalSeparator(), '.');
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Locales, RegionalTable,
-    ::testing::Values(RegionalCase{"no windows", {}, '.', ',', 0, "MM/dd/yy"},
-                      RegionalCase{"German", {",", ".", "dd.MM.yyyy"}, ',', '.', 5, "dd.MM.yyyy"},
-                      RegionalCase{"Dutch", {",", ".", "dd-MM-yy"}, ',', '.', 3, "dd-MM-yy"},
-                      RegionalCase{"ISO", {".", ",", "yyyy.MM.dd"}, '.', ',', 1, "yyyy.MM.dd"},
-                      RegionalCase{"French, narrow no-break space", {",", "\u202F", "dd/MM/yyyy"}, ',', ' ', 2,
-                                   "dd/MM/yyyy"}));
-
-// ---- messages ----
-
-TEST(MessagesTest, FillsPlacesInOrder) {
+TEST(MessagesTest, FillsPlacesInOrderAndThrowsErrors) {
   EXPECT_EQ(vz::FormatMessage("Invalid field type '%s' for '%s'", {"Q", "x"}), "Invalid field type 'Q' for 'x'");
   EXPECT_EQ(vz::FormatMessage("Error no: '%s' of %d", {1103, -7}), "Error no: '1103' of -7");
   EXPECT_EQ(vz::FormatMessage("100%% %s and '%s'", {"sure"}), "100% sure and ''");
   EXPECT_EQ(vz::FormatMessage("odd %x %", {"extra"}), "odd %x %");
+  try {
+    vz::ComponentError(qp::StrId::kFieldNotInTable, {"payee", "checks.dbf"});
+    ADD_FAILURE() << "nothing thrown";
+  } catch (const vz::EVozuvError& e) {
+    EXPECT_STREQ(e.what(), "Field 'payee' not in 'checks.dbf'");
+  }
+  EXPECT_EQ(qp::LoadStr(99999), "");
 }
 
 TEST(MessagesTest, WarningsShowOnlyAtLevelTwo) {
@@ -214,16 +183,6 @@ TEST(MessagesTest, WarningsShowOnlyAtLevelTwo) {
   ::testing::internal::CaptureStderr();
   vz::ComponentWarning(qp::StrId::kNameEmpty);
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "This field cannot be left empty!\n");
-}
-
-TEST(MessagesTest, ErrorsThrowEVozuvErrorWithTheText) {
-  EXPECT_THROW(vz::ComponentError(qp::StrId::kDataSetClosed), vz::EVozuvError);
-  try {
-    vz::ComponentError(qp::StrId::kFieldNotInTable, {"payee", "checks.dbf"});
-  } catch (const vz::EVozuvError& e) {
-    EXPECT_STREQ(e.what(), "Field 'payee' not in 'checks.dbf'");
-  }
-  EXPECT_EQ(qp::LoadStr(99999), "");
 }
 
 }  // namespace

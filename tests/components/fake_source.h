@@ -1,9 +1,7 @@
-// A data source over an in-memory table for the data-set tests. It keeps the
-// engine's typed field buffer layout and cursor rules, so the data set meets
-// what the table component will give it: records 1..n; past the last the
-// cursor stands on n + 1 with eof and a blank buffer; stepping back from
-// record 1 stays there with bof; every read loads the field buffer; the
-// bookmark is the record number.
+// A data source over an in-memory table, with the engine's typed field
+// buffer and cursor rules: records 1..n; past the last the cursor stands on
+// n + 1 with eof and a blank buffer; stepping back from record 1 stays there
+// with bof; every read loads the buffer; the bookmark is the record number.
 #ifndef QUILLPRINT_TESTS_COMPONENTS_FAKE_SOURCE_H_
 #define QUILLPRINT_TESTS_COMPONENTS_FAKE_SOURCE_H_
 
@@ -20,8 +18,8 @@ namespace qptest {
 
 using Log = std::vector<std::string>;
 
-// Field buffer slots: deleted flag, payee C10 (11), amount N10.2 (6),
-// count N5 (4), paid L (1), chkdate D (11), notes M (4).
+// Buffer slots: deleted flag, payee C10 (11), amount N10.2 (6), count N5 (4),
+// paid L (1), chkdate D (11), notes M (4).
 enum Slot { kPayee = 1, kAmount = 12, kCount = 18, kPaid = 22, kDate = 23, kNotes = 34, kSize = 38 };
 
 inline std::string StateName(vz::TDataSetState s) {
@@ -33,10 +31,8 @@ class FakeSource : public vz::TTzDataSource {
  public:
   explicit FakeSource(vz::TComponent* owner = nullptr) : vz::TTzDataSource(owner) { Blank(buf_); }
 
-  Log* events = nullptr;  // data events reaching the source, when set
-  bool refuse_post = false;
-  bool refuse_delete = false;
-  std::vector<int32_t> memo_reads;  // blocks GetMemo was asked for
+  Log* events = nullptr;            // data events reaching the source, when set
+  std::map<int32_t, vz::TStrings> memos;
 
   void AddFields() {
     vz::TTzDataSet* ds = DataSet();
@@ -48,7 +44,7 @@ class FakeSource : public vz::TTzDataSource {
     ds->AddField("notes", 'M', 10, 0, &buf_[kNotes]);
   }
   void AddRecord(const std::string& payee, double amount = 0, int32_t count = 0, int32_t memo = 0) {
-    std::vector<uint8_t> r(kSize);
+    std::vector<uint8_t> r;
     Blank(r);
     SetText(r, payee);
     vz::Real48::From(amount).Store(&r[kAmount]);
@@ -57,21 +53,13 @@ class FakeSource : public vz::TTzDataSource {
     records_.push_back(r);
   }
   int Count() const { return static_cast<int>(records_.size()); }
+  // "ann" for record 1, "*bob" when record 2 is marked deleted.
   std::string PayeeOf(int recno) const {
     const auto& r = records_.at(static_cast<size_t>(recno - 1));
     std::string s(reinterpret_cast<const char*>(&r[kPayee + 1]), r[kPayee]);
-    return s.erase(s.find_last_not_of(' ') + 1);
+    return (r[0] ? "*" : "") + s.erase(s.find_last_not_of(' ') + 1);
   }
-  bool DeletedOf(int recno) const { return records_.at(static_cast<size_t>(recno - 1))[0] != 0; }
-  uint8_t* Buffer() { return buf_.data(); }
-  std::map<int32_t, vz::TStrings>& Memos() { return memos_; }
-
-  // What a table component's SetCField does: the buffer, then the
-  // record-changed step.
-  void SetPayeeDirect(const std::string& payee) {
-    SetText(buf_, payee);
-    RecordChanged();
-  }
+  std::string BufferPayee() const { return std::string(reinterpret_cast<const char*>(&buf_[kPayee + 1]), 3); }
   // Removes a record behind the data set's back (later records move up, the
   // cursor stays on its record) and resyncs.
   void RemoveRecordDirect(int recno) {
@@ -85,9 +73,7 @@ class FakeSource : public vz::TTzDataSource {
                                          "deLayoutChange", "deUpdateRecord", "deUpdateState",   "deCheckBrowseMode",
                                          "?",              "deFieldListChange"};
     if (events && event <= vz::deFieldListChange) {
-      std::string name = kNames[event];
-      if (event == vz::deDataSetScroll) name += "(" + std::to_string(info) + ")";
-      events->push_back(name);
+      events->push_back(kNames[event] + (event == vz::deDataSetScroll ? "(" + std::to_string(info) + ")" : ""));
     }
     vz::TTzDataSource::DataEvent(event, info);
   }
@@ -96,10 +82,7 @@ class FakeSource : public vz::TTzDataSource {
     int32_t r;
     std::memcpy(&r, bookmark, 4);
     if (r < 1 || r > Count()) {
-      recno_ = Count() + 1;
-      bof_ = records_.empty();
-      eof_ = true;
-      Blank(buf_);
+      PastTheEnd(records_.empty());
       return 212;
     }
     Load(r);
@@ -107,18 +90,15 @@ class FakeSource : public vz::TTzDataSource {
   }
   void ClearFields() override { Blank(buf_); }
   int GetBookmark(uint8_t* bookmark) override {
-    int32_t r = recno_;
-    std::memcpy(bookmark, &r, 4);
+    std::memcpy(bookmark, &recno_, 4);
     return eof_ ? 2 : (bof_ ? 1 : 0);
   }
   void GetMemo(int32_t block, vz::TStrings& lines) override {
-    memo_reads.push_back(block);
-    auto it = memos_.find(block);
-    lines = it == memos_.end() ? vz::TStrings{} : it->second;
+    lines = memos.count(block) ? memos[block] : vz::TStrings{};
   }
   void PutMemo(const std::string&, const vz::TStrings& lines) override {
-    int32_t block = next_block_++;
-    memos_[block] = lines;
+    int32_t block = static_cast<int32_t>(memos.size()) + 1;
+    memos[block] = lines;
     std::memcpy(&buf_[kNotes], &block, 4);
   }
   int32_t GetRecordCount() override { return Count(); }
@@ -134,40 +114,32 @@ class FakeSource : public vz::TTzDataSource {
     return true;
   }
   bool _Post() override {
-    if (refuse_post || recno_ < 1 || recno_ > Count()) return false;
-    uint8_t mark = records_[static_cast<size_t>(recno_ - 1)][0];
-    records_[static_cast<size_t>(recno_ - 1)] = buf_;
-    records_[static_cast<size_t>(recno_ - 1)][0] = mark;
+    if (!OnRecord()) return false;
+    buf_[0] = Rec()[0];
+    Rec() = buf_;
     return true;
   }
   bool _Next() override {
     if (eof_) return false;
-    if (recno_ + 1 > Count()) {
-      recno_ = Count() + 1;
-      bof_ = false;
-      eof_ = true;
-      Blank(buf_);
-    } else {
-      Load(recno_ + 1);
-    }
+    recno_ < Count() ? Load(recno_ + 1) : PastTheEnd(false);
     return !eof_;
   }
   bool _Prior() override {
     if (bof_) return false;
-    if (recno_ - 1 < 1) {
-      Goto(1);
-      bof_ = true;
-    } else {
+    if (recno_ > 1) {
       Load(recno_ - 1);
+      return true;
     }
-    return !bof_;
+    Goto(1);
+    bof_ = true;
+    return false;
   }
   bool _Refresh() override {
     if (records_.empty()) return false;
-    if (eof_ || recno_ > Count()) {
-      Blank(buf_);
+    if (OnRecord() && !eof_) {
+      buf_ = Rec();
     } else {
-      buf_ = records_[static_cast<size_t>(recno_ - 1)];
+      Blank(buf_);
     }
     return !eof_;
   }
@@ -184,32 +156,37 @@ class FakeSource : public vz::TTzDataSource {
     r[kDate] = 8;
     std::memcpy(&r[kDate + 1], "  /  /  ", 8);
   }
+  bool OnRecord() const { return recno_ >= 1 && recno_ <= Count(); }
+  std::vector<uint8_t>& Rec() { return records_[static_cast<size_t>(recno_ - 1)]; }
   void Load(int r) {
     recno_ = r;
     bof_ = eof_ = false;
-    buf_ = records_[static_cast<size_t>(r - 1)];
+    buf_ = Rec();
+  }
+  void PastTheEnd(bool bof) {
+    recno_ = Count() + 1;
+    bof_ = bof;
+    eof_ = true;
+    Blank(buf_);
   }
   bool Goto(int r) {
     if (records_.empty()) {
+      PastTheEnd(true);
       recno_ = 1;
-      bof_ = eof_ = true;
-      Blank(buf_);
     } else {
       Load(r);
     }
     return true;
   }
   bool Mark(uint8_t deleted) {
-    if (refuse_delete || recno_ < 1 || recno_ > Count()) return false;
-    records_[static_cast<size_t>(recno_ - 1)][0] = buf_[0] = deleted;
+    if (!OnRecord()) return false;
+    Rec()[0] = buf_[0] = deleted;
     return true;
   }
 
   std::vector<uint8_t> buf_;
   std::vector<std::vector<uint8_t>> records_;
-  std::map<int32_t, vz::TStrings> memos_;
-  int32_t next_block_ = 1;
-  int recno_ = 1;
+  int32_t recno_ = 1;
   bool bof_ = true;
   bool eof_ = true;
 };
@@ -246,25 +223,16 @@ class RecordingLink : public vz::TTzDataLink {
 // Logs every data-set event with the state at the time ("BeforePost[dsEdit]").
 inline void RecordDataSetEvents(vz::TTzDataSet* ds, Log* log) {
   auto put = [ds, log](const char* name) { log->push_back(std::string(name) + "[" + StateName(ds->State()) + "]"); };
-  auto notify = [put](const char* name) { return [put, name](vz::TTzDataSet*) { put(name); }; };
-  auto confirm = [put](const char* name) { return [put, name](vz::TTzDataSet*, bool&) { put(name); }; };
-  ds->BeforeOpen = notify("BeforeOpen");
-  ds->AfterOpen = notify("AfterOpen");
-  ds->BeforeClose = notify("BeforeClose");
-  ds->AfterClose = notify("AfterClose");
-  ds->AfterInsert = notify("AfterInsert");
-  ds->AfterEdit = notify("AfterEdit");
-  ds->AfterPost = notify("AfterPost");
-  ds->AfterCancel = notify("AfterCancel");
-  ds->AfterDelete = notify("AfterDelete");
-  ds->AfterRestore = notify("AfterRestore");
-  ds->OnNewRecord = notify("OnNewRecord");
-  ds->BeforeInsert = confirm("BeforeInsert");
-  ds->BeforeEdit = confirm("BeforeEdit");
-  ds->BeforePost = confirm("BeforePost");
-  ds->BeforeCancel = confirm("BeforeCancel");
-  ds->BeforeDelete = confirm("BeforeDelete");
-  ds->BeforeRestore = confirm("BeforeRestore");
+  auto on = [put](const char* name) { return [put, name](vz::TTzDataSet*) { put(name); }; };
+  auto ask = [put](const char* name) { return [put, name](vz::TTzDataSet*, bool&) { put(name); }; };
+  ds->BeforeOpen = on("BeforeOpen"), ds->AfterOpen = on("AfterOpen");
+  ds->BeforeClose = on("BeforeClose"), ds->AfterClose = on("AfterClose");
+  ds->BeforeInsert = ask("BeforeInsert"), ds->AfterInsert = on("AfterInsert"), ds->OnNewRecord = on("OnNewRecord");
+  ds->BeforeEdit = ask("BeforeEdit"), ds->AfterEdit = on("AfterEdit");
+  ds->BeforePost = ask("BeforePost"), ds->AfterPost = on("AfterPost");
+  ds->BeforeCancel = ask("BeforeCancel"), ds->AfterCancel = on("AfterCancel");
+  ds->BeforeDelete = ask("BeforeDelete"), ds->AfterDelete = on("AfterDelete");
+  ds->BeforeRestore = ask("BeforeRestore"), ds->AfterRestore = on("AfterRestore");
 }
 
 inline std::string Raised(const std::function<void()>& f) {

@@ -1,53 +1,47 @@
-// Fixture of the table component tests: a fresh folder, fixed national
-// settings, the component layer started, warnings recorded, and a form that
-// owns the components made in a test. Engine reports land in `halts_`
-// (see tests/support/tempdir.h) instead of ending the test program.
+// Fixture of the table component tests: a fresh folder with fixed national
+// settings, the component layer started, warnings recorded, a form that owns
+// the components made in a test and a link that watches a table. Engine
+// reports land in `halts_` (see tests/support/tempdir.h) instead of ending
+// the test program.
 #ifndef QUILLPRINT_TESTS_COMPONENTS_TZDBF_FIXTURE_H_
 #define QUILLPRINT_TESTS_COMPONENTS_TZDBF_FIXTURE_H_
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/checkrecord.h"
 #include "components/component.h"
+#include "components/dataset.h"
 #include "components/messages.h"
 #include "components/session.h"
 #include "components/tzdbf.h"
-#include "engine/errors.h"
-#include "engine/national.h"
 #include "tests/support/dbf_helpers.h"
-#include "tests/support/tempdir.h"
 
 namespace qptest {
-
-// The check table's field list, as the main window declares it.
-inline vz::TStrings CheckFieldLines() { return qp::CheckTableFields(); }
 
 inline constexpr int kCheckHeader = 641;
 inline constexpr int kCheckRecord = 391;
 inline constexpr int64_t kLockBase = 0x40000000;
 
-class TzDbfTest : public TempDirTest {
+class TzDbfTest : public DbfTest {
  protected:
   void SetUp() override {
-    TempDirTest::SetUp();
-    vz::InitNationalSettingsFor("en_US");
-    vz::SetCenturyPivotForTesting(2000);
+    DbfTest::SetUp();
     vz::ResetComponentMessagesForTesting();
     vz::SetWarningService([this](const std::string& text) { warnings_.push_back(text); });
     vz::StartComponentLayer(vz::RegionalSettings{});
     form_ = std::make_unique<vz::TComponent>(nullptr);
   }
   void TearDown() override {
+    link_.SetDataSource(nullptr);
     form_.reset();
     vz::StopComponentLayer();
     vz::ResetComponentMessagesForTesting();
-    vz::SetDesignMode(false);
-    TempDirTest::TearDown();
-    vz::InitNationalSettingsFor("en_US");
+    DbfTest::TearDown();
   }
 
   // A table component of the form, named and pointed at a file of the
@@ -55,18 +49,19 @@ class TzDbfTest : public TempDirTest {
   vz::TTzDbf* MakeTable(const std::string& name = "Checks", const std::string& file = "checks") {
     auto* t = new vz::TTzDbf(form_.get());
     t->SetName(name);
-    t->DbfFields() = CheckFieldLines();
+    t->DbfFields() = qp::CheckTableFields();
     t->SetDbfFileName(Path(file));
     return t;
   }
-  // The check table, created and open (shared, as the program opens it).
-  vz::TTzDbf* OpenChecks() {
+  // The check table, created and open (shared, as the program opens it),
+  // with a record for each payee appended the way the Save command does.
+  vz::TTzDbf* OpenChecks(std::initializer_list<const char*> payees = {}) {
     vz::TTzDbf* t = MakeTable();
     t->SetActive(true);
     EXPECT_TRUE(t->Active());
+    for (const char* p : payees) AddCheck(t, p);
     return t;
   }
-  // Appends a record the way the Save command does.
   void AddCheck(vz::TTzDbf* t, const std::string& payee, double amount = 0) {
     t->DataSet()->DisableControls();
     t->ClearFields();
@@ -77,6 +72,13 @@ class TzDbfTest : public TempDirTest {
     t->UnLock();
     t->DataSet()->EnableControls();
   }
+  // The same with `link_` watching it and the data set on record 1.
+  vz::TTzDbf* OpenLinked(std::initializer_list<const char*> payees) {
+    vz::TTzDbf* t = OpenChecks(payees);
+    link_.SetDataSource(t);
+    t->DataSet()->First();
+    return t;
+  }
 
   std::string CheckBytes() const { return ReadAll(Path("checks.dbf")); }
   // Raw bytes of record n of the check table as the file holds them now.
@@ -85,17 +87,21 @@ class TzDbfTest : public TempDirTest {
     size_t at = static_cast<size_t>(kCheckHeader + (n - 1) * kCheckRecord);
     return at + kCheckRecord <= all.size() ? all.substr(at, kCheckRecord) : std::string();
   }
-  // The stored text of a field given its offset and length in the record.
-  std::string Stored(int n, size_t offset, size_t length) const { return Record(n).substr(offset, length); }
-
-  std::string LastReport() const { return halts_.empty() ? std::string() : halts_.back().first; }
-  unsigned LastCode() const { return halts_.empty() ? 0 : halts_.back().second; }
-  static std::string ReportOf(unsigned code, const std::string& message) {
-    return vz::CodeText(code) + "\r\n" + message;
+  // The stored text of a field of the check record in record n.
+  std::string Stored(int n, std::string_view field) const {
+    const std::string r = Record(n);
+    size_t at = 1;
+    for (const qp::CheckRecordField& f : qp::CheckRecord()) {
+      if (f.name == field) return r.empty() ? "(no record)" : r.substr(at, static_cast<size_t>(f.length));
+      at += static_cast<size_t>(f.length);
+    }
+    return "(no field " + std::string(field) + ")";
   }
+  unsigned LastCode() const { return halts_.empty() ? 0 : halts_.back().second; }
 
   std::unique_ptr<vz::TComponent> form_;
   std::vector<std::string> warnings_;
+  vz::TTzDataLink link_;
 };
 
 }  // namespace qptest

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "components/dataset.h"
@@ -20,10 +20,9 @@
 namespace {
 
 using qptest::TzDbfTest;
+using Strings = std::vector<std::string>;
 
 std::string Text(qp::StrId id) { return std::string(qp::LoadStr(id)); }
-
-// ---- creation ------------------------------------------------------------------------
 
 TEST_F(TzDbfTest, MissingCheckTableIsCreatedFromTheFieldListAndOpened) {
   vz::TTzDbf* t = OpenChecks();
@@ -33,28 +32,19 @@ TEST_F(TzDbfTest, MissingCheckTableIsCreatedFromTheFieldListAndOpened) {
   std::string b = CheckBytes();
   const std::string stored = qptest::ReadAll(std::string(QP_TEST_DATA) + "/new-checks.dbf");
   ASSERT_EQ(b.size(), stored.size());
-  b.replace(1, 3, stored.substr(1, 3));
-  EXPECT_EQ(b, stored);
+  EXPECT_EQ(b.replace(1, 3, stored.substr(1, 3)), stored);
   EXPECT_EQ(qptest::ReadAll(Path("checks.dbt")), qptest::ReadAll(std::string(QP_TEST_DATA) + "/new-checks.dbt"));
-
   vz::TTzDataSet* ds = t->DataSet();
-  const vz::TStrings lines = qptest::CheckFieldLines();
   ASSERT_EQ(ds->FieldCount(), 19);
-  for (int i = 0; i < 19; ++i) {
-    EXPECT_EQ(ds->Fields(i)->FieldName(), lines[i].substr(0, lines[i].find(',')));
-    EXPECT_TRUE(ds->Fields(i)->IsTableField());
-  }
+  for (int i = 0; i < 19; ++i) EXPECT_EQ(ds->Fields(i)->FieldName(), qp::CheckRecord()[i].name);
   EXPECT_EQ(ds->FieldByName("amtnumbers")->DataType(), 'F');
-  EXPECT_EQ(ds->FieldByName("amtnumbers")->Decimals(), 2);
-  EXPECT_EQ(ds->FieldByName("notes")->DataType(), 'M');
   EXPECT_EQ(ds->State(), vz::dsBrowse);
   EXPECT_TRUE(halts_.empty());
   EXPECT_TRUE(warnings_.empty());
 }
 
 TEST_F(TzDbfTest, ExistingTableIsOpenedAsItIsNotRecreated) {
-  auto fields = qptest::Fields({{"other", 'C', 5, 0}});
-  ASSERT_TRUE(vz::CreateDBF(Path("checks.dbf"), fields));
+  ASSERT_TRUE(Create("checks.dbf", qptest::Fields({{"other", 'C', 5, 0}})));
   vz::TTzDbf* t = OpenChecks();
   ASSERT_EQ(t->DataSet()->FieldCount(), 1);
   EXPECT_EQ(t->DataSet()->Fields(0)->FieldName(), "other");
@@ -62,12 +52,10 @@ TEST_F(TzDbfTest, ExistingTableIsOpenedAsItIsNotRecreated) {
 
 struct LineCase {
   const char* label;
-  std::vector<std::string> lines;
-  bool table_made;
-  unsigned halt_code;  // the first report, 0 for none
-  int fields;          // of the table made
+  Strings lines;
+  unsigned halt_code;  // the first report; 0: the table is made, with `fields` fields
+  int fields;
 };
-using qptest::PrintTo;
 
 class FieldLineTable : public TzDbfTest, public ::testing::WithParamInterface<LineCase> {};
 
@@ -76,8 +64,8 @@ TEST_P(FieldLineTable, LinesAreCheckedBeforeAnyFileIsWritten) {
   vz::TTzDbf* t = MakeTable();
   t->DbfFields() = c.lines;
   t->SetActive(true);
-  EXPECT_EQ(qptest::ReadAll(Path("checks.dbf")).empty(), !c.table_made);
-  if (c.table_made) {
+  EXPECT_EQ(CheckBytes().empty(), c.halt_code != 0);
+  if (c.halt_code == 0) {
     EXPECT_TRUE(halts_.empty()) << LastReport();
     ASSERT_TRUE(t->Active());
     EXPECT_EQ(t->DataSet()->FieldCount(), c.fields);
@@ -85,47 +73,43 @@ TEST_P(FieldLineTable, LinesAreCheckedBeforeAnyFileIsWritten) {
   }
   EXPECT_FALSE(t->Active());
   EXPECT_EQ(t->DataSet()->FieldCount(), 0);
-  EXPECT_EQ(warnings_, std::vector<std::string>{"Could not create '" + Path("checks.dbf") + "'"});
+  EXPECT_EQ(warnings_, Strings{"Could not create '" + Path("checks.dbf") + "'"});
   ASSERT_FALSE(halts_.empty());
   EXPECT_EQ(halts_.front().second, c.halt_code);
   if (c.halt_code == 201) {
-    EXPECT_EQ(halts_.front().first,
-              ReportOf(201, "Invalid field definition '" + c.lines.back() + "' [CreateTable]"));
+    EXPECT_EQ(halts_.front().first, ReportOf(201, "Invalid field definition '" + c.lines.back() + "' [CreateTable]"));
   }
-  // The open that follows finds no file.
-  EXPECT_EQ(halts_.back().second, static_cast<unsigned>(plat::kFileNotFound));
+  EXPECT_EQ(halts_.back().second, static_cast<unsigned>(plat::kFileNotFound));  // the open that follows
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, FieldLineTable,
-    ::testing::Values(
-        LineCase{"TwoCommasMakeNoTable", {"payee, C, 40, 0", "amount, N, 10"}, false, 2, 0},
-        LineCase{"FourCommasMakeNoTable", {"payee, C, 40, 0, 1"}, false, 2, 0},
-        LineCase{"CharacterOf300", {"payee, C, 300, 0"}, false, 201, 0},
-        LineCase{"CharacterOf255", {"payee, C, 255, 0"}, false, 201, 0},
-        LineCase{"NumericOf20", {"amount, N, 20, 2"}, false, 201, 0},
-        LineCase{"NumericWith16Decimals", {"amount, N, 19, 16"}, false, 201, 0},
-        LineCase{"NumericTooShortForItsDecimals", {"amount, N, 3, 2"}, false, 201, 0},
-        LineCase{"FloatBeyondTheNumericLimits", {"amount, F, 20, 2", "rate, F, 30, 16"}, true, 0, 2},
-        LineCase{"UnknownType", {"payee, Q, 10, 0"}, false, 201, 0},
-        LineCase{"LengthNotANumber", {"payee, C, ten, 0"}, false, 201, 0},
-        LineCase{"NegativeDecimals", {"amount, N, 10, -1"}, false, 201, 0},
-        LineCase{"TypeXIsSkipped", {"payee, C, 40, 0", "junk, X, 500, 0", "pzip, C, 10, 0"}, true, 0, 2},
-        LineCase{"LowerCaseTypeAndBlanks", {"  payee ,c,40,0", "amount,  n , 19,15", "when, Date, 0, 0"}, true, 0, 3},
-        LineCase{"LongestNames", {"abcdefghijklmno, C, 254, 0", "paid, L, 0, 0"}, true, 0, 2}),
+    ::testing::Values(LineCase{"TwoCommasMakeNoTable", {"payee, C, 40, 0", "amount, N, 10"}, 2, 0},
+                      LineCase{"FourCommasMakeNoTable", {"payee, C, 40, 0, 1"}, 2, 0},
+                      LineCase{"CharacterOf300", {"payee, C, 300, 0"}, 201, 0},
+                      LineCase{"CharacterOf255", {"payee, C, 255, 0"}, 201, 0},
+                      LineCase{"NumericOf20", {"amount, N, 20, 2"}, 201, 0},
+                      LineCase{"NumericWith16Decimals", {"amount, N, 19, 16"}, 201, 0},
+                      LineCase{"NumericTooShortForItsDecimals", {"amount, N, 3, 2"}, 201, 0},
+                      LineCase{"FloatBeyondTheNumericLimits", {"amount, F, 20, 2", "rate, F, 30, 16"}, 0, 2},
+                      LineCase{"UnknownType", {"payee, Q, 10, 0"}, 201, 0},
+                      LineCase{"LengthNotANumber", {"payee, C, ten, 0"}, 201, 0},
+                      LineCase{"NegativeDecimals", {"amount, N, 10, -1"}, 201, 0},
+                      LineCase{"TypeXIsSkipped", {"payee, C, 40, 0", "junk, X, 500, 0", "pzip, C, 10, 0"}, 0, 2},
+                      LineCase{"LowerCaseTypeAndBlanks", {"  payee ,c,40,0", "amount,  n , 19,15", "when, Date, 0, 0"},
+                               0, 3},
+                      LineCase{"LongestNames", {"abcdefghijklmno, C, 254, 0", "paid, L, 0, 0"}, 0, 2}),
     [](const auto& info) { return std::string(info.param.label); });
 
-TEST_F(TzDbfTest, EmptyFieldListWarnsAndMakesNoTable) {
+TEST_F(TzDbfTest, EmptyFieldListOrNoCreateIfNotFoundOpensNothing) {
   vz::TTzDbf* t = MakeTable();
   t->DbfFields().clear();
   t->SetActive(true);
   EXPECT_FALSE(t->Active());
-  EXPECT_EQ(warnings_, (std::vector<std::string>{Text(qp::StrId::kFieldListEmpty),
-                                                 "Could not create '" + Path("checks.dbf") + "'"}));
-}
-
-TEST_F(TzDbfTest, WithoutCreateIfNotFoundAMissingFileIsAnOpenFailureReportedAtLevelTwo) {
-  vz::TTzDbf* t = MakeTable();
+  EXPECT_EQ(warnings_, (Strings{Text(qp::StrId::kFieldListEmpty), "Could not create '" + Path("checks.dbf") + "'"}));
+  // Without CreateIfNotFound a missing file is an open failure, reported at level two.
+  halts_.clear();
+  t->DbfFields() = qp::CheckTableFields();
   t->SetCreateIfNotFound(false);
   vz::SetMessageLevel(1);
   t->SetActive(true);
@@ -139,8 +123,6 @@ TEST_F(TzDbfTest, WithoutCreateIfNotFoundAMissingFileIsAnOpenFailureReportedAtLe
   EXPECT_EQ(LastCode(), static_cast<unsigned>(plat::kFileNotFound));
 }
 
-// ---- opening, closing, names -------------------------------------------------------
-
 TEST_F(TzDbfTest, ClosingTakesTheFieldsAwayWithTheBuffer) {
   vz::TTzDbf* t = OpenChecks();
   const uint16_t size = t->FieldBufferSize();
@@ -150,51 +132,40 @@ TEST_F(TzDbfTest, ClosingTakesTheFieldsAwayWithTheBuffer) {
   t->SetActive(true);
   ASSERT_NE(link, nullptr);
   EXPECT_EQ(link, t->FieldBuffer());
-  EXPECT_EQ(t->DataSet()->FieldCount(), 19);
   t->SetActive(false);
   EXPECT_EQ(link, nullptr);
   EXPECT_FALSE(t->IsOpen());
-  EXPECT_EQ(t->WorkArea(), 0);
-  EXPECT_EQ(t->FieldBuffer(), nullptr);
   EXPECT_EQ(t->DataSet()->FieldCount(), 0);
   EXPECT_EQ(t->DataSet()->State(), vz::dsInactive);
-  // A link of another size closes the table again.
-  t->SetFieldBufferLink(&link, 10);
+  t->SetFieldBufferLink(&link, 10);  // a link of another size closes the table again
   t->SetActive(true);
-  EXPECT_FALSE(t->Active());
   EXPECT_FALSE(t->IsOpen());
   EXPECT_EQ(link, nullptr);
   EXPECT_EQ(t->DataSet()->FieldCount(), 0);
 }
 
-TEST_F(TzDbfTest, TableOpensUnderTheFirstTenCharactersOfItsName) {
+TEST_F(TzDbfTest, TableOpensInTheLowestFreeAreaUnderTheFirstTenCharactersOfItsName) {
   vz::TTzDbf* t = MakeTable("CheckTable1X");
   t->SetActive(true);
   vz::Select(t->WorkArea());
   EXPECT_EQ(vz::Alias(), "CHECKTABLE");
-}
-
-TEST_F(TzDbfTest, OpenLeavesTheCurrentWorkAreaSelected) {
-  auto fields = qptest::Fields({{"a", 'C', 1, 0}});
-  ASSERT_TRUE(vz::CreateDBF(Path("plain.dbf"), fields));
+  ASSERT_TRUE(Create("plain.dbf", qptest::Fields({{"a", 'C', 1, 0}})));
   vz::Select(5);
   vz::TTzODbf o(nullptr);
   ASSERT_TRUE(o.Open(Path("plain") + " ALIAS PLAIN"));
-  EXPECT_EQ(vz::CurrentArea(), 5);
-  EXPECT_EQ(o.WorkArea(), 1);  // the lowest free one
+  EXPECT_EQ(vz::CurrentArea(), 5);  // the open leaves the current area selected
+  EXPECT_EQ(o.WorkArea(), 2);
   EXPECT_EQ(o.RecCount(), 0);
-  EXPECT_EQ(vz::CurrentArea(), 1);  // every operation selects its own
+  EXPECT_EQ(vz::CurrentArea(), 2);  // every operation selects its own
 }
 
 TEST_F(TzDbfTest, OpenFailsWithoutTouchingOthersWhenNoWorkAreaIsFree) {
   OpenChecks();
-  std::vector<std::string> names;
   for (int area = 2; area <= vz::kUserWorkAreas; ++area) {
-    std::string name = "t" + std::to_string(area);
-    auto fields = qptest::Fields({{"a", 'C', 1, 0}});
-    ASSERT_TRUE(vz::CreateDBF(Path(name + ".dbf"), fields));
+    const std::string name = "t" + std::to_string(area);
+    ASSERT_TRUE(Create(name + ".dbf", qptest::Fields({{"a", 'C', 1, 0}})));
     vz::Select(area);
-    ASSERT_TRUE(vz::USE(Path(name)));
+    ASSERT_TRUE(Use(name));
   }
   vz::TTzDbf* other = MakeTable("Other", "other");
   other->SetActive(true);
@@ -205,43 +176,35 @@ TEST_F(TzDbfTest, OpenFailsWithoutTouchingOthersWhenNoWorkAreaIsFree) {
 }
 
 TEST_F(TzDbfTest, FileNameIsTrimmedAndGetsDbfOnlyWithoutExtension) {
-  const char* const cases[][2] = {{"data.", "data."},           {"checks", "checks.dbf"},
-                                  {"  old.DBF  ", "old.DBF"},   {"v1.2/checks", "v1.2/checks.dbf"},
-                                  {"   ", ""}};
+  const char* const cases[][2] = {
+      {"data.", "data."}, {"checks", "checks.dbf"}, {"  old.DBF  ", "old.DBF"}, {"v1.2/checks", "v1.2/checks.dbf"}, {"   ", ""}};
   vz::TTzDbf t(nullptr);
-  for (const auto& c : cases) {
-    t.SetDbfFileName(c[0]);
-    EXPECT_EQ(t.DbfFileName(), c[1]) << "'" << c[0] << "'";
+  for (const auto& [given, kept] : cases) {
+    t.SetDbfFileName(given);
+    EXPECT_EQ(t.DbfFileName(), kept) << "'" << given << "'";
   }
 }
 
-TEST_F(TzDbfTest, NewFileNameReopensAndABlankOneCloses) {
-  vz::TTzDbf* t = OpenChecks();
-  AddCheck(t, "Smith");
+TEST_F(TzDbfTest, NewFileNameReopensABlankOneClosesAndExclusiveReopensForItself) {
+  vz::TTzDbf* t = OpenChecks({"Smith"});
   t->SetDbfFileName(Path("second"));
   ASSERT_TRUE(t->Active());
   EXPECT_TRUE(plat::Exists(Path("second.dbf")));
   EXPECT_EQ(t->RecCount(), 0);
+  plat::File probe;
+  t->SetExclusive(true);
+  ASSERT_TRUE(t->Active());
+  EXPECT_EQ(probe.Open(Path("second.dbf"), plat::kModeShared), plat::kSharingViolation);
+  t->SetExclusive(false);
+  EXPECT_EQ(probe.Open(Path("second.dbf"), plat::kModeShared), plat::kOk);
   t->SetDbfFileName("");
   EXPECT_FALSE(t->Active());
   EXPECT_FALSE(t->IsOpen());
 }
 
-TEST_F(TzDbfTest, ExclusiveReopensTheTableForItself) {
-  vz::TTzDbf* t = OpenChecks();
-  plat::File probe;
-  t->SetExclusive(true);
-  ASSERT_TRUE(t->Active());
-  EXPECT_EQ(probe.Open(Path("checks.dbf"), plat::kModeShared), plat::kSharingViolation);
-  t->SetExclusive(false);
-  EXPECT_EQ(probe.Open(Path("checks.dbf"), plat::kModeShared), plat::kOk);
-}
-
 struct RenameCase {
   const char* label;
-  const char* first;
-  const char* wanted;
-  const char* kept;
+  const char *first, *wanted, *kept;
   qp::StrId warning;  // kDatabaseNotOpen stands for none
 };
 
@@ -254,11 +217,7 @@ TEST_P(RenameTable, FirstTenCharactersMustStayUnique) {
   warnings_.clear();
   second->SetName(c.wanted);
   EXPECT_EQ(second->Name(), c.kept);
-  if (c.warning == qp::StrId::kDatabaseNotOpen) {
-    EXPECT_TRUE(warnings_.empty());
-  } else {
-    EXPECT_EQ(warnings_, std::vector<std::string>{Text(c.warning)});
-  }
+  EXPECT_EQ(warnings_, c.warning == qp::StrId::kDatabaseNotOpen ? Strings{} : Strings{Text(c.warning)});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -283,40 +242,35 @@ TEST_F(TzDbfTest, ActiveSetWhileLoadingOpensWhenLoadingEnds) {
   EXPECT_EQ(t->DataSet()->FieldCount(), 19);
 }
 
-// ---- work without a table ----------------------------------------------------------
-
-TEST_F(TzDbfTest, EveryOperationNeedsTheTableOpen) {
-  const std::pair<const char*, std::function<void(vz::TTzODbf*)>> cases[] = {
+TEST_F(TzDbfTest, OperationsWithoutTheTableOrWithTheWrongFieldAreReported) {
+  using Call = std::function<void(vz::TTzODbf*)>;
+  const std::pair<const char*, Call> closed[] = {
       {"RecCount", [](vz::TTzODbf* t) { EXPECT_EQ(t->RecCount(), 0); }},
       {"Append", [](vz::TTzODbf* t) { t->Append(); }},
       {"GetCField", [](vz::TTzODbf* t) { EXPECT_EQ(t->GetCField("payee"), ""); }},
       {"_Post", [](vz::TTzODbf* t) { EXPECT_FALSE(t->_Post()); }},
   };
   vz::TTzDbf* t = MakeTable();
-  for (const auto& [operation, call] : cases) {
+  for (const auto& [operation, call] : closed) {
     halts_.clear();
     call(t);
     ASSERT_EQ(halts_.size(), 1u) << operation;
     EXPECT_EQ(LastReport(), ReportOf(1103, std::string("Database is not open [") + operation + "]"));
     EXPECT_EQ(LastCode(), 1103u);
   }
-}
-
-TEST_F(TzDbfTest, WrongOrMissingFieldIsError220WithItsText) {
-  const std::pair<std::function<void(vz::TTzODbf*)>, std::string> cases[] = {
+  const auto expects = [](const char* call, const char* field, const char* wanted, const char* actual) {
+    return std::string("'") + call + "()' expects field '" + field + "' to be of type:\r\n'" + wanted + "'.'" + field +
+           "' actually is: '" + actual + "'";
+  };
+  const std::pair<Call, std::string> wrong[] = {
       {[](vz::TTzODbf* t) { EXPECT_EQ(t->GetRealField("payee"), 0); },
-       "'GetRealField()' expects field 'payee' to be of type:\r\n'numeric, with decimals'.'payee' actually is: "
-       "'Character'"},
+       expects("GetRealField", "payee", "numeric, with decimals", "Character")},
       {[](vz::TTzODbf* t) { EXPECT_EQ(t->GetCField("AMTNUMBERS"), ""); },
-       "'GetCField()' expects field 'AMTNUMBERS' to be of type:\r\n'character'.'AMTNUMBERS' actually is: "
-       "'Numeric, width: 10 decimals: 2'"},
-      {[](vz::TTzODbf* t) { t->SetCField("notes", "x"); },
-       "'SetCField()' expects field 'notes' to be of type:\r\n'character'.'notes' actually is: 'Memo'"},
+       expects("GetCField", "AMTNUMBERS", "character", "Numeric, width: 10 decimals: 2")},
+      {[](vz::TTzODbf* t) { t->SetCField("notes", "x"); }, expects("SetCField", "notes", "character", "Memo")},
       {[](vz::TTzODbf* t) { t->SetRealField("pzip", 1); },
-       "'SetRealField()' expects field 'pzip' to be of type:\r\n'numeric, with decimals'.'pzip' actually is: "
-       "'Character'"},
-      {[](vz::TTzODbf* t) { t->PutMemo("payee", {"x"}); },
-       "'GetMField()' expects field 'payee' to be of type:\r\n'memo'.'payee' actually is: 'Character'"},
+       expects("SetRealField", "pzip", "numeric, with decimals", "Character")},
+      {[](vz::TTzODbf* t) { t->PutMemo("payee", {"x"}); }, expects("GetMField", "payee", "memo", "Character")},
       {[](vz::TTzODbf* t) { EXPECT_EQ(t->GetCField("payor"), ""); },
        "Field 'payor' not in '" + Path("checks.dbf") + "' [GetCField]"},
       {[](vz::TTzODbf* t) {
@@ -325,8 +279,8 @@ TEST_F(TzDbfTest, WrongOrMissingFieldIsError220WithItsText) {
        },
        "Field 'nothere123' not in '" + Path("checks.dbf") + "' [GetCField]"},
   };
-  vz::TTzDbf* t = OpenChecks();
-  for (const auto& [call, message] : cases) {
+  t->SetActive(true);
+  for (const auto& [call, message] : wrong) {
     halts_.clear();
     call(t);
     ASSERT_EQ(halts_.size(), 1u) << message;
@@ -334,53 +288,33 @@ TEST_F(TzDbfTest, WrongOrMissingFieldIsError220WithItsText) {
   }
 }
 
-TEST_F(TzDbfTest, SetCFieldStoresTableBytesCutToTheFieldLength) {
-  const struct {
-    const char* field;
-    size_t length;
-    size_t offset;  // in the record
-    std::string text;
-    std::string cut;
-  } cases[] = {
-      {"checknum", 9, 81, "1234567890123", "123456789"},
-      {"pstate", 2, 369, "NY", "NY"},
-      {"bstate", 2, 167, "C", "C"},  // shorter is padded
-      {"pzip", 10, 371, "", ""},
-      {"payee", 40, 1, "M\x81ller \xE1", "M\x81ller \xE1"},  // table bytes, unconverted
+TEST_F(TzDbfTest, FieldsStoreTableBytesCutToTheFieldLength) {
+  const char* const cases[][3] = {  // field, text, as stored
+      {"checknum", "1234567890123", "123456789"}, {"pstate", "NY", "NY"}, {"bstate", "C", "C "}, {"pzip", "", "          "},
+      {"payee", "M\x81ller \xE1", "M\x81ller \xE1"},  // table bytes, unconverted
   };
   vz::TTzDbf* t = OpenChecks();
   int record = 0;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.field);
+  for (const auto& [field, text, stored] : cases) {
+    SCOPED_TRACE(field);
     t->ClearFields();
-    t->SetCField(c.field, c.text);
-    EXPECT_EQ(t->GetCField(c.field), c.cut);
+    t->SetCField(field, text);
+    t->SetRealField("amtnumbers", 1234.5);
     ASSERT_TRUE(t->ALock());
     t->Append();
     t->UnLock();
-    const std::string padded = c.cut + std::string(c.length - c.cut.size(), ' ');
-    EXPECT_EQ(Stored(++record, c.offset, c.length), padded);
-    EXPECT_EQ(t->GetCField(c.field), padded);  // as the record holds it now
+    EXPECT_EQ(Stored(++record, field).substr(0, std::string(stored).size()), stored);
+    EXPECT_EQ(t->GetCField(field).substr(0, std::string(stored).size()), stored);
   }
-  EXPECT_TRUE(halts_.empty()) << LastReport();
-}
-
-TEST_F(TzDbfTest, RealFieldRoundTripsThroughTheFile) {
-  vz::TTzDbf* t = OpenChecks();
-  AddCheck(t, "Jones", 1234.5);
-  EXPECT_EQ(Stored(1, 90, 10), "   1234.50");
+  EXPECT_EQ(Stored(1, "amtnumbers"), "   1234.50");
   t->_First();
   EXPECT_DOUBLE_EQ(t->GetRealField("amtnumbers"), 1234.5);
-  EXPECT_EQ(t->GetCField("payee").substr(0, 6), "Jones ");
-}
-
-TEST_F(TzDbfTest, SetCFieldShowsInTheDataSetsCurrentRow) {
-  vz::TTzDbf* t = OpenChecks();
-  AddCheck(t, "Smith");
+  // A value set by the table component shows in the data set's current row.
   t->DataSet()->First();
   t->SetCField("payee", "Brown");
   EXPECT_EQ(t->DataSet()->FieldByName("payee")->AsString(), "Brown");
   EXPECT_TRUE(t->DataSet()->Modified());
+  EXPECT_TRUE(halts_.empty()) << LastReport();
 }
 
 TEST_F(TzDbfTest, FieldsOfOtherSlotSizesStayInTheirSlots) {
@@ -420,63 +354,42 @@ TEST_F(TzDbfTest, PostKeepsTheStoredTextOfFieldsNotEdited) {
   EXPECT_TRUE(halts_.empty()) << LastReport();
 }
 
-// ---- cursor operations at the ends -------------------------------------------------
-
 TEST_F(TzDbfTest, BookmarkIsTheRecordNumberAndTheFlagTheEnd) {
+  vz::TTzDbf* t = OpenChecks();
+  EXPECT_FALSE(t->_Refresh());  // an empty table has no record to find
+  EXPECT_FALSE(t->_Next());
+  EXPECT_FALSE(t->_Prior());
+  for (const char* p : {"A", "B", "C"}) AddCheck(t, p);
   const struct {
-    const char* label;
     void (*moves)(vz::TTzODbf*);
     int32_t bookmark;
     int result;
   } cases[] = {
-      {"first", [](vz::TTzODbf* t) { t->_First(); }, 1, 0},
-      {"middle", [](vz::TTzODbf* t) { t->_Next(); }, 2, 0},
-      {"before the first",
-       [](vz::TTzODbf* t) {
-         t->_First();
-         EXPECT_FALSE(t->_Prior());
-       },
-       1, 1},
-      {"last", [](vz::TTzODbf* t) { t->_Last(); }, 3, 0},
-      {"past the last", [](vz::TTzODbf* t) { EXPECT_FALSE(t->_Next()); }, 4, 2},
-      {"next at eof stays", [](vz::TTzODbf* t) { EXPECT_FALSE(t->_Next()); }, 4, 2},
+      {[](vz::TTzODbf* t) { t->_First(); }, 1, 0},
+      {[](vz::TTzODbf* t) { t->_Next(); }, 2, 0},
+      {[](vz::TTzODbf* t) { t->_First(); EXPECT_FALSE(t->_Prior()); }, 1, 1},  // before the first
+      {[](vz::TTzODbf* t) { t->_Last(); }, 3, 0},
+      {[](vz::TTzODbf* t) { EXPECT_FALSE(t->_Next()); }, 4, 2},  // past the last
+      {[](vz::TTzODbf* t) { EXPECT_FALSE(t->_Next()); }, 4, 2},  // and it stays there
   };
-  vz::TTzDbf* t = OpenChecks();
-  for (const char* p : {"A", "B", "C"}) AddCheck(t, p);
+  uint8_t bookmark[4] = {};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.label);
+    SCOPED_TRACE(c.bookmark);
     c.moves(t);
-    uint8_t bookmark[4] = {};
     EXPECT_EQ(t->GetBookmark(bookmark), c.result);
     EXPECT_EQ(vz::SlotInt32(bookmark), c.bookmark);
   }
-  EXPECT_TRUE(halts_.empty()) << LastReport();
-}
-
-TEST_F(TzDbfTest, BookmarkOfAMissingRecordGivesTheCodeWithoutAReport) {
-  vz::TTzDbf* t = OpenChecks();
-  AddCheck(t, "A");
-  uint8_t bookmark[4];
+  // A bookmark of a missing record gives the code without a report.
   vz::SetSlotInt32(bookmark, 7);
   EXPECT_EQ(t->SetToBookmark(bookmark), 212);
-  EXPECT_TRUE(halts_.empty());
   EXPECT_TRUE(vz::ReportErrors());
   vz::SetSlotInt32(bookmark, 1);
   EXPECT_EQ(t->SetToBookmark(bookmark), 0);
-}
-
-TEST_F(TzDbfTest, RefreshOfAnEmptyTableFindsNoRecord) {
-  vz::TTzDbf* t = OpenChecks();
-  EXPECT_FALSE(t->_Refresh());
-  EXPECT_FALSE(t->_Next());
-  EXPECT_FALSE(t->_Prior());
-  EXPECT_EQ(t->GetRecordCount(), 0);
   EXPECT_TRUE(halts_.empty()) << LastReport();
 }
 
 TEST_F(TzDbfTest, HiddenDeletedRecordsAreSkippedByTheDataSet) {
-  vz::TTzDbf* t = OpenChecks();
-  for (const char* p : {"A", "B", "C"}) AddCheck(t, p);
+  vz::TTzDbf* t = OpenChecks({"A", "B", "C"});
   vz::Select(t->WorkArea());
   vz::GO(2);
   ASSERT_TRUE(vz::RLock());
@@ -485,20 +398,16 @@ TEST_F(TzDbfTest, HiddenDeletedRecordsAreSkippedByTheDataSet) {
   t->SetHideDeletedRecs(true);
   vz::Settings().HideDeleted = false;  // another table's choice
   vz::TTzDataSet* ds = t->DataSet();
-  ds->First();
-  std::vector<std::string> seen;
-  for (; !ds->Eof(); ds->Next()) seen.push_back(ds->FieldByName("payee")->AsString());
-  EXPECT_EQ(seen, (std::vector<std::string>{"A", "C"}));
+  Strings seen;
+  for (ds->First(); !ds->Eof(); ds->Next()) seen.push_back(ds->FieldByName("payee")->AsString());
+  EXPECT_EQ(seen, (Strings{"A", "C"}));
   EXPECT_TRUE(vz::Settings().HideDeleted);
 }
-
-// ---- index lists -------------------------------------------------------------------
 
 TEST_F(TzDbfTest, IndexListWithoutAnIndexEngineFailsTheOpen) {
   vz::TTzDbf* t = MakeTable();
   t->IndexList() = {"0, checks.ndx, PAYEE"};
   t->SetActive(true);
-  EXPECT_FALSE(t->Active());
   EXPECT_FALSE(t->IsOpen());
   EXPECT_EQ(LastReport(), ReportOf(220, "Index unit not linked in. [OpenIndexes]"));
   EXPECT_TRUE(vz::ReportErrors());
@@ -506,13 +415,13 @@ TEST_F(TzDbfTest, IndexListWithoutAnIndexEngineFailsTheOpen) {
   halts_.clear();
   t->IndexList() = {"2, payee.ndx, UPPER(PAYEE)", "0, amt.ndx, STR(AMTNUMBERS,10,2)"};
   t->SetCreateIndex(vz::ciAlways);
-  std::vector<std::string> asked;
+  Strings asked;
   t->OnBeforeMakeIndex = [&](const std::string& name, bool& can_make) {
     asked.push_back(name);
     can_make = false;
   };
   t->SetActive(true);
-  EXPECT_EQ(asked, (std::vector<std::string>{"payee.ndx", "amt.ndx"}));
+  EXPECT_EQ(asked, (Strings{"payee.ndx", "amt.ndx"}));
   EXPECT_FALSE(t->Active());
   EXPECT_EQ(LastCode(), 220u);
 }

@@ -66,16 +66,6 @@ class WindowTest : public ::testing::Test {
   std::unique_ptr<FakeSource> source_ = std::make_unique<FakeSource>();
 };
 
-TEST_F(WindowTest, WindowTakesTheLargestLinkBufferCount) {
-  OpenWithBoth();
-  EXPECT_EQ(ds()->BufferCount(), 10);
-  EXPECT_EQ(Rows(), Names(1, 10));
-  EXPECT_EQ(grid_.RecordCount(), 10);
-  EXPECT_EQ(field_.RecordCount(), 1);
-  EXPECT_TRUE(ds()->Bof());
-  EXPECT_EQ(ds()->RecordSize(), 1 + 37 + 1 + 4);
-}
-
 struct MoveCase {
   const char* name;
   std::vector<int> moves;  // MoveBy calls; the last one is observed
@@ -123,22 +113,6 @@ INSTANTIATE_TEST_SUITE_P(
                       MoveCase{"past the last record", {30}, "r25", 9, -15, 15, false, true, 16, 25},
                       MoveCase{"three on from the last row", {24, 3}, "r25", 9, 0, 0, false, true, 16, 25}));
 
-TEST_F(WindowTest, NothingMovesFromTheEndItIsAtAndFirstLastFillFromTheirEnd) {
-  OpenWithBoth();
-  ds()->Last();
-  EXPECT_EQ(Rows(), Names(16, 25));
-  EXPECT_EQ(ds()->ActiveRecord(), 9);
-  EXPECT_TRUE(ds()->Eof());
-  Take();
-  EXPECT_FALSE(ds()->Next());
-  EXPECT_EQ(Take(), (Log{"G:CheckBrowseMode", "F:CheckBrowseMode"}));
-  ds()->First();
-  EXPECT_EQ(Rows(), Names(1, 10));
-  EXPECT_TRUE(ds()->Bof());
-  EXPECT_FALSE(ds()->Prior());
-  EXPECT_FALSE(ds()->MoveBy(0));
-}
-
 TEST_F(WindowTest, AttachingAGridGrowsTheWindowAroundTheActiveRecord) {
   field_.SetDataSource(source_.get());
   ds()->Open();
@@ -146,6 +120,9 @@ TEST_F(WindowTest, AttachingAGridGrowsTheWindowAroundTheActiveRecord) {
   ASSERT_EQ(ds()->BufferCount(), 1);
   grid_.SetBufferCount(10);
   grid_.SetDataSource(source_.get());
+  EXPECT_EQ(ds()->BufferCount(), 10);  // the largest of the links'
+  EXPECT_EQ(grid_.RecordCount(), 10);
+  EXPECT_EQ(field_.RecordCount(), 1);
   EXPECT_EQ(Rows(), Names(16, 25));
   EXPECT_EQ(Current(), "r20");
   EXPECT_EQ(field_.FirstRecord(), 4);
@@ -182,12 +159,12 @@ TEST_F(WindowTest, GridOnAShortTableKeepsItsFirstRecordAtTheTop) {
 TEST_F(WindowTest, LinkActiveRecordCopiesThatRowIntoTheFieldBuffer) {
   OpenWithBoth();
   grid_.SetActiveRecord(6);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(source_->Buffer() + qptest::kPayee + 1), 3), "r07");
+  EXPECT_EQ(source_->BufferPayee(), "r07");
   grid_.SetActiveRecord(40);  // outside the window: ignored
   EXPECT_EQ(ds()->ActiveRecord(), 6);
 }
 
-TEST_F(WindowTest, DisabledControlsHoldEventsBackAndGetOneChangeAfterwards) {
+TEST_F(WindowTest, DisabledControlsHoldEventsBackAndReplayThemOnce) {
   OpenWithBoth();
   ds()->DisableControls();
   ds()->DisableControls();
@@ -200,10 +177,7 @@ TEST_F(WindowTest, DisabledControlsHoldEventsBackAndGetOneChangeAfterwards) {
   EXPECT_EQ(field_.FirstRecord(), ds()->ActiveRecord());
   ds()->EnableControls();  // one too many changes nothing
   EXPECT_EQ(Take(), Log{});
-}
-
-TEST_F(WindowTest, StateChangesWhileDisabledArriveAsStateThenLayout) {
-  OpenWithBoth();
+  // State changes held back arrive as the state, then a layout change.
   ds()->DisableControls();
   ds()->Edit();
   ds()->EnableControls();
@@ -249,20 +223,6 @@ TEST_F(WindowTest, OnDataChangeGetsTheFieldOnlyForFieldChanges) {
   EXPECT_EQ(updates, 1);
 }
 
-TEST_F(WindowTest, RecordChangedByTheTableShowsInTheActiveRow) {
-  OpenWithBoth();
-  ds()->MoveBy(2);
-  Take();
-  source_->SetPayeeDirect("direct");
-  EXPECT_EQ(Take(), (Log{"G:LayoutChanged", "F:LayoutChanged"}));
-  EXPECT_EQ(Current(), "direct");
-  EXPECT_TRUE(ds()->Modified());
-  ds()->DisableControls();
-  source_->SetPayeeDirect("hidden");
-  ds()->EnableControls();
-  EXPECT_EQ(Current(), "direct");
-}
-
 TEST_F(WindowTest, ResyncRereadsTheWindowUnlessTheEngineHoldsAnError) {
   OpenWithBoth();
   ds()->MoveBy(2);  // r03
@@ -286,18 +246,6 @@ TEST_F(WindowTest, UnlinkedSourceShowsOneRowWithoutMemoText) {
   EXPECT_EQ(plain.DataSet()->RecordCount(), 1);
   EXPECT_FALSE(plain.DataSet()->MoveBy(1));
   EXPECT_EQ(plain.DataSet()->FieldByName("notes")->Lines(), (vz::TStrings{"Not linked"}));
-}
-
-TEST_F(WindowTest, OpeningWaitsForTheEndOfLoading) {
-  vz::TComponent form(nullptr);
-  form.BeginLoading();
-  auto* source = new FakeSource(&form);
-  source->AddFields();
-  source->AddRecord("loaded");
-  source->DataSet()->SetActive(true);
-  EXPECT_FALSE(source->DataSet()->Active());
-  form.EndLoading();
-  EXPECT_EQ(source->DataSet()->FieldByName("payee")->AsString(), "loaded");
 }
 
 TEST_F(WindowTest, DeletingTheSourceDetachesItsLinks) {

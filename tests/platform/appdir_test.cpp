@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <string>
-#include <utility>
 
 #include "platform/file.h"
 #include "tests/support/tempdir.h"
@@ -21,24 +20,19 @@ class AppDirTest : public qptest::TempDirTest {
   }
 };
 
-TEST_F(AppDirTest, DefaultIsTheExecutablesFolder) {
-  plat::SetProgramFolder("");
-  EXPECT_EQ(plat::ProgramFolder(),
-            std::filesystem::canonical("/proc/self/exe").parent_path().string() + "/");
-}
-
 TEST_F(AppDirTest, FolderIsAbsoluteWithOneTrailingSlash) {
+  plat::SetProgramFolder("");  // the executable's folder
+  EXPECT_EQ(plat::ProgramFolder(), std::filesystem::canonical("/proc/self/exe").parent_path().string() + "/");
   std::filesystem::create_directories(Path("data/sub"));
   const std::string saved = plat::CurrentDirectory();
-  const std::pair<std::string, std::string> cases[] = {  // given, expected in the temporary folder
+  const std::string cases[][2] = {  // given, expected in the temporary folder
       {"data", "data/"}, {"data/", "data/"}, {"./data/sub/..", "data/"}, {".", ""}, {dir_ + "/data", "data/"},
   };
   for (const auto& [given, expected] : cases) {
     ASSERT_EQ(plat::SetCurrentDirectory(dir_), plat::kOk);
     plat::SetProgramFolder(given);
     ASSERT_EQ(plat::SetCurrentDirectory(saved), plat::kOk);
-    // The folder was fixed when it was set, not when it is asked for.
-    EXPECT_EQ(plat::ProgramFolder(), dir_ + "/" + expected) << given;
+    EXPECT_EQ(plat::ProgramFolder(), dir_ + "/" + expected) << given;  // fixed when set, not when asked
   }
 }
 

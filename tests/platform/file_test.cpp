@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,14 +15,12 @@
 namespace {
 
 using qptest::ReadAll;
-using qptest::WriteAll;
 
 class FileTest : public qptest::TempDirTest {
  protected:
   std::string MakeFile(const std::string& name, const std::string& bytes = "0123456789") {
-    std::string p = Path(name);
-    WriteAll(p, bytes);
-    return p;
+    qptest::WriteAll(Path(name), bytes);
+    return Path(name);
   }
 };
 
@@ -39,41 +36,30 @@ int InChild(F body) {
 }
 
 TEST_F(FileTest, SecondOpenSeesTheFirstOnesSharingModeUntilItCloses) {
-  struct Case {
-    int first;
-    int second;
-    int expected;  // result of opening the second handle
-  };
-  const Case cases[] = {
+  const int cases[][3] = {  // first mode, second mode, result of the second open
       {66, 66, plat::kOk}, {66, 18, plat::kSharingViolation}, {18, 66, plat::kSharingViolation},
       {18, 18, plat::kSharingViolation}, {2, 66, plat::kOk}, {2, 18, plat::kOk}, {18, 2, plat::kOk},
-      {0x40, 0x12, plat::kSharingViolation},  // read deny-none vs deny-all
-      {0x22, 0x42, plat::kSharingViolation},  // deny write acts as deny all
-      {0x32, 0x40, plat::kSharingViolation},  // deny read likewise
-      {0x42, 0x10, plat::kSharingViolation},  // read-only deny all
+      // Read deny-none against deny-all, deny write and deny read act as deny all, read-only deny all.
+      {0x40, 0x12, plat::kSharingViolation}, {0x22, 0x42, plat::kSharingViolation},
+      {0x32, 0x40, plat::kSharingViolation}, {0x42, 0x10, plat::kSharingViolation},
   };
   const std::string p = MakeFile("t.dbf");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << std::hex << c.first << " then " << c.second);
+  for (const auto& [first, second, expected] : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << first << " then " << second);
     plat::File a, b;
-    ASSERT_EQ(a.Open(p, c.first), plat::kOk);
-    EXPECT_EQ(b.Open(p, c.second), c.expected);
-    EXPECT_EQ(b.IsOpen(), c.expected == plat::kOk);
+    ASSERT_EQ(a.Open(p, first), plat::kOk);
+    EXPECT_EQ(b.Open(p, second), expected);
+    EXPECT_EQ(b.IsOpen(), expected == plat::kOk);
     b.Close();
-    // The same against another process.
-    EXPECT_EQ(InChild([&] {
-                plat::File other;
-                return other.Open(p, c.second);
-              }),
-              c.expected);
+    EXPECT_EQ(InChild([&] { return plat::File().Open(p, second); }), expected);  // another process alike
     EXPECT_EQ(a.Close(), plat::kOk);
-    EXPECT_EQ(b.Open(p, c.second), plat::kOk);
+    EXPECT_EQ(b.Open(p, second), plat::kOk);
   }
 }
 
 TEST_F(FileTest, ReopenUpgradesToExclusiveOnlyWhenAlone) {
   std::string p = MakeFile("t.dbf");
-  plat::File a, b;
+  plat::File a, b, c;
   ASSERT_EQ(a.Open(p, plat::kModeShared), plat::kOk);
   ASSERT_EQ(b.Open(p, plat::kModeShared), plat::kOk);
   ASSERT_EQ(a.Lock(100, 10), plat::kOk);
@@ -83,7 +69,6 @@ TEST_F(FileTest, ReopenUpgradesToExclusiveOnlyWhenAlone) {
   EXPECT_EQ(a.Reopen(plat::kModeExclusive), plat::kOk);
   EXPECT_EQ(b.Open(p, plat::kModeShared), plat::kSharingViolation);
   // Our byte-range lock survived both changes.
-  plat::File c;
   ASSERT_EQ(a.Reopen(plat::kModeShared), plat::kOk);
   ASSERT_EQ(c.Open(p, plat::kModeShared), plat::kOk);
   EXPECT_EQ(c.Lock(105, 1), plat::kLockViolation);
@@ -94,12 +79,7 @@ TEST_F(FileTest, CreateNeverTruncatesAFileSomeoneHasOpen) {
   plat::File a, b;
   ASSERT_EQ(a.Open(p, plat::kModeShared), plat::kOk);
   EXPECT_EQ(b.Create(p), plat::kSharingViolation);
-  EXPECT_EQ(ReadAll(p), "precious");
-  EXPECT_EQ(InChild([&] {
-              plat::File c;
-              return c.Create(p);
-            }),
-            plat::kSharingViolation);
+  EXPECT_EQ(InChild([&] { return plat::File().Create(p); }), plat::kSharingViolation);
   EXPECT_EQ(ReadAll(p), "precious");
   ASSERT_EQ(a.Close(), plat::kOk);
   ASSERT_EQ(b.Create(p), plat::kOk);
@@ -108,10 +88,9 @@ TEST_F(FileTest, CreateNeverTruncatesAFileSomeoneHasOpen) {
 
 TEST_F(FileTest, CreateNewRefusesExistingFilesAndLinks) {
   std::string target = MakeFile("victim", "keep me");
-  std::string link = Path("t.$$$");
-  ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+  ASSERT_EQ(symlink(target.c_str(), Path("t.$$$").c_str()), 0);
   plat::File f;
-  EXPECT_NE(f.CreateNew(link), plat::kOk);
+  EXPECT_NE(f.CreateNew(Path("t.$$$")), plat::kOk);
   EXPECT_EQ(ReadAll(target), "keep me");
   EXPECT_NE(f.CreateNew(target), plat::kOk);
   EXPECT_EQ(f.CreateNew(Path("fresh")), plat::kOk);
@@ -136,8 +115,7 @@ TEST_F(FileTest, LocksConflictBetweenHandlesOfOneProcess) {
   ASSERT_EQ(a.Unlock(base + 129, 61), plat::kOk);
   ASSERT_EQ(b.IsLockedByOther(base + 129, 1, &locked), plat::kOk);
   EXPECT_FALSE(locked);
-  // A handle's locks end with it.
-  ASSERT_EQ(b.Close(), plat::kOk);
+  ASSERT_EQ(b.Close(), plat::kOk);  // a handle's locks end with it
   EXPECT_EQ(a.Lock(base + 190, 1), plat::kOk);
 }
 
@@ -150,8 +128,7 @@ TEST_F(FileTest, LockSurvivesClosingAnotherHandleOfTheSameFile) {
   ASSERT_EQ(other.Close(), plat::kOk);  // classic POSIX locks would die here
   EXPECT_EQ(InChild([&] {
               plat::File c;
-              if (c.Open(p, plat::kModeShared) != plat::kOk) return 99;
-              return c.Lock(0x40000001, 1);
+              return c.Open(p, plat::kModeShared) != plat::kOk ? 99 : c.Lock(0x40000001, 1);
             }),
             plat::kLockViolation);
 }
@@ -165,8 +142,7 @@ TEST_F(FileTest, PositionedReadAndWriteReportCounts) {
   size_t done = 0;
   ASSERT_EQ(f.Seek(4), plat::kOk);
   ASSERT_EQ(f.Read(buf, 10, &done), plat::kOk);
-  EXPECT_EQ(done, 2u);  // short at the end of the file, not an error
-  EXPECT_EQ(std::string(buf, done), "ef");
+  EXPECT_EQ(std::string(buf, done), "ef");  // short at the end of the file, not an error
   EXPECT_EQ(f.Tell(), 6);
   ASSERT_EQ(f.WriteAt(8, "XY", 2, &done), plat::kOk);
   int64_t size = 0;
@@ -178,78 +154,61 @@ TEST_F(FileTest, PositionedReadAndWriteReportCounts) {
   EXPECT_EQ(f.Sync(), plat::kOk);
 }
 
-TEST(Errno, MapsToEngineCode) {
-  struct Case {
-    int err;
-    bool writing;
-    int code;
+TEST_F(FileTest, RefusalsAndErrnosBecomeEngineCodes) {
+  const int cases[][3] = {  // errno, writing, code
+      {0, 0, 0},      {ENOENT, 0, 2},  {ENOTDIR, 0, 3}, {EMFILE, 0, 4}, {ENFILE, 0, 4},  {EACCES, 0, 5},
+      {EPERM, 0, 5},  {EROFS, 1, 5},   {EBADF, 0, 6},   {ENOMEM, 0, 8}, {EXDEV, 0, 17},  {EIO, 1, 29},
+      {EIO, 0, 30},   {EAGAIN, 0, 33}, {ENOSPC, 1, 101}, {EDQUOT, 1, 101}, {ENOLCK, 0, 36}, {EPIPE, 0, 31},
   };
-  const Case cases[] = {
-      {0, false, 0},       {ENOENT, false, 2},  {ENOTDIR, false, 3}, {EMFILE, false, 4},
-      {ENFILE, false, 4},  {EACCES, false, 5},  {EPERM, false, 5},   {EROFS, true, 5},
-      {EBADF, false, 6},   {ENOMEM, false, 8},  {EXDEV, false, 17},  {EIO, true, 29},
-      {EIO, false, 30},    {EAGAIN, false, 33}, {ENOSPC, true, 101}, {EDQUOT, true, 101},
-      {ENOLCK, false, 36}, {EPIPE, false, 31},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(plat::CodeFromErrno(c.err, c.writing), c.code)
-        << "errno " << c.err << (c.writing ? " writing" : "");
+  for (const auto& [err, writing, code] : cases) {
+    EXPECT_EQ(plat::CodeFromErrno(err, writing), code) << "errno " << err << (writing ? " writing" : "");
   }
-}
-
-TEST_F(FileTest, OpenRefusalsAreTold) {
   plat::File f;
   EXPECT_EQ(f.Open(Path("none.dbf"), plat::kModeShared), plat::kFileNotFound);
   EXPECT_EQ(f.Open(Path("nodir/none.dbf"), plat::kModeShared), plat::kPathNotFound);
   EXPECT_EQ(f.Open(dir_, plat::kModeShared), plat::kAccessDenied);  // a folder
-  const std::string p = MakeFile("t.dbf");
-  for (int mode : {3, 0x52, 0x102}) EXPECT_EQ(f.Open(p, mode), plat::kInvalidAccessCode) << mode;
+  for (int mode : {3, 0x52, 0x102}) EXPECT_EQ(f.Open(MakeFile("t.dbf"), mode), plat::kInvalidAccessCode) << mode;
 }
 
 TEST_F(FileTest, FaultSeamFailsTheNthCallOnce) {
+  using Op = plat::fault::Op;
   std::string p = MakeFile("t.dbf", "abcdef");
-  plat::File f;
+  plat::File f, g;
   ASSERT_EQ(f.Open(p, plat::kModeShared), plat::kOk);
   size_t done = 0;
-  plat::fault::FailNth(plat::fault::Op::kWrite, 2, ENOSPC);
+  plat::fault::FailNth(Op::kWrite, 2, ENOSPC);
   EXPECT_EQ(f.WriteAt(0, "1", 1, &done), plat::kOk);
   EXPECT_EQ(f.WriteAt(1, "2", 1, &done), plat::kDiskWriteError);
   EXPECT_EQ(done, 0u);
   EXPECT_EQ(f.WriteAt(2, "3", 1, &done), plat::kOk);
   EXPECT_EQ(ReadAll(p), "1b3def");
-
   plat::fault::ShortWriteNth(1, 2);
   EXPECT_EQ(f.WriteAt(0, "WXYZ", 4, &done), plat::kOk);
   EXPECT_EQ(done, 2u);
   EXPECT_EQ(ReadAll(p), "WX3def");
-
-  plat::fault::FailNth(plat::fault::Op::kSync, 1, EIO);
+  plat::fault::FailNth(Op::kSync, 1, EIO);
   EXPECT_EQ(f.Sync(), plat::kWriteFault);
-  plat::fault::FailNth(plat::fault::Op::kRead, 1, EIO);
+  plat::fault::FailNth(Op::kRead, 1, EIO);
   char c;
   EXPECT_EQ(f.ReadAt(0, &c, 1, &done), plat::kReadFault);
-  plat::fault::FailNth(plat::fault::Op::kLock, 1, EAGAIN);
+  plat::fault::FailNth(Op::kLock, 1, EAGAIN);
   EXPECT_EQ(f.Lock(0x40000000, 1), plat::kLockViolation);
-  plat::fault::FailNth(plat::fault::Op::kRename, 1, EXDEV);
+  plat::fault::FailNth(Op::kRename, 1, EXDEV);
   EXPECT_EQ(plat::Rename(p, Path("u.dbf")), plat::kNotSameDevice);
-  plat::fault::FailNth(plat::fault::Op::kErase, 1, EACCES);
+  plat::fault::FailNth(Op::kErase, 1, EACCES);
   EXPECT_EQ(plat::Erase(p), plat::kAccessDenied);
   EXPECT_TRUE(plat::Exists(p));
-  plat::fault::FailNth(plat::fault::Op::kOpen, 1, EMFILE);
-  plat::File g;
+  plat::fault::FailNth(Op::kOpen, 1, EMFILE);
   EXPECT_EQ(g.Open(p, plat::kModeShared), plat::kTooManyOpenFiles);
-  plat::fault::FailNth(plat::fault::Op::kClose, 1, EIO);
+  plat::fault::FailNth(Op::kClose, 1, EIO);
   EXPECT_EQ(f.Close(), plat::kWriteFault);
   EXPECT_FALSE(f.IsOpen());
 }
 
-TEST_F(FileTest, FreeSpaceIsKnownForExistingAndNewNames) {
+TEST_F(FileTest, FreeSpaceAndAbsolutePaths) {
   EXPECT_GT(plat::FreeSpaceKb(dir_), 0);
   EXPECT_GT(plat::FreeSpaceKb(Path("not-yet.dbt")), 0);
   EXPECT_EQ(plat::FreeSpaceKb("/no/such/folder/x"), -1);
-}
-
-TEST(Paths, AbsolutePathRemovesDotSteps) {
   EXPECT_EQ(plat::AbsolutePath("/a/./b/../c.dbf"), "/a/c.dbf");
   EXPECT_EQ(plat::AbsolutePath("/.."), "/");
   EXPECT_EQ(plat::AbsolutePath("x.dbf"), plat::CurrentDirectory() + "/x.dbf");

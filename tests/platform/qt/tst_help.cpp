@@ -2,8 +2,8 @@
 // is reused, a missing file is reported by name, links inside the file stay
 // in the window and web addresses go to the installed opener.
 #include <QScrollBar>
-#include <QTextBlock>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTreeWidget>
 #include <QtTest>
@@ -12,24 +12,6 @@
 #include "platform/qt/scripted_messages.h"
 #include "platform/qt/urlopen.h"
 
-class TestHelp : public QObject {
-  Q_OBJECT
-
- private slots:
-  void init();
-  void cleanup();
-  void unusableFileIsReported_data();
-  void unusableFileIsReported();
-  void headingsBecomeContents_data();
-  void headingsBecomeContents();
-  void oneWindowIsReloadedAndScrollsToHeadings();
-  void linksStayInsideWebAddressesGoOut();
-
- private:
-  QString Write(const QString& name, const QString& html);
-  std::unique_ptr<QTemporaryDir> dir_;
-};
-
 namespace {
 
 // The contents tree as text: "A(B,C),D".
@@ -37,121 +19,97 @@ QString Outline(QTreeWidgetItem* parent) {
   QStringList parts;
   for (int i = 0; i < parent->childCount(); ++i) {
     QTreeWidgetItem* item = parent->child(i);
-    QString part = item->text(0);
-    if (item->childCount() > 0) part += "(" + Outline(item) + ")";
-    parts << part;
+    parts << item->text(0) + (item->childCount() > 0 ? "(" + Outline(item) + ")" : QString());
   }
   return parts.join(',');
 }
+QString Contents() { return Outline(qp::HelpViewer()->contents()->invisibleRootItem()); }
 
 }  // namespace
 
-void TestHelp::init() { dir_ = std::make_unique<QTemporaryDir>(); }
+class TestHelp : public QObject {
+  Q_OBJECT
 
-void TestHelp::cleanup() {
-  qp::SetUrlOpener({});
-  dir_.reset();
-}
+ private slots:
+  void init() { dir_ = std::make_unique<QTemporaryDir>(); }
+  void cleanup() { qp::SetUrlOpener({}), dir_.reset(); }
+  void unusableFileIsReported() {
+    for (bool folder : {false, true}) {
+      const QString path = dir_->filePath(folder ? "folder.hlp" : "quill.hlp");
+      if (folder) QVERIFY(QDir().mkpath(path));
+      qp::ScopedScriptedMessages msgs;
+      QVERIFY(!qp::ShowHelpContents(path));
+      QCOMPARE(msgs->messages().size(), size_t{1});
+      const qp::RecordedMessage& m = msgs->messages()[0];
+      QCOMPARE(m.type, qp::MsgType::kError);
+      QCOMPARE(m.caption, QString("Quillprint"));
+      QVERIFY2(m.text.contains(path) && m.text.contains(folder ? "cannot be read" : "cannot be found"),
+               qPrintable(m.text));
+      QVERIFY(!qp::HelpViewer() || !qp::HelpViewer()->isVisible());
+    }
+  }
+  void headingsBecomeContents_data() {
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QString>("outline");
+    QTest::newRow("nested") << "<h1>Quillprint</h1><p>x</p><h2>Printing</h2><h2>Saving</h2><h1>Database</h1>"
+                               "<h3>Pack</h3>"
+                            << "Quillprint(Printing,Saving),Database(Pack)";
+    QTest::newRow("starts deep") << "<h3>Deep</h3><h1>Top</h1><h2>Under</h2>" << "Deep,Top(Under)";
+    QTest::newRow("no headings") << "<p>plain text</p>" << "";
+    QTest::newRow("blank heading skipped") << "<h1> </h1><h1>A  b</h1>" << "A b";
+  }
+  void headingsBecomeContents() {
+    QFETCH(QString, html);
+    qp::ScopedScriptedMessages msgs;
+    QVERIFY(qp::ShowHelpContents(Write("quill.hlp", "<html><body>" + html + "</body></html>")));
+    QVERIFY(qp::HelpViewer()->isVisible());
+    QTEST(Contents(), "outline");
+    QVERIFY(msgs->messages().empty());
+  }
+  void oneWindowIsReloadedAndScrollsToHeadings() {
+    const QString path = Write("quill.hlp", "<h1>First</h1>");
+    QVERIFY(qp::ShowHelpContents(path));
+    qp::HelpWindow* viewer = qp::HelpViewer();
+    viewer->close();
+    Write("quill.hlp", "<h1>Top</h1>" + QString("<p>line</p>").repeated(200) + "<h1>Bottom</h1>");
+    QVERIFY(qp::ShowHelpContents(path));
+    QCOMPARE(qp::HelpViewer(), viewer);
+    QVERIFY(viewer->isVisible());
+    QCOMPARE(Contents(), QString("Top,Bottom"));
+    QScrollBar* bar = viewer->browser()->verticalScrollBar();
+    QCOMPARE(bar->value(), 0);
+    viewer->GoToHeading(viewer->contents()->topLevelItem(1));
+    QVERIFY(bar->value() > 0);
+    QCOMPARE(viewer->browser()->textCursor().block().text(), QString("Bottom"));
+    viewer->GoToHeading(viewer->contents()->topLevelItem(0));
+    QCOMPARE(bar->value(), 0);
+  }
+  void linksStayInsideWebAddressesGoOut() {
+    QList<QUrl> opened;
+    qp::SetUrlOpener([&opened](const QUrl& url) { return opened << url, true; });
+    Write("other.html", "<h1>Other page</h1>");
+    QVERIFY(qp::ShowHelpContents(Write("quill.hlp", "<h1>Main</h1>")));
+    QTextBrowser* browser = qp::HelpViewer()->browser();
+    emit browser->anchorClicked(QUrl("https://www.quillprint.net/"));
+    QCOMPARE(opened, QList<QUrl>{QUrl("https://www.quillprint.net/")});
+    emit browser->anchorClicked(QUrl("other.html"));
+    QCOMPARE(browser->source(), QUrl::fromLocalFile(dir_->filePath("other.html")));
+    QCOMPARE(Contents(), QString("Other page"));
+    emit browser->anchorClicked(QUrl("missing.html"));  // stays where it is
+    QCOMPARE(browser->source(), QUrl::fromLocalFile(dir_->filePath("other.html")));
+    emit browser->anchorClicked(QUrl("quill.hlp#top"));
+    QCOMPARE(browser->source().adjusted(QUrl::RemoveFragment), QUrl::fromLocalFile(dir_->filePath("quill.hlp")));
+    QCOMPARE(Contents(), QString("Main"));
+    QCOMPARE(opened.size(), 1);
+  }
 
-QString TestHelp::Write(const QString& name, const QString& html) {
-  const QString path = dir_->filePath(name);
-  QFile f(path);
-  if (!f.open(QIODevice::WriteOnly)) return QString();
-  f.write(html.toUtf8());
-  return path;
-}
-
-void TestHelp::unusableFileIsReported_data() {
-  QTest::addColumn<QString>("name");
-  QTest::addColumn<bool>("folder");
-  QTest::addColumn<QString>("why");
-  QTest::newRow("missing") << "quill.hlp" << false << "cannot be found";
-  QTest::newRow("folder") << "quill.hlp" << true << "cannot be read";
-}
-
-void TestHelp::unusableFileIsReported() {
-  QFETCH(QString, name);
-  QFETCH(bool, folder);
-  QFETCH(QString, why);
-  const QString path = dir_->filePath(name);
-  if (folder) QVERIFY(QDir().mkpath(path));
-  qp::ScopedScriptedMessages msgs;
-  QVERIFY(!qp::ShowHelpContents(path));
-  QCOMPARE(msgs->messages().size(), size_t{1});
-  const qp::RecordedMessage& m = msgs->messages()[0];
-  QCOMPARE(m.type, qp::MsgType::kError);
-  QCOMPARE(m.caption, QString("Quillprint"));
-  QVERIFY2(m.text.contains(path) && m.text.contains(why), qPrintable(m.text));
-  QVERIFY(!qp::HelpViewer() || !qp::HelpViewer()->isVisible());
-}
-
-void TestHelp::headingsBecomeContents_data() {
-  QTest::addColumn<QString>("html");
-  QTest::addColumn<QString>("outline");
-  QTest::newRow("nested") << "<h1>Quillprint</h1><p>x</p><h2>Printing</h2><h2>Saving</h2>"
-                             "<h1>Database</h1><h3>Pack</h3>"
-                          << "Quillprint(Printing,Saving),Database(Pack)";
-  QTest::newRow("starts deep") << "<h3>Deep</h3><h1>Top</h1><h2>Under</h2>"
-                               << "Deep,Top(Under)";
-  QTest::newRow("no headings") << "<p>plain text</p>" << "";
-  QTest::newRow("blank heading skipped") << "<h1> </h1><h1>A  b</h1>" << "A b";
-}
-
-void TestHelp::headingsBecomeContents() {
-  QFETCH(QString, html);
-  QFETCH(QString, outline);
-  qp::ScopedScriptedMessages msgs;
-  QVERIFY(qp::ShowHelpContents(Write("quill.hlp", "<html><body>" + html + "</body></html>")));
-  qp::HelpWindow* viewer = qp::HelpViewer();
-  QVERIFY(viewer && viewer->isVisible());
-  QCOMPARE(Outline(viewer->contents()->invisibleRootItem()), outline);
-  QVERIFY(msgs->messages().empty());
-}
-
-void TestHelp::oneWindowIsReloadedAndScrollsToHeadings() {
-  const QString path = Write("quill.hlp", "<h1>First</h1>");
-  QVERIFY(qp::ShowHelpContents(path));
-  qp::HelpWindow* viewer = qp::HelpViewer();
-  viewer->close();
-  QString html = "<h1>Top</h1>";
-  for (int i = 0; i < 200; ++i) html += "<p>line</p>";
-  Write("quill.hlp", html + "<h1>Bottom</h1>");
-  QVERIFY(qp::ShowHelpContents(path));
-  QCOMPARE(qp::HelpViewer(), viewer);
-  QVERIFY(viewer->isVisible());
-  QCOMPARE(Outline(viewer->contents()->invisibleRootItem()), QString("Top,Bottom"));
-
-  QScrollBar* bar = viewer->browser()->verticalScrollBar();
-  QCOMPARE(bar->value(), 0);
-  viewer->GoToHeading(viewer->contents()->topLevelItem(1));
-  QVERIFY(bar->value() > 0);
-  QCOMPARE(viewer->browser()->textCursor().block().text(), QString("Bottom"));
-  viewer->GoToHeading(viewer->contents()->topLevelItem(0));
-  QCOMPARE(bar->value(), 0);
-}
-
-void TestHelp::linksStayInsideWebAddressesGoOut() {
-  QList<QUrl> opened;
-  qp::SetUrlOpener([&opened](const QUrl& url) {
-    opened << url;
-    return true;
-  });
-  Write("other.html", "<h1>Other page</h1>");
-  QVERIFY(qp::ShowHelpContents(Write("quill.hlp", "<h1>Main</h1>")));
-  QTextBrowser* browser = qp::HelpViewer()->browser();
-  emit browser->anchorClicked(QUrl("https://www.quillprint.net/"));
-  QCOMPARE(opened, QList<QUrl>{QUrl("https://www.quillprint.net/")});
-  emit browser->anchorClicked(QUrl("other.html"));
-  QCOMPARE(browser->source(), QUrl::fromLocalFile(dir_->filePath("other.html")));
-  QCOMPARE(Outline(qp::HelpViewer()->contents()->invisibleRootItem()), QString("Other page"));
-  emit browser->anchorClicked(QUrl("missing.html"));  // stays where it is
-  QCOMPARE(browser->source(), QUrl::fromLocalFile(dir_->filePath("other.html")));
-  emit browser->anchorClicked(QUrl("quill.hlp#top"));
-  QCOMPARE(browser->source().adjusted(QUrl::RemoveFragment),
-           QUrl::fromLocalFile(dir_->filePath("quill.hlp")));
-  QCOMPARE(Outline(qp::HelpViewer()->contents()->invisibleRootItem()), QString("Main"));
-  QCOMPARE(opened.size(), 1);
-}
+ private:
+  QString Write(const QString& name, const QString& html) {
+    QFile f(dir_->filePath(name));
+    return f.open(QIODevice::WriteOnly) && f.write(html.toUtf8()) >= 0 ? f.fileName() : QString();
+  }
+  std::unique_ptr<QTemporaryDir> dir_;
+};
 
 QTEST_MAIN(TestHelp)
 #include "tst_help.moc"

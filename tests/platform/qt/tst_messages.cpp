@@ -17,142 +17,96 @@ Q_DECLARE_METATYPE(qp::MsgResult)
 Q_DECLARE_METATYPE(QMessageBox::Icon)
 Q_DECLARE_METATYPE(QMessageBox::StandardButton)
 
+using B = qp::MsgButtons;
+using T = qp::MsgType;
+using R = qp::MsgResult;
+
 class TestMessages : public QObject {
   Q_OBJECT
 
  private slots:
   void productionBox_data();
   void productionBox();
-  void captionDefaultsToApplicationTitle();
-  void scriptedAnswersInOrderThenSafeDefaults();
+  void scriptedAnswersAndCaptions();
   void scriptedPrintDialog();
 };
 
-namespace {
+void TestMessages::productionBox_data() {
+  QTest::addColumn<T>("type");
+  QTest::addColumn<B>("buttons");
+  QTest::addColumn<QMessageBox::StandardButton>("press");  // NoButton: Escape
+  QTest::addColumn<QMessageBox::Icon>("icon");
+  QTest::addColumn<R>("result");
+  using M = QMessageBox;
+  QTest::newRow("yes") << T::kConfirmation << B::kYesNo << M::Yes << M::Question << R::kYes;
+  QTest::newRow("no") << T::kConfirmation << B::kYesNo << M::No << M::Question << R::kNo;
+  // Escape must never mean Yes: "Exit Quillprint Now?" would close the program.
+  QTest::newRow("yes/no escape") << T::kConfirmation << B::kYesNo << M::NoButton << M::Question << R::kNo;
+  QTest::newRow("error") << T::kError << B::kOk << M::Ok << M::Critical << R::kOk;
+  QTest::newRow("stop") << T::kStop << B::kOk << M::Ok << M::Critical << R::kOk;
+  QTest::newRow("info") << T::kInformation << B::kOk << M::Ok << M::Information << R::kOk;
+  QTest::newRow("warning") << T::kWarning << B::kOk << M::Ok << M::Warning << R::kOk;
+  QTest::newRow("ok escape") << T::kConfirmation << B::kOk << M::NoButton << M::Question << R::kOk;
+  QTest::newRow("ok") << T::kConfirmation << B::kOkCancel << M::Ok << M::Question << R::kOk;
+  QTest::newRow("cancel") << T::kConfirmation << B::kOkCancel << M::Cancel << M::Question << R::kCancel;
+  // "Delete Record ?" must not delete on Escape.
+  QTest::newRow("ok/cancel escape") << T::kConfirmation << B::kOkCancel << M::NoButton << M::Question << R::kCancel;
+}
 
-struct SeenBox {
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
-  QMessageBox::StandardButtons buttons;
-  QString caption;
-  QString text;
-  bool found = false;
-};
-
-// Looks at the modal box once it is up and presses `press` (or Escape).
-void AnswerNextBox(SeenBox* seen, QMessageBox::StandardButton press) {
-  QTimer::singleShot(0, [seen, press] {
+void TestMessages::productionBox() {
+  QFETCH(T, type);
+  QFETCH(B, buttons);
+  QFETCH(QMessageBox::StandardButton, press);
+  QFETCH(QMessageBox::Icon, icon);
+  QFETCH(R, result);
+  qp::SetMessageService(nullptr);
+  QString seen;  // what the box showed, once it is up; then `press` (or Escape)
+  QTimer::singleShot(0, [&seen, press] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box) return;
-    seen->found = true;
-    seen->icon = box->icon();
-    seen->buttons = box->standardButtons();
-    seen->caption = box->windowTitle();
-    seen->text = box->text();
+    seen = QString("%1 %2 %3 %4").arg(int(box->icon())).arg(box->standardButtons().toInt());
+    seen = seen.arg(box->windowTitle(), box->text());
     if (press == QMessageBox::NoButton) {
       QTest::keyClick(box, Qt::Key_Escape);
     } else {
       box->button(press)->click();
     }
   });
-}
-
-}  // namespace
-
-void TestMessages::productionBox_data() {
-  QTest::addColumn<qp::MsgType>("type");
-  QTest::addColumn<qp::MsgButtons>("buttons");
-  QTest::addColumn<QMessageBox::StandardButton>("press");  // NoButton: Escape
-  QTest::addColumn<QMessageBox::Icon>("icon");
-  QTest::addColumn<qp::MsgResult>("result");
-
-  using B = qp::MsgButtons;
-  using T = qp::MsgType;
-  using R = qp::MsgResult;
-  QTest::newRow("confirmation yes") << T::kConfirmation << B::kYesNo << QMessageBox::Yes
-                                    << QMessageBox::Question << R::kYes;
-  QTest::newRow("confirmation no") << T::kConfirmation << B::kYesNo << QMessageBox::No
-                                   << QMessageBox::Question << R::kNo;
-  // Escape must never mean Yes: "Exit Quillprint Now?" would close the program.
-  QTest::newRow("confirmation escape") << T::kConfirmation << B::kYesNo << QMessageBox::NoButton
-                                       << QMessageBox::Question << R::kNo;
-  QTest::newRow("error") << T::kError << B::kOk << QMessageBox::Ok << QMessageBox::Critical << R::kOk;
-  QTest::newRow("stop") << T::kStop << B::kOk << QMessageBox::Ok << QMessageBox::Critical << R::kOk;
-  QTest::newRow("information") << T::kInformation << B::kOk << QMessageBox::Ok << QMessageBox::Information
-                               << R::kOk;
-  QTest::newRow("warning") << T::kWarning << B::kOk << QMessageBox::Ok << QMessageBox::Warning << R::kOk;
-  QTest::newRow("ok escape") << T::kConfirmation << B::kOk << QMessageBox::NoButton << QMessageBox::Question
-                             << R::kOk;
-  QTest::newRow("ok/cancel ok") << T::kConfirmation << B::kOkCancel << QMessageBox::Ok
-                                << QMessageBox::Question << R::kOk;
-  QTest::newRow("ok/cancel cancel") << T::kConfirmation << B::kOkCancel << QMessageBox::Cancel
-                                    << QMessageBox::Question << R::kCancel;
-  // "Delete Record ?" must not delete on Escape.
-  QTest::newRow("ok/cancel escape") << T::kConfirmation << B::kOkCancel << QMessageBox::NoButton
-                                    << QMessageBox::Question << R::kCancel;
-}
-
-void TestMessages::productionBox() {
-  QFETCH(qp::MsgType, type);
-  QFETCH(qp::MsgButtons, buttons);
-  QFETCH(QMessageBox::StandardButton, press);
-  QFETCH(QMessageBox::Icon, icon);
-  QFETCH(qp::MsgResult, result);
-
-  qp::SetMessageService(nullptr);
-  SeenBox seen;
-  AnswerNextBox(&seen, press);
   QCOMPARE(qp::Messages().Show(nullptr, "Caption", "Text", type, buttons), result);
-  QVERIFY(seen.found);
-  QCOMPARE(seen.icon, icon);
-  QCOMPARE(seen.caption, QString("Caption"));
-  QCOMPARE(seen.text, QString("Text"));
-  const QMessageBox::StandardButtons expected =
-      buttons == qp::MsgButtons::kYesNo      ? (QMessageBox::Yes | QMessageBox::No)
-      : buttons == qp::MsgButtons::kOkCancel ? (QMessageBox::Ok | QMessageBox::Cancel)
-                                             : QMessageBox::Ok;
-  QCOMPARE(seen.buttons, expected);
+  const QMessageBox::StandardButtons expected = buttons == B::kYesNo      ? (QMessageBox::Yes | QMessageBox::No)
+                                                : buttons == B::kOkCancel ? (QMessageBox::Ok | QMessageBox::Cancel)
+                                                                          : QMessageBox::Ok;
+  QCOMPARE(seen, QString("%1 %2 Caption Text").arg(int(icon)).arg(expected.toInt()));
 }
 
-void TestMessages::captionDefaultsToApplicationTitle() {
+void TestMessages::scriptedAnswersAndCaptions() {
   {
     qp::ScopedScriptedMessages msgs;
     QCOMPARE(&qp::Messages(), &*msgs);
-    qp::ShowMessage(nullptr, "one", qp::MsgType::kInformation);
-    qp::ShowMessage(nullptr, "two", qp::MsgType::kError, qp::MsgButtons::kOk, "Program halted.");
+    msgs->Answer(R::kYes);
+    msgs->Answer(R::kNo);
+    QWidget parent;
+    QCOMPARE(qp::ShowMessage(&parent, "a", T::kConfirmation, B::kYesNo), R::kYes);
+    QCOMPARE(qp::ShowMessage(nullptr, "b", T::kConfirmation, B::kYesNo), R::kNo);
+    QCOMPARE(msgs->unanswered(), 0);
+    // Nobody scripted these: the answers that change nothing.
+    QCOMPARE(qp::ShowMessage(nullptr, "c", T::kConfirmation, B::kYesNo), R::kNo);
+    QCOMPARE(qp::ShowMessage(nullptr, "d", T::kError, B::kOk, "Program halted."), R::kOk);
     qp::SetApplicationTitle("Other");
-    qp::ShowMessage(nullptr, "three", qp::MsgType::kWarning);
+    QCOMPARE(qp::ShowMessage(nullptr, "e", T::kConfirmation, B::kOkCancel), R::kCancel);
     qp::SetApplicationTitle("Quillprint");
-    QCOMPARE(msgs->messages().size(), size_t{3});
-    QCOMPARE(msgs->messages()[0].caption, QString("Quillprint"));
-    QCOMPARE(msgs->messages()[1].caption, QString("Program halted."));
-    QCOMPARE(msgs->messages()[2].caption, QString("Other"));
+    QCOMPARE(msgs->unanswered(), 3);
+    QStringList seen;
+    for (const qp::RecordedMessage& m : msgs->messages()) seen << m.text + ":" + m.caption;
+    QCOMPARE(seen, QStringList({"a:Quillprint", "b:Quillprint", "c:Quillprint", "d:Program halted.", "e:Other"}));
+    const auto& m = msgs->messages();
+    QCOMPARE(m[0].type, T::kConfirmation);
+    QCOMPARE(m[3].type, T::kError);
+    QCOMPARE(m[4].buttons, B::kOkCancel);
+    QCOMPARE(m[0].parent.data(), &parent);
   }
   // The scope puts the production service back.
   QVERIFY(dynamic_cast<qp::ScriptedMessages*>(&qp::Messages()) == nullptr);
-}
-
-void TestMessages::scriptedAnswersInOrderThenSafeDefaults() {
-  qp::ScopedScriptedMessages msgs;
-  msgs->Answer(qp::MsgResult::kYes);
-  msgs->Answer(qp::MsgResult::kNo);
-  QWidget parent;
-  using B = qp::MsgButtons;
-  using T = qp::MsgType;
-  QCOMPARE(qp::ShowMessage(&parent, "a", T::kConfirmation, B::kYesNo), qp::MsgResult::kYes);
-  QCOMPARE(qp::ShowMessage(nullptr, "b", T::kConfirmation, B::kYesNo), qp::MsgResult::kNo);
-  QCOMPARE(msgs->unanswered(), 0);
-  // Nobody scripted these: the answers that change nothing.
-  QCOMPARE(qp::ShowMessage(nullptr, "c", T::kConfirmation, B::kYesNo), qp::MsgResult::kNo);
-  QCOMPARE(qp::ShowMessage(nullptr, "d", T::kError), qp::MsgResult::kOk);
-  QCOMPARE(qp::ShowMessage(nullptr, "e", T::kConfirmation, B::kOkCancel), qp::MsgResult::kCancel);
-  QCOMPARE(msgs->unanswered(), 3);
-  const auto& seen = msgs->messages();
-  QCOMPARE(seen.size(), size_t{5});
-  QCOMPARE(seen[0].parent.data(), &parent);
-  QCOMPARE(seen[0].text, QString("a"));
-  QCOMPARE(seen[0].type, T::kConfirmation);
-  QCOMPARE(seen[3].type, T::kError);
-  QCOMPARE(seen[3].buttons, B::kOk);
 }
 
 void TestMessages::scriptedPrintDialog() {
@@ -162,10 +116,7 @@ void TestMessages::scriptedPrintDialog() {
   msgs->AnswerPrintDialog(true);
   QVERIFY(qp::Messages().ExecPrintDialog(&printer, nullptr));
   QPrinter* handed = nullptr;
-  msgs->print_hook = [&handed](QPrinter* p) {
-    handed = p;
-    return true;
-  };
+  msgs->print_hook = [&handed](QPrinter* p) { return (handed = p) != nullptr; };
   QVERIFY(qp::Messages().ExecPrintDialog(&printer, nullptr));
   QCOMPARE(handed, &printer);
   QCOMPARE(msgs->print_dialogs(), 3);
