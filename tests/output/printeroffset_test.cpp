@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 
 #include "output/printeroffset.h"
 #include "platform/ini.h"
@@ -42,30 +43,18 @@ TEST_F(PrinterOffsetIniTest, EachPrinterKeepsItsOwnOffsetsAndOtherEntriesSurvive
             qp::OffsetUnit::kInches);
 }
 
-struct ValueCase {
-  const char* text;
-  int microns;
-};
-
-class PrinterOffsetValueTest : public qptest::TempDirTest,
-                               public ::testing::WithParamInterface<ValueCase> {};
-
-TEST_P(PrinterOffsetValueTest, HandEditedValueReads) {
-  const std::string path = Path("quillprint.ini");
-  qptest::WriteAll(path, std::string("[printer offsets lp0]\nhorizontal = ") + GetParam().text +
-                             "\nVertical=1 mm\n");
-  const qp::PrinterOffset offset = qp::ReadPrinterOffset(plat::IniFile(path), "lp0");
-  EXPECT_EQ(offset.horizontal_um, GetParam().microns) << GetParam().text;
-  EXPECT_EQ(offset.vertical_um, 1000);
+TEST_F(PrinterOffsetIniTest, HandEditedValueReads) {
+  const std::pair<const char*, int> cases[] = {
+      {"1.5 mm", 1500}, {"+0.75", 750}, {"-2MM", -2000}, {"0.04 in", 1016}, {"-0.125IN", -3175},
+      {"40 mm", 25400}, {"-2 in", -25400}, {"abc", 0}, {"", 0}, {"mm", 0}, {"1.5 cm", 0}, {"1,5", 0},
+      {"1e3", 0}, {"nan", 0}, {"- 1", 0}};
+  for (const auto& [text, microns] : cases) {
+    const std::string path = Path("quillprint.ini");
+    qptest::WriteAll(path, std::string("[printer offsets lp0]\nhorizontal = ") + text + "\nVertical=1 mm\n");
+    const qp::PrinterOffset offset = qp::ReadPrinterOffset(plat::IniFile(path), "lp0");
+    EXPECT_EQ(offset.horizontal_um, microns) << text;
+    EXPECT_EQ(offset.vertical_um, 1000);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Values, PrinterOffsetValueTest,
-    ::testing::Values(ValueCase{"1.5 mm", 1500}, ValueCase{"+0.75", 750},
-                      ValueCase{"-2MM", -2000}, ValueCase{"0.04 in", 1016},
-                      ValueCase{"-0.125IN", -3175}, ValueCase{"40 mm", 25400},
-                      ValueCase{"-2 in", -25400}, ValueCase{"abc", 0}, ValueCase{"", 0},
-                      ValueCase{"mm", 0}, ValueCase{"1.5 cm", 0}, ValueCase{"1,5", 0},
-                      ValueCase{"1e3", 0}, ValueCase{"nan", 0}, ValueCase{"- 1", 0}));
 
 }  // namespace
