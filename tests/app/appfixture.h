@@ -1,9 +1,6 @@
 // Test support for the check desk: a fresh program folder per test, the
 // component layer started with fixed regional settings, every box answered
 // by a script, and the engine's halts recorded instead of ending the test.
-//
-//   void TestX::init() { fx_.reset(new qptest::AppFixture); }
-//   void TestX::cleanup() { fx_.reset(); }
 #ifndef QUILLPRINT_TESTS_APP_APPFIXTURE_H_
 #define QUILLPRINT_TESTS_APP_APPFIXTURE_H_
 
@@ -29,7 +26,6 @@
 
 namespace qptest {
 
-// Shows a window and waits until it has the keyboard.
 inline bool ShowActive(QWidget* w) {
   w->show();
   w->activateWindow();
@@ -40,8 +36,7 @@ class AppFixture {
  public:
   // `folder`: the program's folder; a new temporary one when empty.
   explicit AppFixture(std::string date_format = "MM/dd/yy", const QString& folder = QString())
-      : folder_(folder.isEmpty() ? dir.path() : folder) {
-    saved_cwd_ = plat::CurrentDirectory();
+      : folder_(folder.isEmpty() ? dir.path() : folder), saved_cwd_(plat::CurrentDirectory()) {
     vz::ResetErrorStateForTesting();
     vz::ResetComponentMessagesForTesting();
     vz::InitNationalSettingsFor("en_US.UTF-8");
@@ -71,7 +66,6 @@ class AppFixture {
 
   QString Path(const QString& name) const { return folder_ + QLatin1Char('/') + name; }
   std::string PathStd(const QString& name) const { return Path(name).toStdString(); }
-
   QByteArray Read(const QString& name) const {
     QFile f(Path(name));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();

@@ -1,16 +1,19 @@
 // What the check-desk tests share beyond the fixture: typing into the main
-// window as a user would, closing it, and checks.dbf as another program
-// reads it.
+// window as a user would, its dialogs answered, closing it, and checks.dbf as
+// another program reads it.
 #ifndef QUILLPRINT_TESTS_APP_DESKHELPERS_H_
 #define QUILLPRINT_TESTS_APP_DESKHELPERS_H_
 
 #include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,7 +23,6 @@
 
 namespace qptest {
 
-// checks.dbf as another program reads it: the field list and the records.
 struct DbfField {
   std::string name;
   char type;
@@ -29,6 +31,7 @@ struct DbfField {
   int offset;  // in the record, after the deletion mark
 };
 
+// checks.dbf as another program reads it.
 struct DbfImage {
   bool ok = false;  // the fields fill the record, and the records are all there
   QByteArray bytes;
@@ -46,7 +49,7 @@ struct DbfImage {
   }
   std::string Value(int rec, const std::string& field) const {
     for (const DbfField& f : fields) {
-      if (f.name == field) return bytes.mid(At(rec, field), f.length).toStdString();
+      if (f.name == field) return bytes.mid(header + rec * record + f.offset, f.length).toStdString();
     }
     return "<no field " + field + ">";
   }
@@ -56,23 +59,18 @@ struct DbfImage {
 inline DbfImage ReadDbf(const QString& path) {
   DbfImage image;
   QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return image;
-  image.bytes = f.readAll();
-  const QByteArray& bytes = image.bytes;
-  if (bytes.size() < 32) return image;
-  auto u16 = [&bytes](int at) { return uint8_t(bytes[at]) | uint8_t(bytes[at + 1]) << 8; };
+  if (!f.open(QIODevice::ReadOnly) || (image.bytes = f.readAll()).size() < 32) return image;
+  const QByteArray& b = image.bytes;
+  auto u16 = [&b](int at) { return uint8_t(b[at]) | uint8_t(b[at + 1]) << 8; };
   image.count = uint32_t(u16(4)) | uint32_t(u16(6)) << 16;
   image.header = u16(8);
   image.record = u16(10);
   int offset = 1;
-  for (int at = 32; at + 32 <= image.header && bytes[at] != 0x0D; at += 32) {
-    const int length = uint8_t(bytes[at + 16]);
-    // The name is NUL-padded.
-    image.fields.push_back(
-        {bytes.mid(at, 11).constData(), bytes[at + 11], length, uint8_t(bytes[at + 17]), offset});
-    offset += length;
+  for (int at = 32; at + 32 <= image.header && b[at] != 0x0D; at += 32) {  // names are NUL-padded
+    image.fields.push_back({b.mid(at, 11).constData(), b[at + 11], uint8_t(b[at + 16]), uint8_t(b[at + 17]), offset});
+    offset += uint8_t(b[at + 16]);
   }
-  image.ok = offset == image.record && image.header + qint64(image.count) * image.record <= bytes.size();
+  image.ok = offset == image.record && image.header + qint64(image.count) * image.record <= b.size();
   return image;
 }
 
@@ -86,6 +84,19 @@ inline std::string Padded(const std::string& text, size_t width) {
   return text.size() >= width ? text.substr(0, width) : text + std::string(width - text.size(), ' ');
 }
 
+// Runs `act` as soon as `dialog` shows (inside its exec()); `act` closes it.
+inline void WhenShown(QDialog* dialog, std::function<void()> act) {
+  auto* timer = new QTimer(dialog);
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, dialog, [dialog, timer, act] {
+    if (!dialog->isVisible()) return;
+    timer->stop();
+    timer->deleteLater();
+    act();
+  });
+  timer->start();
+}
+
 // Types into a field as the user would, on whatever page it is, over what
 // the field holds.
 inline void Type(qp::TMainForm& form, QWidget* field, const QString& text) {
@@ -93,12 +104,12 @@ inline void Type(qp::TMainForm& form, QWidget* field, const QString& text) {
   field->setFocus();
   if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
   for (QChar c : text) {
+    // QTest knows ASCII keys only; others come as a key press's text, as a
+    // keyboard layout delivers them.
     if (c.unicode() < 0x80) {
       QTest::keyClick(field, c.toLatin1());
       continue;
     }
-    // QTest knows ASCII keys only; other characters come as the text of a
-    // key press, as a keyboard layout delivers them.
     QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
     QApplication::sendEvent(field, &press);
   }

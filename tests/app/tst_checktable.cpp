@@ -1,43 +1,28 @@
 // The check table behind the main window: made on the first run, what Save
 // writes and when, Save against another program's lock, Pack, and the table
-// closing with the window. Checked on the bytes of checks.dbf, as any other
-// program sharing the table would see them.
+// closing with the window; checked on the bytes of checks.dbf.
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QToolButton>
 #include <QtTest>
 
-#include <cstdint>
 #include <memory>
-#include <string>
-#include <vector>
 
-#include "app/mainform.h"
-#include "appfixture.h"
-#include "deskhelpers.h"
 #include "components/tzdbf.h"
 #include "controls/entry/datefield.h"
-#include "controls/entry/entrynotebook.h"
 #include "controls/entry/numericfield.h"
+#include "deskhelpers.h"
 #include "platform/file.h"
 
 using qp::TMainForm;
-using qptest::ShowActive;
-
-namespace {
-
-constexpr int64_t kFileLockProbe = 0x40000001;  // inside the engine's lock range
-
-}  // namespace
-
 using qptest::CloseWindow;
-using qptest::DbfField;
 using qptest::DbfImage;
 using qptest::Padded;
 using qptest::Patch;
 using qptest::ReadDbf;
+using qptest::ShowActive;
 using qptest::Type;
+
+constexpr int64_t kFileLockProbe = 0x40000001;  // inside the engine's lock range
 
 class TestCheckTable : public QObject {
   Q_OBJECT
@@ -46,17 +31,17 @@ class TestCheckTable : public QObject {
   void init() { fx_ = std::make_unique<qptest::AppFixture>(); }
   void cleanup() { fx_.reset(); }
 
+  // The table is made on the first run, held open with the window (No to
+  // the close question keeps it) and closed with it; a second start opens it.
   void firstRunMakesTheTable() {
-    QVERIFY(!QFileInfo::exists(fx_->Path("checks.dbf")));
     TMainForm form;
     QVERIFY(form.Checks()->Active());
-    QVERIFY(QFileInfo::exists(fx_->Path("checks.dbf")));
     QVERIFY(QFileInfo::exists(fx_->Path("checks.dbt")));
     const DbfImage dbf = ReadDbf(fx_->Path("checks.dbf"));
     QVERIFY(dbf.ok);
     QCOMPARE(dbf.count, 0u);
     QStringList fields;
-    for (const DbfField& f : dbf.fields) {
+    for (const qptest::DbfField& f : dbf.fields) {
       const QString name = QString::fromStdString(f.name).toLower();
       fields << QString("%1 %2 %3.%4").arg(name).arg(f.type).arg(f.length).arg(f.decimals);
     }
@@ -65,8 +50,15 @@ class TestCheckTable : public QObject {
                                   "bstate C 2.0", "bzip C 10.0", "baddress C 35.0", "bname C 35.0",
                                   "pfirstname C 20.0", "plastname C 30.0", "paddress C 40.0", "pcity C 30.0",
                                   "pstate C 2.0", "pzip C 10.0", "notes M 10.0"}));
-    // A second start opens the table it finds.
+    plat::File probe;
+    QCOMPARE(probe.Open(fx_->PathStd("checks.dbf"), plat::kModeExclusive), plat::kSharingViolation);
+    fx_->msgs->Answer(qp::MsgResult::kNo);
+    form.close();
+    QVERIFY(form.Checks()->Active());
     CloseWindow(form, *fx_);
+    QVERIFY(!form.Checks()->Active());
+    QCOMPARE(probe.Open(fx_->PathStd("checks.dbf"), plat::kModeExclusive), plat::kOk);
+    probe.Close();
     TMainForm again;
     QVERIFY(again.Checks()->Active());
     QVERIFY(fx_->exits.empty());
@@ -108,19 +100,16 @@ class TestCheckTable : public QObject {
     QVERIFY(dbf.ok);
     QCOMPARE(dbf.count, 1u);
     QVERIFY(!dbf.Deleted(0));
-    QCOMPARE(dbf.Value(0, "PFIRSTNAME"), Padded("Anna", 20));
-    QCOMPARE(dbf.Value(0, "PLASTNAME"), Padded("M\x81ller", 30));  // code page 437
-    QCOMPARE(dbf.Value(0, "PSTATE"), std::string("IL"));
-    QCOMPARE(dbf.Value(0, "PADDRESS"), std::string(40, ' '));
-    QCOMPARE(dbf.Value(0, "BNAME"), Padded("First Prairie Savings Bank", 35));
-    QCOMPARE(dbf.Value(0, "ABANUM"), std::string("123456780"));
-    QCOMPARE(dbf.Value(0, "ACCTNUM"), Padded("4021887365", 20));
-    QCOMPARE(dbf.Value(0, "CHECKNUM"), Padded("1047", 9));
-    QCOMPARE(dbf.Value(0, "PAYEE"), Padded(std::string(35, 'P'), 40));
-    // The words are longer than the field: the first 40 characters.
-    QCOMPARE(dbf.Value(0, "AMTENGLISH"), std::string("One Thousand Two Hundred Thirty-Four and"));
-    QCOMPARE(dbf.Value(0, "AMTNUMBERS"), std::string("   1234.50"));
-    QCOMPARE(QString::fromStdString(dbf.Value(0, "CHKDATE")), chkdate);
+    // Code page 437; the words, longer than the field, cut at 40 characters.
+    for (const auto& [field, value] : {std::pair{"PFIRSTNAME", Padded("Anna", 20)}, {"PLASTNAME", Padded("M\x81ller", 30)},
+                                       {"PSTATE", "IL"}, {"PADDRESS", Padded("", 40)},
+                                       {"BNAME", Padded("First Prairie Savings Bank", 35)}, {"ABANUM", "123456780"},
+                                       {"ACCTNUM", Padded("4021887365", 20)}, {"CHECKNUM", Padded("1047", 9)},
+                                       {"PAYEE", Padded(std::string(35, 'P'), 40)},
+                                       {"AMTENGLISH", "One Thousand Two Hundred Thirty-Four and"},
+                                       {"AMTNUMBERS", "   1234.50"}, {"CHKDATE", chkdate.toStdString()}}) {
+      QCOMPARE(dbf.Value(0, field), value);
+    }
   }
 
   void saveOnlyAfterChanges_data() {
@@ -299,18 +288,6 @@ class TestCheckTable : public QObject {
     QCOMPARE(ds->FieldByName("notes")->AsString(), std::string("none"));
     QVERIFY(fx_->exits.empty());
     CloseWindow(form, *fx_);
-  }
-
-  void tableClosesWithTheWindow() {
-    TMainForm form;
-    plat::File probe;
-    QCOMPARE(probe.Open(fx_->PathStd("checks.dbf"), plat::kModeExclusive), plat::kSharingViolation);
-    fx_->msgs->Answer(qp::MsgResult::kNo);
-    form.close();
-    QVERIFY(form.Checks()->Active());
-    CloseWindow(form, *fx_);
-    QVERIFY(!form.Checks()->Active());
-    QCOMPARE(probe.Open(fx_->PathStd("checks.dbf"), plat::kModeExclusive), plat::kOk);
   }
 
   void unusableTableHalts_data() {
