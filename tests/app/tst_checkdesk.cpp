@@ -215,6 +215,66 @@ class TestCheckDesk : public QObject {
     QCOMPARE(form.AmountEnglish->text(), loaded);
   }
 
+  // A check number the table already has for the account is asked about;
+  // No stores nothing and leaves the form, its marks and the table's
+  // current record alone.
+  void saveAsksAboutADuplicateCheckNumber_data() {
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("account");
+    QTest::addColumn<bool>("first_deleted");
+    QTest::addColumn<int>("answer");  // qp::MsgResult; -1: no question expected
+    const int yes = int(qp::MsgResult::kYes);
+    const int no = int(qp::MsgResult::kNo);
+    QTest::newRow("same number and account, saved anyway") << "1047" << "4021887365" << false << yes;
+    QTest::newRow("same number and account, not saved") << "1047" << "4021887365" << false << no;
+    QTest::newRow("blanks around the number") << " 1047" << "4021887365 " << false << no;
+    QTest::newRow("another account") << "1047" << "4021887366" << false << -1;
+    QTest::newRow("the earlier check deleted") << "1047" << "4021887365" << true << -1;
+  }
+
+  void saveAsksAboutADuplicateCheckNumber() {
+    QFETCH(QString, number);
+    QFETCH(QString, account);
+    QFETCH(bool, first_deleted);
+    QFETCH(int, answer);
+    TMainForm form;
+    QVERIFY(qptest::ShowActive(&form));
+    form.TransDate->SetDate(QDate(2025, 3, 14));
+    TypeCheck(form, "First Payee", "1047");
+    form.SaveCheckClick();
+    TypeCheck(form, "Second Payee", "1048");
+    form.SaveCheckClick();
+    vz::TTzDataSet* ds = form.Checks()->DataSet();
+    if (first_deleted) {
+      ds->First();
+      QVERIFY(ds->Delete());
+      ds->Last();
+    }
+    fx_->msgs->Clear();
+    TypeCheck(form, "Third Payee", number);
+    Type(form, form.AccountNumber, account);
+    if (answer >= 0) fx_->msgs->Answer(qp::MsgResult(answer));
+    const QByteArray before = fx_->Read("checks.dbf");
+    form.SaveCheckClick();
+
+    QCOMPARE(int(fx_->msgs->messages().size()), answer >= 0 ? 1 : 0);
+    const bool saved = answer != int(qp::MsgResult::kNo);
+    if (answer >= 0) {
+      QCOMPARE(fx_->msgs->messages()[0].text,
+               QString("Check number 1047 of account 4021887365 is already in the table:\n\n"
+                       "First Payee, 03/14/25, 1248.50\n\nSave this check anyway?"));
+    }
+    const qptest::DbfImage dbf = ReadDbf(fx_->Path("checks.dbf"));  // header count: written at the close
+    QCOMPARE(int((dbf.bytes.size() - dbf.header) / dbf.record), saved ? 3 : 2);
+    if (!saved) {
+      QCOMPARE(fx_->Read("checks.dbf"), before);
+      QVERIFY(form.PayeeNameEdit->isModified());
+      QCOMPARE(QString::fromStdString(ds->FieldByName("payee")->AsString()), QString("Second Payee"));
+      QCOMPARE(form.Checks()->GetCField("payee"), qptest::Padded("Second Payee", 40));
+    }
+    CloseWindow(form, *fx_);
+  }
+
   void twoProgramsShareTheTable() {
     QProcess other;
     other.start(QCoreApplication::applicationFilePath(),
