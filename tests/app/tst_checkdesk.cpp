@@ -1,7 +1,8 @@
 // The whole check desk as a new user meets it: a check typed, saved, listed
 // in the table window, loaded back, annotated in the notes window, marked
-// deleted in the grid and packed away; and two copies of the program on one
-// folder. The second copy is this test program itself, started with
+// deleted in the grid and packed away; a duplicate check number; the
+// positive-pay export, beside quilltable's; and two copies of the program
+// on one folder. The second copy is this test program itself, started with
 // --other-program (see OtherProgram below).
 #include <QDialog>
 #include <QLabel>
@@ -271,6 +272,86 @@ class TestCheckDesk : public QObject {
       QVERIFY(form.PayeeNameEdit->isModified());
       QCOMPARE(QString::fromStdString(ds->FieldByName("payee")->AsString()), QString("Second Payee"));
       QCOMPARE(form.Checks()->GetCField("payee"), qptest::Padded("Second Payee", 40));
+    }
+    CloseWindow(form, *fx_);
+  }
+
+  // The bank's file from the table window, as Python's csv module reads
+  // it, and byte for byte what `quilltable positive-pay` writes.
+  void exportWritesThePositivePayFile_data() {
+    QTest::addColumn<QList<int>>("chosen");  // grid rows Ctrl-clicked besides the current one
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("rows");
+    const QString header = "check_number|date|payee|amount|account_number|routing_number|status";
+    const QString first = "1047|2025-03-14|Sangamon Valley Plumbing, Inc.|1248.50|4021887365|123456780|issued";
+    const QString second = "1048|2024-12-31|Prairie \"State\" Electric|5.05|4021887365|123456780|void";
+    const QString third = QString::fromUtf8("1049|2025-01-02|Über Röofing|0.00|4021887365|123456780|issued");
+    QTest::newRow("none chosen: all") << QList<int>() << "Export All Checks for Positive Pay"
+                                      << QStringList({header, first, second, third});
+  }
+
+  void exportWritesThePositivePayFile() {
+    QFETCH(QList<int>, chosen);
+    QFETCH(QString, caption);
+    QFETCH(QStringList, rows);
+    TMainForm form;
+    QVERIFY(qptest::ShowActive(&form));
+    struct Check {
+      const char* payee;
+      const char* number;
+      QDate date;
+      const char* amount;
+    };
+    for (const Check& c : {Check{"Sangamon Valley Plumbing, Inc.", "1047", QDate(2025, 3, 14), "1248.50"},
+                           Check{"Prairie \"State\" Electric", "1048", QDate(2024, 12, 31), "5.05"},
+                           Check{"Über Röofing", "1049", QDate(2025, 1, 2), "0"}}) {
+      TypeCheck(form, QString::fromUtf8(c.payee), c.number);
+      Type(form, form.AmountNumbers, c.amount);
+      form.TransDate->SetDate(c.date);
+      form.SaveCheckClick();
+    }
+    vz::TTzDataSet* ds = form.Checks()->DataSet();
+    ds->First();
+    ds->Next();
+    QVERIFY(ds->Delete());
+    ds->First();
+
+    const QString path = fx_->Path("bank.csv");
+    fx_->msgs->Clear();
+    fx_->msgs->AnswerSaveFile(path);
+    WhenShown(form.ViewDataForm, [&] {
+      TTzGrid* grid = form.ViewDataForm->TzGrid1;
+      for (int row : chosen) {
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          grid->CellRect(2, grid->TitleOffset() + row).center());
+      }
+      form.ViewDataForm->ExportBtn->click();
+      form.ViewDataForm->accept();
+    });
+    form.ViewChecksClick();
+    QCOMPARE(fx_->msgs->save_dialogs(), std::vector<QString>{caption});
+    QCOMPARE(fx_->msgs->messages().back().text,
+             QString("%1 checks written to %2").arg(rows.size() - 1).arg(path));
+
+    QProcess python;
+    python.start("/usr/bin/python3",
+                 {"-c",
+                  "import csv, sys\n"
+                  "for row in csv.reader(open(sys.argv[1], newline='', encoding='utf-8')): print('|'.join(row))",
+                  path});
+    QVERIFY(python.waitForFinished(20000));
+    QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts), rows);
+
+    if (chosen.isEmpty()) {
+      QProcess quilltable;
+      QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+      env.remove("LC_ALL");
+      env.insert("LANG", "en_US.UTF-8");
+      quilltable.setProcessEnvironment(env);
+      quilltable.start(QUILLTABLE_PATH, {"positive-pay", fx_->Path("checks.dbf")});
+      QVERIFY(quilltable.waitForFinished(20000));
+      QCOMPARE(quilltable.exitCode(), 0);
+      QCOMPARE(quilltable.readAllStandardOutput(), fx_->Read("bank.csv"));
     }
     CloseWindow(form, *fx_);
   }
