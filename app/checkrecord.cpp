@@ -1,6 +1,7 @@
 // The check record's one description and everything derived from it.
 #include "app/checkrecord.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <string>
@@ -8,7 +9,11 @@
 #include "components/tzdbf.h"
 #include "engine/codepage.h"
 #include "engine/dates.h"
+#include "engine/dbf.h"
+#include "engine/errors.h"
+#include "engine/numtext.h"
 #include "engine/real48.h"
+#include "engine/textutil.h"
 #include "output/amountwords.h"
 #include "platform/datefmt.h"
 
@@ -205,18 +210,23 @@ void PutCheck(vz::TTzDbf& table, const CheckValues& values) {
   }
 }
 
-CheckValues GetCheck(vz::TTzDbf& table) {
+namespace {
+
+// A check from the stored texts of its character fields (OEM, padded to
+// the field width) and its amount: the one reading behind GetCheck and
+// ReadStoredChecks.
+CheckValues CheckFromStored(const std::function<std::string(const char* field)>& stored, double amount) {
   CheckValues v;
   for (const CheckRecordField& f : kCheckRecord) {
     switch (f.input) {
       case In::kText:
-        v.text[f.name] = TrimRight(FromTableText(table.GetCField(f.name)));
+        v.text[f.name] = TrimRight(FromTableText(stored(f.name)));
         break;
       case In::kAmount:
-        v.amount = table.GetRealField(f.name);
+        v.amount = amount;
         break;
       case In::kDate:
-        v.date = TableDate(TrimRight(table.GetCField(f.name)));
+        v.date = TableDate(TrimRight(stored(f.name)));
         break;
       case In::kNotes:
         break;
@@ -229,8 +239,76 @@ CheckValues GetCheck(vz::TTzDbf& table) {
   const std::string words = AmountInWords(vz::Real48::From(v.amount));
   std::string cut = ToTableText(words);
   cut.resize(static_cast<size_t>(words_field.length), ' ');
-  if (!words.empty() && table.GetCField(words_field.name) == cut) v.text[words_field.name] = words;
+  if (!words.empty() && stored(words_field.name) == cut) v.text[words_field.name] = words;
   return v;
+}
+
+// Selects a work area for a while and the one before again afterwards,
+// however the reading ends.
+class AreaGuard {
+ public:
+  explicit AreaGuard(int area) : saved_(vz::CurrentArea()) { vz::Select(area); }
+  ~AreaGuard() { vz::Select(saved_); }
+  AreaGuard(const AreaGuard&) = delete;
+  AreaGuard& operator=(const AreaGuard&) = delete;
+
+ private:
+  int saved_;
+};
+
+}  // namespace
+
+CheckValues GetCheck(vz::TTzDbf& table) {
+  const CheckRecordField& amount = *std::find_if(kCheckRecord.begin(), kCheckRecord.end(),
+                                                 [](const CheckRecordField& f) { return f.input == In::kAmount; });
+  return CheckFromStored([&table](const char* field) { return table.GetCField(field); },
+                         table.GetRealField(amount.name));
+}
+
+bool ReadStoredChecks(std::span<const int32_t> records, std::vector<StoredCheck>* out) {
+  // Field numbers by name: a table whose fields stand in another order
+  // (or lack one) still reads right; a missing field reads blank.
+  std::map<std::string, int, std::less<>> numbers;
+  if (vz::FieldCount() == 0) return false;  // no table open: reported by the engine
+  for (const CheckRecordField& f : kCheckRecord) numbers[f.name] = vz::FieldNo(f.name);
+  const int32_t count = vz::RecCount();
+  std::vector<int32_t> all;
+  if (records.empty()) {
+    for (int32_t r = 1; r <= count; ++r) all.push_back(r);
+    records = all;
+  }
+  for (const int32_t r : records) {
+    if (r < 1 || r > count) continue;
+    bool failed = false;
+    auto peek = [&](const char* field) -> std::string {
+      const int n = numbers.find(field)->second;
+      if (n == 0 || failed) return std::string();
+      std::string text = vz::Peek(n, r);
+      if (vz::ErrorCode() != 0) failed = true;
+      return text;
+    };
+    StoredCheck check;
+    check.record = r;
+    check.deleted = vz::Peek(0, r) == "*";
+    if (vz::ErrorCode() != 0) return false;
+    double amount = 0;
+    for (const CheckRecordField& f : kCheckRecord) {
+      // N and F fields are stored as text with a "." whatever the
+      // national settings say.
+      if (f.input == In::kAmount) amount = vz::TextToReal(vz::TrimBoth(peek(f.name)), '.').ToDouble();
+    }
+    check.values = CheckFromStored(peek, amount);
+    if (failed) return false;
+    out->push_back(std::move(check));
+  }
+  return true;
+}
+
+bool ReadStoredChecks(vz::TTzODbf& table, std::span<const int32_t> records,
+                      std::vector<StoredCheck>* out) {
+  if (!table.IsOpen()) return false;
+  AreaGuard area(table.WorkArea());
+  return ReadStoredChecks(records, out);
 }
 
 }  // namespace qp

@@ -21,6 +21,7 @@
 #ifndef QUILLPRINT_APP_CHECKRECORD_H_
 #define QUILLPRINT_APP_CHECKRECORD_H_
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <span>
@@ -33,6 +34,7 @@
 
 namespace vz {
 class TTzDbf;
+class TTzODbf;
 }
 
 namespace qp {
@@ -121,6 +123,27 @@ void PutCheck(vz::TTzDbf& table, const CheckValues& values);
 // first 40 characters of the stored amount's words), as stored otherwise;
 // a `chkdate` that fails the engine's date check gives the zero date.
 CheckValues GetCheck(vz::TTzDbf& table);
+
+// One record of the check table as its file holds it.
+struct StoredCheck {
+  int32_t record = 0;    // record number, from 1
+  bool deleted = false;  // marked deleted
+  CheckValues values;    // as GetCheck gives them (the notes left empty)
+};
+
+// Reads records of the table open in the engine's current work area from
+// the file itself (the engine's Peek), so that the table's current record,
+// its record buffer and its locks stay exactly as they were: the windows
+// sharing the table see no move. `records` names the records wanted, in
+// the order wanted; empty means every record, in record order; numbers
+// outside the table are passed over. True on success; false when a record
+// could not be read, with the engine's error set and reported, and `out`
+// holding the records read before it.
+bool ReadStoredChecks(std::span<const int32_t> records, std::vector<StoredCheck>* out);
+// The same for the table of a table component, from its own work area,
+// whichever area is current; the current area stays current.
+bool ReadStoredChecks(vz::TTzODbf& table, std::span<const int32_t> records,
+                      std::vector<StoredCheck>* out);
 
 }  // namespace qp
 

@@ -34,6 +34,7 @@
 #include "controls/memo.h"
 #include "engine/errors.h"
 #include "engine/real48.h"
+#include "engine/textutil.h"
 #include "output/amountwords.h"
 #include "output/micrcheck.h"
 #include "output/qt/checkprinter.h"
@@ -547,11 +548,44 @@ void TMainForm::PrinterOffsets1Click() {
   });
 }
 
+bool TMainForm::DuplicateMayBeSaved(const CheckValues& check) {
+  // As the table will hold them: through the code page, then trimmed as
+  // the MICR line trims them.
+  auto stored = [](const std::string& text) { return vz::TrimBoth(FromTableText(ToTableText(text))); };
+  const std::string number = stored(check.Text("checknum"));
+  if (number.empty()) return true;
+  const std::string account = stored(check.Text("acctnum"));
+  std::vector<StoredCheck> records;
+  // A table that cannot be read has been reported; the check stays
+  // unsaved in the form.
+  if (!ReadStoredChecks(*Checks_, {}, &records)) return false;
+  for (const StoredCheck& r : records) {
+    if (r.deleted || vz::TrimBoth(r.values.Text("checknum")) != number ||
+        vz::TrimBoth(r.values.Text("acctnum")) != account) {
+      continue;
+    }
+    const QString text =
+        QStringLiteral("Check number %1 of account %2 is already in the table:\n\n%3, %4, %5\n\n"
+                       "Save this check anyway?")
+            .arg(QString::fromStdString(number),
+                 account.empty() ? QStringLiteral("(none)") : QString::fromStdString(account),
+                 QString::fromStdString(r.values.Text("payee")),
+                 QString::fromStdString(CheckDateText(r.values.date)),
+                 QString::fromStdString(AmountFigures(r.values.amount)));
+    return ShowMessage(this, text, MsgType::kConfirmation, MsgButtons::kYesNo) == MsgResult::kYes;
+  }
+  return true;
+}
+
 void TMainForm::SaveCheckClick() {
   RunCommand(this, [this] {
     if (!AnythingChanged()) return;
+    const CheckValues check = FormValues();
+    // Asked before the record buffer is filled: No leaves the table, the
+    // form and its change marks as they were.
+    if (!DuplicateMayBeSaved(check)) return;
     vz::TTzDbf& checks = *Checks_;
-    PutCheck(checks, FormValues());
+    PutCheck(checks, check);
 
     if (!checks.ALock()) {
       // The marks stay: the check is still unsaved, and Save must append

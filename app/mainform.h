@@ -30,6 +30,11 @@
 // printed or previewed, is moved by the offsets stored for its printer
 // (File > Printer Offsets, TPrinterOffsetsForm).
 //
+// Saving: a check number the table already holds for the same account
+// (compared as the MICR line prints them, blanks at both ends removed; a
+// blank check number never counts) is asked about before it is stored;
+// the user may save it anyway.
+//
 // Keys: Enter moves to the next control in tab order, as Tab would
 // (EntryController1 sees the keys before the fields do). The tool buttons
 // take no focus, so Enter walks the fields (and the notebook's tabs) only.
@@ -206,6 +211,11 @@ class TMainForm : public TGradientForm {
   // Asks before printing a check whose MICR line the bank's reader would
   // misread; true when it may print.
   bool MicrLineMayPrint();
+  // Asks before saving a check whose number a record of the table (not
+  // marked deleted) already has for the same account; true when it may be
+  // saved. Reads the records from the file: the table's current record and
+  // its record buffer stay as they are.
+  bool DuplicateMayBeSaved(const CheckValues& check);
   QPrinter* Printer();
 
   std::string ini_path_;

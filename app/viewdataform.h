@@ -8,15 +8,22 @@
 // Load and Notes then use. OK, a double click in the grid and the close box
 // all close the window.
 //
-//   +------------------------------------------------------+
-//   |  panel, 297 high: TzGrid1 (17 columns)                |
-//   +------------------------------------------------------+
-//   |   [|< < > >| + - ^ v x r]  TzNavigator1      [ OK ]   |
-//   +------------------------------------------------------+
+// Export writes the chosen checks (all of them when one or none is chosen)
+// into a positive-pay file for the bank (app/positivepay.h); the file
+// dialog's title says which.
+//
+//   +-----------------------------------------------------------------+
+//   |  panel, 297 high: TzGrid1 (17 columns)                           |
+//   +-----------------------------------------------------------------+
+//   |  [|< < > >| + - ^ v x r]  [Print][Preview][Export...]  [ OK ]   |
+//   +-----------------------------------------------------------------+
 #ifndef QUILLPRINT_APP_VIEWDATAFORM_H_
 #define QUILLPRINT_APP_VIEWDATAFORM_H_
 
 #include <QDialog>
+
+#include <cstdint>
+#include <vector>
 
 class QPushButton;
 class TTzGrid;
@@ -39,10 +46,18 @@ class TViewDataForm : public QDialog {
 
   // A double click in the grid closes the window with OK.
   void TzGrid1DblClick();
+  // Asks for a file and writes the positive-pay file of the checks the
+  // Export button stands for (see the top of this file).
+  void ExportBtnClick();
+
+  // The record numbers of the checks chosen in the grid, in table order;
+  // empty when one or none is chosen.
+  std::vector<int32_t> ChosenRecords() const;
 
   TTzGrid* TzGrid1 = nullptr;
   TTzNavigator* TzNavigator1 = nullptr;
   QPushButton* BitBtn1 = nullptr;  // OK
+  QPushButton* ExportBtn = nullptr;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -50,6 +65,7 @@ class TViewDataForm : public QDialog {
 
  private:
   QWidget* panel_ = nullptr;
+  vz::TTzDbf* checks_ = nullptr;
 };
 
 }  // namespace qp

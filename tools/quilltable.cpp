@@ -4,7 +4,13 @@
 //   quilltable info FILE             the header and the fields
 //   quilltable csv [--deleted] FILE  the records as CSV (RFC 4180), UTF-8
 //   quilltable pack FILE             removes the records marked deleted
+//   quilltable positive-pay FILE     the checks for the bank's positive-pay
+//                                    upload (app/positivepay.h), as CSV
 //
+// positive-pay reads a check table, the program's checks.dbf, and writes to
+// standard output (redirect it into the file to upload): every record,
+// those marked deleted as void. Texts and dates are read by the national
+// settings of the locale (LANG, LC_ALL), as the program reads them.
 // info and csv open the table for reading only and share it with whoever
 // has it open; pack needs the table to itself. A table with memo fields is
 // opened with its memo file: csv writes each note as its text, and every
@@ -19,11 +25,14 @@
 #include <string_view>
 #include <vector>
 
+#include "app/checkrecord.h"
+#include "app/positivepay.h"
 #include "engine/codepage.h"
 #include "engine/dbf.h"
 #include "engine/errors.h"
 #include "engine/fieldbuf.h"
 #include "engine/memo.h"
+#include "engine/national.h"
 #include "engine/textutil.h"
 #include "platform/file.h"
 
@@ -35,7 +44,8 @@ int Usage() {
   std::fputs(
       "usage: quilltable info FILE\n"
       "       quilltable csv [--deleted] FILE\n"
-      "       quilltable pack FILE\n",
+      "       quilltable pack FILE\n"
+      "       quilltable positive-pay FILE\n",
       stderr);
   return kUsageStatus;
 }
@@ -216,6 +226,26 @@ int Pack(const std::string& file) {
   return 0;
 }
 
+int PositivePay(const std::string& file) {
+  vz::InitNationalSettings();
+  OpenForReading(file);
+  if (vz::ErrorCode() != 0) return 1;
+  // Another table would give rows of blanks that look like checks.
+  for (const qp::CheckRecordField& f : qp::CheckRecord()) {
+    if (f.input == qp::CheckInput::kNotes || vz::FieldNo(f.name) != 0) continue;
+    std::fprintf(stderr, "quilltable: %s is not a check table: it has no field %s.\n",
+                 vz::DbfFileName().c_str(), f.name);
+    vz::USE("");
+    return 1;
+  }
+  std::vector<qp::StoredCheck> checks;
+  if (!qp::ReadStoredChecks({}, &checks)) return 1;
+  vz::USE("");
+  const std::string csv = qp::PositivePayCsv(checks);
+  std::fwrite(csv.data(), 1, csv.size(), stdout);
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -234,5 +264,6 @@ int main(int argc, char** argv) {
   if (command == "info") return Info(file);
   if (command == "csv") return Csv(file, with_deleted);
   if (command == "pack") return Pack(file);
+  if (command == "positive-pay") return PositivePay(file);
   return Usage();
 }

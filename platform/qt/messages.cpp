@@ -3,6 +3,7 @@
 #include "platform/qt/messages.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -40,6 +41,12 @@ class BoxService final : public MessageService {
   bool ExecPrintDialog(QPrinter* printer, QWidget* parent) override {
     QPrintDialog dialog(printer, parent ? parent : QApplication::activeWindow());
     return dialog.exec() == QDialog::Accepted;
+  }
+
+  QString SaveFileName(QWidget* parent, const QString& caption, const QString& suggested,
+                       const QString& filter) override {
+    return QFileDialog::getSaveFileName(parent ? parent : QApplication::activeWindow(), caption,
+                                        suggested, filter);
   }
 
  private:

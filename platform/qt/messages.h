@@ -1,5 +1,6 @@
-// The message service: every modal message box of the program, and the print
-// dialog, pass through one replaceable object.
+// The message service: every modal message box of the program, the print
+// dialog and the dialog naming a file to write pass through one replaceable
+// object.
 //
 // The program shows QMessageBox and QPrintDialog through the production
 // service. Tests install a scripted answerer (platform/qt/scripted_messages.h)
@@ -39,6 +40,13 @@ class MessageService {
   // Runs the print dialog for `printer`, which it configures. True when the
   // user confirmed printing.
   virtual bool ExecPrintDialog(QPrinter* printer, QWidget* parent) = 0;
+
+  // Asks for the name of a file to write, starting at `suggested`, with
+  // `caption` as the dialog's title and `filter` as its file types ("CSV
+  // files (*.csv)"). The name chosen, or "" when the user cancelled. An
+  // existing file is asked about by the dialog before it is named.
+  virtual QString SaveFileName(QWidget* parent, const QString& caption, const QString& suggested,
+                               const QString& filter) = 0;
 };
 
 // The installed service; the production one unless another was set.

@@ -8,6 +8,8 @@ namespace qp {
 void ScriptedMessages::Clear() {
   answers_.clear();
   print_answers_.clear();
+  save_answers_.clear();
+  save_dialogs_.clear();
   messages_.clear();
   print_dialogs_ = 0;
   unanswered_ = 0;
@@ -41,6 +43,15 @@ bool ScriptedMessages::ExecPrintDialog(QPrinter* printer, QWidget*) {
     return accept;
   }
   return print_hook ? print_hook(printer) : false;
+}
+
+QString ScriptedMessages::SaveFileName(QWidget*, const QString& caption, const QString&,
+                                       const QString&) {
+  save_dialogs_.push_back(caption);
+  if (save_answers_.empty()) return QString();
+  QString path = save_answers_.front();
+  save_answers_.pop_front();
+  return path;
 }
 
 ScopedScriptedMessages::ScopedScriptedMessages() {

@@ -47,6 +47,12 @@ class ScriptedMessages : public MessageService {
   // the answer, as a user would look at the screen.
   std::function<void(const RecordedMessage&)> on_message;
 
+  // Queues the name the next file dialog gives ("" cancels). With the
+  // queue empty the dialog counts as cancelled.
+  void AnswerSaveFile(const QString& path) { save_answers_.push_back(path); }
+  // The captions of the file dialogs shown, in order.
+  const std::vector<QString>& save_dialogs() const { return save_dialogs_; }
+
   const std::vector<RecordedMessage>& messages() const { return messages_; }
   int print_dialogs() const { return print_dialogs_; }
   int unanswered() const { return unanswered_; }
@@ -56,10 +62,14 @@ class ScriptedMessages : public MessageService {
   MsgResult Show(QWidget* parent, const QString& caption, const QString& text, MsgType type,
                  MsgButtons buttons) override;
   bool ExecPrintDialog(QPrinter* printer, QWidget* parent) override;
+  QString SaveFileName(QWidget* parent, const QString& caption, const QString& suggested,
+                       const QString& filter) override;
 
  private:
   std::deque<MsgResult> answers_;
   std::deque<bool> print_answers_;
+  std::deque<QString> save_answers_;
+  std::vector<QString> save_dialogs_;
   std::vector<RecordedMessage> messages_;
   int print_dialogs_ = 0;
   int unanswered_ = 0;

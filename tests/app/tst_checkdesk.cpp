@@ -1,7 +1,8 @@
 // The whole check desk as a new user meets it: a check typed, saved, listed
 // in the table window, loaded back, annotated in the notes window, marked
-// deleted in the grid and packed away; and two copies of the program on one
-// folder. The second copy is this test program itself, started with
+// deleted in the grid and packed away; a duplicate check number; the
+// positive-pay export, beside quilltable's; and two copies of the program
+// on one folder. The second copy is this test program itself, started with
 // --other-program (see OtherProgram below).
 #include <QDialog>
 #include <QLabel>
@@ -213,6 +214,146 @@ class TestCheckDesk : public QObject {
     WhenShown(form.ViewDataForm, [&] { form.ViewDataForm->accept(); });
     form.LoadCheckClick();
     QCOMPARE(form.AmountEnglish->text(), loaded);
+  }
+
+  // A check number the table already has for the account is asked about;
+  // No stores nothing and leaves the form, its marks and the table's
+  // current record alone.
+  void saveAsksAboutADuplicateCheckNumber_data() {
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("account");
+    QTest::addColumn<bool>("first_deleted");
+    QTest::addColumn<int>("answer");  // qp::MsgResult; -1: no question expected
+    const int yes = int(qp::MsgResult::kYes);
+    const int no = int(qp::MsgResult::kNo);
+    QTest::newRow("same number and account, saved anyway") << "1047" << "4021887365" << false << yes;
+    QTest::newRow("same number and account, not saved") << "1047" << "4021887365" << false << no;
+    QTest::newRow("blanks around the number") << " 1047" << "4021887365 " << false << no;
+    QTest::newRow("another account") << "1047" << "4021887366" << false << -1;
+    QTest::newRow("the earlier check deleted") << "1047" << "4021887365" << true << -1;
+  }
+
+  void saveAsksAboutADuplicateCheckNumber() {
+    QFETCH(QString, number);
+    QFETCH(QString, account);
+    QFETCH(bool, first_deleted);
+    QFETCH(int, answer);
+    TMainForm form;
+    QVERIFY(qptest::ShowActive(&form));
+    form.TransDate->SetDate(QDate(2025, 3, 14));
+    TypeCheck(form, "First Payee", "1047");
+    form.SaveCheckClick();
+    TypeCheck(form, "Second Payee", "1048");
+    form.SaveCheckClick();
+    vz::TTzDataSet* ds = form.Checks()->DataSet();
+    if (first_deleted) {
+      ds->First();
+      QVERIFY(ds->Delete());
+      ds->Last();
+    }
+    fx_->msgs->Clear();
+    TypeCheck(form, "Third Payee", number);
+    Type(form, form.AccountNumber, account);
+    if (answer >= 0) fx_->msgs->Answer(qp::MsgResult(answer));
+    const QByteArray before = fx_->Read("checks.dbf");
+    form.SaveCheckClick();
+
+    QCOMPARE(int(fx_->msgs->messages().size()), answer >= 0 ? 1 : 0);
+    const bool saved = answer != int(qp::MsgResult::kNo);
+    if (answer >= 0) {
+      QCOMPARE(fx_->msgs->messages()[0].text,
+               QString("Check number 1047 of account 4021887365 is already in the table:\n\n"
+                       "First Payee, 03/14/25, 1248.50\n\nSave this check anyway?"));
+    }
+    const qptest::DbfImage dbf = ReadDbf(fx_->Path("checks.dbf"));  // header count: written at the close
+    QCOMPARE(int((dbf.bytes.size() - dbf.header) / dbf.record), saved ? 3 : 2);
+    if (!saved) {
+      QCOMPARE(fx_->Read("checks.dbf"), before);
+      QVERIFY(form.PayeeNameEdit->isModified());
+      QCOMPARE(QString::fromStdString(ds->FieldByName("payee")->AsString()), QString("Second Payee"));
+      QCOMPARE(form.Checks()->GetCField("payee"), qptest::Padded("Second Payee", 40));
+    }
+    CloseWindow(form, *fx_);
+  }
+
+  // The bank's file from the table window, as Python's csv module reads
+  // it, and byte for byte what `quilltable positive-pay` writes.
+  void exportWritesThePositivePayFile_data() {
+    QTest::addColumn<QList<int>>("chosen");  // grid rows Ctrl-clicked besides the current one
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("rows");
+    const QString header = "check_number|date|payee|amount|account_number|routing_number|status";
+    const QString first = "1047|2025-03-14|Sangamon Valley Plumbing, Inc.|1248.50|4021887365|123456780|issued";
+    const QString second = "1048|2024-12-31|Prairie \"State\" Electric|5.05|4021887365|123456780|void";
+    const QString third = QString::fromUtf8("1049|2025-01-02|Über Röofing|0.00|4021887365|123456780|issued");
+    QTest::newRow("none chosen: all") << QList<int>() << "Export All Checks for Positive Pay"
+                                      << QStringList({header, first, second, third});
+  }
+
+  void exportWritesThePositivePayFile() {
+    QFETCH(QList<int>, chosen);
+    QFETCH(QString, caption);
+    QFETCH(QStringList, rows);
+    TMainForm form;
+    QVERIFY(qptest::ShowActive(&form));
+    struct Check {
+      const char* payee;
+      const char* number;
+      QDate date;
+      const char* amount;
+    };
+    for (const Check& c : {Check{"Sangamon Valley Plumbing, Inc.", "1047", QDate(2025, 3, 14), "1248.50"},
+                           Check{"Prairie \"State\" Electric", "1048", QDate(2024, 12, 31), "5.05"},
+                           Check{"Über Röofing", "1049", QDate(2025, 1, 2), "0"}}) {
+      TypeCheck(form, QString::fromUtf8(c.payee), c.number);
+      Type(form, form.AmountNumbers, c.amount);
+      form.TransDate->SetDate(c.date);
+      form.SaveCheckClick();
+    }
+    vz::TTzDataSet* ds = form.Checks()->DataSet();
+    ds->First();
+    ds->Next();
+    QVERIFY(ds->Delete());
+    ds->First();
+
+    const QString path = fx_->Path("bank.csv");
+    fx_->msgs->Clear();
+    fx_->msgs->AnswerSaveFile(path);
+    WhenShown(form.ViewDataForm, [&] {
+      TTzGrid* grid = form.ViewDataForm->TzGrid1;
+      for (int row : chosen) {
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          grid->CellRect(2, grid->TitleOffset() + row).center());
+      }
+      form.ViewDataForm->ExportBtn->click();
+      form.ViewDataForm->accept();
+    });
+    form.ViewChecksClick();
+    QCOMPARE(fx_->msgs->save_dialogs(), std::vector<QString>{caption});
+    QCOMPARE(fx_->msgs->messages().back().text,
+             QString("%1 checks written to %2").arg(rows.size() - 1).arg(path));
+
+    QProcess python;
+    python.start("/usr/bin/python3",
+                 {"-c",
+                  "import csv, sys\n"
+                  "for row in csv.reader(open(sys.argv[1], newline='', encoding='utf-8')): print('|'.join(row))",
+                  path});
+    QVERIFY(python.waitForFinished(20000));
+    QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts), rows);
+
+    if (chosen.isEmpty()) {
+      QProcess quilltable;
+      QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+      env.remove("LC_ALL");
+      env.insert("LANG", "en_US.UTF-8");
+      quilltable.setProcessEnvironment(env);
+      quilltable.start(QUILLTABLE_PATH, {"positive-pay", fx_->Path("checks.dbf")});
+      QVERIFY(quilltable.waitForFinished(20000));
+      QCOMPARE(quilltable.exitCode(), 0);
+      QCOMPARE(quilltable.readAllStandardOutput(), fx_->Read("bank.csv"));
+    }
+    CloseWindow(form, *fx_);
   }
 
   void twoProgramsShareTheTable() {
