@@ -9,12 +9,7 @@
 
 namespace qp {
 
-namespace {
-
-// One field and the comma before it (none before the first).
-void PutField(std::string* line, bool* first, std::string_view value) {
-  if (!*first) line->push_back(',');
-  *first = false;
+void AppendCsvField(std::string* line, std::string_view value) {
   if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
     line->append(value);
     return;
@@ -25,6 +20,15 @@ void PutField(std::string* line, bool* first, std::string_view value) {
     line->push_back(c);
   }
   line->push_back('"');
+}
+
+namespace {
+
+// One field and the comma before it (none before the first).
+void PutField(std::string* line, bool* first, std::string_view value) {
+  if (!*first) line->push_back(',');
+  *first = false;
+  AppendCsvField(line, value);
 }
 
 std::string IsoDate(const CheckDate& date) {

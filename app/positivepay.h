@@ -20,10 +20,15 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "app/checkrecord.h"
 
 namespace qp {
+
+// Appends one CSV field, enclosed in quotes with its quotes doubled when it
+// holds a comma, a quote, a CR or an LF (RFC 4180).
+void AppendCsvField(std::string* line, std::string_view value);
 
 // The header row, CRLF included.
 std::string PositivePayHeader();

@@ -101,20 +101,6 @@ int Info(const std::string& file) {
   return 0;
 }
 
-// One CSV field: quoted when it holds a comma, a quote or a line break.
-void PutCsv(std::string* line, std::string_view value) {
-  if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
-    line->append(value);
-    return;
-  }
-  line->push_back('"');
-  for (char c : value) {
-    if (c == '"') line->push_back('"');
-    line->push_back(c);
-  }
-  line->push_back('"');
-}
-
 // A note as one value, exactly as stored (line ends and long lines as they
 // are), in UTF-8; "(BLOB)" for raw data. A note that cannot be read ends
 // the program with the engine's report.
@@ -159,7 +145,7 @@ int Csv(const std::string& file, bool with_deleted) {
   if (with_deleted) line = "deleted,";
   for (size_t i = 0; i < fields.size(); ++i) {
     if (i > 0) line.push_back(',');
-    PutCsv(&line, vz::OemToUtf8(fields[i].Name(), codepage));
+    qp::AppendCsvField(&line, vz::OemToUtf8(fields[i].Name(), codepage));
   }
   line += "\r\n";
   std::fwrite(line.data(), 1, line.size(), stdout);
@@ -176,10 +162,10 @@ int Csv(const std::string& file, bool with_deleted) {
     for (size_t i = 0; i < fields.size(); ++i) {
       if (i > 0) line.push_back(',');
       if (fields[i].type == 'M' && info.has_memo) {
-        PutCsv(&line, NoteText(static_cast<int>(i + 1), codepage));
+        qp::AppendCsvField(&line, NoteText(static_cast<int>(i + 1), codepage));
         if (vz::ErrorCode() != 0) return 1;
       } else {
-        PutCsv(&line, CsvValue(fields[i], rec.substr(fields[i].offset, fields[i].length), codepage));
+        qp::AppendCsvField(&line, CsvValue(fields[i], rec.substr(fields[i].offset, fields[i].length), codepage));
       }
     }
     line += "\r\n";
