@@ -170,6 +170,12 @@ TMainForm::TMainForm(QWidget* parent) : TGradientForm(parent) {
   // for the life of the program.
   RunCommand(this, [this] {
     ViewDataForm = new TViewDataForm(Checks_.get(), this);
+    ViewDataForm->OnPrintChecks = [this](const std::vector<CheckFields>& checks, QWidget* over) {
+      PrintChecks(checks, over);
+    };
+    ViewDataForm->OnPreviewChecks = [this](const std::vector<CheckFields>& checks, QWidget* over) {
+      PreviewChecks(checks, over);
+    };
     NotesForm = new TNotesForm(Checks_.get(), this);
   });
 }
@@ -503,43 +509,60 @@ QPrinter* TMainForm::Printer() {
   return printer_.get();
 }
 
-bool TMainForm::MicrLineMayPrint() {
-  const std::vector<std::string> problems = MicrLineProblems(Fields());
-  if (problems.empty()) return true;
-  QString text = QStringLiteral("The bank may not be able to read this check's MICR line:\n");
-  for (const std::string& problem : problems) {
-    text += QStringLiteral("\n") + QString::fromStdString(problem);
+bool TMainForm::MicrLineMayPrint(const std::vector<CheckFields>& checks, QWidget* over) {
+  QString faults;
+  int faulty = 0;
+  for (const CheckFields& check : checks) {
+    const std::vector<std::string> problems = MicrLineProblems(check);
+    if (problems.empty()) continue;
+    ++faulty;
+    // Among several checks each fault names its check.
+    if (checks.size() > 1) {
+      faults += QStringLiteral("\nCheck %1 to %2:")
+                    .arg(QString::fromStdString(check.check_number), QString::fromStdString(check.payee));
+    }
+    for (const std::string& problem : problems) faults += QStringLiteral("\n") + QString::fromStdString(problem);
   }
-  text += QStringLiteral("\n\nPrint the check anyway?");
-  return ShowMessage(this, text, MsgType::kConfirmation, MsgButtons::kYesNo) == MsgResult::kYes;
+  if (faulty == 0) return true;
+  const QString text =
+      checks.size() == 1
+          ? QStringLiteral("The bank may not be able to read this check's MICR line:\n%1\n\nPrint the check anyway?")
+                .arg(faults)
+          : QStringLiteral("The bank may not be able to read the MICR line of %1 of these %2 checks:\n%3\n\n"
+                           "Print the checks anyway?")
+                .arg(faulty)
+                .arg(checks.size())
+                .arg(faults);
+  return ShowMessage(over, text, MsgType::kConfirmation, MsgButtons::kYesNo) == MsgResult::kYes;
 }
 
-void TMainForm::PrintBtnClick() {
-  RunCommand(this, [this] {
-    // Asked before the print dialog, so that No leaves the form to be put
-    // right at once.
-    if (!MicrLineMayPrint()) return;
+void TMainForm::PrintChecks(const std::vector<CheckFields>& checks, QWidget* over) {
+  RunCommand(over, [this, &checks, over] {
+    // Asked before the print dialog, so that No leaves the checks to be
+    // put right at once.
+    if (!MicrLineMayPrint(checks, over)) return;
     QPrinter* printer = Printer();
-    if (!Messages().ExecPrintDialog(printer, this)) return;  // cancelled: nothing printed
+    if (!Messages().ExecPrintDialog(printer, over)) return;  // cancelled: nothing printed
     printer_figures_ = ReadPrinterFigures(*printer);
     const PrintStatus status =
-        PrintCheck(printer, Fields(), MicrDrawing::kFontWhenInstalled, StoredOffset(*printer));
-    if (status.outcome == PrintOutcome::kFailed) {
-      ShowMessage(this, status.message, MsgType::kError);
-    }
+        qp::PrintChecks(printer, checks, MicrDrawing::kFontWhenInstalled, StoredOffset(*printer));
+    if (status.outcome == PrintOutcome::kFailed) ShowMessage(over, status.message, MsgType::kError);
   });
 }
 
-void TMainForm::PrintCheck1Click() { PrintBtnClick(); }
-
-void TMainForm::PrintPreview1Click() {
-  RunCommand(this, [this] {
-    PreviewCheck(
-        Printer(), Fields(), this,
-        [this](const QString& message) { ShowMessage(this, message, MsgType::kError); },
+void TMainForm::PreviewChecks(const std::vector<CheckFields>& checks, QWidget* over) {
+  RunCommand(over, [this, &checks, over] {
+    qp::PreviewChecks(
+        Printer(), checks, over, [over](const QString& message) { ShowMessage(over, message, MsgType::kError); },
         [this](const QPrinter& printer) { return StoredOffset(printer); });
   });
 }
+
+void TMainForm::PrintBtnClick() { PrintChecks({Fields()}, this); }
+
+void TMainForm::PrintCheck1Click() { PrintBtnClick(); }
+
+void TMainForm::PrintPreview1Click() { PreviewChecks({Fields()}, this); }
 
 void TMainForm::PrinterOffsets1Click() {
   RunCommand(this, [this] {

@@ -208,9 +208,13 @@ class TMainForm : public TGradientForm {
   std::vector<QLineEdit*> TextEdits() const;
   bool AnythingChanged() const;
   void ClearChangeMarks();
-  // Asks before printing a check whose MICR line the bank's reader would
-  // misread; true when it may print.
-  bool MicrLineMayPrint();
+  // Asks once before printing checks whose MICR line the bank's reader
+  // would misread, naming each fault; true when they may print.
+  bool MicrLineMayPrint(const std::vector<CheckFields>& checks, QWidget* over);
+  // Prints the checks as one job through the print dialog, or shows them
+  // in the preview, over the window `over` (this one, or the table window).
+  void PrintChecks(const std::vector<CheckFields>& checks, QWidget* over);
+  void PreviewChecks(const std::vector<CheckFields>& checks, QWidget* over);
   // Asks before saving a check whose number a record of the table (not
   // marked deleted) already has for the same account; true when it may be
   // saved. Reads the records from the file: the table's current record and

@@ -2,6 +2,8 @@
 // as they were designed.
 #include "app/viewdataform.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFrame>
 #include <QPushButton>
@@ -16,6 +18,7 @@
 #include "components/tzdbf.h"
 #include "controls/navigator.h"
 #include "controls/tzgrid.h"
+#include "engine/fieldbuf.h"
 #include "platform/qt/messages.h"
 
 namespace qp {
@@ -56,6 +59,8 @@ const ColumnDesign kColumns[] = {
 // The bar under the grid, left to right from the navigator's end: the
 // window's own buttons, then OK.
 constexpr int kBarButtonTop = 312;
+constexpr int kPrintLeft = 272;
+constexpr int kPreviewLeft = 329;
 constexpr int kExportLeft = 386;
 constexpr int kOkLeft = 460;
 
@@ -91,6 +96,7 @@ TViewDataForm::TViewDataForm(vz::TTzDbf* checks, QWidget* parent) : QDialog(pare
   TzGrid1->SetBooleanBox(bbCheckBox);
   TzGrid1->SetDepressDisabled(false);
   TzGrid1->SetFixedColumns(0);
+  TzGrid1->SetOptions(TzGrid1->Options() | dgMultiSelect);
   TzGrid1->EndLayout();
   TzGrid1->OnDblClick = [this](vz::TObject*) { TzGrid1DblClick(); };
 
@@ -103,6 +109,20 @@ TViewDataForm::TViewDataForm(vz::TTzDbf* checks, QWidget* parent) : QDialog(pare
   BitBtn1->setGeometry(kOkLeft, kBarButtonTop, 75, 25);
   BitBtn1->setDefault(true);
   connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+
+  PrintBtn = new QPushButton(QStringLiteral("&Print"), this);
+  PrintBtn->setObjectName(QStringLiteral("PrintBtn"));
+  PrintBtn->setGeometry(kPrintLeft, kBarButtonTop, 54, 25);
+  PrintBtn->setAutoDefault(false);
+  PrintBtn->setToolTip(QStringLiteral("Print the chosen checks, or the current one, one check per page"));
+  connect(PrintBtn, &QPushButton::clicked, this, &TViewDataForm::PrintBtnClick);
+
+  PreviewBtn = new QPushButton(QStringLiteral("Pre&view"), this);
+  PreviewBtn->setObjectName(QStringLiteral("PreviewBtn"));
+  PreviewBtn->setGeometry(kPreviewLeft, kBarButtonTop, 54, 25);
+  PreviewBtn->setAutoDefault(false);
+  PreviewBtn->setToolTip(QStringLiteral("Show the chosen checks, or the current one, as they will print"));
+  connect(PreviewBtn, &QPushButton::clicked, this, &TViewDataForm::PreviewBtnClick);
 
   ExportBtn = new QPushButton(QStringLiteral("&Export..."), this);
   ExportBtn->setObjectName(QStringLiteral("ExportBtn"));
@@ -123,7 +143,49 @@ TViewDataForm::~TViewDataForm() {
 
 void TViewDataForm::TzGrid1DblClick() { accept(); }
 
-std::vector<int32_t> TViewDataForm::ChosenRecords() const { return {}; }
+std::vector<int32_t> TViewDataForm::ChosenRecords() const {
+  const std::vector<std::string>& rows = TzGrid1->SelectedRows();
+  if (rows.size() < 2) return {};
+  std::vector<int32_t> records;
+  records.reserve(rows.size());
+  // The table component's bookmark is the record number.
+  for (const std::string& row : rows) records.push_back(vz::SlotInt32(reinterpret_cast<const uint8_t*>(row.data())));
+  std::sort(records.begin(), records.end());
+  return records;
+}
+
+bool TViewDataForm::ChecksToPrint(std::vector<CheckFields>* checks) {
+  std::vector<int32_t> chosen = ChosenRecords();
+  if (chosen.empty() && TzGrid1->SelectedRows().size() == 1) {
+    chosen.push_back(vz::SlotInt32(reinterpret_cast<const uint8_t*>(TzGrid1->SelectedRows()[0].data())));
+  }
+  if (chosen.empty()) {
+    // An empty table has no check to print.
+    if (checks_->DataSet()->IsEmpty()) return true;
+    checks->push_back(PrintFields(GetCheck(*checks_)));
+    return true;
+  }
+  std::vector<StoredCheck> records;
+  if (!ReadStoredChecks(*checks_, chosen, &records)) return false;  // reported by the engine
+  for (const StoredCheck& record : records) checks->push_back(PrintFields(record.values));
+  return true;
+}
+
+void TViewDataForm::PrintBtnClick() {
+  TzGrid1->Guarded([this] {
+    std::vector<CheckFields> checks;
+    if (!ChecksToPrint(&checks) || checks.empty() || !OnPrintChecks) return;
+    OnPrintChecks(checks, this);
+  });
+}
+
+void TViewDataForm::PreviewBtnClick() {
+  TzGrid1->Guarded([this] {
+    std::vector<CheckFields> checks;
+    if (!ChecksToPrint(&checks) || checks.empty() || !OnPreviewChecks) return;
+    OnPreviewChecks(checks, this);
+  });
+}
 
 void TViewDataForm::ExportBtnClick() {
   TzGrid1->Guarded([this] {
@@ -155,6 +217,9 @@ void TViewDataForm::ExportBtnClick() {
 
 void TViewDataForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  // Each showing starts with nothing chosen: the records may have been
+  // packed and renumbered since.
+  TzGrid1->ClearSelection();
   // The keys belong to the grid (arrows, Ctrl+Delete), whatever had the
   // focus when the window was last closed.
   TzGrid1->setFocus();
@@ -168,6 +233,8 @@ void TViewDataForm::resizeEvent(QResizeEvent* event) {
   panel_->setGeometry(0, 0, width(), height() - kBar);
   const int top = height() - kBar + (kBarButtonTop - 297);
   TzNavigator1->move(24, top);
+  PrintBtn->move(kPrintLeft, top);
+  PreviewBtn->move(kPreviewLeft, top);
   ExportBtn->move(kExportLeft, top);
   BitBtn1->move(kOkLeft, top);
 }

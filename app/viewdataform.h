@@ -8,9 +8,13 @@
 // Load and Notes then use. OK, a double click in the grid and the close box
 // all close the window.
 //
-// Export writes the chosen checks (all of them when one or none is chosen)
-// into a positive-pay file for the bank (app/positivepay.h); the file
-// dialog's title says which.
+// Rows are chosen with Ctrl+click, Shift+click, Shift+arrows and
+// Ctrl+Space. Print and Preview print the chosen checks, or the current one
+// when none is chosen, as one job, one check per page in table order, each
+// from its record as Load would give it; the main window does the printing
+// (its printer, offsets and MICR question). Export writes the chosen checks
+// (all of them when one or none is chosen) into a positive-pay file for the
+// bank (app/positivepay.h); the file dialog's title says which.
 //
 //   +-----------------------------------------------------------------+
 //   |  panel, 297 high: TzGrid1 (17 columns)                           |
@@ -23,7 +27,10 @@
 #include <QDialog>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
+
+#include "output/checklayout.h"
 
 class QPushButton;
 class TTzGrid;
@@ -50,13 +57,25 @@ class TViewDataForm : public QDialog {
   // Export button stands for (see the top of this file).
   void ExportBtnClick();
 
+  // Prints, or previews, the chosen checks (see the top of this file).
+  void PrintBtnClick();
+  void PreviewBtnClick();
+
   // The record numbers of the checks chosen in the grid, in table order;
   // empty when one or none is chosen.
   std::vector<int32_t> ChosenRecords() const;
 
+  // Set by the main window: prints, or previews, checks as one job over
+  // the window given.
+  using ChecksJob = std::function<void(const std::vector<CheckFields>& checks, QWidget* over)>;
+  ChecksJob OnPrintChecks;
+  ChecksJob OnPreviewChecks;
+
   TTzGrid* TzGrid1 = nullptr;
   TTzNavigator* TzNavigator1 = nullptr;
   QPushButton* BitBtn1 = nullptr;  // OK
+  QPushButton* PrintBtn = nullptr;
+  QPushButton* PreviewBtn = nullptr;
   QPushButton* ExportBtn = nullptr;
 
  protected:
@@ -64,6 +83,10 @@ class TViewDataForm : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  // The checks Print and Preview stand for; false when the table could
+  // not be read (reported).
+  bool ChecksToPrint(std::vector<CheckFields>* checks);
+
   QWidget* panel_ = nullptr;
   vz::TTzDbf* checks_ = nullptr;
 };

@@ -512,6 +512,11 @@ bool TTzDataSet::RowDeleted(int index) const {
   return d_->Row(index)[0] == '*';
 }
 
+std::string TTzDataSet::RowBookmark(int index) const {
+  if (index < 0 || index >= d_->record_count || d_->Flag(index) != 0) return {};
+  return std::string(reinterpret_cast<const char*>(d_->Row(index) + d_->flag_offset + 1), d_->bookmark_size);
+}
+
 bool TTzDataSet::IsEmpty() const { return d_->bof && d_->eof; }
 
 int32_t TTzDataSet::TableRecordCount() const {

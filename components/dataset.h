@@ -460,6 +460,11 @@ class TTzDataSet : public TComponent {
   int BookmarkSize() const;
   // The deletion mark of window row `index` (false outside the rows).
   bool RowDeleted(int index) const;
+  // The bookmark of window row `index`, BookmarkSize bytes; empty outside
+  // the rows and for a row that holds no stored record (an appended one).
+  // Equal bytes name the same record, so a grid keeps its chosen rows by
+  // them while the window moves.
+  std::string RowBookmark(int index) const;
   // Bof() and Eof() at once.
   bool IsEmpty() const;
   // The source's record count; a closed data set throws.

@@ -96,6 +96,8 @@ struct TCustomTzGrid::Private {
   bool deferred_pending = false;
   bool applying_font = false;
   QPainter* canvas = nullptr;
+  std::vector<std::string> selected;  // bookmarks, in the order chosen
+  std::string anchor;                 // where a Shift range starts
 };
 
 // ---- TTzGridDataLink ---------------------------------------------------------------
@@ -573,6 +575,10 @@ void TCustomTzGrid::UpdateScrollBar() {
 }
 
 void TCustomTzGrid::LinkActive(bool value) {
+  // Bookmarks of another opening (a pack renumbers the records) would
+  // name other rows.
+  d_->selected.clear();
+  d_->anchor.clear();
   if (!value) HideEditor();
   LayoutChanged();
   UpdateScrollBar();
@@ -856,6 +862,10 @@ void TCustomTzGrid::DrawCell(QPainter& painter, int col, int row, const QRect& r
           ink = ColorToQColor(colors.DeletedTextColor, pal);
         }
         const QString value = FieldText(field);
+        if (holds_record && !d.selected.empty() && RowSelected(ds->RowBookmark(link.FirstRecord() + k))) {
+          paper = ColorToQColor(colors.HiliteColor, pal);
+          ink = ColorToQColor(colors.HiliteTextColor, pal);
+        }
         if (HighlightCell(col, row, value, state)) {
           paper = ColorToQColor(colors.HiliteColor, pal);
           ink = ColorToQColor(colors.HiliteTextColor, pal);
@@ -1133,15 +1143,22 @@ void TCustomTzGrid::KeyDown(int& key, Qt::KeyboardModifiers shift) {
   TTzGridDataLink& link = *d.link;
   if (!link.Active() || !CanGridAcceptKey(key, shift)) return;
   vz::TTzDataSet* ds = link.DataSet();
+  const int key_pressed = key;
   const bool ctrl = shift & Qt::ControlModifier;
   const bool row_select = d.options & dgRowSelect;
   const bool one_column = ColCount() == d.indicator_offset + 1;
   auto first_visible = [&] { ds->MoveBy(-link.ActiveRecord()); };
   auto last_visible = [&] { ds->MoveBy(link.BufferCount() - link.ActiveRecord() - 1); };
+  const bool multi = d.options & dgMultiSelect;
+  const bool range = multi && (shift & Qt::ShiftModifier);
+  const std::string before = multi ? CurrentBookmark() : std::string();
+  const Choice choice = range ? Choice::kRange : (ctrl ? Choice::kKeep : Choice::kPlain);
   switch (key) {
     case Qt::Key_Up:
       if (ctrl) {
         first_visible();
+      } else if (range) {
+        ds->Prior();
       } else {
         PriorRow();
       }
@@ -1149,10 +1166,21 @@ void TCustomTzGrid::KeyDown(int& key, Qt::KeyboardModifiers shift) {
     case Qt::Key_Down:
       if (ctrl) {
         last_visible();
+      } else if (range) {
+        ds->Next();  // choosing rows never appends one
       } else {
         NextRow();
       }
       break;
+    case Qt::Key_Space:
+      if (!multi || !ctrl) {
+        TCustomGrid::KeyDown(key, shift);
+        return;
+      }
+      ToggleSelected(CurrentBookmark());
+      d.anchor = CurrentBookmark();
+      key = 0;
+      return;
     case Qt::Key_PageUp:
       if (ctrl) {
         first_visible();
@@ -1219,6 +1247,21 @@ void TCustomTzGrid::KeyDown(int& key, Qt::KeyboardModifiers shift) {
     default: TCustomGrid::KeyDown(key, shift); return;
   }
   key = 0;
+  if (multi) {
+    switch (key_pressed) {
+      case Qt::Key_Up:
+      case Qt::Key_Down:
+      case Qt::Key_PageUp:
+      case Qt::Key_PageDown:
+      case Qt::Key_Home:
+      case Qt::Key_End: ChooseAfterMove(choice, before); break;
+      case Qt::Key_Left:
+      case Qt::Key_Right:
+        if (row_select) ChooseAfterMove(choice, before);
+        break;
+      default: break;
+    }
+  }
 }
 
 void TCustomTzGrid::KeyPress(QChar& key) {
@@ -1281,11 +1324,17 @@ void TCustomTzGrid::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shif
     }
   }
   if (!d.link->Active()) return;
+  const bool choosing = (d.options & dgMultiSelect) && button == Qt::LeftButton && row >= d.title_offset;
+  const Choice choice = !choosing                            ? Choice::kKeep
+                        : (shift & Qt::ShiftModifier)         ? Choice::kRange
+                        : (shift & Qt::ControlModifier)       ? Choice::kToggle
+                                                              : Choice::kPlain;
+  const std::string before = choosing ? CurrentBookmark() : std::string();
   ++d.update_lock;
   try {
     if (col == Col() && row == Row()) {
-      // Right clicks leave values alone.
-      if (button == Qt::LeftButton) {
+      // Right clicks leave values alone; so does choosing rows.
+      if (button == Qt::LeftButton && (choice == Choice::kPlain || !choosing)) {
         vz::TTzField* field = SelectedField();
         if (field && field->DataType() == 'L') {
           ToggleBoolean();
@@ -1303,7 +1352,97 @@ void TCustomTzGrid::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shif
   }
   --d.update_lock;
   InvalidateRow(Row());
+  if (choosing) ChooseAfterMove(choice, before);
   if (button == Qt::LeftButton && row >= d.title_offset) BeginSelecting();
+}
+
+// ---- chosen rows -------------------------------------------------------------------
+
+const std::vector<std::string>& TCustomTzGrid::SelectedRows() const { return d_->selected; }
+
+bool TCustomTzGrid::RowSelected(const std::string& bookmark) const {
+  return !bookmark.empty() && std::find(d_->selected.begin(), d_->selected.end(), bookmark) != d_->selected.end();
+}
+
+void TCustomTzGrid::ClearSelection() {
+  d_->anchor.clear();
+  if (d_->selected.empty()) return;
+  d_->selected.clear();
+  InvalidateGrid();
+}
+
+std::string TCustomTzGrid::CurrentBookmark() const {
+  vz::TTzDataSet* ds = d_->link->DataSet();
+  return ds ? ds->RowBookmark(ds->ActiveRecord()) : std::string();
+}
+
+void TCustomTzGrid::ToggleSelected(const std::string& bookmark) {
+  if (bookmark.empty()) return;
+  std::vector<std::string>& chosen = d_->selected;
+  const auto at = std::find(chosen.begin(), chosen.end(), bookmark);
+  if (at == chosen.end()) {
+    chosen.push_back(bookmark);
+  } else {
+    chosen.erase(at);
+  }
+  InvalidateGrid();
+}
+
+void TCustomTzGrid::SelectToAnchor() {
+  Private& d = *d_;
+  vz::TTzDataSet* ds = d.link->DataSet();
+  const std::string target = CurrentBookmark();
+  if (!ds || target.empty()) return;
+  if (d.anchor.empty()) d.anchor = target;
+  // The rows between may lie outside the window, so the cursor walks to
+  // the anchor, first backwards, then forwards, and comes back; the links
+  // hear of it once, at the end.
+  std::vector<std::string> range{target};
+  auto walk = [&](int step) {
+    int walked = 0;
+    bool found = false;
+    while (!found && (step < 0 ? ds->Prior() : ds->Next())) {
+      ++walked;
+      range.push_back(CurrentBookmark());
+      found = range.back() == d.anchor;
+    }
+    ds->MoveBy(-step * walked);
+    return found;
+  };
+  ds->DisableControls();
+  try {
+    if (target != d.anchor && !walk(-1)) {
+      range.resize(1);
+      if (!walk(1)) range.resize(1);  // the anchor is gone: the current row alone
+    }
+  } catch (...) {
+    ds->EnableControls();
+    throw;
+  }
+  ds->EnableControls();
+  d.selected = std::move(range);
+  InvalidateGrid();
+}
+
+void TCustomTzGrid::ChooseAfterMove(Choice choice, const std::string& before) {
+  Private& d = *d_;
+  switch (choice) {
+    case Choice::kPlain:
+      ClearSelection();
+      d.anchor = CurrentBookmark();
+      break;
+    case Choice::kToggle:
+      // The row stood on before is the first one chosen, as in a file list.
+      if (d.selected.empty() && !before.empty() && before != CurrentBookmark()) d.selected.push_back(before);
+      ToggleSelected(CurrentBookmark());
+      d.anchor = CurrentBookmark();
+      break;
+    case Choice::kRange:
+      if (d.anchor.empty()) d.anchor = before;
+      SelectToAnchor();
+      break;
+    case Choice::kKeep: break;
+  }
 }
 
 void TCustomTzGrid::DblClick() {

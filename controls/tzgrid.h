@@ -64,6 +64,10 @@ enum TTzGridOption : uint16_t {
   dgAlwaysShowSelection = 1 << 9,
   dgConfirmDelete = 1 << 10,
   dgConfirmRestore = 1 << 11,
+  // Rows may be chosen: Ctrl+click and Ctrl+Space add or take away a row,
+  // Shift+click and Shift+arrows choose every row from the anchor (the row
+  // last reached without Shift) to the current one.
+  dgMultiSelect = 1 << 12,
 };
 using TTzGridOptions = uint16_t;
 // dgEditing, dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines,
@@ -221,6 +225,14 @@ class TCustomTzGrid : public TCustomGrid, public vz::TComponent {
   TTzColumn* SelectedColumn() const;
   vz::TTzField* SelectedField() const;
 
+  // ---- chosen rows (dgMultiSelect) ----
+  // The bookmarks of the chosen rows (TTzDataSet::RowBookmark), in the order
+  // they were chosen. A plain click or move, or the link going inactive,
+  // clears them; a single entry is one row chosen.
+  const std::vector<std::string>& SelectedRows() const;
+  bool RowSelected(const std::string& bookmark) const;
+  void ClearSelection();
+
   // ---- layout ----
   void BeginLayout();
   void EndLayout();
@@ -325,6 +337,11 @@ class TCustomTzGrid : public TCustomGrid, public vz::TComponent {
   void PriorRow();
   void Tab(bool forward);
   void DeleteOrRestore();
+  std::string CurrentBookmark() const;
+  void ToggleSelected(const std::string& bookmark);
+  void SelectToAnchor();
+  enum class Choice { kPlain, kToggle, kRange, kKeep };
+  void ChooseAfterMove(Choice choice, const std::string& before);
   void ScrollBarAction(int action);
   void ThumbReleased();
   void DrawBooleanBox(QPainter& painter, const QRect& rect, bool marked, const QColor& ink,

@@ -114,8 +114,9 @@ QString OffsetPrinterName(const QPrinter& printer) {
   return printer.printerName();
 }
 
-PrintStatus PrintCheck(QPrinter* printer, const CheckFields& fields, MicrDrawing micr,
-                       const PrinterOffset& offset) {
+PrintStatus PrintChecks(QPrinter* printer, const std::vector<CheckFields>& checks, MicrDrawing micr,
+                        const PrinterOffset& offset) {
+  if (checks.empty()) return Failed(QStringLiteral("There is no check to print."));
   if (printer == nullptr || !printer->isValid()) return Failed(QStringLiteral("No printer is available."));
   RegisterCheckFonts();
   PrinterFigures figures = ReadPrinterFigures(*printer);
@@ -127,39 +128,46 @@ PrintStatus PrintCheck(QPrinter* printer, const CheckFields& fields, MicrDrawing
   if (!job.IsActive()) return Failed(job.ErrorText());
   // The job's own page measure is the page width the layout divides.
   figures.page_width = job.PageWidth();
-  RenderCheck(*job.Canvas(), fields, figures, micr, offset);
+  for (size_t i = 0; i < checks.size(); ++i) {
+    if (i > 0 && !job.NewPage()) {
+      job.End();
+      return Failed(QStringLiteral("The printer refused page %1 of %2; the job may be incomplete.")
+                        .arg(i + 1)
+                        .arg(checks.size()));
+    }
+    RenderCheck(*job.Canvas(), checks[i], figures, micr, offset);
+  }
   if (!job.End()) return Failed(job.ErrorText());
   return PrintStatus{PrintOutcome::kPrinted, QString()};
 }
 
-PrintStatus PrintCheckWithSetup(QPrinter* printer, const CheckFields& fields,
-                                const PrinterSetupQuery& setup) {
-  if (setup && !setup(printer)) return PrintStatus{PrintOutcome::kCancelled, QString()};
-  return PrintCheck(printer, fields);
+PrintStatus PrintCheck(QPrinter* printer, const CheckFields& fields, MicrDrawing micr,
+                       const PrinterOffset& offset) {
+  return PrintChecks(printer, std::vector<CheckFields>{fields}, micr, offset);
 }
 
-std::unique_ptr<QPrintPreviewDialog> MakeCheckPreview(QPrinter* printer, const CheckFields& fields,
+std::unique_ptr<QPrintPreviewDialog> MakeCheckPreview(QPrinter* printer, std::vector<CheckFields> checks,
                                                       QWidget* parent, PrintErrorSink on_error,
                                                       OffsetLookup offsets) {
   auto dialog = std::make_unique<QPrintPreviewDialog>(printer, parent);
-  // The fields are copied: the preview shows, and prints, the check as it
-  // was when the preview was opened. The offset is looked up for each
+  // The fields are kept: the preview shows, and prints, the checks as they
+  // were when the preview was opened. The offset is looked up for each
   // page, since the preview's own Print button may choose another printer.
   QObject::connect(dialog.get(), &QPrintPreviewDialog::paintRequested, dialog.get(),
-                   [fields, on_error = std::move(on_error),
+                   [checks = std::move(checks), on_error = std::move(on_error),
                     offsets = std::move(offsets)](QPrinter* target) {
                      const PrinterOffset offset = offsets ? offsets(*target) : PrinterOffset{};
                      const PrintStatus status =
-                         PrintCheck(target, fields, MicrDrawing::kFontWhenInstalled, offset);
+                         PrintChecks(target, checks, MicrDrawing::kFontWhenInstalled, offset);
                      if (status.outcome == PrintOutcome::kFailed && on_error) on_error(status.message);
                    });
   return dialog;
 }
 
-int PreviewCheck(QPrinter* printer, const CheckFields& fields, QWidget* parent,
-                 PrintErrorSink on_error, OffsetLookup offsets) {
+int PreviewChecks(QPrinter* printer, std::vector<CheckFields> checks, QWidget* parent,
+                  PrintErrorSink on_error, OffsetLookup offsets) {
   std::unique_ptr<QPrintPreviewDialog> dialog =
-      MakeCheckPreview(printer, fields, parent, std::move(on_error), std::move(offsets));
+      MakeCheckPreview(printer, std::move(checks), parent, std::move(on_error), std::move(offsets));
   return dialog->exec();
 }
 

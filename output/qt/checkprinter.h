@@ -1,17 +1,14 @@
-// Printing the check through Qt: rendering the layout's draw items on any
-// painter, printing one check as one print job, and a print preview that
-// draws the very same page.
+// Printing checks through Qt: rendering the layout's draw items on any
+// painter, printing checks as one print job (one check per page), and a
+// print preview that draws the very same pages.
 //
-// How the main window uses it:
+// How the windows use it (the main window for the check in the form, the
+// table window for the checks chosen in its grid):
 //
-//   Print button, File > Print Check:
-//     qp::PrintStatus s = qp::PrintCheckWithSetup(&printer_, Fields(),
-//         [this](QPrinter* p) { return messages_->PrintDialog(p); });
-//     if (s.outcome == qp::PrintOutcome::kFailed) messages_->Error(s.message);
-//
-//   File > Print Preview:
-//     qp::PreviewCheck(&printer_, Fields(), this,
-//         [this](const QString& m) { messages_->Error(m); });
+//   Print:    Messages().ExecPrintDialog(printer, window), then
+//             qp::PrintStatus s = qp::PrintChecks(printer, checks, micr, offset);
+//             kFailed: s.message goes into an error box.
+//   Preview:  qp::PreviewChecks(printer, checks, window, on_error, offsets);
 //
 // A cancelled dialog prints nothing; a printer that fails is reported, never
 // turned into a blank page reported as printed.
@@ -91,38 +88,35 @@ struct PrintStatus {
   QString message;  // for the error box when kFailed, empty otherwise
 };
 
-// Prints one check as one job on `printer` as it is set up now (a real
-// printer, or PDF output with an output file name). Fails without sending
-// anything when the printer is missing or invalid, reports no page or
-// resolution, or refuses the job; fails after the page when the printer
-// reports an error at the end of the job. Every item is moved by `offset`;
-// with a zero offset the page is exactly the layout's.
+// Prints the checks as one job on `printer` as it is set up now (a real
+// printer, or PDF output with an output file name), one check per page in
+// the order given. Fails without sending anything when there is no check,
+// when the printer is missing or invalid, reports no page or resolution, or
+// refuses the job; fails after the pages when a new page is refused or the
+// printer reports an error at the end of the job. Every item is moved by
+// `offset`; with a zero offset each page is exactly the layout's.
+PrintStatus PrintChecks(QPrinter* printer, const std::vector<CheckFields>& checks,
+                        MicrDrawing micr = MicrDrawing::kFontWhenInstalled, const PrinterOffset& offset = {});
+// One check as one job.
 PrintStatus PrintCheck(QPrinter* printer, const CheckFields& fields,
                        MicrDrawing micr = MicrDrawing::kFontWhenInstalled,
                        const PrinterOffset& offset = {});
 
-// Asks `setup` to let the user choose and set up `printer` (the print
-// dialog, through the message service); false means cancelled and prints
-// nothing. Otherwise PrintCheck.
-using PrinterSetupQuery = std::function<bool(QPrinter* printer)>;
-PrintStatus PrintCheckWithSetup(QPrinter* printer, const CheckFields& fields,
-                                const PrinterSetupQuery& setup);
-
 // Receives the message of a failed print started from the preview window.
 using PrintErrorSink = std::function<void(const QString& message)>;
 
-// A print preview dialog on `printer` showing the check of `fields` as they
-// are now; its own Print button prints the same page through PrintCheck and
+// A print preview dialog on `printer` showing the checks as they are now,
+// one per page; its own Print button prints the same pages through PrintChecks and
 // hands a failure to `on_error`. Each page, shown or printed, is moved by
 // the offset `offsets` gives for its printer (none when it is empty). The
 // caller shows it (exec()) and owns it.
-std::unique_ptr<QPrintPreviewDialog> MakeCheckPreview(QPrinter* printer, const CheckFields& fields,
+std::unique_ptr<QPrintPreviewDialog> MakeCheckPreview(QPrinter* printer, std::vector<CheckFields> checks,
                                                       QWidget* parent, PrintErrorSink on_error,
                                                       OffsetLookup offsets = {});
 
 // MakeCheckPreview shown modally; returns the dialog's result.
-int PreviewCheck(QPrinter* printer, const CheckFields& fields, QWidget* parent,
-                 PrintErrorSink on_error, OffsetLookup offsets = {});
+int PreviewChecks(QPrinter* printer, std::vector<CheckFields> checks, QWidget* parent,
+                  PrintErrorSink on_error, OffsetLookup offsets = {});
 
 }  // namespace qp
 

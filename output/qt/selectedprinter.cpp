@@ -87,6 +87,15 @@ bool TSelectedPrinter::End() {
   return true;
 }
 
+bool TSelectedPrinter::NewPage() {
+  if (!d_->active) return false;
+  if (!d_->printer->newPage()) {
+    d_->error = QStringLiteral("The printer did not accept the next page.");
+    return false;
+  }
+  return true;
+}
+
 bool TSelectedPrinter::IsActive() const { return d_->active; }
 const QString& TSelectedPrinter::ErrorText() const { return d_->error; }
 QPainter* TSelectedPrinter::Canvas() { return &d_->painter; }

@@ -47,6 +47,9 @@ class TSelectedPrinter {
   // The job's canvas, valid while IsActive().
   QPainter* Canvas();
 
+  // Starts the next page of the job; false (with ErrorText()) when the job
+  // is not active or the printer refuses the page.
+  bool NewPage();
   // Ends the job. True when the printer took the page; false, with
   // ErrorText(), when the job never started or the printer reported an
   // error at its end. A second call returns the first one's result.

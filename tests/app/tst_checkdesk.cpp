@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QPrinter>
 #include <QProcess>
 #include <QTimer>
 #include <QtTest>
@@ -26,26 +27,16 @@
 #include "controls/memo.h"
 #include "controls/tzgrid.h"
 #include "deskhelpers.h"
+#include "engine/real48.h"
+#include "output/amountwords.h"
 
 using qp::TMainForm;
 using qptest::CloseWindow;
 using qptest::ReadDbf;
 using qptest::Type;
+using qptest::WhenShown;
 
 namespace {
-
-// Runs `act` as soon as `dialog` shows (inside its exec()); `act` closes it.
-void WhenShown(QDialog* dialog, std::function<void()> act) {
-  auto* timer = new QTimer(dialog);
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, dialog, [dialog, timer, act] {
-    if (!dialog->isVisible()) return;
-    timer->stop();
-    timer->deleteLater();
-    act();
-  });
-  timer->start();
-}
 
 // Types the sample check into the form, with its own payee and number.
 void TypeCheck(TMainForm& form, const QString& payee, const QString& number) {
@@ -288,6 +279,8 @@ class TestCheckDesk : public QObject {
     const QString third = QString::fromUtf8("1049|2025-01-02|Über Röofing|0.00|4021887365|123456780|issued");
     QTest::newRow("none chosen: all") << QList<int>() << "Export All Checks for Positive Pay"
                                       << QStringList({header, first, second, third});
+    QTest::newRow("two chosen") << QList<int>({2}) << "Export the 2 Chosen Checks for Positive Pay"
+                                << QStringList({header, first, third});
   }
 
   void exportWritesThePositivePayFile() {
@@ -352,6 +345,63 @@ class TestCheckDesk : public QObject {
       QVERIFY(quilltable.waitForFinished(20000));
       QCOMPARE(quilltable.exitCode(), 0);
       QCOMPARE(quilltable.readAllStandardOutput(), fx_->Read("bank.csv"));
+    }
+    CloseWindow(form, *fx_);
+  }
+
+  // Rows chosen with Shift+arrows print as one job: a check per page in
+  // table order, each from its record with the words whole, after one
+  // question about the MICR lines of them all.
+  void printTheChecksChosenInTheTableWindow() {
+    TMainForm form;
+    QVERIFY(qptest::ShowActive(&form));
+    const QStringList payees = {"Sangamon Valley Plumbing", "Prairie State Electric", "Lincoln Land Roofing",
+                                "Not Chosen"};
+    for (int i = 0; i < payees.size(); ++i) {
+      TypeCheck(form, payees[i], QString::number(1047 + i));
+      Type(form, form.AccountNumber, i == 1 ? "40218A7365" : "4021887365");
+      form.SaveCheckClick();
+    }
+    QCOMPARE(form.Checks()->RecCount(), 4);
+    const QString pdf = fx_->Path("chosen.pdf");
+    fx_->msgs->Clear();
+    fx_->msgs->Answer(qp::MsgResult::kYes);
+    fx_->msgs->print_hook = [&](QPrinter* printer) {
+      printer->setOutputFormat(QPrinter::PdfFormat);
+      printer->setOutputFileName(pdf);
+      return true;
+    };
+    WhenShown(form.ViewDataForm, [&] {
+      TTzGrid* grid = form.ViewDataForm->TzGrid1;
+      // Chosen from the third row upwards; printed in table order.
+      QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
+                        grid->CellRect(2, grid->TitleOffset() + 2).center());
+      QTest::keyClick(grid, Qt::Key_Up, Qt::ShiftModifier);
+      QTest::keyClick(grid, Qt::Key_Up, Qt::ShiftModifier);
+      form.ViewDataForm->PrintBtn->click();
+      form.ViewDataForm->accept();
+    });
+    form.ViewChecksClick();
+    QCOMPARE(fx_->msgs->print_dialogs(), 1);
+    QCOMPARE(int(fx_->msgs->messages().size()), 1);
+    const QString question = fx_->msgs->messages()[0].text;
+    QVERIFY2(question.startsWith("The bank may not be able to read the MICR line of 1 of these 3 checks:\n\n"
+                                 "Check 1048 to Prairie State Electric:\n"),
+             qPrintable(question));
+    const QString words = QString::fromStdString(qp::AmountInWords(vz::Real48::From(1248.5)));
+    QVERIFY(words.size() > 40);  // longer than the table keeps
+    QProcess info;
+    info.start("pdfinfo", {pdf});
+    QVERIFY(info.waitForFinished(20000));
+    QVERIFY(QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression("Pages:\\s+3\\n")));
+    for (int page = 1; page <= 3; ++page) {
+      QProcess text;
+      text.start("pdftotext", {"-f", QString::number(page), "-l", QString::number(page), pdf, "-"});
+      QVERIFY(text.waitForFinished(20000));
+      const QString got = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+      for (const QString& wanted : {payees[page - 1], QString::number(1046 + page), words}) {
+        QVERIFY2(got.contains(wanted), qPrintable(QString("page %1 lacks %2: %3").arg(page).arg(wanted, got)));
+      }
     }
     CloseWindow(form, *fx_);
   }

@@ -290,27 +290,6 @@ TEST_F(CheckPrintTest, UnusablePrinterIsAFailureAndWritesNothing) {
   EXPECT_EQ(status.message, "No printer is available.");
 }
 
-// The setup step is asked once about the job's printer: cancelled, nothing
-// is printed anywhere; confirmed, the check goes where the step chose.
-TEST_F(CheckPrintTest, SetupStepDecidesWhetherAndWhereTheCheckPrints) {
-  for (const bool confirm : {false, true}) {
-    QPrinter printer(QPrinter::HighResolution);
-    SetUpPdf(&printer, "first.pdf");
-    std::vector<QPrinter*> asked;
-    const qp::PrintStatus status = qp::PrintCheckWithSetup(&printer, SampleFields(), [&](QPrinter* p) {
-      asked.push_back(p);
-      p->setOutputFileName(QString::fromStdString(Path("chosen.pdf")));
-      return confirm;
-    });
-    EXPECT_EQ(asked, std::vector<QPrinter*>{&printer});
-    EXPECT_EQ(status.outcome, confirm ? qp::PrintOutcome::kPrinted : qp::PrintOutcome::kCancelled);
-    EXPECT_TRUE(status.message.isEmpty());
-    EXPECT_FALSE(std::filesystem::exists(Path("first.pdf")));
-    Pdf pdf;
-    EXPECT_EQ(ReadPdf("chosen.pdf", &pdf) ? pdf.pages : 0, confirm ? 1 : 0) << confirm;
-  }
-}
-
 // The preview draws one page and prints nothing; it asks for the offset of
 // the printer it draws for, each time it draws.
 TEST_F(CheckPrintTest, PreviewShowsOnePageAndPrintsNothing) {
@@ -319,7 +298,7 @@ TEST_F(CheckPrintTest, PreviewShowsOnePageAndPrintsNothing) {
   std::vector<QString> errors;
   std::vector<const QPrinter*> asked;
   const auto dialog = qp::MakeCheckPreview(
-      &printer, SampleFields(), nullptr, [&](const QString& m) { errors.push_back(m); },
+      &printer, {SampleFields()}, nullptr, [&](const QString& m) { errors.push_back(m); },
       [&](const QPrinter& p) { return asked.push_back(&p), qp::PrinterOffset{1000, 1000}; });
   auto* view = dialog->findChild<QPrintPreviewWidget*>();
   ASSERT_NE(view, nullptr);
