@@ -92,6 +92,9 @@ inline void WhenShown(QDialog* dialog, std::function<void()> act) {
     if (!dialog->isVisible()) return;
     timer->stop();
     timer->deleteLater();
+    // Clicks reach a window only once it is active, which on a loaded
+    // machine may come a little after it shows.
+    QTest::qWaitForWindowActive(dialog);
     act();
   });
   timer->start();
