@@ -290,20 +290,20 @@ TEST_F(CheckPrintTest, UnusablePrinterIsAFailureAndWritesNothing) {
   EXPECT_EQ(status.message, "No printer is available.");
 }
 
-// The preview draws one page and prints nothing; it asks for the offset of
+// The preview draws a page per check and prints nothing; it asks for the offset of
 // the printer it draws for, each time it draws.
-TEST_F(CheckPrintTest, PreviewShowsOnePageAndPrintsNothing) {
+TEST_F(CheckPrintTest, PreviewShowsAPagePerCheckAndPrintsNothing) {
   QPrinter printer(QPrinter::HighResolution);
   SetUpPdf(&printer, "preview.pdf");
   std::vector<QString> errors;
   std::vector<const QPrinter*> asked;
   const auto dialog = qp::MakeCheckPreview(
-      &printer, {SampleFields()}, nullptr, [&](const QString& m) { errors.push_back(m); },
+      &printer, {SampleFields(), SampleFields()}, nullptr, [&](const QString& m) { errors.push_back(m); },
       [&](const QPrinter& p) { return asked.push_back(&p), qp::PrinterOffset{1000, 1000}; });
   auto* view = dialog->findChild<QPrintPreviewWidget*>();
   ASSERT_NE(view, nullptr);
   view->updatePreview();
-  EXPECT_EQ(view->pageCount(), 1);
+  EXPECT_EQ(view->pageCount(), 2);
   view->updatePreview();
   EXPECT_EQ(asked, (std::vector<const QPrinter*>{&printer, &printer}));
   EXPECT_TRUE(errors.empty());
