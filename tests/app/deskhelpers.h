@@ -94,7 +94,9 @@ inline void WhenShown(QDialog* dialog, std::function<void()> act) {
     timer->deleteLater();
     // Clicks reach a window only once it is active, which on a loaded
     // machine may come a little after it shows.
-    QTest::qWaitForWindowActive(dialog);
+    if (!QTest::qWaitForWindowActive(dialog)) qWarning("WhenShown: %s never became active", qPrintable(dialog->objectName()));
+    // Its layout too: the grid's rows must be where the clicks go.
+    QCoreApplication::processEvents();
     act();
   });
   timer->start();

@@ -27,6 +27,7 @@
 #include "controls/memo.h"
 #include "controls/tzgrid.h"
 #include "deskhelpers.h"
+#include "tests/support/pdftools.h"
 #include "engine/real48.h"
 #include "output/amountwords.h"
 
@@ -390,15 +391,9 @@ class TestCheckDesk : public QObject {
              qPrintable(question));
     const QString words = QString::fromStdString(qp::AmountInWords(vz::Real48::From(1248.5)));
     QVERIFY(words.size() > 40);  // longer than the table keeps
-    QProcess info;
-    info.start("pdfinfo", {pdf});
-    QVERIFY(info.waitForFinished(20000));
-    QVERIFY(QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression("Pages:\\s+3\\n")));
+    QCOMPARE(qptest::PdfPages(pdf), 3);
     for (int page = 1; page <= 3; ++page) {
-      QProcess text;
-      text.start("pdftotext", {"-f", QString::number(page), "-l", QString::number(page), pdf, "-"});
-      QVERIFY(text.waitForFinished(20000));
-      const QString got = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+      const QString got = qptest::PdfText(pdf, page);
       for (const QString& wanted : {payees[page - 1], QString::number(1046 + page), words}) {
         QVERIFY2(got.contains(wanted), qPrintable(QString("page %1 lacks %2: %3").arg(page).arg(wanted, got)));
       }

@@ -8,10 +8,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -22,6 +19,7 @@
 #include "app/mainform.h"
 #include "app/printeroffsetsform.h"
 #include "appfixture.h"
+#include "tests/support/pdftools.h"
 #include "controls/entry/datefield.h"
 #include "controls/entry/numericfield.h"
 #include "output/qt/checkprinter.h"
@@ -29,19 +27,9 @@
 
 using qp::TMainForm;
 using qp::TPrinterOffsetsForm;
+using qptest::RunTool;
 
 namespace {
-
-// Runs a poppler tool; false when it is missing or fails.
-bool RunTool(const QString& tool, const QStringList& args, QByteArray* output = nullptr) {
-  const QString path = QStandardPaths::findExecutable(tool);
-  QProcess process;
-  if (path.isEmpty()) return false;
-  process.start(path, args);
-  if (!process.waitForFinished(60000) || process.exitCode() != 0) return false;
-  if (output) *output = process.readAllStandardOutput();
-  return true;
-}
 
 struct Word {
   QString text;

@@ -16,15 +16,14 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 
 #include "output/micr.h"
 #include "output/qt/checkprinter.h"
 #include "output/qt/micrpainter.h"
 #include "output/qt/selectedprinter.h"
 #include "samplefields.h"
+#include "tests/support/pdftools.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -43,17 +42,6 @@ class QtEnvironment : public ::testing::Environment {
     ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 using qptest::SampleFields;
-
-// Runs a poppler tool; false when it is not installed or fails.
-bool RunTool(const QString& tool, const QStringList& args, QString* output = nullptr) {
-  const QString path = QStandardPaths::findExecutable(tool);
-  if (path.isEmpty()) return false;
-  QProcess process;
-  process.start(path, args);
-  if (!process.waitForFinished(60000) || process.exitCode() != 0) return false;
-  if (output) *output = QString::fromUtf8(process.readAllStandardOutput());
-  return true;
-}
 
 // Columns [first, last] with ink in rows [top, bottom) and columns
 // [left, right); first > last when the band is blank.
@@ -88,12 +76,13 @@ class CheckPrintTest : public qptest::TempDirTest {
   struct Pdf { QString text; int pages = 0; QImage page; };
   bool ReadPdf(const std::string& name, Pdf* pdf) {
     const QString file = QString::fromStdString(Path(name)), png = QString::fromStdString(Path("page"));
-    QString info;
-    if (!RunTool("pdfinfo", {file}, &info) || !RunTool("pdftotext", {"-layout", file, "-"}, &pdf->text) ||
-        !RunTool("pdftoppm", {"-png", "-r", "100", "-singlefile", file, png})) {
+    QByteArray text;
+    if (!qptest::RunTool("pdftotext", {"-layout", file, "-"}, &text) ||
+        !qptest::RunTool("pdftoppm", {"-png", "-r", "100", "-singlefile", file, png})) {
       return false;
     }
-    pdf->pages = QRegularExpression(R"(Pages:\s+(\d+))").match(info).captured(1).toInt();
+    pdf->text = QString::fromUtf8(text);
+    pdf->pages = qptest::PdfPages(file);
     pdf->page = QImage(png + ".png");
     return !pdf->page.isNull();
   }
