@@ -2,10 +2,6 @@
 // with another program beside us.
 #include <gtest/gtest.h>
 
-#include "engine/dbf.h"
-#include "engine/errors.h"
-#include "engine/fieldbuf.h"
-#include "engine/textutil.h"
 #include "tests/support/dbf_helpers.h"
 
 namespace {
@@ -77,27 +73,6 @@ TEST_P(PackTest, PackingEveryRecordLeavesAnEmptyTableThatHasNothingToPack) {
   EXPECT_EQ(File().size(), kHeader + 1);
   EXPECT_FALSE(vz::Pack());
   EXPECT_EQ(vz::ErrorCode(), 0);
-}
-
-TEST_P(PackTest, DeletedRecordsStayReadableUntilRecalled) {
-  Build(3, {});
-  vz::GO(2);
-  ASSERT_TRUE(vz::RLock());
-  vz::DeleteRec();
-  vz::Unlock();
-  EXPECT_TRUE(vz::Deleted());
-  EXPECT_EQ(Records(), " r1  *r2   r3  ");
-  vz::GoTop();
-  vz::SKIP(1);
-  EXPECT_TRUE(vz::Deleted());
-  EXPECT_EQ(vz::GetFieldText(1), "r2  ");
-  ASSERT_TRUE(vz::RLock());
-  vz::RecallRec();
-  vz::Unlock();
-  EXPECT_FALSE(vz::Deleted());
-  EXPECT_EQ(Records(), " r1   r2   r3  ");
-  EXPECT_TRUE(vz::Pack());  // packed, with nothing to remove
-  EXPECT_EQ(Records(), " r1   r2   r3  ");
 }
 
 TEST_P(PackTest, DeleteOutsideTheTable) {
