@@ -8,9 +8,6 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/dbf.h"
-#include "engine/errors.h"
-#include "engine/fieldbuf.h"
 #include "engine/textutil.h"
 #include "tests/support/dbf_helpers.h"
 
