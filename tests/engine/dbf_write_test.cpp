@@ -244,7 +244,12 @@ TEST_P(PeekTest, PeekReadsStoredTextWithoutMovingAndSeesOurOwnWrites) {
   vz::SetFieldText(1, "four");
   vz::Replace();
   vz::DeleteRec();
-  vz::Poke("Z", 1, 5);
+  vz::Poke("Z", 1, 5);  // only the given characters
+  vz::Poke("abcdefgh", 1, 3);  // no more than the field holds
+  vz::Poke("x", 3, 1);  // no such field: nothing, not even the next record's flag
+  vz::Poke("x", 1, 6);  // no such record: nothing
+  EXPECT_EQ(vz::Peek(1, 3) + vz::Peek(2, 3) + vz::Peek(0, 2) + vz::Peek(1, 6), "abcde   4.50 ");
+  EXPECT_EQ(vz::RecCount(), 5);
   EXPECT_EQ(vz::Peek(1, 4), "four ");
   EXPECT_EQ(vz::Peek(0, 4), "*");
   EXPECT_EQ(vz::Peek(1, 5), "Z5   ");
@@ -260,18 +265,6 @@ TEST_P(PeekTest, PeekReadsStoredTextWithoutMovingAndSeesOurOwnWrites) {
 }
 
 INSTANTIATE_TEST_SUITE_P(CacheSizes, PeekTest, ::testing::Values(0, 13, 40, 65535));
-
-TEST_F(WriteTest, PokeWritesOnlyTheGivenCharacters) {
-  ASSERT_TRUE(Use("w exclusive"));
-  AddRecords(2);
-  vz::Poke("abcdefgh", 1, 2);
-  vz::Poke("9", 2, 1);
-  vz::Poke("*", 0, 1);
-  vz::Poke("x", 3, 1);  // no such field: nothing
-  vz::Poke("x", 1, 3);  // no such record: nothing
-  vz::USE("");
-  EXPECT_EQ(File().substr(kHeader), "*n1   9  1.50 abcde   3.00\x1A");
-}
 
 TEST_F(WriteTest, Dbase2TablesAreReadAndUpdatedInTheirOwnLayout) {
   std::string b(521, '\0');
