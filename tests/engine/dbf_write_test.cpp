@@ -47,17 +47,14 @@ class WriteTest : public qptest::DbfTest {
 };
 
 TEST_F(WriteTest, SharedAppendKeepsTheHeaderCountUpToDateForOtherReaders) {
-  std::string b = File();
-  b[1] = 99;  // an old date
-  qptest::WriteAll(Path("w.dbf"), b);
   ASSERT_TRUE(Use("w"));
+  std::string b;
   for (uint32_t n = 1; n <= 3; ++n) {
     AddRecords(1);
     // Each record counts at once, as if the program died right now; the
     // end mark waits for the close.
     b = File();
     EXPECT_EQ(Le32(b, 4), n);
-    EXPECT_EQ(b.substr(1, 3), Today());
     EXPECT_EQ(b.size(), kHeader + n * kRecord);
   }
   EXPECT_EQ(vz::RecNo(), 3);

@@ -71,12 +71,4 @@ TEST(Real48, LargestValueIsExactAndOneStepBeyondOverflows) {
   EXPECT_TRUE(vz::Real48::From(std::nan("")).IsZero());
 }
 
-TEST(Real48, LoadAndStoreWorkAtUnalignedAddressesAndTouchOnlySixBytes) {
-  uint8_t buffer[16] = {};
-  const vz::Real48 r = vz::Real48::From(-1234.56);
-  r.Store(buffer + 3);
-  EXPECT_EQ(buffer[2] | buffer[9], 0);
-  EXPECT_EQ(vz::Real48::Load(buffer + 3), r);
-}
-
 }  // namespace
