@@ -1,20 +1,16 @@
-// Date functions: the names of six languages in their slots, blank and
-// invalid dates, every DateFormat, and every date of two centuries against
-// the standard library's calendar.
-#include "engine/dates.h"
-
+// National settings and date functions: the language table from locale
+// names, the regional settings of the platform and the short date pattern,
+// the names of six languages in their slots, blank and invalid dates, and
+// the parts of dates in every DateFormat.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <chrono>
 #include <string>
 
+#include "engine/dates.h"
 #include "engine/national.h"
 #include "platform/datefmt.h"
 
 namespace {
-
-namespace chr = std::chrono;
 
 class Dates : public ::testing::Test {
  protected:
@@ -43,21 +39,6 @@ TEST_F(Dates, NamesStandInTheirLanguageSlotAndFillItExactly) {
     EXPECT_EQ(vz::DayName(n.format, n.weekday), n.day) << n.format;
     EXPECT_EQ(vz::MonthName(n.format, n.month), n.month_name) << n.format;
   }
-  // Every name of a language is as wide as its slot (in characters).
-  const int day_width[] = {9, 9, 9, 9, 8, 10, 9, 8, 11}, month_width[] = {9, 9, 9, 9, 9, 9, 10, 9, 8};
-  auto width = [](const std::string& s) {
-    int n = 0;
-    for (char c : s) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return n;
-  };
-  for (int format = 0; format <= 8; ++format) {
-    for (int i = 1; i <= 12; ++i) {
-      const std::string day = vz::DayName(format, (i - 1) % 7 + 1), month = vz::MonthName(format, i);
-      EXPECT_EQ(width(day), day_width[format]) << day;
-      EXPECT_EQ(width(month), month_width[format]) << month;
-      EXPECT_TRUE(day[0] != ' ' && month[0] != ' ') << format << " " << i;
-    }
-  }
   vz::SetDateFormat(5);
   EXPECT_EQ(vz::CMONTH("25.12.2026"), "Dezember ");
   EXPECT_EQ(vz::CDOW("25.12.26"), "Freitag   ");
@@ -75,67 +56,101 @@ TEST_F(Dates, BlankDatesGiveBlankResultsInEveryForm) {
   }
 }
 
-TEST_F(Dates, OnlyRealDatesInTheCurrentFormAreValidAndHaveNames) {
-  const struct { int format; const char* text; bool valid; } cases[] = {
-      {0, "12/5/98", true}, {0, "2/30/98", false}, {0, " 12/25/26 ", true}, {0, "1/1/1", true},
-      {0, "02/29/2000", true}, {0, "02/29/1900", false}, {0, "02/29/24", true}, {0, "02/29/23", false},
-      {0, "04/31/98", false}, {0, "04/30/98", true}, {0, "13/01/98", false}, {0, "00/10/98", false},
-      {0, "12/00/98", false}, {0, "12/32/98", false}, {0, "12/25/2026x", false}, {0, "12-25-26", false},
-      {0, "12/25", false}, {0, "12/25/199", false}, {0, "12/25/26/", false}, {0, "ab/cd/ef", false},
-      {0, "+1/25/26", false}, {0, "123/5/98", false}, {0, "12/25/-026", false}, {1, "26.12.25", true},
-      {1, "26.13.25", false}, {1, "2024.02.29", true}, {2, "31/12/99", true}, {2, "12/31/99", false},
-      {3, "25-12-26", true}, {3, "25.12.26", false}, {5, "29.02.2024", true}, {5, "29.02.2023", false},
-      {8, "31.04.26", false}};
+// Only real dates in the current form are valid and have names; a part
+// that is no number reads as 0, the year included.
+TEST_F(Dates, PartsAndValidityAreReadAsTheyStand) {
+  const struct { int format, pivot; const char* text; bool valid; int month, day, year; } cases[] = {
+      {0, 2000, "12/25/26", true, 12, 25, 2026}, {0, 1900, "12/25/26", true, 12, 25, 1926},
+      {0, 2000, " 12/25/1999 ", true, 12, 25, 1999}, {0, 2000, "2/30/98", false, 2, 30, 2098},
+      {0, 2000, "02/29/2000", true, 2, 29, 2000}, {0, 2000, "02/29/1900", false, 2, 29, 1900},
+      {0, 2000, "02/29/23", false, 2, 29, 2023}, {0, 2000, "04/31/98", false, 4, 31, 2098},
+      {0, 2000, "13/01/98", false, 13, 1, 2098}, {0, 2000, "12/xx/26", false, 12, 0, 2026},
+      {0, 2000, "12/25/ab", false, 12, 25, 0}, {0, 2000, "12.25.26", false, 0, 0, 0},
+      // -1: the parts are not looked at
+      {0, 2000, "12/25/2026x", false, -1, 0, 0}, {0, 2000, "12/25", false, -1, 0, 0},
+      {0, 2000, "12/25/199", false, -1, 0, 0}, {0, 2000, "+1/25/26", false, -1, 0, 0},
+      {0, 2000, "123/5/98", false, -1, 0, 0}, {0, 2000, "12/25/-026", false, -1, 0, 0},
+      {1, 2000, "26.12.25", true, 12, 25, 2026}, {1, 2000, "2024.02.29", true, 2, 29, 2024},
+      {2, 2000, "25/12/2026", true, 12, 25, 2026}, {2, 2000, "12/31/99", false, 31, 12, 2099},
+      {3, 2000, "5-1-7", true, 1, 5, 2007}, {3, 2000, "25.12.26", false, 0, 0, 0},
+      {5, 2000, "29.02.2023", false, 2, 29, 2023}, {6, 2000, "25.12.26", true, 12, 25, 2026},
+      {8, 2000, "01.02.03", true, 2, 1, 2003}, {8, 2000, "31.04.26", false, 4, 31, 2026}};
   for (const auto& c : cases) {
-    vz::SetDateFormat(c.format);
-    EXPECT_EQ(vz::IsValidDate(c.text), c.valid) << c.text;
-    EXPECT_FALSE(vz::IsBlankDate(c.text)) << c.text;
-    EXPECT_EQ(vz::DOW(c.text) != 0, c.valid) << c.text;
-    EXPECT_EQ(vz::CMONTH(c.text) != std::string(9, ' '), c.valid) << c.text;
-  }
-}
-
-// A part that is no number reads as 0, the year included.
-TEST_F(Dates, PartsAreReadAsTheyStand) {
-  const struct { int format, pivot; const char* text; int month, day, year; } cases[] = {
-      {0, 2000, "12/25/26", 12, 25, 2026}, {0, 1900, "12/25/26", 12, 25, 1926}, {0, 2000, "12/25/1999", 12, 25, 1999},
-      {0, 2000, "2/30/98", 2, 30, 2098}, {0, 2000, "12/xx/26", 12, 0, 2026}, {0, 2000, "12/25/ab", 12, 25, 0},
-      {0, 2000, "12.25.26", 0, 0, 0}, {1, 2000, "26.12.25", 12, 25, 2026}, {2, 2000, "25/12/2026", 12, 25, 2026},
-      {3, 2000, "5-1-7", 1, 5, 2007}, {6, 2000, "25.12.26", 12, 25, 2026}, {8, 2000, "01.02.03", 2, 1, 2003}};
-  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
     vz::SetDateFormat(c.format);
     vz::SetCenturyPivotForTesting(c.pivot);
-    EXPECT_EQ(vz::MONTH(c.text), c.month) << c.text;
-    EXPECT_EQ(vz::DAY(c.text), c.day) << c.text;
-    EXPECT_EQ(vz::YEAR(c.text), c.year) << c.text;
+    EXPECT_EQ(vz::IsValidDate(c.text), c.valid);
+    EXPECT_FALSE(vz::IsBlankDate(c.text));
+    EXPECT_EQ(vz::DOW(c.text) != 0, c.valid);
+    EXPECT_EQ(vz::CMONTH(c.text) != std::string(9, ' '), c.valid);
+    if (c.month >= 0) {
+      EXPECT_EQ(vz::MONTH(c.text), c.month);
+      EXPECT_EQ(vz::DAY(c.text), c.day);
+      EXPECT_EQ(vz::YEAR(c.text), c.year);
+    }
   }
 }
 
-// Every date of 1900-2099 written in every DateFormat, with two-digit years
-// and with four, is read back with its own weekday, month, day and year.
-TEST_F(Dates, EveryDateOfTwoCenturiesInEveryFormat) {
-  const char* english[] = {"Sunday   ", "Monday   ", "Tuesday  ", "Wednesday", "Thursday ", "Friday   ", "Saturday "};
-  for (int format = 0; format <= 8; ++format) {
-    for (bool century : {false, true}) {
-      vz::SetDateFormat(format);
-      vz::SetCenturyOn(century);
-      for (chr::sys_days day = chr::year{1900} / 1 / 1; day <= chr::year{2099} / 12 / 31; day += chr::days{1}) {
-        chr::year_month_day ymd{day};
-        int y = static_cast<int>(ymd.year()), m = static_cast<int>(static_cast<unsigned>(ymd.month())),
-            d = static_cast<int>(static_cast<unsigned>(ymd.day()));
-        vz::SetCenturyPivotForTesting(y / 100 * 100);
-        std::string text = plat::FormatShortDate(y, m, d);
-        int weekday = static_cast<int>(chr::weekday{day}.c_encoding()) + 1;
-        ASSERT_TRUE(vz::IsValidDate(text)) << format << " " << text;
-        ASSERT_EQ(vz::DOW(text), weekday) << format << " " << text;
-        ASSERT_EQ(vz::DayOfWeek(y, m, d), weekday) << format << " " << text;
-        ASSERT_EQ((std::array{vz::MONTH(text), vz::DAY(text), vz::YEAR(text)}), (std::array{m, d, y})) << text;
-        if (format <= 2) {
-          ASSERT_EQ(vz::CDOW(text), english[weekday - 1]) << format << " " << text;
-        }
-      }
-    }
+class NationalTest : public ::testing::Test {
+ protected:
+  void TearDown() override { vz::InitNationalSettingsFor("en_US.UTF-8"); }
+};
+
+TEST_F(NationalTest, LocaleGivesLanguageSeparatorsDateFormatAndCodePage) {
+  const struct { const char* locale; int index; char decimal, thousands; int codepage; } cases[] = {
+      {"de_DE.UTF-8", 5, ',', '.', 437}, {"de_AT", 5, ',', '.', 437}, {"en_US.UTF-8", 0, '.', ',', 437},
+      {"en_GB.UTF-8", 2, '.', ',', 437}, {"en_AU", 2, '.', ',', 437}, {"es_ES.UTF-8", 6, ',', '.', 437},
+      {"fr_CA.UTF-8", 7, '.', ',', 437}, {"fr_FR.UTF-8", 4, ',', '.', 437}, {"it_IT@euro", 3, ',', '.', 437},
+      {"ru_RU.KOI8-R", 8, '.', ' ', 866}, {"pt_BR", 0, '.', ',', 437}, {"C", 0, '.', ',', 437},
+      {"POSIX", 0, '.', ',', 437}, {"", 0, '.', ',', 437}};
+  for (const auto& c : cases) {
+    vz::InitNationalSettingsFor(c.locale);
+    EXPECT_EQ(vz::LanguageIndex(), c.index) << c.locale;
+    EXPECT_EQ(vz::DecimalSeparator(), c.decimal) << c.locale;
+    EXPECT_EQ(vz::ThousandsSeparator(), c.thousands) << c.locale;
+    EXPECT_EQ(vz::DateFormat(), c.index) << c.locale;
+    EXPECT_EQ(vz::TableCodePage(), c.codepage) << c.locale;
+    EXPECT_FALSE(vz::CenturyOn());
   }
+  EXPECT_EQ(vz::CenturyPivot() % 100, 0);
+  EXPECT_GE(vz::CenturyPivot(), 2000);
+}
+
+TEST_F(NationalTest, DateFormatSetsTheShortDatePattern) {
+  const struct { int format; bool century; const char* pattern; char separator; } cases[] = {
+      {0, false, "MM/dd/yy", '/'}, {1, false, "yy.MM.dd", '.'}, {2, false, "dd/MM/yy", '/'},
+      {3, false, "dd-MM-yy", '-'}, {4, false, "dd.MM.yy", '.'}, {8, false, "dd.MM.yy", '.'},
+      {9, false, "MM/dd/yy", '/'}, {0, true, "MM/dd/yyyy", '/'},
+      {1, true, "yyyy.MM.dd", '.'}, {5, true, "dd.MM.yyyy", '.'}};
+  for (const auto& c : cases) {
+    vz::SetCenturyOn(c.century);
+    vz::SetDateFormat(c.format);
+    EXPECT_EQ(plat::ShortDatePattern(), c.pattern) << c.format;
+    EXPECT_EQ(vz::DateSeparator(), c.separator) << c.format;
+  }
+  vz::SetDateFormat(200);  // above eight stores zero
+  EXPECT_EQ(vz::DateFormat(), 0);
+}
+
+TEST_F(NationalTest, RegionalShortDateDecidesDateFormatAndCenturyButNotTheLanguage) {
+  const struct { const char* format; int date_format; bool century; } cases[] = {
+      {"MM/dd/yy", 0, false}, {"M/d/yyyy", 0, true}, {"dd.MM.yyyy", 5, true}, {"d.M.yy", 5, false},
+      {"dd/MM/yyyy", 2, true}, {"DD-MM-YY", 3, false}, {"yyyy-MM-dd", 1, true}, {"YY.MM.DD", 1, false},
+      {"dd MMM yyyy", 0, true}};
+  vz::InitNationalSettingsFor("de_DE");
+  for (const auto& c : cases) {
+    vz::ApplyRegionalSettings({",", ".", c.format});
+    EXPECT_EQ(vz::DateFormat(), c.date_format) << c.format;
+    EXPECT_EQ(vz::CenturyOn(), c.century) << c.format;
+  }
+  EXPECT_EQ(vz::LanguageIndex(), 5);
+  // Separators that are not one byte become blanks.
+  vz::ApplyRegionalSettings({",", "\u202F", "dd.MM.yyyy"});  // narrow no-break space
+  EXPECT_EQ(vz::DecimalSeparator(), ',');
+  EXPECT_EQ(vz::ThousandsSeparator(), ' ');
+  vz::ApplyRegionalSettings({"\u066B", "'", "MM/dd/yy"});
+  EXPECT_EQ(vz::DecimalSeparator(), ' ');
+  EXPECT_EQ(vz::ThousandsSeparator(), '\'');
 }
 
 }  // namespace

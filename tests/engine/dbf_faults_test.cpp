@@ -7,9 +7,6 @@
 #include <filesystem>
 #include <set>
 
-#include "engine/dbf.h"
-#include "engine/errors.h"
-#include "engine/fieldbuf.h"
 #include "engine/textutil.h"
 #include "tests/support/dbf_helpers.h"
 

@@ -8,9 +8,6 @@
 #include <map>
 #include <thread>
 
-#include "engine/dbf.h"
-#include "engine/errors.h"
-#include "engine/fieldbuf.h"
 #include "engine/textutil.h"
 #include "tests/support/dbf_helpers.h"
 

@@ -1,13 +1,14 @@
-// Opening tables: the USE command, sharing modes, the checks that keep
-// foreign and damaged files out, work-area selection and the in-use guard.
+// Creating and opening tables: the bytes on disk, the memo file of each
+// memo version, the definitions that are refused, the USE command, sharing
+// modes, the checks that keep foreign and damaged files out, work-area
+// selection and the in-use guard.
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <filesystem>
 
-#include "engine/dbf.h"
-#include "engine/errors.h"
-#include "engine/fieldbuf.h"
+#include "engine/national.h"
+#include "platform/datefmt.h"
 #include "tests/support/dbf_helpers.h"
 
 namespace {
@@ -107,7 +108,7 @@ TEST_F(OpenTest, VersionByteDecidesAcceptanceAndMemo) {
   for (const auto& c : cases) {
     vz::Settings().ExtraDbfVersion = c.extra_dbf;
     vz::Settings().ExtraMemoVersion = c.extra_memo;
-    qptest::WriteAll(Path("v.dbf"), RawDbf(c.version, {{"NAME", 'C', 10, 0}}, {" abcdefghij"}));
+    qptest::WriteAll(Path("v.dbf"), RawDbf(c.version, {{"name", 'C', 10, 0}}, {" abcdefghij"}));
     ASSERT_EQ(Use("v"), c.accepted) << int{c.version};
     if (!c.accepted) {
       EXPECT_EQ(vz::ErrorCode(), 210);
@@ -117,11 +118,15 @@ TEST_F(OpenTest, VersionByteDecidesAcceptanceAndMemo) {
     ASSERT_TRUE(vz::GetTableInfo(&info));
     EXPECT_EQ(info.has_memo, c.memo) << int{c.version};
     EXPECT_EQ(vz::GetFieldText(1), "abcdefghij");
+    EXPECT_EQ(vz::FieldNo("NAME  "), 1);  // another program's names, whatever their case
     vz::USE("");
   }
 }
 
-TEST_F(OpenTest, SharedTableAndRecountOnOpenCountWholeRecordsOfTheFile) {
+// The record count comes from the whole records of the file: a shared table
+// and a recount on open count them, and a header promising more counts only
+// those there, so that an append goes right after the last one.
+TEST_F(OpenTest, RecordCountComesFromTheWholeRecordsOfTheFile) {
   std::string b = RawDbf(3, {{"NAME", 'C', 10, 0}}, std::vector<std::string>(7, " abcdefghij"), false);
   qptest::PutLe32(&b, 4, 5);
   qptest::WriteAll(Path("r.dbf"), b + " half");  // a record cut short by a crash
@@ -132,21 +137,17 @@ TEST_F(OpenTest, SharedTableAndRecountOnOpenCountWholeRecordsOfTheFile) {
   vz::Settings().RecountOnOpen = true;
   ASSERT_TRUE(Use("r exclusive"));
   EXPECT_EQ(vz::RecCount(), 7);
-}
-
-TEST_F(OpenTest, HeaderPromisingMissingRecordsCountsOnlyThoseThere) {
-  std::string b = RawDbf(3, {{"NAME", 'C', 10, 0}}, {" abcdefghij", " klmnopqrst"}, false);
+  vz::Settings().RecountOnOpen = vz::EngineSettings{}.RecountOnOpen;
   qptest::PutLe32(&b, 4, 1000);
-  qptest::WriteAll(Path("hollow.dbf"), b + " half");
-  ASSERT_TRUE(Use("hollow exclusive"));
-  EXPECT_EQ(vz::RecCount(), 2);
+  qptest::WriteAll(Path("r.dbf"), b + " half");
+  ASSERT_TRUE(Use("r exclusive"));
+  EXPECT_EQ(vz::RecCount(), 7);
   vz::ClearRecord();
-  vz::SetFieldText(1, "third");
-  vz::Append();  // right after the last whole record, not after a hole
+  vz::Append();
   vz::USE("");
-  std::string after = qptest::ReadAll(Path("hollow.dbf"));
-  EXPECT_EQ(after.size(), 32u + 32 + 1 + 3 * 11 + 1);
-  EXPECT_EQ(qptest::Le32(after, 4), 3u);
+  const std::string after = qptest::ReadAll(Path("r.dbf"));
+  EXPECT_EQ(after.size(), 32u + 32 + 1 + 8 * 11 + 1);
+  EXPECT_EQ(qptest::Le32(after, 4), 8u);
 }
 
 TEST_F(OpenTest, TableWhoseFirstRecordCannotBeReadIsNotOpen) {
@@ -275,13 +276,108 @@ TEST_F(OpenTest, MemoManagerOpensAndClosesTheMemoFileAndItsFailureClosesTheArea)
   EXPECT_TRUE(calls.empty());
 }
 
-TEST_F(OpenTest, FieldsOfAnotherProgramAreFoundWhateverTheirCase) {
-  qptest::WriteAll(Path("lower.dbf"), RawDbf(3, {{"name", 'C', 4, 0}, {"Amount", 'N', 6, 2}}, {" abcd  1.50"}));
-  ASSERT_TRUE(Use("lower"));
-  EXPECT_EQ(vz::FieldNo("NAME"), 1);
-  EXPECT_EQ(vz::FieldNo("amount  "), 2);
-  EXPECT_EQ(vz::FieldNo("amountx"), 0);
-  EXPECT_DOUBLE_EQ(vz::GetFieldNumber(2), 1.5);
+using qptest::Le16;
+using qptest::ReadAll;
+using CreateTest = qptest::DbfTest;
+
+TEST_F(CreateTest, ThreeFieldTableHasTheDocumentedBytes) {
+  // The entries are rewritten in place: names in capitals, type letters
+  // too, and a memo field is always 10 wide.
+  auto fields = Fields({{"payee", 'c', 40, 0}, {"amtnumbers", 'F', 10, 2}, {"notes", 'm', 0, 0}});
+  ASSERT_TRUE(vz::CreateDBF(Path("three"), fields));
+  // Every byte not named here is zero.
+  std::string expected =
+      qptest::RawDbf(0x83, {{"PAYEE", 'C', 40, 0}, {"AMTNUMBERS", 'F', 10, 2}, {"NOTES", 'M', 10, 0}}, {});
+  int y, m, d;
+  plat::Today(&y, &m, &d);
+  expected.replace(1, 3, {static_cast<char>(y - 1900), static_cast<char>(m), static_cast<char>(d)});
+  expected[29] = 0x01;  // code page 437
+  ASSERT_EQ(expected.size(), 130u);
+  EXPECT_EQ(Le16(expected, 10), 61u);
+  EXPECT_EQ(ReadAll(Path("three.dbf")), expected);
+  EXPECT_EQ(fields[2].Name() + fields[2].type + std::to_string(fields[2].length), "NOTESM10");
+  // The check table: 19 fields, header 641, record 391.
+  ASSERT_TRUE(Create("checks", qptest::CheckFields()));
+  std::string b = ReadAll(Path("checks.dbf"));
+  EXPECT_EQ(Le16(b, 8), 641u);
+  EXPECT_EQ(Le16(b, 10), 391u);
+  EXPECT_EQ(b.size(), 642u);
+  vz::InitNationalSettingsFor("ru_RU.UTF-8");  // Russian tables carry the mark of code page 866
+  ASSERT_TRUE(Create("ru", Fields({{"a", 'C', 1, 0}})));
+  EXPECT_EQ(static_cast<uint8_t>(ReadAll(Path("ru.dbf"))[29]), 0x26);
+}
+
+TEST_F(CreateTest, TableWithoutMemoReplacesAnOldFileWithVersion3AndNoMemoFile) {
+  qptest::WriteAll(Path("old.dbf"), std::string(5000, 'x'));
+  ASSERT_TRUE(Create("old.dbf", Fields({{"a", 'C', 1, 0}})));
+  EXPECT_EQ(ReadAll(Path("old.dbf")).size(), 32u + 32 + 1 + 1);
+  EXPECT_EQ(ReadAll(Path("old.dbf"))[0], 3);
+  EXPECT_FALSE(plat::Exists(Path("old.dbt")));
+  // An upper-case extension gives an upper-case memo extension.
+  ASSERT_TRUE(Create("UP.DBF", Fields({{"n", 'M', 10, 0}})));
+  EXPECT_TRUE(plat::Exists(Path("UP.DBT")));
+  EXPECT_EQ(vz::MemoFileName("/x/a.Dbf"), "/x/a.dbt");
+}
+
+TEST_F(CreateTest, NewMemoFileLayoutFollowsMemoVersion) {
+  auto dbase3 = [](size_t block) {
+    std::string m(block + 1, '\0');
+    m[0] = 1;
+    m[block] = 0x1A;
+    return m;
+  };
+  auto dbase4 = [](uint16_t block, const std::string& base) {
+    std::string h(24, '\0');
+    h[0] = 1;
+    h.replace(8, base.size(), base);
+    qptest::PutLe16(&h, 18, 0x0102);
+    qptest::PutLe16(&h, 20, block);
+    return h;
+  };
+  const struct { uint8_t version; uint16_t block; std::string file; } cases[] = {
+      {0x83, 512, dbase3(512)}, {0x83, 1024, dbase3(1024)}, {0x8B, 512, dbase4(512, "longname")},
+      {0x8B, 64, dbase4(64, "longname")}, {0xF5, 256, dbase4(256, "")}};
+  for (const auto& c : cases) {
+    vz::Settings().MemoVersion = c.version;
+    vz::Settings().MemoBlockSize = c.block;
+    ASSERT_TRUE(Create("longname1.dbf", Fields({{"n", 'M', 10, 0}})));
+    EXPECT_EQ(static_cast<uint8_t>(ReadAll(Path("longname1.dbf"))[0]), c.version);
+    EXPECT_EQ(ReadAll(Path("longname1.dbt")), c.file) << c.version << " " << c.block;
+  }
+}
+
+TEST_F(CreateTest, BadDefinitionIsRefusedWithoutWritingAFile) {
+  const char* kInvalid = "Invalid dBASE field definition [CreateDBF]";
+  const struct { std::vector<vz::TFieldEntry> fields; unsigned code; const char* first; } cases[] = {
+      {Fields({{"a", 'C', 3, 0}, {"b", 'X', 3, 0}}), 211, kInvalid}, {Fields({{"a", 'C', 0, 0}}), 211, kInvalid},
+      {Fields({{"a", 'N', 0, 0}}), 211, kInvalid},
+      {Fields({{"   ", 'C', 3, 0}}), 220, "Empty field name [CreateDbf(<dir>/bad.dbf)]"},
+      {std::vector<vz::TFieldEntry>(256, vz::TFieldEntry::Make("f", 'C', 1, 0)), 211, kInvalid}};
+  for (const auto& c : cases) {
+    halts_.clear();
+    auto fields = c.fields;
+    EXPECT_FALSE(vz::CreateDBF(Path("bad"), fields));
+    EXPECT_EQ(vz::ErrorCode(), 211);
+    ASSERT_FALSE(halts_.empty());
+    EXPECT_EQ(halts_.front().first, Reported(c.code, c.first));
+    EXPECT_EQ(halts_.back().first, Reported(211, kInvalid));
+    EXPECT_FALSE(plat::Exists(Path("bad.dbf")));
+  }
+}
+
+TEST_F(CreateTest, TableOpenInAnotherProgramIsNotReplacedAndAMissingFolderIsReported) {
+  ASSERT_TRUE(Create("busy", Fields({{"a", 'C', 1, 0}})));
+  std::string before = ReadAll(Path("busy.dbf"));
+  plat::File other;
+  ASSERT_EQ(other.Open(Path("busy.dbf"), plat::kModeShared), plat::kOk);
+  vz::ReportErrorsGuard quiet(false);
+  auto fields = Fields({{"b", 'N', 5, 0}});
+  EXPECT_FALSE(vz::CreateDBF(Path("busy"), fields));
+  EXPECT_EQ(vz::ErrorCode(), 32);
+  EXPECT_EQ(ReadAll(Path("busy.dbf")), before);
+  EXPECT_FALSE(vz::CreateDBF(Path("missing/t"), fields));
+  EXPECT_EQ(vz::ErrorCode(), 3);
+  EXPECT_EQ(vz::TakeMessage(), "Error writing " + Path("missing/t.dbf") + ". [CreateDbf]");
 }
 
 }  // namespace

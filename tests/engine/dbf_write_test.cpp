@@ -1,14 +1,11 @@
 // Writing records: Append and Replace under the sharing rules, the header
-// and end mark on flush and close, record hooks, Peek and Poke, and
-// dBASE II tables.
+// and end mark on flush and close, record hooks, Peek and Poke, dBASE II
+// tables, and deleting and packing records with another program beside us.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
 
-#include "engine/dbf.h"
-#include "engine/errors.h"
-#include "engine/fieldbuf.h"
 #include "platform/datefmt.h"
 #include "tests/support/dbf_helpers.h"
 
@@ -50,17 +47,14 @@ class WriteTest : public qptest::DbfTest {
 };
 
 TEST_F(WriteTest, SharedAppendKeepsTheHeaderCountUpToDateForOtherReaders) {
-  std::string b = File();
-  b[1] = 99;  // an old date
-  qptest::WriteAll(Path("w.dbf"), b);
   ASSERT_TRUE(Use("w"));
+  std::string b;
   for (uint32_t n = 1; n <= 3; ++n) {
     AddRecords(1);
     // Each record counts at once, as if the program died right now; the
     // end mark waits for the close.
     b = File();
     EXPECT_EQ(Le32(b, 4), n);
-    EXPECT_EQ(b.substr(1, 3), Today());
     EXPECT_EQ(b.size(), kHeader + n * kRecord);
   }
   EXPECT_EQ(vz::RecNo(), 3);
@@ -247,7 +241,12 @@ TEST_P(PeekTest, PeekReadsStoredTextWithoutMovingAndSeesOurOwnWrites) {
   vz::SetFieldText(1, "four");
   vz::Replace();
   vz::DeleteRec();
-  vz::Poke("Z", 1, 5);
+  vz::Poke("Z", 1, 5);  // only the given characters
+  vz::Poke("abcdefgh", 1, 3);  // no more than the field holds
+  vz::Poke("x", 3, 1);  // no such field: nothing, not even the next record's flag
+  vz::Poke("x", 1, 6);  // no such record: nothing
+  EXPECT_EQ(vz::Peek(1, 3) + vz::Peek(2, 3) + vz::Peek(0, 2) + vz::Peek(1, 6), "abcde   4.50 ");
+  EXPECT_EQ(vz::RecCount(), 5);
   EXPECT_EQ(vz::Peek(1, 4), "four ");
   EXPECT_EQ(vz::Peek(0, 4), "*");
   EXPECT_EQ(vz::Peek(1, 5), "Z5   ");
@@ -263,18 +262,6 @@ TEST_P(PeekTest, PeekReadsStoredTextWithoutMovingAndSeesOurOwnWrites) {
 }
 
 INSTANTIATE_TEST_SUITE_P(CacheSizes, PeekTest, ::testing::Values(0, 13, 40, 65535));
-
-TEST_F(WriteTest, PokeWritesOnlyTheGivenCharacters) {
-  ASSERT_TRUE(Use("w exclusive"));
-  AddRecords(2);
-  vz::Poke("abcdefgh", 1, 2);
-  vz::Poke("9", 2, 1);
-  vz::Poke("*", 0, 1);
-  vz::Poke("x", 3, 1);  // no such field: nothing
-  vz::Poke("x", 1, 3);  // no such record: nothing
-  vz::USE("");
-  EXPECT_EQ(File().substr(kHeader), "*n1   9  1.50 abcde   3.00\x1A");
-}
 
 TEST_F(WriteTest, Dbase2TablesAreReadAndUpdatedInTheirOwnLayout) {
   std::string b(521, '\0');
@@ -305,6 +292,137 @@ TEST_F(WriteTest, Dbase2TablesAreReadAndUpdatedInTheirOwnLayout) {
   EXPECT_EQ(b.substr(3, 3), (std::string{today[1], today[2], today[0]}));  // month, day, year
   EXPECT_EQ(Le16(b, 6), 12u);  // untouched
   EXPECT_EQ(b.substr(521 + 24), " plum   2.50\x1A");
+}
+
+using qptest::DbfTest;
+
+constexpr size_t kPackHeader = 32 + 32 + 1;
+constexpr size_t kPackRecord = 1 + 4;
+
+class PackTest : public DbfTest, public ::testing::WithParamInterface<const char*> {
+ protected:
+  // Records "r1".."rN"; the listed ones marked deleted.
+  void Build(int records, const std::vector<int>& deleted) {
+    BuildTable("p", Fields({{"name", 'C', 4, 0}}), records, [](int n) { vz::SetFieldText(1, "r" + std::to_string(n)); },
+               deleted);
+    ASSERT_TRUE(Use(std::string("p") + GetParam()));
+  }
+  std::string File() { return ReadAll(Path("p.dbf")); }
+  std::string Records() {
+    std::string b = File();
+    return b.substr(kPackHeader, b.size() - kPackHeader - 1);
+  }
+};
+
+TEST_P(PackTest, MarkedRecordsLeaveAndTheRestKeepTheirOrder) {
+  vz::Settings().PeekCacheSize = 100;
+  Build(5, {2, 4});
+  EXPECT_EQ(vz::Peek(1, 2), "r2  ");
+  vz::Settings().FlushOnWrite = true;
+  int relations = 0;
+  vz::SetRelationCallback([&] { ++relations; });
+  vz::GO(3);
+  relations = 0;
+  EXPECT_TRUE(vz::Pack());
+  EXPECT_EQ(relations, 1);  // once, at the end, not for every record moved
+  EXPECT_TRUE(vz::Settings().FlushOnWrite);
+  EXPECT_EQ(vz::Peek(1, 2), "r3  ");  // the cache forgot the packed records
+  EXPECT_EQ(vz::RecCount(), 3);
+  EXPECT_EQ(vz::RecNo(), 1);
+  EXPECT_FALSE(vz::dEOF());
+  EXPECT_FALSE(vz::dBOF());
+  EXPECT_EQ(vz::GetFieldText(1), "r1  ");
+  std::string b = File();
+  ASSERT_EQ(b.size(), kPackHeader + 3 * kPackRecord + 1);
+  EXPECT_EQ(Records(), " r1   r3   r5  ");
+  EXPECT_EQ(b.back(), '\x1A');
+  EXPECT_EQ(Le32(b, 4), 3u);  // committed with the pack, not at close
+
+  // The table stays in its sharing mode.
+  vz::TableInfo info;
+  ASSERT_TRUE(vz::GetTableInfo(&info));
+  const bool shared = GetParam()[0] == '\0';
+  EXPECT_EQ(info.exclusive, !shared);
+  EXPECT_EQ(info.file_mode, shared ? 66 : 18);
+  plat::File other;
+  EXPECT_EQ(other.Open(Path("p.dbf"), plat::kModeShared), shared ? plat::kOk : plat::kSharingViolation);
+}
+
+TEST_P(PackTest, PackingEveryRecordLeavesAnEmptyTableThatHasNothingToPack) {
+  Build(3, {1, 2, 3});
+  EXPECT_TRUE(vz::Pack());
+  EXPECT_EQ(vz::RecCount(), 0);
+  EXPECT_EQ(vz::RecNo(), 0);
+  EXPECT_TRUE(vz::dEOF());
+  EXPECT_TRUE(vz::dBOF());
+  EXPECT_EQ(File().size(), kPackHeader + 1);
+  EXPECT_FALSE(vz::Pack());
+  EXPECT_EQ(vz::ErrorCode(), 0);
+}
+
+TEST_P(PackTest, DeleteOutsideTheTable) {
+  Build(2, {});
+  vz::GoBottom();
+  vz::SKIP(1);
+  vz::DeleteRec();
+  bool shared = GetParam()[0] == '\0';
+  if (shared) {
+    EXPECT_EQ(LastReport(), ReportOf(1200, Path("p.dbf") + " Record not locked [DeleteRec]"));
+  } else {
+    EXPECT_EQ(LastReport(), ReportOf(1103, Path("p.dbf") + " at EOF [DeleteRec]"));
+    vz::RecallRec();
+    EXPECT_EQ(LastReport(), ReportOf(1103, Path("p.dbf") + " at EOF [RecallRec]"));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, PackTest, ::testing::Values("", " exclusive"),
+                         [](const auto& info) { return info.param[0] ? "Exclusive" : "Shared"; });
+
+// Record 2 of three, marked deleted, in a shared table.
+class SharedDeleteTest : public DbfTest {
+ protected:
+  void SetUp() override {
+    DbfTest::SetUp();
+    BuildTable("p", Fields({{"name", 'C', 4, 0}}), 3, {}, {2});
+    ASSERT_TRUE(Use("p"));
+  }
+};
+
+TEST_F(SharedDeleteTest, PackIsRefusedWhileAnotherProgramHasTheTable) {
+  std::string before = ReadAll(Path("p.dbf"));
+  qptest::Signal ready, done;
+  std::string folder = dir_;
+  pid_t child = qptest::StartChild([&] {
+    if (!vz::USE(folder + "/p.dbf")) return 10;
+    ready.Send();
+    done.Wait();
+    return 0;
+  });
+  ASSERT_TRUE(ready.Wait());
+  EXPECT_FALSE(vz::Pack());
+  EXPECT_EQ(vz::ErrorCode(), 0);
+  EXPECT_TRUE(halts_.empty());
+  EXPECT_EQ(ReadAll(Path("p.dbf")), before);
+  done.Send();
+  EXPECT_EQ(qptest::WaitChild(child), 0);
+  EXPECT_TRUE(vz::Pack());
+  EXPECT_EQ(vz::RecCount(), 2);
+}
+
+TEST_F(SharedDeleteTest, PackKeepsRecordsAppendedByAnotherProgram) {
+  // Another copy of the program appends two records and goes away; we pack
+  // without having looked at the file's size since.
+  {
+    plat::File other;
+    ASSERT_EQ(other.Open(Path("p.dbf"), plat::kModeShared), plat::kOk);
+    size_t done = 0;
+    ASSERT_EQ(other.WriteAt(kPackHeader + 3 * kPackRecord, " them too ", 10, &done), plat::kOk);
+  }
+  ASSERT_TRUE(vz::Pack());
+  EXPECT_EQ(vz::RecCount(), 4);
+  std::string b = ReadAll(Path("p.dbf"));
+  EXPECT_EQ(b.substr(kPackHeader + 2 * kPackRecord, 2 * kPackRecord), " them too ");
+  EXPECT_EQ(Le32(b, 4), 4u);
 }
 
 }  // namespace

@@ -32,16 +32,7 @@ TEST(Real48, KnownValuesHaveTheirBytesBothWays) {
   EXPECT_EQ(r.ToDouble(), 0.0);
 }
 
-TEST(Real48, EveryStoredValueAndEveryCentAmountSurvivesTheRoundTrip) {
-  uint64_t state = 42;  // a small deterministic generator: failures name a reproducible case
-  for (int i = 0; i < 200000; ++i) {
-    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-    vz::Real48 r, back;
-    for (size_t b = 0; b < 6; ++b) r.bytes[b] = static_cast<uint8_t>(state >> (11 + 8 * b));
-    if (r.bytes[0] == 0) r.bytes[0] = 1;
-    ASSERT_TRUE(vz::Real48::FromDouble(r.ToDouble(), &back)) << i;
-    ASSERT_EQ(back.bytes, r.bytes) << i;
-  }
+TEST(Real48, EveryCentAmountSurvivesTheRoundTrip) {
   // Amounts up to the amount field's limit come back to the same cents.
   for (int64_t cents = 0; cents <= 999999999; cents += 9973) {
     ASSERT_EQ(std::llround(vz::Real48::From(static_cast<double>(cents) / 100.0).ToDouble() * 100.0), cents);
@@ -78,14 +69,6 @@ TEST(Real48, LargestValueIsExactAndOneStepBeyondOverflows) {
   EXPECT_EQ(vz::Real48::From(-1e300).ToDouble(), -vz::Real48::kMax);
   EXPECT_EQ(vz::Real48::From(kInf).ToDouble(), vz::Real48::kMax);
   EXPECT_TRUE(vz::Real48::From(std::nan("")).IsZero());
-}
-
-TEST(Real48, LoadAndStoreWorkAtUnalignedAddressesAndTouchOnlySixBytes) {
-  uint8_t buffer[16] = {};
-  const vz::Real48 r = vz::Real48::From(-1234.56);
-  r.Store(buffer + 3);
-  EXPECT_EQ(buffer[2] | buffer[9], 0);
-  EXPECT_EQ(vz::Real48::Load(buffer + 3), r);
 }
 
 }  // namespace
