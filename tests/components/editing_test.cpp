@@ -200,17 +200,6 @@ TEST_F(EditingTest, LinkWritesItsValueBackOnPostWithoutHearingItsOwnChange) {
   EXPECT_EQ(source_->PayeeOf(1), "typed");
 }
 
-TEST_F(EditingTest, CancelledInsertShowsTheRecordItStoodBefore) {
-  ds()->Next();
-  ds()->OnNewRecord = [this](vz::TTzDataSet*) { payee()->SetAsString("default"); };
-  ds()->Insert();
-  EXPECT_EQ(payee()->AsString(), "default");
-  EXPECT_FALSE(ds()->Modified());  // what OnNewRecord sets is no change
-  ds()->Cancel();
-  EXPECT_EQ(payee()->AsString(), "bob");
-  EXPECT_EQ(Table(), "ann,bob,cy");
-}
-
 TEST_F(EditingTest, PostWritesTheEditedRecordEvenAfterTheWindowWasRefilled) {
   ds()->Next();
   ds()->Edit();
