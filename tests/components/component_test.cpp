@@ -1,5 +1,5 @@
 // The component model (ownership, loading, removal notifications), the
-// session registry with the layer's start-up, and the component messages.
+// session registry and the component messages.
 #include <gtest/gtest.h>
 
 #include <functional>

@@ -1,6 +1,6 @@
 // The record window: its size from the links, moving through it, the data
-// events and distances the links see, held-back events while controls are
-// disabled, and the resync after changes behind the data set's back.
+// events and distances the links see, and held-back events while controls
+// are disabled.
 #include <gtest/gtest.h>
 
 #include <cstdio>
