@@ -143,9 +143,6 @@ TEST_F(EditingTest, RefusedBeforePostKeepsTheEditAndShowsTheFieldValues) {
     disabled_inside = d->ControlsDisabled();
     ok = false;
   });
-  EXPECT_TRUE(static_cast<bool>(source_->DSBeforePost()));
-  ds()->AfterRestore = nullptr;
-  EXPECT_FALSE(static_cast<bool>(source_->DSAfterRestore()));
   Take();
   EXPECT_FALSE(ds()->Post());
   EXPECT_EQ(Take(), (Log{"L1:UpdateData", "L1:CheckBrowseMode", "L1:DataSetChanged", "L1:DataSetChanged"}));
