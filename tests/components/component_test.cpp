@@ -1,5 +1,5 @@
 // The component model (ownership, loading, removal notifications), the
-// session registry with the layer's start-up, and the component messages.
+// session registry and the component messages.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -12,7 +12,6 @@
 #include "components/session.h"
 #include "engine/errors.h"
 #include "engine/national.h"
-#include "platform/datefmt.h"
 #include "resources/strings.h"
 
 namespace {
@@ -83,20 +82,6 @@ TEST_F(ComponentTest, ComponentFreedAloneLeavesItsOwner) {
   EXPECT_EQ(form.ComponentCount(), 0);
 }
 
-TEST_F(ComponentTest, FreeNotificationWorksWhicheverGoesFirst) {
-  auto* watcher = new Probe(nullptr, "watcher", &log_);
-  auto* watched = new Probe(nullptr, "watched", &log_);
-  auto* other = new Probe(nullptr, "other", &log_);
-  watcher->FreeNotification(watched);
-  watcher->FreeNotification(other);
-  log_.clear();
-  delete watched;
-  delete watcher;  // the link is mutual: other hears of it, then forgets it
-  delete other;
-  EXPECT_EQ(log_, (Log{"watcher hears watched leave", "free watched", "other hears watcher leave", "free watcher",
-                       "free other"}));
-}
-
 TEST_F(ComponentTest, FieldWatchersStillSeeAWholeFieldWhenItGoes) {
   vz::TTzDataSource source(nullptr);
   vz::TTzField* f = source.DataSet()->AddField("payee", 'C', 10, 0, nullptr);
@@ -139,20 +124,6 @@ TEST_F(ComponentTest, SessionFindsAliasesByTheirFirstTenCharactersAndFreesTheRes
   delete session;
   EXPECT_EQ(log_, (Log{"free Other", "form hears ChecksTable1 leave", "free ChecksTable1"}));
   EXPECT_EQ(form.ComponentCount(), 0);
-}
-
-TEST_F(ComponentTest, StartUpAppliesThePlatformSettingsAndMakesTheSession) {
-  {
-    vz::ComponentLayer layer({",", ".", "dd.MM.yyyy"});
-    EXPECT_NE(vz::Session(), nullptr);
-    EXPECT_EQ(vz::DecimalSeparator(), ',');
-    EXPECT_EQ(vz::ThousandsSeparator(), '.');
-    EXPECT_EQ(plat::ShortDatePattern(), "dd.MM.yyyy");
-  }
-  EXPECT_EQ(vz::Session(), nullptr);
-  vz::ComponentLayer layer({});  // no regional settings: the United States'
-  EXPECT_EQ(plat::ShortDatePattern(), "MM/dd/yy");
-  EXPECT_EQ(vz::DecimalSeparator(), '.');
 }
 
 TEST(MessagesTest, FillsPlacesInOrderAndThrowsErrors) {

@@ -143,9 +143,6 @@ TEST_F(EditingTest, RefusedBeforePostKeepsTheEditAndShowsTheFieldValues) {
     disabled_inside = d->ControlsDisabled();
     ok = false;
   });
-  EXPECT_TRUE(static_cast<bool>(source_->DSBeforePost()));
-  ds()->AfterRestore = nullptr;
-  EXPECT_FALSE(static_cast<bool>(source_->DSAfterRestore()));
   Take();
   EXPECT_FALSE(ds()->Post());
   EXPECT_EQ(Take(), (Log{"L1:UpdateData", "L1:CheckBrowseMode", "L1:DataSetChanged", "L1:DataSetChanged"}));
@@ -198,17 +195,6 @@ TEST_F(EditingTest, LinkWritesItsValueBackOnPostWithoutHearingItsOwnChange) {
   Log log = Take();
   EXPECT_EQ(std::count(log.begin(), log.end(), "L1:RecordChanged(payee)"), 0);
   EXPECT_EQ(source_->PayeeOf(1), "typed");
-}
-
-TEST_F(EditingTest, CancelledInsertShowsTheRecordItStoodBefore) {
-  ds()->Next();
-  ds()->OnNewRecord = [this](vz::TTzDataSet*) { payee()->SetAsString("default"); };
-  ds()->Insert();
-  EXPECT_EQ(payee()->AsString(), "default");
-  EXPECT_FALSE(ds()->Modified());  // what OnNewRecord sets is no change
-  ds()->Cancel();
-  EXPECT_EQ(payee()->AsString(), "bob");
-  EXPECT_EQ(Table(), "ann,bob,cy");
 }
 
 TEST_F(EditingTest, PostWritesTheEditedRecordEvenAfterTheWindowWasRefilled) {

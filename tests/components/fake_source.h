@@ -60,13 +60,6 @@ class FakeSource : public vz::TTzDataSource {
     return (r[0] ? "*" : "") + s.erase(s.find_last_not_of(' ') + 1);
   }
   std::string BufferPayee() const { return std::string(reinterpret_cast<const char*>(&buf_[kPayee + 1]), 3); }
-  // Removes a record behind the data set's back (later records move up, the
-  // cursor stays on its record) and resyncs.
-  void RemoveRecordDirect(int recno) {
-    records_.erase(records_.begin() + (recno - 1));
-    if (recno_ > recno) --recno_;
-    Resync();
-  }
 
   void DataEvent(vz::TDataEvent event, intptr_t info) override {
     static const char* const kNames[] = {"deFieldChange",  "deRecordChange", "deDataSetChange", "deDataSetScroll",

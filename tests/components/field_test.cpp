@@ -126,20 +126,6 @@ TEST_F(FieldTest, StoresTextAndReadsItBackFromTheTable) {
   }
 }
 
-TEST_F(FieldTest, NationalSettingsShapeNumbersAndDates) {
-  OpenWithRecords();
-  ds()->Edit();
-  vz::ApplyRegionalSettings({",", ".", "dd.MM.yyyy"});
-  F("amount")->SetAsString("12,5");
-  EXPECT_EQ(F("amount")->AsString(), "12,50");
-  F("chkdate")->SetAsString("5.12.2026");
-  EXPECT_EQ(F("chkdate")->AsString(), "05.12.2026");
-  EXPECT_EQ(F("chkdate")->DisplayWidth(), 10);  // the century needs 10, not the stored 8
-  EXPECT_TRUE(F("amount")->IsValidChar(U','));
-  EXPECT_TRUE(F("chkdate")->IsValidChar(U'.'));
-  EXPECT_FALSE(F("chkdate")->IsValidChar(U'/'));
-}
-
 TEST_F(FieldTest, DisplayWidthAndTypingRulesByType) {
   OpenWithRecords();
   std::vector<int> widths;

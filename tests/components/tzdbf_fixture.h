@@ -53,6 +53,14 @@ class TzDbfTest : public DbfTest {
     t->SetDbfFileName(Path(file));
     return t;
   }
+  // A table of another program in the test folder, opened by a table
+  // component of the same name.
+  vz::TTzDbf* OpenTable(const std::string& file) {
+    vz::TTzDbf* t = MakeTable(file, file);
+    t->SetActive(true);
+    EXPECT_TRUE(t->Active());
+    return t;
+  }
   // The check table, created and open (shared, as the program opens it),
   // with a record for each payee appended the way the Save command does.
   vz::TTzDbf* OpenChecks(std::initializer_list<const char*> payees = {}) {

@@ -85,9 +85,7 @@ TEST_F(TzDbfMemoTest, MemoFieldWhoseNameTheDataSetChangedStoresItsNote) {
     memo[0] = 1;
     memo[512] = 0x1A;
     qptest::WriteAll(Path("other.dbt"), memo);
-    vz::TTzDbf* t = MakeTable("Other", "other");
-    t->SetActive(true);
-    ASSERT_TRUE(t->Active());
+    vz::TTzDbf* t = OpenTable("other");
     vz::TTzDataSet* ds = t->DataSet();
     link_.SetDataSource(t);
     ds->First();
@@ -108,9 +106,7 @@ TEST_F(TzDbfMemoTest, NoteForATableWithoutItsMemoFileIsRefused) {
   // Another program's table: a memo field, but a version byte that says
   // there is no memo file.
   qptest::WriteAll(Path("plain.dbf"), qptest::RawDbf(3, {{"NOTES", 'M', 10, 0}}, {"           "}));
-  vz::TTzDbf* t = MakeTable("Plain", "plain");
-  t->SetActive(true);
-  ASSERT_TRUE(t->Active());
+  vz::TTzDbf* t = OpenTable("plain");
   vz::SetReportErrors(false);
   t->DataSet()->Edit();
   EXPECT_THROW(Notes(t)->SetLines({"lost"}), vz::EVozuvError);
@@ -143,15 +139,6 @@ TEST_F(TzDbfMemoTest, CancelledEditKeepsTheRecordsOldMemo) {
   EXPECT_EQ(Notes(t)->Lines(), vz::TStrings{"first"});
   Post(t, {"third"});
   EXPECT_EQ(Notes(t)->Lines(), vz::TStrings{"third"});
-}
-
-TEST_F(TzDbfMemoTest, MemoThatCannotBeReadThrows) {
-  vz::TTzDbf* t = OpenWithRecord();
-  vz::TStrings lines{"stale"};
-  EXPECT_THROW(t->GetMemo(40, lines), vz::EVozuvError);
-  EXPECT_TRUE(lines.empty());
-  ASSERT_FALSE(halts_.empty());
-  EXPECT_EQ(halts_.front().second, 1003u);
 }
 
 TEST_F(TzDbfMemoTest, TooManyLinesAreRefusedAndTheSlotKeepsItsBlock) {

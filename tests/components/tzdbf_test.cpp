@@ -43,13 +43,6 @@ TEST_F(TzDbfTest, MissingCheckTableIsCreatedFromTheFieldListAndOpened) {
   EXPECT_TRUE(warnings_.empty());
 }
 
-TEST_F(TzDbfTest, ExistingTableIsOpenedAsItIsNotRecreated) {
-  ASSERT_TRUE(Create("checks.dbf", qptest::Fields({{"other", 'C', 5, 0}})));
-  vz::TTzDbf* t = OpenChecks();
-  ASSERT_EQ(t->DataSet()->FieldCount(), 1);
-  EXPECT_EQ(t->DataSet()->Fields(0)->FieldName(), "other");
-}
-
 struct LineCase {
   const char* label;
   Strings lines;
@@ -85,8 +78,6 @@ TEST_P(FieldLineTable, LinesAreCheckedBeforeAnyFileIsWritten) {
 INSTANTIATE_TEST_SUITE_P(
     Lines, FieldLineTable,
     ::testing::Values(LineCase{"TwoCommasMakeNoTable", {"payee, C, 40, 0", "amount, N, 10"}, 2, 0},
-                      LineCase{"FourCommasMakeNoTable", {"payee, C, 40, 0, 1"}, 2, 0},
-                      LineCase{"CharacterOf300", {"payee, C, 300, 0"}, 201, 0},
                       LineCase{"CharacterOf255", {"payee, C, 255, 0"}, 201, 0},
                       LineCase{"NumericOf20", {"amount, N, 20, 2"}, 201, 0},
                       LineCase{"NumericWith16Decimals", {"amount, N, 19, 16"}, 201, 0},
@@ -142,21 +133,6 @@ TEST_F(TzDbfTest, ClosingTakesTheFieldsAwayWithTheBuffer) {
   EXPECT_FALSE(t->IsOpen());
   EXPECT_EQ(link, nullptr);
   EXPECT_EQ(t->DataSet()->FieldCount(), 0);
-}
-
-TEST_F(TzDbfTest, TableOpensInTheLowestFreeAreaUnderTheFirstTenCharactersOfItsName) {
-  vz::TTzDbf* t = MakeTable("CheckTable1X");
-  t->SetActive(true);
-  vz::Select(t->WorkArea());
-  EXPECT_EQ(vz::Alias(), "CHECKTABLE");
-  ASSERT_TRUE(Create("plain.dbf", qptest::Fields({{"a", 'C', 1, 0}})));
-  vz::Select(5);
-  vz::TTzODbf o(nullptr);
-  ASSERT_TRUE(o.Open(Path("plain") + " ALIAS PLAIN"));
-  EXPECT_EQ(vz::CurrentArea(), 5);  // the open leaves the current area selected
-  EXPECT_EQ(o.WorkArea(), 2);
-  EXPECT_EQ(o.RecCount(), 0);
-  EXPECT_EQ(vz::CurrentArea(), 2);  // every operation selects its own
 }
 
 TEST_F(TzDbfTest, OpenFailsWithoutTouchingOthersWhenNoWorkAreaIsFree) {
@@ -324,10 +300,7 @@ TEST_F(TzDbfTest, FieldsOfOtherSlotSizesStayInTheirSlots) {
                                                    {{"WHEN", 'D', 3, 0}, {"NAME", 'C', 5, 0},
                                                     {"N", 'N', 2, 1}, {"TAIL", 'C', 4, 0}},
                                                    {" 202hello 5tail"}));
-  vz::TTzDbf* t = MakeTable("Odd", "odd");
-  t->SetActive(true);
-  ASSERT_TRUE(t->Active());
-  vz::TTzDataSet* ds = t->DataSet();
+  vz::TTzDataSet* ds = OpenTable("odd")->DataSet();
   EXPECT_EQ(ds->FieldByName("n")->AsString(), "5");
   ds->Edit();
   ds->FieldByName("name")->SetAsString("world");
@@ -343,10 +316,7 @@ TEST_F(TzDbfTest, PostKeepsTheStoredTextOfFieldsNotEdited) {
   qptest::WriteAll(Path("theirs.dbf"),
                    qptest::RawDbf(3, {{"BORN", 'D', 8, 0}, {"BIG", 'N', 12, 0}, {"NONE", 'D', 8, 0}, {"NAME", 'C', 4, 0}},
                                   {" 19991231 1234567890100000000old "}));
-  vz::TTzDbf* t = MakeTable("Theirs", "theirs");
-  t->SetActive(true);
-  ASSERT_TRUE(t->Active());
-  vz::TTzDataSet* ds = t->DataSet();
+  vz::TTzDataSet* ds = OpenTable("theirs")->DataSet();
   ds->Edit();
   ds->FieldByName("name")->SetAsString("new");
   ASSERT_TRUE(ds->Post());

@@ -1,6 +1,6 @@
 // The record window: its size from the links, moving through it, the data
-// events and distances the links see, held-back events while controls are
-// disabled, and the resync after changes behind the data set's back.
+// events and distances the links see, and held-back events while controls
+// are disabled.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -113,22 +113,6 @@ INSTANTIATE_TEST_SUITE_P(
                       MoveCase{"past the last record", {30}, "r25", 9, -15, 15, false, true, 16, 25},
                       MoveCase{"three on from the last row", {24, 3}, "r25", 9, 0, 0, false, true, 16, 25}));
 
-TEST_F(WindowTest, AttachingAGridGrowsTheWindowAroundTheActiveRecord) {
-  field_.SetDataSource(source_.get());
-  ds()->Open();
-  ds()->MoveBy(19);
-  ASSERT_EQ(ds()->BufferCount(), 1);
-  grid_.SetBufferCount(10);
-  grid_.SetDataSource(source_.get());
-  EXPECT_EQ(ds()->BufferCount(), 10);  // the largest of the links'
-  EXPECT_EQ(grid_.RecordCount(), 10);
-  EXPECT_EQ(field_.RecordCount(), 1);
-  EXPECT_EQ(Rows(), Names(16, 25));
-  EXPECT_EQ(Current(), "r20");
-  EXPECT_EQ(field_.FirstRecord(), 4);
-  EXPECT_EQ(grid_.ActiveRecord(), 4);
-}
-
 TEST_F(WindowTest, ShrinkingKeepsTheActiveRecordAndWhatTheLinksShow) {
   OpenWithBoth();
   ds()->MoveBy(12);  // window r04..r13, r13 at the bottom
@@ -205,35 +189,6 @@ TEST_F(WindowTest, LinkStateFollowsAttachReadOnlyAndFields) {
   RecordingLink link("B", nullptr);
   link.SetDataSource(&bare);
   EXPECT_FALSE(link.Active());
-}
-
-TEST_F(WindowTest, OnDataChangeGetsTheFieldOnlyForFieldChanges) {
-  OpenWithBoth();
-  std::vector<vz::TTzField*> seen;
-  source_->OnDataChange = [&](vz::TObject*, vz::TTzField* f) { seen.push_back(f); };
-  int updates = 0;
-  source_->OnUpdateData = [&](vz::TObject* sender) { updates += sender == source_.get(); };
-  ds()->MoveBy(12);  // a change, then a scroll whose word is a distance
-  EXPECT_EQ(seen, (std::vector<vz::TTzField*>{nullptr, nullptr}));
-  ds()->Edit();
-  seen.clear();
-  ds()->FieldByName("payee")->SetAsString("x");
-  EXPECT_EQ(seen, (std::vector<vz::TTzField*>{ds()->FieldByName("payee")}));
-  ds()->Post();
-  EXPECT_EQ(updates, 1);
-}
-
-TEST_F(WindowTest, ResyncRereadsTheWindowUnlessTheEngineHoldsAnError) {
-  OpenWithBoth();
-  ds()->MoveBy(2);  // r03
-  vz::SetErrorQuiet(5, "access denied");
-  source_->RemoveRecordDirect(1);
-  EXPECT_EQ(Rows()[0], "r01");  // untouched while the error stands
-  vz::ClearError();
-  source_->RemoveRecordDirect(1);
-  EXPECT_EQ(Current(), "r03");
-  EXPECT_EQ(Rows().front(), "r03");
-  EXPECT_EQ(ds()->ActiveRecord(), 0);
 }
 
 TEST_F(WindowTest, UnlinkedSourceShowsOneRowWithoutMemoText) {

@@ -220,16 +220,6 @@ TEST_F(IniTest, OversizedFileIsLeftAlone) {
   EXPECT_EQ(std::filesystem::file_size(IniPath()), static_cast<uintmax_t>(plat::kIniMaxFileBytes + 1));
 }
 
-TEST_F(IniTest, LargeFileFindsItsLastSectionAndGrows) {
-  std::string text;
-  for (int i = 0; i < 20000; ++i) text += "[S" + std::to_string(i) + "]\nkey=" + std::to_string(i) + "\n";
-  WriteAll(IniPath(), text);
-  plat::IniFile ini(IniPath());
-  EXPECT_EQ(ini.ReadInteger("s19999", "KEY", -1), 19999);
-  ASSERT_EQ(ini.WriteString("S19999", "extra", "x"), plat::kOk);
-  EXPECT_EQ(ReadAll(IniPath()), text + "extra=x\n");
-}
-
 TEST_F(IniTest, BinaryGarbageNeitherCrashesNorIsLost) {
   std::mt19937 rng(1234);
   std::string junk(4096, '\0');
