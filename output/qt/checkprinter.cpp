@@ -129,12 +129,7 @@ PrintStatus PrintChecks(QPrinter* printer, const std::vector<CheckFields>& check
   // The job's own page measure is the page width the layout divides.
   figures.page_width = job.PageWidth();
   for (size_t i = 0; i < checks.size(); ++i) {
-    if (i > 0 && !job.NewPage()) {
-      job.End();
-      return Failed(QStringLiteral("The printer refused page %1 of %2; the job may be incomplete.")
-                        .arg(i + 1)
-                        .arg(checks.size()));
-    }
+    if (i > 0 && !job.NewPage()) return Failed(job.ErrorText());
     RenderCheck(*job.Canvas(), checks[i], figures, micr, offset);
   }
   if (!job.End()) return Failed(job.ErrorText());

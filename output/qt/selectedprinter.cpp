@@ -88,12 +88,9 @@ bool TSelectedPrinter::End() {
 }
 
 bool TSelectedPrinter::NewPage() {
-  if (!d_->active) return false;
-  if (!d_->printer->newPage()) {
-    d_->error = QStringLiteral("The printer did not accept the next page.");
-    return false;
-  }
-  return true;
+  if (d_->active && d_->printer->newPage()) return true;
+  d_->error = QStringLiteral("The printer refused the next page; the job may be incomplete.");
+  return false;
 }
 
 bool TSelectedPrinter::IsActive() const { return d_->active; }

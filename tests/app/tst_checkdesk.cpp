@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QTimer>
@@ -365,6 +367,7 @@ class TestCheckDesk : public QObject {
     }
     QCOMPARE(form.Checks()->RecCount(), 4);
     const QString pdf = fx_->Path("chosen.pdf");
+    int preview_pages = 0;
     fx_->msgs->Clear();
     fx_->msgs->Answer(qp::MsgResult::kYes);
     fx_->msgs->print_hook = [&](QPrinter* printer) {
@@ -380,6 +383,14 @@ class TestCheckDesk : public QObject {
       QTest::keyClick(grid, Qt::Key_Up, Qt::ShiftModifier);
       QTest::keyClick(grid, Qt::Key_Up, Qt::ShiftModifier);
       form.ViewDataForm->PrintBtn->click();
+      // The preview shows the same pages.
+      QTimer::singleShot(0, [&] {
+        auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        auto* view = preview ? preview->findChild<QPrintPreviewWidget*>() : nullptr;
+        preview_pages = view ? view->pageCount() : -1;
+        if (preview) preview->reject();
+      });
+      form.ViewDataForm->PreviewBtn->click();
       form.ViewDataForm->accept();
     });
     form.ViewChecksClick();
@@ -392,6 +403,7 @@ class TestCheckDesk : public QObject {
     const QString words = QString::fromStdString(qp::AmountInWords(vz::Real48::From(1248.5)));
     QVERIFY(words.size() > 40);  // longer than the table keeps
     QCOMPARE(qptest::PdfPages(pdf), 3);
+    QCOMPARE(preview_pages, 3);
     for (int page = 1; page <= 3; ++page) {
       const QString got = qptest::PdfText(pdf, page);
       for (const QString& wanted : {payees[page - 1], QString::number(1046 + page), words}) {
