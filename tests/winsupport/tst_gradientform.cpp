@@ -226,22 +226,15 @@ class TestGradientForm : public QObject {
     QTest::addColumn<QString>("enabled");
     QTest::addColumn<bool>("icon");
     const uint all = kSys | kMin | kMax;
-    QTest::newRow("sizeable, all") << Style::kSizeable << all << "CXN"
-                                   << "CXN" << true;
-    QTest::newRow("sizeable, no maximise") << Style::kSizeable << (kSys | kMin) << "CXN"
-                                           << "CN" << true;
-    QTest::newRow("no system menu") << Style::kSizeable << (kMin | kMax) << "XN"
-                                    << "XN" << false;
-    QTest::newRow("single") << Style::kSingle << all << "CXN"
-                            << "CXN" << true;
+    QTest::newRow("sizeable, all") << Style::kSizeable << all << "CXN" << "CXN" << true;
+    QTest::newRow("sizeable, no maximise") << Style::kSizeable << (kSys | kMin) << "CXN" << "CN" << true;
+    QTest::newRow("no system menu") << Style::kSizeable << (kMin | kMax) << "XN" << "XN" << false;
+    QTest::newRow("single") << Style::kSingle << all << "CXN" << "CXN" << true;
     QTest::newRow("dialog with help") << Style::kDialog << (kSys | TGradientForm::kHelp) << "CH"
                                       << "CH" << false;
-    QTest::newRow("dialog") << Style::kDialog << all << "C"
-                            << "C" << false;
-    QTest::newRow("sizeable tool window") << Style::kSizeToolWindow << all << "C"
-                                          << "C" << false;
-    QTest::newRow("no border") << Style::kNone << all << ""
-                               << "" << false;
+    QTest::newRow("dialog") << Style::kDialog << all << "C" << "C" << false;
+    QTest::newRow("sizeable tool window") << Style::kSizeToolWindow << all << "C" << "C" << false;
+    QTest::newRow("no border") << Style::kNone << all << "" << "" << false;
   }
   void captionElementsByStyle() {
     QFETCH(Style, style);

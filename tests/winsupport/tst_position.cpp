@@ -81,34 +81,20 @@ class TestPosition : public QObject {
   void iniFileName_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("stored");  // "" when refused: the old name stays
-    QTest::newRow("plain") << "mainform.ini"
-                           << "mainform.ini";
-    QTest::newRow("stored lower case") << "MainForm.ini"
-                                       << "mainform.ini";
-    QTest::newRow("twelve characters") << "abcdefgh.ini"
-                                       << "abcdefgh.ini";
-    QTest::newRow("thirteen characters") << "abcdefghi.ini"
-                                         << "";
-    QTest::newRow("upper-case extension") << "setup.INI"
-                                          << "";
-    QTest::newRow("other extension") << "setup.cfg"
-                                     << "";
-    QTest::newRow("no extension") << "setup"
-                                  << "";
-    QTest::newRow("extension with blank") << "setup.ini "
-                                          << "";
-    QTest::newRow("inner dot") << "a.b.ini"
-                               << "a.b.ini";
-    QTest::newRow("empty") << ""
-                           << "";
-    QTest::newRow("parent folder") << "../x.ini"
-                                   << "";
-    QTest::newRow("sub folder") << "sub/x.ini"
-                                << "";
-    QTest::newRow("backslash folder") << "..\\x.ini"
-                                      << "";
-    QTest::newRow("drive") << "c:x.ini"
-                           << "";
+    QTest::newRow("plain") << "mainform.ini" << "mainform.ini";
+    QTest::newRow("stored lower case") << "MainForm.ini" << "mainform.ini";
+    QTest::newRow("twelve characters") << "abcdefgh.ini" << "abcdefgh.ini";
+    QTest::newRow("thirteen characters") << "abcdefghi.ini" << "";
+    QTest::newRow("upper-case extension") << "setup.INI" << "";
+    QTest::newRow("other extension") << "setup.cfg" << "";
+    QTest::newRow("no extension") << "setup" << "";
+    QTest::newRow("extension with blank") << "setup.ini " << "";
+    QTest::newRow("inner dot") << "a.b.ini" << "a.b.ini";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("parent folder") << "../x.ini" << "";
+    QTest::newRow("sub folder") << "sub/x.ini" << "";
+    QTest::newRow("backslash folder") << "..\\x.ini" << "";
+    QTest::newRow("drive") << "c:x.ini" << "";
   }
   void iniFileName() {
     QFETCH(QString, name);
