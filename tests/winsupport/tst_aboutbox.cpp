@@ -1,7 +1,6 @@
-// TAboutBox: the OK button, the raised maker's name, and what
-// "&Browse Website" does when a browser starts and when none does.
+// TAboutBox: the OK button, and what "&Browse Website" does when a browser
+// starts and when none does.
 #include <QApplication>
-#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QtTest>
@@ -9,7 +8,6 @@
 #include "platform/qt/scripted_messages.h"
 #include "platform/qt/urlopen.h"
 #include "winsupport/aboutbox.h"
-#include "winsupport/raisedlabel.h"
 
 class TestAboutBox : public QObject {
   Q_OBJECT
@@ -58,30 +56,6 @@ class TestAboutBox : public QObject {
       QCOMPARE(m.buttons, qp::MsgButtons::kOk);
       QCOMPARE(m.parent.data(), &box);
     }
-  }
-
-  void makerNameIsRaised() {
-    qp::TAboutBox box;
-    auto* maker = box.findChild<qp::RaisedLabel*>("MakerLabel");
-    QVERIFY(maker);
-    QCOMPARE(maker->text(), QString::fromLatin1(qp::kMakerName));
-    QCOMPARE(maker->font().family(), QString("Times New Roman"));
-    QCOMPARE(maker->font().pointSize(), 20);
-    // The letters show all three colours pure, and nothing but them: teal
-    // face, aqua highlight, navy shadow.
-    const QImage image = maker->grab().toImage();
-    const QRgb background = image.pixel(0, 0) & 0xFFFFFF;
-    QMap<QRgb, int> counts;
-    for (int y = 0; y < image.height(); ++y) {
-      for (int x = 0; x < image.width(); ++x) {
-        const QRgb px = image.pixel(x, y) & 0xFFFFFF;
-        if (px != background) ++counts[px];
-      }
-    }
-    QCOMPARE(QList<QRgb>(counts.keys()), (QList<QRgb>{0x000080, 0x008080, 0x00FFFF}));
-    // The face covers most of each letter; highlight and shadow are rims.
-    QVERIFY(counts[0x008080] > counts[0x00FFFF]);
-    QVERIFY(counts[0x008080] > counts[0x000080]);
   }
 };
 

@@ -76,33 +76,20 @@ class TestGradientForm : public QObject {
 
   // ---- colour tables --------------------------------------------------------
 
-  void colorTable_data() {
-    QTest::addColumn<int>("colors");  // given
-    QTest::addColumn<int>("in_force");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QColor>("expected");  // from black to blue
-    // The step is 255 / 63, held as a 6-byte real: 32 steps make 129.52.
-    QTest::newRow("64, middle") << 64 << 64 << 32 << QColor(0, 0, 130);
-    QTest::newRow("8, second") << 8 << 8 << 1 << QColor(0, 0, 36);
-    QTest::newRow("256, middle") << 256 << 256 << 128 << QColor(0, 0, 128);
-    QTest::newRow("below 8 ignored") << 7 << 64 << 32 << QColor(0, 0, 130);
-    QTest::newRow("above 256 ignored") << 257 << 64 << 32 << QColor(0, 0, 130);
-    QTest::newRow("past the count: the stop colour") << 8 << 8 << 200 << QColor(0, 0, 255);
-  }
+  // Counts outside 8 .. 256 are ignored; the active table runs from the
+  // start to the stop colour, and entries past the count repeat the last.
   void colorTable() {
-    QFETCH(int, colors);
-    QFETCH(int, in_force);
-    QFETCH(int, index);
-    QFETCH(QColor, expected);
     TGradientForm form;
     form.SetGradientStopColor(QColor(0, 0, 255));
-    form.SetGradientColors(colors);
-    QCOMPARE(form.GradientColors(), in_force);
-    QCOMPARE(QColor(form.ColorTableEntry(1, index)), expected);
-    QCOMPARE(QColor(form.ColorTableEntry(1, in_force - 1)), QColor(0, 0, 255));
-    // The inactive table runs from black to the inactive caption colour.
-    QCOMPARE(QColor(form.ColorTableEntry(0, 0)), QColor(0, 0, 0));
-    QCOMPARE(form.ColorTableEntry(0, in_force - 1), form.InactiveCaptionColor().rgb());
+    QCOMPARE(form.ColorTableEntry(1, 32), qRgb(0, 0, 130));  // 32 steps of 255 / 63 as a 6-byte real
+    for (const auto& [given, in_force] : {std::pair{7, 64}, {257, 64}, {8, 8}, {256, 256}}) {
+      form.SetGradientColors(given);
+      QCOMPARE(form.GradientColors(), in_force);
+      QCOMPARE(form.ColorTableEntry(1, 0), qRgb(0, 0, 0));
+      QCOMPARE(form.ColorTableEntry(1, in_force - 1), qRgb(0, 0, 255));
+      QCOMPARE(form.ColorTableEntry(1, 255), qRgb(0, 0, 255));
+      QCOMPARE(form.ColorTableEntry(0, in_force - 1), form.InactiveCaptionColor().rgb());
+    }
   }
 
   void stopColorFollowsSystemColorUnlessSetToAnother() {
