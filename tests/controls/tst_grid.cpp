@@ -459,23 +459,6 @@ class TestGrid : public QObject {
     QCOMPARE(PixelsNear(CellImage(grid, 0, row + 2, scale), Qt::black, 0), 0);
   }
 
-  void emptyTable() {
-    fx_.reset(new GridFixture(0));
-    TTzGrid* grid = fx_->grid;
-    const QColor ink = ColorToQColor(clWindowText, grid->palette());
-    // An empty table opens on a new record; dropped, one blank row stays.
-    QCOMPARE(fx_->DataSet()->State(), vz::dsInsert);
-    fx_->Press(Qt::Key_Escape);
-    QCOMPARE(fx_->DataSet()->State(), vz::dsBrowse);
-    QCOMPARE(grid->RowCount(), grid->TitleOffset() + 1);
-    for (const char* field : {"name", "paid", "amount", "notes"}) {
-      QCOMPARE(PixelsNear(CellImage(grid, fx_->ColumnOf(field), 1), ink), 0);
-    }
-    fx_->Press(Qt::Key_Delete, Qt::ControlModifier);
-    QVERIFY(fx_->msgs->messages().empty());
-    QCOMPARE(fx_->RecordsOnDisk(), 0);
-  }
-
   // ---- columns ---------------------------------------------------------------------------
 
   void columnMoves_data() {

@@ -1,8 +1,7 @@
 // The grid's columns: reading the stored column list (rising and
 // non-rising column numbers, the font text, colours, alignments and bad
-// numbers), values that follow the grid until they are given, the width
-// from the fonts, copying, and the field map's limit.
-#include <QFontMetrics>
+// numbers), values that follow the grid until they are given, copying,
+// and the field map's limit.
 #include <QtTest>
 
 #include <memory>
@@ -189,25 +188,6 @@ class TestGridColumns : public QObject {
     c->RestoreDefaults();
     QCOMPARE(c->AssignedValues(), 0);
     QCOMPARE(c->Color(), clLime);
-  }
-
-  void defaultWidthFitsTheValue() {
-    fx_.reset(new GridFixture(3));
-    TTzGrid* grid = fx_->grid;
-    for (const char* field : {"name", "amount", "due"}) {
-      TTzColumn* c = grid->Columns()->Items(fx_->ColumnOf(field) - grid->IndicatorOffset());
-      const QFontMetrics metrics(c->Font().ToQFont());
-      const int widest = metrics.horizontalAdvance(QString(c->Field()->DisplayWidth(), '0'));
-      QVERIFY2(c->Width() >= widest && c->Width() <= widest + 8, field);
-      QCOMPARE(grid->ColWidths(fx_->ColumnOf(field)), c->Width());
-    }
-    // A caption wider than the values widens the column.
-    TTzColumn* c = grid->Columns()->Add();
-    c->SetFieldName("paid");
-    c->Title().SetCaption("Paid in full and on time");
-    const QFontMetrics title(c->Title().Font().ToQFont());
-    QVERIFY(c->Width() >= title.horizontalAdvance("Paid in full and on time"));
-    QVERIFY(!c->IsWidthStored());
   }
 
   void assignCopiesGivenValues() {
