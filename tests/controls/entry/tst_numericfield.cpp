@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QSignalSpy>
-#include <QStyle>
 #include <QTest>
 
 #include "controls/entry/numericfield.h"
@@ -214,15 +213,6 @@ class TestNumericField : public QObject {
     other->setFocus();
     QCOMPARE(field->text(), QString("12.50"));
     QCOMPARE(changed.count(), 0);
-  }
-
-  void blockCaretOnlyInOverwriteMode() {
-    TNumericField field;
-    const int thin = QApplication::style()->pixelMetric(QStyle::PM_TextCursorWidth);
-    QCOMPARE(field.style()->pixelMetric(QStyle::PM_TextCursorWidth),
-             field.fontMetrics().horizontalAdvance(QLatin1Char('0')));
-    QTest::keyClick(&field, Qt::Key_Insert);
-    QCOMPARE(field.style()->pixelMetric(QStyle::PM_TextCursorWidth), thin);
   }
 };
 
