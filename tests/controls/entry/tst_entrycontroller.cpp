@@ -1,9 +1,8 @@
-// Enter as Tab: where Enter sends the focus in a window, and what it leaves
-// alone.
+// Enter as Tab: where Enter sends the focus in a window, and that it goes
+// to the next field instead of the default button.
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -125,30 +124,6 @@ class TestEntryController : public QObject {
     QTest::keyClick(page.payee, Qt::Key_Return);
     QCOMPARE(FocusName(), QString("payee"));
     QCOMPARE(returned.count(), 1);
-  }
-
-  void editorsAndOtherWindowsKeepTheirEnter() {
-    CheckPage page;
-    auto* notes = new QPlainTextEdit(&page.window);
-    notes->move(200, 80);
-    QVERIFY(page.Show());
-    notes->setFocus();
-    QTest::keyClick(notes, 'a');
-    QTest::keyClick(notes, Qt::Key_Return);
-    QTest::keyClick(notes, 'b');
-    QCOMPARE(notes->toPlainText(), QString("a\nb"));
-    QCOMPARE(QApplication::focusWidget(), notes);
-
-    QWidget other;
-    auto* edit = new QLineEdit(&other);
-    new QLineEdit(&other);
-    other.show();
-    QVERIFY(QTest::qWaitForWindowActive(&other));
-    edit->setFocus();
-    QSignalSpy returned(edit, &QLineEdit::returnPressed);
-    QTest::keyClick(edit, Qt::Key_Return);
-    QCOMPARE(returned.count(), 1);
-    QCOMPARE(QApplication::focusWidget(), edit);
   }
 };
 

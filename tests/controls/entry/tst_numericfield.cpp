@@ -199,21 +199,6 @@ class TestNumericField : public QObject {
     QCOMPARE(changed.count(), 4);
     QVERIFY(!field.IsModified());
   }
-
-  void leavingTheFieldShowsAllDecimals() {
-    QWidget window;
-    auto* field = new TNumericField(&window);
-    auto* other = new TNumericField(&window);
-    other->move(0, 40);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    field->setFocus();
-    QTest::keyClicks(field, "0012.5");
-    QSignalSpy changed(field, &TNumericField::Changed);
-    other->setFocus();
-    QCOMPARE(field->text(), QString("12.50"));
-    QCOMPARE(changed.count(), 0);
-  }
 };
 
 QTEST_MAIN(TestNumericField)
