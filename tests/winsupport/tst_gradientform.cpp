@@ -181,6 +181,7 @@ class TestGradientForm : public QObject {
     });
     form.resize(width, 150);
     form.SetCaption(caption);
+    QCOMPARE(form.Caption(), caption);
     QCOMPARE(form.windowTitle(), caption);  // the window system's title follows
     const QImage image = form.grab().toImage();
     QCOMPARE(sender, &form);
