@@ -66,7 +66,8 @@ class TestGridColumns : public QObject {
     QTest::newRow("lines before the first column do nothing")
         << QStringList{"cvWidthStr=wide", "cvFieldNameStr=name", "cvColumn=0"} << QStringList{blank};
     QTest::newRow("a line without a key is a column number")
-        << QStringList{"cvColumn=0", "  1  ", "cvFieldNameStr=amount"} << QStringList{blank, "amount" + blank};
+        << QStringList{"cvColumn=0", "  1  ", "cvFieldNameStr=amount"}
+        << QStringList{blank, "amount" + blank};
     QTest::newRow("font text: name, colour, size and bold")
         << QStringList{"cvColumn=0", "cvFontStr=Arial,clRed,266"}
         << QStringList{"|-|-|Arial 10 clRed 1|-|-|-|-|-"};
@@ -77,7 +78,8 @@ class TestGridColumns : public QObject {
         << QStringList{"cvColumn=0", "cvFontStr=Arial,reddish,9"}
         << QStringList{"|-|-|Arial 9 clWindowText 0|-|-|-|-|-"};
     QTest::newRow("font text: one comma names the font only")
-        << QStringList{"cvColumn=0", "cvFontStr=Arial,"} << QStringList{"|-|-|Arial 8 clWindowText 0|-|-|-|-|-"};
+        << QStringList{"cvColumn=0", "cvFontStr=Arial,"}
+        << QStringList{"|-|-|Arial 8 clWindowText 0|-|-|-|-|-"};
     QTest::newRow("font text: no comma changes nothing")
         << QStringList{"cvColumn=0", "cvFontStr=Arial"} << QStringList{blank};
     QTest::newRow("colours by name and number")
