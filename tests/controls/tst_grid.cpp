@@ -15,27 +15,12 @@ using qptest::GridFixture;
 
 namespace {
 
-// Counts what `expect` says ("1", "v+1", "n-v", "last", ...): n is the
-// number of records, v the rows the grid shows.
-int Evaluate(const QString& expect, int n, int v) {
+// Counts what `expect` says ("1", "v+1", "n-v", ...): n is the number of
+// records, v the rows the grid shows.
+int Evaluate(QString expect, int n, int v) {
+  expect.replace("n", QString::number(n)).replace("v", QString::number(v)).replace("-", "+-");
   int total = 0;
-  int sign = 1;
-  QString token;
-  auto flush = [&] {
-    if (token.isEmpty()) return;
-    const int value = token == "n" ? n : token == "v" ? v : token.toInt();
-    total += sign * value;
-    token.clear();
-  };
-  for (QChar c : expect) {
-    if (c == '+' || c == '-') {
-      flush();
-      sign = c == '+' ? 1 : -1;
-    } else {
-      token += c;
-    }
-  }
-  flush();
+  for (const QString& term : expect.split('+', Qt::SkipEmptyParts)) total += term.toInt();
   return total;
 }
 
@@ -69,572 +54,494 @@ int PixelsNear(const QImage& image, QColor colour, int tolerance = 60) {
 class TestGrid : public QObject {
   Q_OBJECT
 
+  std::unique_ptr<GridFixture> fx_;
+
  private slots:
   void cleanup() { fx_.reset(); }
 
-  void keys_data();
-  void keys();
-  void appendAtEnd_data();
-  void appendAtEnd();
-  void toggleLogical_data();
-  void toggleLogical();
-  void rowSelectDropsEditing_data();
-  void rowSelectDropsEditing();
-  void fixedColumns_data();
-  void fixedColumns();
-  void deletePrompts_data();
-  void deletePrompts();
-  void editing_data();
-  void editing();
-  void booleanBoxes_data();
-  void booleanBoxes();
-  void rowColours();
-  void indicatorGlyphs_data();
-  void indicatorGlyphs();
-  void emptyTable();
-  void columnMoves_data();
-  void columnMoves();
-  void tableGoesAndComesBack_data();
-  void tableGoesAndComesBack();
+  // ---- keys ------------------------------------------------------------------------------
 
- private:
-  std::unique_ptr<GridFixture> fx_;
-};
-
-// ---- keys ------------------------------------------------------------------------------
-
-void TestGrid::keys_data() {
-  QTest::addColumn<int>("records");
-  // first, last, lastcell, insert (at record 5), append (after the last),
-  // empty (the new row an empty table opens with dropped)
-  QTest::addColumn<QString>("start");
-  QTest::addColumn<int>("key");
-  QTest::addColumn<int>("mods");
-  QTest::addColumn<QString>("record");  // expected current record; "0" a new one
-  QTest::addColumn<int>("column");      // expected data column, -1 unchanged
-  QTest::addColumn<int>("bar");         // the vertical bar's place, -1 unchecked
-  const int c = Qt::ControlModifier;
-  const int s = Qt::ShiftModifier;
-  QTest::newRow("down at first") << 50 << "first" << int(Qt::Key_Down) << 0 << "2" << -1 << 2;
-  QTest::newRow("up at first") << 50 << "first" << int(Qt::Key_Up) << 0 << "1" << -1 << 0;
-  QTest::newRow("ctrl+down: last shown") << 50 << "first" << int(Qt::Key_Down) << c << "v" << -1 << 2;
-  QTest::newRow("page down at first") << 50 << "first" << int(Qt::Key_PageDown) << 0 << "v+1" << -1 << 2;
-  QTest::newRow("ctrl+page down") << 50 << "first" << int(Qt::Key_PageDown) << c << "v" << -1 << -1;
-  QTest::newRow("ctrl+end") << 50 << "first" << int(Qt::Key_End) << c << "n" << -1 << 4;
-  QTest::newRow("end: last column") << 50 << "first" << int(Qt::Key_End) << 0 << "1" << 4 << -1;
-  QTest::newRow("right") << 50 << "first" << int(Qt::Key_Right) << 0 << "1" << 1 << -1;
-  QTest::newRow("ctrl+right") << 50 << "first" << int(Qt::Key_Right) << c << "1" << 4 << -1;
-  QTest::newRow("tab") << 50 << "first" << int(Qt::Key_Tab) << 0 << "1" << 1 << -1;
-  QTest::newRow("shift+tab at first cell") << 50 << "first" << int(Qt::Key_Tab) << s << "1" << 4 << -1;
-  QTest::newRow("up at last") << 50 << "last" << int(Qt::Key_Up) << 0 << "n-1" << -1 << 2;
-  QTest::newRow("ctrl+up: first shown") << 50 << "last" << int(Qt::Key_Up) << c << "n-v+1" << -1 << -1;
-  QTest::newRow("ctrl+down at last") << 50 << "last" << int(Qt::Key_Down) << c << "n" << -1 << -1;
-  QTest::newRow("page up at last") << 50 << "last" << int(Qt::Key_PageUp) << 0 << "n-v" << -1 << 2;
-  QTest::newRow("page down at last") << 50 << "last" << int(Qt::Key_PageDown) << 0 << "n" << -1 << 4;
-  QTest::newRow("ctrl+home") << 50 << "last" << int(Qt::Key_Home) << c << "1" << -1 << 0;
-  QTest::newRow("home: first column") << 50 << "last" << int(Qt::Key_Home) << 0 << "n" << 0 << -1;
-  QTest::newRow("tab at last cell: next row") << 50 << "lastcell" << int(Qt::Key_Tab) << 0 << "2" << 0 << -1;
-  QTest::newRow("insert") << 50 << "first" << int(Qt::Key_Insert) << 0 << "0" << -1 << -1;
-  QTest::newRow("shift+insert: nothing") << 50 << "first" << int(Qt::Key_Insert) << s << "1" << -1 << -1;
-  QTest::newRow("empty: down appends") << 0 << "empty" << int(Qt::Key_Down) << 0 << "0" << -1 << -1;
-  QTest::newRow("empty: up") << 0 << "empty" << int(Qt::Key_Up) << 0 << "" << -1 << -1;
-  QTest::newRow("empty: ctrl+end") << 0 << "empty" << int(Qt::Key_End) << c << "" << -1 << -1;
-  QTest::newRow("empty: ctrl+home") << 0 << "empty" << int(Qt::Key_Home) << c << "" << -1 << -1;
-  QTest::newRow("empty: page down") << 0 << "empty" << int(Qt::Key_PageDown) << 0 << "" << -1 << -1;
-  QTest::newRow("empty, new row: down stays") << 0 << "first" << int(Qt::Key_Down) << 0 << "0" << -1 << -1;
-  QTest::newRow("empty, new row: up drops it") << 0 << "first" << int(Qt::Key_Up) << 0 << "" << -1 << -1;
-  QTest::newRow("insert: down cancels") << 50 << "insert" << int(Qt::Key_Down) << 0 << "5" << -1 << -1;
-  QTest::newRow("insert: up") << 50 << "insert" << int(Qt::Key_Up) << 0 << "4" << -1 << -1;
-  QTest::newRow("insert: ctrl+home") << 50 << "insert" << int(Qt::Key_Home) << c << "1" << -1 << -1;
-  QTest::newRow("insert: escape cancels") << 50 << "insert" << int(Qt::Key_Escape) << 0 << "5" << -1 << -1;
-  QTest::newRow("append: down stays") << 50 << "append" << int(Qt::Key_Down) << 0 << "0" << -1 << -1;
-  QTest::newRow("append: up cancels") << 50 << "append" << int(Qt::Key_Up) << 0 << "n" << -1 << -1;
-  QTest::newRow("append: ctrl+up, new row dropped") << 50 << "append" << int(Qt::Key_Up) << c << "n-v+1" << -1 << -1;
-}
-
-void TestGrid::keys() {
-  QFETCH(int, records);
-  QFETCH(QString, start);
-  QFETCH(int, key);
-  QFETCH(int, mods);
-  QFETCH(QString, record);
-  QFETCH(int, column);
-  QFETCH(int, bar);
-  fx_.reset(new GridFixture(records));
-  TTzGrid* grid = fx_->grid;
-  const int v = grid->VisibleRowCount();
-  QVERIFY(records == 0 || (v > 3 && v < records));
-  if (start == "last") fx_->Press(Qt::Key_End, Qt::ControlModifier);
-  if (start == "lastcell") fx_->Press(Qt::Key_End);
-  if (start == "insert") {
-    for (int i = 1; i < 5; ++i) fx_->Press(Qt::Key_Down);
-    fx_->Press(Qt::Key_Insert);
+  void keys_data() {
+    QTest::addColumn<int>("records");
+    // first, last, lastcell, insert (at record 5), append (after the last),
+    // empty (the new row an empty table opens with dropped); "last" with the
+    // grid made unable to append
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("record");  // expected current record; "0" a new one
+    QTest::addColumn<int>("column");      // expected data column, -1 unchanged
+    QTest::addColumn<int>("bar");         // the vertical bar's place, -1 unchecked
+    QTest::newRow("down at first") << 50 << "first" << "Down" << "2" << -1 << 2;
+    QTest::newRow("up at first") << 50 << "first" << "Up" << "1" << -1 << 0;
+    QTest::newRow("ctrl+down: last shown") << 50 << "first" << "Ctrl+Down" << "v" << -1 << 2;
+    QTest::newRow("page down at first") << 50 << "first" << "PgDown" << "v+1" << -1 << 2;
+    QTest::newRow("ctrl+page down") << 50 << "first" << "Ctrl+PgDown" << "v" << -1 << -1;
+    QTest::newRow("ctrl+end") << 50 << "first" << "Ctrl+End" << "n" << -1 << 4;
+    QTest::newRow("end: last column") << 50 << "first" << "End" << "1" << 4 << -1;
+    QTest::newRow("right") << 50 << "first" << "Right" << "1" << 1 << -1;
+    QTest::newRow("ctrl+right") << 50 << "first" << "Ctrl+Right" << "1" << 4 << -1;
+    QTest::newRow("tab") << 50 << "first" << "Tab" << "1" << 1 << -1;
+    QTest::newRow("shift+tab at first cell") << 50 << "first" << "Shift+Tab" << "1" << 4 << -1;
+    QTest::newRow("up at last") << 50 << "last" << "Up" << "n-1" << -1 << 2;
+    QTest::newRow("ctrl+up: first shown") << 50 << "last" << "Ctrl+Up" << "n-v+1" << -1 << -1;
+    QTest::newRow("ctrl+down at last") << 50 << "last" << "Ctrl+Down" << "n" << -1 << -1;
+    QTest::newRow("page up at last") << 50 << "last" << "PgUp" << "n-v" << -1 << 2;
+    QTest::newRow("page down at last") << 50 << "last" << "PgDown" << "n" << -1 << 4;
+    QTest::newRow("ctrl+home") << 50 << "last" << "Ctrl+Home" << "1" << -1 << 0;
+    QTest::newRow("home: first column") << 50 << "last" << "Home" << "n" << 0 << -1;
+    QTest::newRow("tab at last cell: next row") << 50 << "lastcell" << "Tab" << "2" << 0 << -1;
+    QTest::newRow("insert") << 50 << "first" << "Ins" << "0" << -1 << -1;
+    QTest::newRow("shift+insert: nothing") << 50 << "first" << "Shift+Ins" << "1" << -1 << -1;
+    QTest::newRow("empty: down appends") << 0 << "empty" << "Down" << "0" << -1 << -1;
+    QTest::newRow("empty: up") << 0 << "empty" << "Up" << "" << -1 << -1;
+    QTest::newRow("empty: ctrl+end") << 0 << "empty" << "Ctrl+End" << "" << -1 << -1;
+    QTest::newRow("empty: page down") << 0 << "empty" << "PgDown" << "" << -1 << -1;
+    QTest::newRow("empty, new row: down stays") << 0 << "first" << "Down" << "0" << -1 << -1;
+    QTest::newRow("empty, new row: up drops it") << 0 << "first" << "Up" << "" << -1 << -1;
+    QTest::newRow("insert: down cancels") << 50 << "insert" << "Down" << "5" << -1 << -1;
+    QTest::newRow("insert: up") << 50 << "insert" << "Up" << "4" << -1 << -1;
+    QTest::newRow("insert: ctrl+home") << 50 << "insert" << "Ctrl+Home" << "1" << -1 << -1;
+    QTest::newRow("insert: escape cancels") << 50 << "insert" << "Esc" << "5" << -1 << -1;
+    QTest::newRow("append: down stays") << 50 << "append" << "Down" << "0" << -1 << -1;
+    QTest::newRow("append: up cancels") << 50 << "append" << "Up" << "n" << -1 << -1;
+    QTest::newRow("append: ctrl+up, new row dropped") << 50 << "append" << "Ctrl+Up" << "n-v+1" << -1 << -1;
+    QTest::newRow("AutoAppend off") << 50 << "last, no auto append" << "Down" << "n" << -1 << -1;
+    QTest::newRow("dgEditing off") << 50 << "last, no editing" << "Down" << "n" << -1 << -1;
+    QTest::newRow("read-only grid") << 50 << "last, read-only" << "Down" << "n" << -1 << -1;
   }
-  if (start == "empty") {
-    fx_->Press(Qt::Key_Escape);
-    QCOMPARE(fx_->DataSet()->State(), vz::dsBrowse);
+
+  void keys() {
+    QFETCH(int, records);
+    QFETCH(QString, start);
+    QFETCH(QString, keys);
+    QFETCH(QString, record);
+    QFETCH(int, column);
+    QFETCH(int, bar);
+    fx_.reset(new GridFixture(records));
+    TTzGrid* grid = fx_->grid;
+    const int v = grid->VisibleRowCount();
+    QVERIFY(records == 0 || (v > 3 && v < records));
+    grid->SetAutoAppend(!start.endsWith("no auto append"));
+    grid->SetReadOnly(start.endsWith("read-only"));
+    if (start.endsWith("no editing")) grid->SetOptions(grid->Options() & ~dgEditing);
+    if (start.startsWith("last,") || start == "last" || start == "append") {
+      fx_->Press(Qt::Key_End, Qt::ControlModifier);
+    }
+    if (start == "lastcell") fx_->Press(Qt::Key_End);
+    if (start == "insert") {
+      for (int i = 1; i < 5; ++i) fx_->Press(Qt::Key_Down);
+      fx_->Press(Qt::Key_Insert);
+    }
+    if (start == "empty") fx_->Press(Qt::Key_Escape);
+    if (start == "append") fx_->Press(Qt::Key_Down);
+    if (start == "empty" || start == "append") {
+      QCOMPARE(fx_->DataSet()->State(), start == "append" ? vz::dsInsert : vz::dsBrowse);
+    }
+    const int col_before = grid->SelectedIndex();
+
+    const QKeyCombination key = QKeySequence(keys)[0];
+    fx_->Press(key.key(), key.keyboardModifiers());
+
+    const int expected = record.isEmpty() ? 0 : Evaluate(record, records, v);
+    QCOMPARE(QString::fromStdString(fx_->CurrentName()), RecName(expected));
+    QCOMPARE(fx_->DataSet()->State(), record == "0" ? vz::dsInsert : vz::dsBrowse);
+    QCOMPARE(grid->SelectedIndex(), column < 0 ? col_before : column);
+    // The grid row of the current record is the one shown as current.
+    QCOMPARE(grid->Row(), grid->TitleOffset() + grid->DataLink()->ActiveRecord());
+    if (bar >= 0) QCOMPARE(grid->verticalScrollBar()->value(), bar);
+    QCOMPARE(fx_->RecordsOnDisk(), records);  // nothing is written by moving
+    QVERIFY(fx_->halts.empty());
   }
-  if (start == "append") {
-    fx_->Press(Qt::Key_End, Qt::ControlModifier);
-    fx_->Press(Qt::Key_Down);
-    QCOMPARE(fx_->DataSet()->State(), vz::dsInsert);
+
+  // ---- logical fields --------------------------------------------------------------------
+
+  void toggleLogical_data() {
+    QTest::addColumn<int>("record");  // even records are paid
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("click on true") << 2 << "click" << "F";
+    QTest::newRow("click on false") << 1 << "click" << "T";
+    QTest::newRow("space") << 1 << "space" << "T";
+    QTest::newRow("enter") << 2 << "enter" << "F";
+    QTest::newRow("letter does nothing") << 1 << "x" << "F";
+    QTest::newRow("backspace does nothing") << 2 << "backspace" << "T";
+    QTest::newRow("twice") << 1 << "space space" << "F";
   }
-  const int col_before = grid->SelectedIndex();
 
-  fx_->Press(key, Qt::KeyboardModifiers(mods));
-
-  const int expected = record.isEmpty() ? 0 : Evaluate(record, records, v);
-  const bool new_record = record == "0";
-  QCOMPARE(QString::fromStdString(fx_->CurrentName()), RecName(expected));
-  QCOMPARE(fx_->DataSet()->State(), new_record ? vz::dsInsert : vz::dsBrowse);
-  QCOMPARE(grid->SelectedIndex(), column < 0 ? col_before : column);
-  // The grid row of the current record is the one shown as current.
-  QCOMPARE(grid->Row(), grid->TitleOffset() + grid->DataLink()->ActiveRecord());
-  if (bar >= 0) QCOMPARE(grid->verticalScrollBar()->value(), bar);
-  QCOMPARE(fx_->RecordsOnDisk(), records);  // nothing is written by moving
-  QVERIFY(fx_->halts.empty());
-}
-
-void TestGrid::appendAtEnd_data() {
-  QTest::addColumn<bool>("auto_append");
-  QTest::addColumn<bool>("editing");
-  QTest::addColumn<bool>("read_only");
-  QTest::addColumn<bool>("appends");
-  QTest::newRow("default") << true << true << false << true;
-  QTest::newRow("AutoAppend off") << false << true << false << false;
-  QTest::newRow("dgEditing off") << true << false << false << false;
-  QTest::newRow("read-only grid") << true << true << true << false;
-}
-
-void TestGrid::appendAtEnd() {
-  QFETCH(bool, auto_append);
-  QFETCH(bool, editing);
-  QFETCH(bool, read_only);
-  QFETCH(bool, appends);
-  fx_.reset(new GridFixture(8));
-  TTzGrid* grid = fx_->grid;
-  grid->SetAutoAppend(auto_append);
-  grid->SetReadOnly(read_only);
-  if (!editing) grid->SetOptions(grid->Options() & ~dgEditing);
-  fx_->Press(Qt::Key_End, Qt::ControlModifier);
-  fx_->Press(Qt::Key_Down);
-  QCOMPARE(fx_->DataSet()->State(), appends ? vz::dsInsert : vz::dsBrowse);
-  QCOMPARE(QString::fromStdString(fx_->CurrentName()), appends ? QString() : RecName(8));
-  if (!appends) return;
-  // A new record that nobody typed into: Down leaves it, Up drops it.
-  fx_->Press(Qt::Key_Down);
-  QCOMPARE(fx_->DataSet()->State(), vz::dsInsert);
-  fx_->Press(Qt::Key_Up);
-  QCOMPARE(fx_->DataSet()->State(), vz::dsBrowse);
-  QCOMPARE(QString::fromStdString(fx_->CurrentName()), RecName(8));
-  QCOMPARE(fx_->RecordsOnDisk(), 8);
-}
-
-// ---- logical fields --------------------------------------------------------------------
-
-void TestGrid::toggleLogical_data() {
-  QTest::addColumn<int>("record");  // even records are paid
-  QTest::addColumn<QString>("how");
-  QTest::addColumn<QString>("stored");
-  QTest::newRow("click on true") << 2 << "click" << "F";
-  QTest::newRow("click on false") << 1 << "click" << "T";
-  QTest::newRow("space") << 1 << "space" << "T";
-  QTest::newRow("enter") << 2 << "enter" << "F";
-  QTest::newRow("letter does nothing") << 1 << "x" << "F";
-  QTest::newRow("backspace does nothing") << 2 << "backspace" << "T";
-  QTest::newRow("twice") << 1 << "space space" << "F";
-}
-
-void TestGrid::toggleLogical() {
-  QFETCH(int, record);
-  QFETCH(QString, how);
-  QFETCH(QString, stored);
-  fx_.reset(new GridFixture(5));
-  TTzGrid* grid = fx_->grid;
-  for (int i = 1; i < record; ++i) fx_->Press(Qt::Key_Down);
-  grid->MoveCol(fx_->ColumnOf("paid"));
-  for (const QString& step : how.split(' ')) {
-    if (step == "click") fx_->Click(grid->Col(), grid->Row());
-    if (step == "space") fx_->Press(Qt::Key_Space);
-    if (step == "enter") fx_->Press(Qt::Key_Return);
-    if (step == "x") fx_->Type("x");
-    if (step == "backspace") fx_->Press(Qt::Key_Backspace);
+  void toggleLogical() {
+    QFETCH(int, record);
+    QFETCH(QString, how);
+    QFETCH(QString, stored);
+    fx_.reset(new GridFixture(5));
+    TTzGrid* grid = fx_->grid;
+    for (int i = 1; i < record; ++i) fx_->Press(Qt::Key_Down);
+    grid->MoveCol(fx_->ColumnOf("paid"));
+    for (const QString& step : how.split(' ')) {
+      if (step == "click") fx_->Click(grid->Col(), grid->Row());
+      if (step == "space") fx_->Press(Qt::Key_Space);
+      if (step == "enter") fx_->Press(Qt::Key_Return);
+      if (step == "x") fx_->Type("x");
+      if (step == "backspace") fx_->Press(Qt::Key_Backspace);
+    }
+    QVERIFY(!grid->InplaceEditor() || !grid->InplaceEditor()->isVisible());
+    fx_->Press(Qt::Key_Down);  // leaving the row writes it
+    QCOMPARE(QString::fromStdString(fx_->Stored(record, "paid")), stored);
+    QVERIFY(fx_->msgs->messages().empty());
   }
-  QVERIFY(!grid->InplaceEditor() || !grid->InplaceEditor()->isVisible());
-  fx_->Press(Qt::Key_Down);  // leaving the row writes it
-  QCOMPARE(QString::fromStdString(fx_->Stored(record, "paid")), stored);
-  QVERIFY(fx_->msgs->messages().empty());
-}
 
-// ---- options and fixed columns ---------------------------------------------------------
+  // ---- options and fixed columns ---------------------------------------------------------
 
-void TestGrid::rowSelectDropsEditing_data() {
-  QTest::addColumn<int>("given");
-  QTest::addColumn<int>("kept");
-  const int d = kDefaultTzGridOptions;
-  QTest::newRow("row select") << (d | dgRowSelect) << ((d | dgRowSelect) & ~dgEditing);
-  QTest::newRow("row select, editor shown")
-      << (d | dgRowSelect | dgAlwaysShowEditor) << ((d | dgRowSelect) & ~dgEditing);
-  QTest::newRow("editor shown") << (d | dgAlwaysShowEditor) << (d | dgAlwaysShowEditor);
-}
+  void rowSelectDropsEditing_data() {
+    QTest::addColumn<int>("given");
+    QTest::addColumn<int>("kept");
+    const int d = kDefaultTzGridOptions;
+    QTest::newRow("row select") << (d | dgRowSelect) << ((d | dgRowSelect) & ~dgEditing);
+    QTest::newRow("row select, editor shown")
+        << (d | dgRowSelect | dgAlwaysShowEditor) << ((d | dgRowSelect) & ~dgEditing);
+    QTest::newRow("editor shown") << (d | dgAlwaysShowEditor) << (d | dgAlwaysShowEditor);
+  }
 
-void TestGrid::rowSelectDropsEditing() {
-  QFETCH(int, given);
-  QFETCH(int, kept);
-  fx_.reset(new GridFixture(5));
-  fx_->grid->SetOptions(TTzGridOptions(given));
-  QCOMPARE(int(fx_->grid->Options()), kept);
-  // With a selected row, typing starts no edit.
-  fx_->Type("Z");
-  QCOMPARE(fx_->DataSet()->State(), (kept & dgEditing) ? vz::dsEdit : vz::dsBrowse);
-}
+  void rowSelectDropsEditing() {
+    QFETCH(int, given);
+    QFETCH(int, kept);
+    fx_.reset(new GridFixture(5));
+    fx_->grid->SetOptions(TTzGridOptions(given));
+    QCOMPARE(int(fx_->grid->Options()), kept);
+    // With a selected row, typing starts no edit.
+    fx_->Type("Z");
+    QCOMPARE(fx_->DataSet()->State(), (kept & dgEditing) ? vz::dsEdit : vz::dsBrowse);
+  }
 
-void TestGrid::fixedColumns_data() {
-  QTest::addColumn<int>("value");
-  QTest::addColumn<bool>("before_binding");
-  QTest::addColumn<int>("fixed");
-  QTest::newRow("none") << 0 << false << 0;
-  QTest::newRow("two") << 2 << false << 2;
-  QTest::newRow("two, held until bound") << 2 << true << 2;
-  QTest::newRow("all but one") << 4 << false << 4;
-  QTest::newRow("as many as columns") << 5 << false << 4;
-  QTest::newRow("far too many, held") << 50 << true << 4;
-}
+  void fixedColumns_data() {
+    QTest::addColumn<int>("value");
+    QTest::addColumn<bool>("before_binding");
+    QTest::addColumn<int>("fixed");
+    QTest::newRow("none") << 0 << false << 0;
+    QTest::newRow("two") << 2 << false << 2;
+    QTest::newRow("two, held until bound") << 2 << true << 2;
+    QTest::newRow("all but one") << 4 << false << 4;
+    QTest::newRow("as many as columns") << 5 << false << 4;
+    QTest::newRow("far too many, held") << 50 << true << 4;
+  }
 
-void TestGrid::fixedColumns() {
-  QFETCH(int, value);
-  QFETCH(bool, before_binding);
-  QFETCH(int, fixed);
-  fx_.reset(new GridFixture(5, {}, /*bind=*/!before_binding));
-  TTzGrid* grid = fx_->grid;
-  grid->SetFixedColumns(value);
-  if (before_binding) grid->SetDataSource(fx_->table);
-  grid->LayoutChanged();
-  QCOMPARE(grid->FixedColumns(), fixed);
-  // The keys never enter a fixed column.
-  for (int key : {int(Qt::Key_Home), int(Qt::Key_Left)}) {
-    fx_->Press(key);
+  void fixedColumns() {
+    QFETCH(int, value);
+    QFETCH(bool, before_binding);
+    QFETCH(int, fixed);
+    fx_.reset(new GridFixture(5, {}, /*bind=*/!before_binding));
+    TTzGrid* grid = fx_->grid;
+    grid->SetFixedColumns(value);
+    if (before_binding) grid->SetDataSource(fx_->table);
+    grid->LayoutChanged();
+    QCOMPARE(grid->FixedColumns(), fixed);
+    // The keys never enter a fixed column.
+    for (int key : {int(Qt::Key_Home), int(Qt::Key_Left)}) {
+      fx_->Press(key);
+      QCOMPARE(grid->SelectedIndex(), fixed);
+    }
+    fx_->Press(Qt::Key_Left, Qt::ControlModifier);
     QCOMPARE(grid->SelectedIndex(), fixed);
   }
-  fx_->Press(Qt::Key_Left, Qt::ControlModifier);
-  QCOMPARE(grid->SelectedIndex(), fixed);
-}
 
-// ---- delete and restore ----------------------------------------------------------------
+  // ---- delete and restore ----------------------------------------------------------------
 
-void TestGrid::deletePrompts_data() {
-  QTest::addColumn<bool>("deleted");
-  QTest::addColumn<int>("options");
-  QTest::addColumn<bool>("read_only");
-  QTest::addColumn<int>("answer");  // qp::MsgResult
-  QTest::addColumn<QString>("prompt");
-  QTest::addColumn<char>("mark");
-  const int d = kDefaultTzGridOptions;
-  const int ok = int(qp::MsgResult::kOk);
-  const int cancel = int(qp::MsgResult::kCancel);
-  QTest::newRow("delete, OK") << false << d << false << ok << "Delete Record ?" << '*';
-  QTest::newRow("delete, Cancel") << false << d << false << cancel << "Delete Record ?" << ' ';
-  QTest::newRow("restore, OK") << true << d << false << ok << "Restore Record ?" << ' ';
-  QTest::newRow("restore, Cancel") << true << d << false << cancel << "Restore Record ?" << '*';
-  QTest::newRow("delete unasked") << false << (d & ~dgConfirmDelete) << false << ok << "" << '*';
-  QTest::newRow("restore unasked") << true << (d & ~dgConfirmRestore) << false << ok << "" << ' ';
-  QTest::newRow("read-only grid") << false << d << true << ok << "" << ' ';
-}
-
-void TestGrid::deletePrompts() {
-  QFETCH(bool, deleted);
-  QFETCH(int, options);
-  QFETCH(bool, read_only);
-  QFETCH(int, answer);
-  QFETCH(QString, prompt);
-  QFETCH(char, mark);
-  fx_.reset(new GridFixture(5, deleted ? std::vector<int>{3} : std::vector<int>{}));
-  TTzGrid* grid = fx_->grid;
-  grid->SetOptions(TTzGridOptions(options));
-  grid->SetReadOnly(read_only);
-  fx_->Press(Qt::Key_Down);
-  fx_->Press(Qt::Key_Down);
-  fx_->msgs->Answer(qp::MsgResult(answer));
-  fx_->Press(Qt::Key_Delete);  // without Ctrl: nothing
-  QVERIFY(fx_->msgs->messages().empty());
-  fx_->Press(Qt::Key_Delete, Qt::ControlModifier);
-  const auto& asked = fx_->msgs->messages();
-  QCOMPARE(asked.size(), size_t(prompt.isEmpty() ? 0 : 1));
-  if (!asked.empty()) {
-    QCOMPARE(asked[0].text, prompt);
-    QCOMPARE(asked[0].type, qp::MsgType::kConfirmation);
-    QCOMPARE(asked[0].buttons, qp::MsgButtons::kOkCancel);
+  void deletePrompts_data() {
+    QTest::addColumn<bool>("deleted");
+    QTest::addColumn<int>("options");
+    QTest::addColumn<bool>("read_only");
+    QTest::addColumn<int>("answer");  // qp::MsgResult
+    QTest::addColumn<QString>("prompt");
+    QTest::addColumn<char>("mark");
+    const int d = kDefaultTzGridOptions;
+    const int ok = int(qp::MsgResult::kOk);
+    const int cancel = int(qp::MsgResult::kCancel);
+    QTest::newRow("delete, OK") << false << d << false << ok << "Delete Record ?" << '*';
+    QTest::newRow("delete, Cancel") << false << d << false << cancel << "Delete Record ?" << ' ';
+    QTest::newRow("restore, OK") << true << d << false << ok << "Restore Record ?" << ' ';
+    QTest::newRow("restore, Cancel") << true << d << false << cancel << "Restore Record ?" << '*';
+    QTest::newRow("delete unasked") << false << (d & ~dgConfirmDelete) << false << ok << "" << '*';
+    QTest::newRow("restore unasked") << true << (d & ~dgConfirmRestore) << false << ok << "" << ' ';
+    QTest::newRow("read-only grid") << false << d << true << ok << "" << ' ';
   }
-  QCOMPARE(fx_->DeletionMark(3), mark);
-  QCOMPARE(fx_->DeletionMark(2), ' ');
-  QCOMPARE(QString::fromStdString(fx_->CurrentName()), RecName(3));
-}
 
-// ---- editing in place ------------------------------------------------------------------
+  void deletePrompts() {
+    QFETCH(bool, deleted);
+    QFETCH(int, options);
+    QFETCH(bool, read_only);
+    QFETCH(int, answer);
+    QFETCH(QString, prompt);
+    QFETCH(char, mark);
+    fx_.reset(new GridFixture(5, deleted ? std::vector<int>{3} : std::vector<int>{}));
+    TTzGrid* grid = fx_->grid;
+    grid->SetOptions(TTzGridOptions(options));
+    grid->SetReadOnly(read_only);
+    fx_->Press(Qt::Key_Down);
+    fx_->Press(Qt::Key_Down);
+    fx_->msgs->Answer(qp::MsgResult(answer));
+    fx_->Press(Qt::Key_Delete);  // without Ctrl: nothing
+    QVERIFY(fx_->msgs->messages().empty());
+    fx_->Press(Qt::Key_Delete, Qt::ControlModifier);
+    const auto& asked = fx_->msgs->messages();
+    QCOMPARE(asked.size(), size_t(prompt.isEmpty() ? 0 : 1));
+    if (!asked.empty()) {
+      QCOMPARE(asked[0].text, prompt);
+      QCOMPARE(asked[0].type, qp::MsgType::kConfirmation);
+      QCOMPARE(asked[0].buttons, qp::MsgButtons::kOkCancel);
+    }
+    QCOMPARE(fx_->DeletionMark(3), mark);
+    QCOMPARE(fx_->DeletionMark(2), ' ');
+    QCOMPARE(QString::fromStdString(fx_->CurrentName()), RecName(3));
+  }
 
-void TestGrid::editing_data() {
-  QTest::addColumn<QString>("field");
-  // readonly-column, readonly-field, readonly-grid; leave: the focus goes
-  // to another control instead of Down
-  QTest::addColumn<QString>("setup");
-  QTest::addColumn<QString>("typed");
-  QTest::addColumn<QString>("stored");  // expected in record 1; empty: unchanged
-  QTest::addColumn<QString>("error");
-  QTest::newRow("name") << "name" << "" << "Plumber" << "Plumber             " << "";
-  QTest::newRow("name longer than the field") << "name" << "" << "A name of more than twenty"
-                                              << "A name of more than " << "";
-  QTest::newRow("amount") << "amount" << "" << "42.5" << "     42.50" << "";
-  QTest::newRow("amount refuses letters") << "amount" << "" << "4x2" << "     42.00" << "";
-  QTest::newRow("date through the mask") << "due" << "" << "031525" << "20250315" << "";
-  QTest::newRow("date that is none") << "due" << "" << "139925" << ""
-                                     << "'13/99/25' is not a valid date";
-  QTest::newRow("date that is none, focus leaving") << "due" << "leave" << "139925" << ""
-                                                   << "'13/99/25' is not a valid date";
-  QTest::newRow("memo") << "notes" << "" << "text" << "" << "";
-  QTest::newRow("read-only column") << "name" << "readonly-column" << "abc" << "" << "";
-  QTest::newRow("read-only field") << "name" << "readonly-field" << "abc" << "" << "";
-  QTest::newRow("read-only grid") << "name" << "readonly-grid" << "abc" << "" << "";
-}
+  // ---- editing in place ------------------------------------------------------------------
 
-void TestGrid::editing() {
-  QFETCH(QString, field);
-  QFETCH(QString, setup);
-  QFETCH(QString, typed);
-  QFETCH(QString, stored);
-  QFETCH(QString, error);
-  fx_.reset(new GridFixture(3));
-  TTzGrid* grid = fx_->grid;
-  const std::string name = field.toStdString();
-  if (setup == "readonly-field") fx_->DataSet()->FieldByName(name)->SetReadOnly(true);
-  if (setup == "readonly-grid") grid->SetReadOnly(true);
-  if (setup == "readonly-column") {
-    // The designed columns of a window: every field, one read-only.
-    for (const char* f : {"name", "paid", "amount", "due", "notes"}) {
-      TTzColumn* column = grid->Columns()->Add();
-      column->SetFieldName(f);
-      column->SetReadOnly(column->FieldName() == name);
+  void editing_data() {
+    QTest::addColumn<QString>("field");
+    // readonly-column, readonly-field, readonly-grid; leave: the focus goes
+    // to another control instead of Down
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored");  // expected in record 1; empty: unchanged
+    QTest::addColumn<QString>("error");
+    QTest::newRow("name") << "name" << "" << "Plumber" << "Plumber             " << "";
+    QTest::newRow("name longer than the field") << "name" << "" << "A name of more than twenty"
+                                                << "A name of more than " << "";
+    QTest::newRow("amount") << "amount" << "" << "42.5" << "     42.50" << "";
+    QTest::newRow("amount refuses letters") << "amount" << "" << "4x2" << "     42.00" << "";
+    QTest::newRow("date through the mask") << "due" << "" << "031525" << "20250315" << "";
+    QTest::newRow("date that is none") << "due" << "" << "139925" << ""
+                                       << "'13/99/25' is not a valid date";
+    QTest::newRow("date that is none, focus leaving") << "due" << "leave" << "139925" << ""
+                                                     << "'13/99/25' is not a valid date";
+    QTest::newRow("memo") << "notes" << "" << "text" << "" << "";
+    QTest::newRow("read-only column") << "name" << "readonly-column" << "abc" << "" << "";
+    QTest::newRow("read-only field") << "name" << "readonly-field" << "abc" << "" << "";
+    QTest::newRow("read-only grid") << "name" << "readonly-grid" << "abc" << "" << "";
+  }
+
+  void editing() {
+    QFETCH(QString, field);
+    QFETCH(QString, setup);
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    QFETCH(QString, error);
+    fx_.reset(new GridFixture(3));
+    TTzGrid* grid = fx_->grid;
+    const std::string name = field.toStdString();
+    if (setup == "readonly-field") fx_->DataSet()->FieldByName(name)->SetReadOnly(true);
+    if (setup == "readonly-grid") grid->SetReadOnly(true);
+    if (setup == "readonly-column") {
+      // The designed columns of a window: every field, one read-only.
+      for (const char* f : {"name", "paid", "amount", "due", "notes"}) {
+        TTzColumn* column = grid->Columns()->Add();
+        column->SetFieldName(f);
+        column->SetReadOnly(column->FieldName() == name);
+      }
+    }
+    const std::string before = fx_->Stored(1, name);
+    grid->MoveCol(fx_->ColumnOf(name));
+    fx_->Press(Qt::Key_F2);
+    QTRY_VERIFY(grid->InplaceEditor() && grid->InplaceEditor()->hasFocus());
+    grid->InplaceEditor()->selectAll();
+    fx_->Type(typed);
+    if (setup == "leave") {
+      auto* other = new QLineEdit(fx_->window.get());
+      other->show();
+      other->setFocus();
+      QApplication::processEvents();
+      // A value that does not convert keeps the focus in the grid.
+      QCOMPARE(grid->IsActiveControl(), !error.isEmpty());
+    } else {
+      fx_->Press(Qt::Key_Down);
+    }
+    QCOMPARE(QString::fromStdString(fx_->Stored(1, name)), stored.isEmpty() ? QString::fromStdString(before) : stored);
+    const auto& boxes = fx_->msgs->messages();
+    QCOMPARE(boxes.empty() ? QString() : boxes[0].text, error);
+    // A value that does not convert keeps the edit open for mending.
+    QCOMPARE(fx_->DataSet()->State(), error.isEmpty() ? vz::dsBrowse : vz::dsEdit);
+    QCOMPARE(fx_->RecordsOnDisk(), 3);
+  }
+
+  // ---- painting --------------------------------------------------------------------------
+
+  void booleanBoxes_data() {
+    QTest::addColumn<int>("box");
+    QTest::addColumn<bool>("ink_when_false");  // an outline (or text) shows for false
+    QTest::addColumn<bool>("red_when_true");
+    QTest::newRow("check box") << int(bbCheckBox) << true << false;
+    QTest::newRow("check mark") << int(bbCheckMark) << false << false;
+    QTest::newRow("text") << int(bbText) << true << false;
+    QTest::newRow("fill box") << int(bbFillBox) << true << false;
+    QTest::newRow("fill box red") << int(bbFillBoxRed) << true << true;
+    QTest::newRow("radio button") << int(bbRButton) << true << false;
+    QTest::newRow("radio button red") << int(bbRButtonRed) << true << true;
+    QTest::newRow("dot") << int(bbDot) << false << false;
+    QTest::newRow("dot red") << int(bbDotRed) << false << true;
+  }
+
+  void booleanBoxes() {
+    QFETCH(int, box);
+    QFETCH(bool, ink_when_false);
+    QFETCH(bool, red_when_true);
+    fx_.reset(new GridFixture(5));
+    TTzGrid* grid = fx_->grid;
+    grid->SetBooleanBox(TTzBooleanBox(box));
+    const int col = fx_->ColumnOf("paid");
+    const int top = grid->TitleOffset();
+    // Rows 3 and 4: records 3 (false) and 4 (true), neither current.
+    const QImage no = CellImage(grid, col, top + 2);
+    const QImage yes = CellImage(grid, col, top + 3);
+    const QColor ink = ColorToQColor(clWindowText, grid->palette());
+    const QColor red(255, 0, 0);
+    QVERIFY(no != yes);
+    QCOMPARE(PixelsNear(no, ink) > 0, ink_when_false);
+    QVERIFY(PixelsNear(yes, ink) > 0 || red_when_true);
+    QCOMPARE(PixelsNear(yes, red, 30) > 0, red_when_true);
+    QCOMPARE(PixelsNear(no, red, 30), 0);
+  }
+
+  void rowColours() {
+    fx_.reset(new GridFixture(6, {4, 5}));
+    TTzGrid* grid = fx_->grid;
+    // Record 6 gets a cell colour of its own; the event sees each row's values.
+    grid->OnChangeColorsEvent = [this](vz::TObject*, int, TColor&, TColor& cell, TColor&, TColor&, TColor&,
+                                       TColor&, TColor&) {
+      if (fx_->CurrentName() == "Rec 06") cell = clYellow;
+    };
+    grid->InvalidateGrid();
+    fx_->Press(Qt::Key_Down);
+    fx_->Press(Qt::Key_Down);
+    fx_->Press(Qt::Key_Down);
+    fx_->Press(Qt::Key_Down);  // record 5: deleted, current, focused
+    const int top = grid->TitleOffset();
+    const int name = fx_->ColumnOf("name");
+    const int amount = fx_->ColumnOf("amount");
+    auto colour_of = [&](int col, int record) { return CellImage(grid, col, top + record - 1).pixelColor(1, 1); };
+    QCOMPARE(colour_of(name, 1), ColorToQColor(clWindow, grid->palette()));
+    QCOMPARE(colour_of(name, 4), QColor(Qt::red));  // deleted
+    QCOMPARE(colour_of(amount, 5), QColor(Qt::red));
+    QCOMPARE(colour_of(name, 5), ColorToQColor(clHighlight, grid->palette()));  // deleted, but current
+    QCOMPARE(colour_of(name, 6), QColor(Qt::yellow));
+    QCOMPARE(QString::fromStdString(fx_->CurrentName()), RecName(5));  // painting moved nothing
+  }
+
+  void indicatorGlyphs_data() {
+    QTest::addColumn<qreal>("scale");
+    QTest::newRow("1x") << 1.0;
+    QTest::newRow("2x") << 2.0;
+  }
+
+  void indicatorGlyphs() {
+    QFETCH(qreal, scale);
+    fx_.reset(new GridFixture(5));
+    TTzGrid* grid = fx_->grid;
+    fx_->Press(Qt::Key_Down);
+    const int row = grid->Row();
+    const QColor face = ColorToQColor(clBtnFace, grid->palette());
+    auto glyph = [&] {
+      // The cell inside its frame: the glyph on the indicator colour, in
+      // black only (no blur of a scaled image).
+      QImage cell = CellImage(grid, 0, row, scale);
+      cell = cell.copy(QRect(QPoint(1, 1) * scale, (cell.size() / scale - QSize(2, 2)) * scale));
+      const int black = PixelsNear(cell, Qt::black, 0);
+      const int background = PixelsNear(cell, face, 0);
+      return std::make_pair(cell, black > 0 && black + background == cell.width() * cell.height());
+    };
+    const auto [browse, browse_crisp] = glyph();
+    fx_->DataSet()->Edit();
+    const auto [edit, edit_crisp] = glyph();
+    fx_->DataSet()->Cancel();
+    fx_->Press(Qt::Key_Insert);
+    const auto [insert, insert_crisp] = glyph();
+    QVERIFY(browse_crisp && edit_crisp && insert_crisp);
+    QVERIFY(browse != edit && edit != insert && browse != insert);
+    // Other rows show no glyph.
+    QCOMPARE(PixelsNear(CellImage(grid, 0, row + 2, scale), Qt::black, 0), 0);
+  }
+
+  // ---- columns ---------------------------------------------------------------------------
+
+  void columnMoves_data() {
+    QTest::addColumn<bool>("disabled");
+    QTest::addColumn<int>("pressed");  // the title right-clicked
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::newRow("the pressed column moves") << false << 1 << 1 << 3;
+    QTest::newRow("a column moves past it") << false << 2 << 0 << 3;
+    QTest::newRow("a column moves before it") << false << 1 << 3 << 0;
+    QTest::newRow("pressing disabled") << true << 2 << 0 << 3;
+  }
+
+  void columnMoves() {
+    QFETCH(bool, disabled);
+    QFETCH(int, pressed);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    fx_.reset(new GridFixture(5));
+    TTzGrid* grid = fx_->grid;
+    grid->SetDepressDisabled(disabled);
+    int moved_from = -1;
+    int moved_to = -1;
+    grid->OnColumnMoved = [&](vz::TObject*, int f, int t) {
+      moved_from = f;
+      moved_to = t;
+    };
+    const int io = grid->IndicatorOffset();
+    fx_->Click(io + 0, 0, Qt::RightButton);  // another title first: one pressed at a time
+    fx_->Click(io + pressed, 0, Qt::RightButton);
+    QCOMPARE(grid->DepressedColumn(), disabled ? -1 : pressed);
+    const std::string pressed_field = grid->Columns()->Items(pressed)->FieldName();
+    const std::string moving_field = grid->Columns()->Items(from)->FieldName();
+
+    QWidget* view = grid->viewport();
+    const QPoint a = grid->CellRect(io + from, 0).center();
+    const QPoint b = grid->CellRect(io + to, 0).center();
+    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, a);
+    QTest::mouseMove(view, (a + b) / 2);
+    QTest::mouseMove(view, b);
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, b);
+    QApplication::processEvents();
+
+    QCOMPARE(moved_from, from);
+    QCOMPARE(moved_to, to);
+    QCOMPARE(grid->Columns()->Items(to)->FieldName(), moving_field);
+    if (disabled) {
+      QCOMPARE(grid->DepressedColumn(), -1);
+    } else {
+      QCOMPARE(grid->Columns()->Items(grid->DepressedColumn())->FieldName(), pressed_field);
     }
   }
-  const std::string before = fx_->Stored(1, name);
-  grid->MoveCol(fx_->ColumnOf(name));
-  fx_->Press(Qt::Key_F2);
-  QTRY_VERIFY(grid->InplaceEditor() && grid->InplaceEditor()->hasFocus());
-  grid->InplaceEditor()->selectAll();
-  fx_->Type(typed);
-  if (setup == "leave") {
-    auto* other = new QLineEdit(fx_->window.get());
-    other->show();
-    other->setFocus();
+
+  void tableGoesAndComesBack_data() {
+    QTest::addColumn<bool>("designed");
+    QTest::newRow("the grid's own columns") << false;
+    QTest::newRow("designed columns") << true;
+  }
+
+  void tableGoesAndComesBack() {
+    QFETCH(bool, designed);
+    fx_.reset(new GridFixture(5));
+    TTzGrid* grid = fx_->grid;
+    if (designed) grid->ReadSavedColumns({"cvColumn=0", "cvFieldNameStr=amount", "cvColumn=1", "cvFieldNameStr=name"});
+    const int columns = grid->ColCount();
+    // Closing frees the fields the columns show: nothing may point at them.
+    fx_->table->SetActive(false);
     QApplication::processEvents();
-    // A value that does not convert keeps the focus in the grid.
-    QCOMPARE(grid->IsActiveControl(), !error.isEmpty());
-  } else {
+    QCOMPARE(grid->RowCount(), grid->TitleOffset() + 1);
+    QVERIFY(!grid->grab().isNull());
+    fx_->table->SetActive(true);
+    QApplication::processEvents();
+    QCOMPARE(grid->ColCount(), columns);
     fx_->Press(Qt::Key_Down);
+    QCOMPARE(QString::fromStdString(fx_->CurrentName()), RecName(2));
+    QCOMPARE(grid->Columns()->Items(0)->Field()->FieldName(), std::string(designed ? "amount" : "name"));
+    // The table component going away unbinds the grid.
+    delete fx_->table;
+    fx_->table = nullptr;
+    QCOMPARE(grid->DataSource(), nullptr);
+    QVERIFY(!grid->grab().isNull());
   }
-  QCOMPARE(QString::fromStdString(fx_->Stored(1, name)), stored.isEmpty() ? QString::fromStdString(before) : stored);
-  const auto& boxes = fx_->msgs->messages();
-  QCOMPARE(boxes.empty() ? QString() : boxes[0].text, error);
-  // A value that does not convert keeps the edit open for mending.
-  QCOMPARE(fx_->DataSet()->State(), error.isEmpty() ? vz::dsBrowse : vz::dsEdit);
-  QCOMPARE(fx_->RecordsOnDisk(), 3);
-}
-
-// ---- painting --------------------------------------------------------------------------
-
-void TestGrid::booleanBoxes_data() {
-  QTest::addColumn<int>("box");
-  QTest::addColumn<bool>("ink_when_false");  // an outline (or text) shows for false
-  QTest::addColumn<bool>("red_when_true");
-  QTest::newRow("check box") << int(bbCheckBox) << true << false;
-  QTest::newRow("check mark") << int(bbCheckMark) << false << false;
-  QTest::newRow("text") << int(bbText) << true << false;
-  QTest::newRow("fill box") << int(bbFillBox) << true << false;
-  QTest::newRow("fill box red") << int(bbFillBoxRed) << true << true;
-  QTest::newRow("radio button") << int(bbRButton) << true << false;
-  QTest::newRow("radio button red") << int(bbRButtonRed) << true << true;
-  QTest::newRow("dot") << int(bbDot) << false << false;
-  QTest::newRow("dot red") << int(bbDotRed) << false << true;
-}
-
-void TestGrid::booleanBoxes() {
-  QFETCH(int, box);
-  QFETCH(bool, ink_when_false);
-  QFETCH(bool, red_when_true);
-  fx_.reset(new GridFixture(5));
-  TTzGrid* grid = fx_->grid;
-  grid->SetBooleanBox(TTzBooleanBox(box));
-  const int col = fx_->ColumnOf("paid");
-  const int top = grid->TitleOffset();
-  // Rows 3 and 4: records 3 (false) and 4 (true), neither current.
-  const QImage no = CellImage(grid, col, top + 2);
-  const QImage yes = CellImage(grid, col, top + 3);
-  const QColor ink = ColorToQColor(clWindowText, grid->palette());
-  const QColor red(255, 0, 0);
-  QVERIFY(no != yes);
-  QCOMPARE(PixelsNear(no, ink) > 0, ink_when_false);
-  QVERIFY(PixelsNear(yes, ink) > 0 || red_when_true);
-  QCOMPARE(PixelsNear(yes, red, 30) > 0, red_when_true);
-  QCOMPARE(PixelsNear(no, red, 30), 0);
-}
-
-void TestGrid::rowColours() {
-  fx_.reset(new GridFixture(6, {4, 5}));
-  TTzGrid* grid = fx_->grid;
-  // Record 6 gets a cell colour of its own; the event sees each row's values.
-  grid->OnChangeColorsEvent = [this](vz::TObject*, int, TColor&, TColor& cell, TColor&, TColor&, TColor&,
-                                     TColor&, TColor&) {
-    if (fx_->CurrentName() == "Rec 06") cell = clYellow;
-  };
-  grid->InvalidateGrid();
-  fx_->Press(Qt::Key_Down);
-  fx_->Press(Qt::Key_Down);
-  fx_->Press(Qt::Key_Down);
-  fx_->Press(Qt::Key_Down);  // record 5: deleted, current, focused
-  const int top = grid->TitleOffset();
-  const int name = fx_->ColumnOf("name");
-  const int amount = fx_->ColumnOf("amount");
-  auto colour_of = [&](int col, int record) { return CellImage(grid, col, top + record - 1).pixelColor(1, 1); };
-  QCOMPARE(colour_of(name, 1), ColorToQColor(clWindow, grid->palette()));
-  QCOMPARE(colour_of(name, 4), QColor(Qt::red));  // deleted
-  QCOMPARE(colour_of(amount, 5), QColor(Qt::red));
-  QCOMPARE(colour_of(name, 5), ColorToQColor(clHighlight, grid->palette()));  // deleted, but current
-  QCOMPARE(colour_of(name, 6), QColor(Qt::yellow));
-  QCOMPARE(QString::fromStdString(fx_->CurrentName()), RecName(5));  // painting moved nothing
-}
-
-void TestGrid::indicatorGlyphs_data() {
-  QTest::addColumn<qreal>("scale");
-  QTest::newRow("1x") << 1.0;
-  QTest::newRow("2x") << 2.0;
-}
-
-void TestGrid::indicatorGlyphs() {
-  QFETCH(qreal, scale);
-  fx_.reset(new GridFixture(5));
-  TTzGrid* grid = fx_->grid;
-  fx_->Press(Qt::Key_Down);
-  const int row = grid->Row();
-  const QColor face = ColorToQColor(clBtnFace, grid->palette());
-  auto glyph = [&] {
-    // The cell inside its frame: the glyph on the indicator colour, in
-    // black only (no blur of a scaled image).
-    QImage cell = CellImage(grid, 0, row, scale);
-    cell = cell.copy(QRect(QPoint(1, 1) * scale, (cell.size() / scale - QSize(2, 2)) * scale));
-    const int black = PixelsNear(cell, Qt::black, 0);
-    const int background = PixelsNear(cell, face, 0);
-    return std::make_pair(cell, black > 0 && black + background == cell.width() * cell.height());
-  };
-  const auto [browse, browse_crisp] = glyph();
-  fx_->DataSet()->Edit();
-  const auto [edit, edit_crisp] = glyph();
-  fx_->DataSet()->Cancel();
-  fx_->Press(Qt::Key_Insert);
-  const auto [insert, insert_crisp] = glyph();
-  QVERIFY(browse_crisp && edit_crisp && insert_crisp);
-  QVERIFY(browse != edit && edit != insert && browse != insert);
-  // Other rows show no glyph.
-  QCOMPARE(PixelsNear(CellImage(grid, 0, row + 2, scale), Qt::black, 0), 0);
-}
-
-void TestGrid::emptyTable() {
-  fx_.reset(new GridFixture(0));
-  TTzGrid* grid = fx_->grid;
-  const QColor ink = ColorToQColor(clWindowText, grid->palette());
-  // An empty table opens on a new record; dropped, one blank row stays.
-  QCOMPARE(fx_->DataSet()->State(), vz::dsInsert);
-  fx_->Press(Qt::Key_Escape);
-  QCOMPARE(fx_->DataSet()->State(), vz::dsBrowse);
-  QCOMPARE(grid->RowCount(), grid->TitleOffset() + 1);
-  for (const char* field : {"name", "paid", "amount", "notes"}) {
-    QCOMPARE(PixelsNear(CellImage(grid, fx_->ColumnOf(field), 1), ink), 0);
-  }
-  fx_->Press(Qt::Key_Delete, Qt::ControlModifier);
-  QVERIFY(fx_->msgs->messages().empty());
-  QCOMPARE(fx_->RecordsOnDisk(), 0);
-}
-
-// ---- columns ---------------------------------------------------------------------------
-
-void TestGrid::columnMoves_data() {
-  QTest::addColumn<bool>("disabled");
-  QTest::addColumn<int>("pressed");  // the title right-clicked
-  QTest::addColumn<int>("from");
-  QTest::addColumn<int>("to");
-  QTest::newRow("the pressed column moves") << false << 1 << 1 << 3;
-  QTest::newRow("a column moves past it") << false << 2 << 0 << 3;
-  QTest::newRow("a column moves before it") << false << 1 << 3 << 0;
-  QTest::newRow("pressing disabled") << true << 2 << 0 << 3;
-}
-
-void TestGrid::columnMoves() {
-  QFETCH(bool, disabled);
-  QFETCH(int, pressed);
-  QFETCH(int, from);
-  QFETCH(int, to);
-  fx_.reset(new GridFixture(5));
-  TTzGrid* grid = fx_->grid;
-  grid->SetDepressDisabled(disabled);
-  int moved_from = -1;
-  int moved_to = -1;
-  grid->OnColumnMoved = [&](vz::TObject*, int f, int t) {
-    moved_from = f;
-    moved_to = t;
-  };
-  const int io = grid->IndicatorOffset();
-  fx_->Click(io + 0, 0, Qt::RightButton);  // another title first: one pressed at a time
-  fx_->Click(io + pressed, 0, Qt::RightButton);
-  QCOMPARE(grid->DepressedColumn(), disabled ? -1 : pressed);
-  const std::string pressed_field = grid->Columns()->Items(pressed)->FieldName();
-  const std::string moving_field = grid->Columns()->Items(from)->FieldName();
-
-  QWidget* view = grid->viewport();
-  const QPoint a = grid->CellRect(io + from, 0).center();
-  const QPoint b = grid->CellRect(io + to, 0).center();
-  QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, a);
-  QTest::mouseMove(view, (a + b) / 2);
-  QTest::mouseMove(view, b);
-  QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, b);
-  QApplication::processEvents();
-
-  QCOMPARE(moved_from, from);
-  QCOMPARE(moved_to, to);
-  QCOMPARE(grid->Columns()->Items(to)->FieldName(), moving_field);
-  if (disabled) {
-    QCOMPARE(grid->DepressedColumn(), -1);
-  } else {
-    QCOMPARE(grid->Columns()->Items(grid->DepressedColumn())->FieldName(), pressed_field);
-  }
-}
-
-void TestGrid::tableGoesAndComesBack_data() {
-  QTest::addColumn<bool>("designed");
-  QTest::newRow("the grid's own columns") << false;
-  QTest::newRow("designed columns") << true;
-}
-
-void TestGrid::tableGoesAndComesBack() {
-  QFETCH(bool, designed);
-  fx_.reset(new GridFixture(5));
-  TTzGrid* grid = fx_->grid;
-  if (designed) grid->ReadSavedColumns({"cvColumn=0", "cvFieldNameStr=amount", "cvColumn=1", "cvFieldNameStr=name"});
-  const int columns = grid->ColCount();
-  // Closing frees the fields the columns show: nothing may point at them.
-  fx_->table->SetActive(false);
-  QApplication::processEvents();
-  QCOMPARE(grid->RowCount(), grid->TitleOffset() + 1);
-  QVERIFY(!grid->grab().isNull());
-  fx_->table->SetActive(true);
-  QApplication::processEvents();
-  QCOMPARE(grid->ColCount(), columns);
-  fx_->Press(Qt::Key_Down);
-  QCOMPARE(QString::fromStdString(fx_->CurrentName()), RecName(2));
-  QCOMPARE(grid->Columns()->Items(0)->Field()->FieldName(), std::string(designed ? "amount" : "name"));
-  // The table component going away unbinds the grid.
-  delete fx_->table;
-  fx_->table = nullptr;
-  QCOMPARE(grid->DataSource(), nullptr);
-  QVERIFY(!grid->grab().isNull());
-}
+};
 
 QTEST_MAIN(TestGrid)
 #include "tst_grid.moc"

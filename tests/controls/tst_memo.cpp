@@ -105,19 +105,6 @@ class TestMemo : public QObject {
     QCOMPARE(memo_->toPlainText(), c.typing_goes_in ? "Z" + c.shown : c.shown);
   }
 
-  void fieldErrors() {
-    Open();
-    for (auto [field, error] : {std::pair{"nosuch", "Field 'nosuch' not found"},
-                                std::pair{"payee", "Field 'payee' is not of the expected type"}}) {
-      try {
-        memo_->SetDataField(field);
-        QFAIL(field);
-      } catch (const vz::EVozuvError& e) {
-        QCOMPARE(QString(e.what()), QString(error));
-      }
-    }
-  }
-
   // Loading is no change of the user's: leaving the memo writes nothing.
   void placeholderLoads_data() {
     QTest::addColumn<QString>("how");

@@ -5,7 +5,6 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
-
 #include <string>
 
 #include "platform/appdir.h"
@@ -14,36 +13,6 @@
 #include "winsupport/position.h"
 
 Q_DECLARE_METATYPE(qp::TIniFileDirectory)
-
-class TestPosition : public QObject {
-  Q_OBJECT
-
- private slots:
-  void initTestCase();
-  void init();
-  void cleanup();
-
-  void iniFileName_data();
-  void iniFileName();
-  void defaultNameFromOwner_data();
-  void defaultNameFromOwner();
-  void firstStartThenSavedPlaceComesBack_data();
-  void firstStartThenSavedPlaceComesBack();
-  void restore_data();
-  void restore();
-  void saveDimensionAndPositionSwitches_data();
-  void saveDimensionAndPositionSwitches();
-  void saveKeepsOtherEntriesAndLineEnds();
-  void saveIntoMissingFolderFails();
-
- private:
-  QString FilePath(const QString& name) const { return dir_->filePath(name); }
-  void WriteFile(const QString& name, const QByteArray& bytes);
-  QByteArray ReadFile(const QString& name) const;
-
-  QTemporaryDir config_;
-  std::unique_ptr<QTemporaryDir> dir_;
-};
 
 namespace {
 
@@ -67,210 +36,168 @@ QByteArray Values(const char* lines) { return QByteArray("[Values]\n") + lines; 
 
 }  // namespace
 
-void TestPosition::initTestCase() {
-  QVERIFY(config_.isValid());
-  // Keep the user's configuration folder out of reach.
-  qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
-  QCoreApplication::setApplicationName("quillprint-test");
-}
+class TestPosition : public QObject {
+  Q_OBJECT
 
-void TestPosition::init() {
-  dir_ = std::make_unique<QTemporaryDir>();
-  QVERIFY(dir_->isValid());
-  plat::SetProgramFolder(dir_->path().toStdString());
-}
+  QTemporaryDir config_;
+  std::unique_ptr<QTemporaryDir> dir_;
 
-void TestPosition::cleanup() {
-  plat::SetProgramFolder("");
-  dir_.reset();
-}
-
-void TestPosition::WriteFile(const QString& name, const QByteArray& bytes) {
-  QFile f(FilePath(name));
-  QVERIFY(f.open(QIODevice::WriteOnly));
-  f.write(bytes);
-}
-
-QByteArray TestPosition::ReadFile(const QString& name) const {
-  QFile f(QDir::isAbsolutePath(name) ? name : FilePath(name));
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-// ---- the file name ----------------------------------------------------------
-
-void TestPosition::iniFileName_data() {
-  QTest::addColumn<QString>("name");
-  QTest::addColumn<QString>("stored");  // "" when refused: the old name stays
-  QTest::newRow("plain") << "mainform.ini" << "mainform.ini";
-  QTest::newRow("stored lower case") << "MainForm.ini" << "mainform.ini";
-  QTest::newRow("twelve characters") << "abcdefgh.ini" << "abcdefgh.ini";
-  QTest::newRow("thirteen characters") << "abcdefghi.ini" << "";
-  QTest::newRow("upper-case extension") << "setup.INI" << "";
-  QTest::newRow("other extension") << "setup.cfg" << "";
-  QTest::newRow("no extension") << "setup" << "";
-  QTest::newRow("extension with blank") << "setup.ini " << "";
-  QTest::newRow("inner dot") << "a.b.ini" << "a.b.ini";
-  QTest::newRow("empty") << "" << "";
-  QTest::newRow("parent folder") << "../x.ini" << "";
-  QTest::newRow("sub folder") << "sub/x.ini" << "";
-  QTest::newRow("backslash folder") << "..\\x.ini" << "";
-  QTest::newRow("drive") << "c:x.ini" << "";
-}
-
-void TestPosition::iniFileName() {
-  QFETCH(QString, name);
-  QFETCH(QString, stored);
-  QWidget owner;
-  qp::TPosition position(&owner);
-  QVERIFY(position.SetIniFileName("old.ini"));
-  QCOMPARE(position.SetIniFileName(name), !stored.isEmpty());
-  QCOMPARE(position.IniFileName(), stored.isEmpty() ? QString("old.ini") : stored);
-}
-
-void TestPosition::defaultNameFromOwner_data() {
-  QTest::addColumn<QString>("object_name");
-  QTest::addColumn<QString>("expected");
-  QTest::newRow("named owner") << "MainForm" << "MainForm.ini";
-  QTest::newRow("unnamed form") << "" << "GradientForm.ini";
-}
-
-void TestPosition::defaultNameFromOwner() {
-  QFETCH(QString, object_name);
-  QFETCH(QString, expected);
-  qp::TGradientForm owner;
-  owner.setObjectName(object_name);
-  qp::TPosition position(&owner);
-  QCOMPARE(position.IniFileName(), expected);
-}
-
-// ---- restoring and saving ---------------------------------------------------
-
-void TestPosition::firstStartThenSavedPlaceComesBack_data() {
-  QTest::addColumn<qp::TIniFileDirectory>("directory");
-  QTest::addColumn<bool>("in_program_folder");
-  QTest::newRow("program folder") << qp::ProgramDir << true;
-  QTest::newRow("settings folder") << qp::WindowsDir << false;
-}
-
-void TestPosition::firstStartThenSavedPlaceComesBack() {
-  QFETCH(qp::TIniFileDirectory, directory);
-  QFETCH(bool, in_program_folder);
-  const QString path = in_program_folder ? FilePath("mainform.ini")
-                                         : config_.path() + "/quillprint-test/mainform.ini";
-  QFile::remove(path);
-  DesignForm form;
-  qp::TPosition position(&form);
-  QVERIFY(position.SetIniFileName("mainform.ini"));
-  position.SetIniFileDirectory(directory);
-  QCOMPARE(position.IniPath(), path);
-  position.Loaded();
-  QCOMPARE(form.size(), QSize(536, 432));
-  QVERIFY(Centred(form));
-  QVERIFY(!QFile::exists(path));  // reading creates nothing
-
-  form.setGeometry(40, 30, 600, 400);
-  QCOMPARE(position.Save(), 0);
-  QCOMPARE(ReadFile(path), Values("Width=600\nHeight=400\nLeft=40\nTop=30\n"));
-  QCOMPARE(QFile::exists(FilePath("mainform.ini")), in_program_folder);
-
-  // The next start comes back where the last one ended.
-  DesignForm next;
-  qp::TPosition again(&next);
-  again.SetIniFileName("mainform.ini");
-  again.SetIniFileDirectory(directory);
-  again.Loaded();
-  QCOMPARE(next.geometry(), QRect(40, 30, 600, 400));
-}
-
-void TestPosition::restore_data() {
-  QTest::addColumn<QByteArray>("file");
-  QTest::addColumn<QSize>("size");
-  QTest::addColumn<QPoint>("pos");  // (-1, -1): centred
-
-  const QPoint centred(-1, -1), stored(40, 30);
-  const QSize design(536, 432), wide(600, 400);
-  QTest::newRow("size only: centred at that size") << Values("Width=600\nHeight=400\n") << wide << centred;
-  QTest::newRow("position only") << Values("Left=40\nTop=30\n") << design << stored;
-  QTest::newRow("partly off screen kept") << Values("Left=-100\nTop=10\n") << design << QPoint(-100, 10);
-  // A screen that has gone away: the window would open out of reach.
-  QTest::newRow("far right of every screen") << Values("Left=5000\nTop=100\n") << design << centred;
-  QTest::newRow("far above every screen") << Values("Left=10\nTop=-3000\n") << design << centred;
-  QTest::newRow("minimised on another system") << Values("Left=-32000\nTop=-32000\n") << design << centred;
-  // A size of nothing would leave no window to see or grab.
-  QTest::newRow("zero size") << Values("Width=0\nHeight=-5\nLeft=40\nTop=30\n") << design << stored;
-  QTest::newRow("damaged values") << Values("Width=wide\nHeight=\nLeft=4O\nTop=1e3\n") << design << centred;
-  QTest::newRow("other section only") << QByteArray("[Other]\nWidth=600\n") << design << centred;
-}
-
-void TestPosition::restore() {
-  QFETCH(QByteArray, file);
-  QFETCH(QSize, size);
-  QFETCH(QPoint, pos);
-  WriteFile("mainform.ini", file);
-  DesignForm form;
-  qp::TPosition store(&form);
-  store.SetIniFileName("mainform.ini");
-  store.Loaded();
-  QCOMPARE(form.size(), size);
-  if (pos == QPoint(-1, -1)) {
-    QVERIFY2(Centred(form), qPrintable(QString("at %1, %2").arg(form.x()).arg(form.y())));
-  } else {
-    QCOMPARE(form.pos(), pos);
+  QString FilePath(const QString& name) const { return dir_->filePath(name); }
+  void WriteFile(const QByteArray& bytes) {
+    QFile f(FilePath("mainform.ini"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
   }
-  QCOMPARE(ReadFile("mainform.ini"), file);  // restoring writes nothing
-}
+  QByteArray ReadFile(const QString& path) const {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+  }
+  // The store of a design form, on mainform.ini in the program folder.
+  static std::unique_ptr<qp::TPosition> Store(QWidget* form) {
+    auto store = std::make_unique<qp::TPosition>(form);
+    store->SetIniFileName("mainform.ini");
+    return store;
+  }
 
-void TestPosition::saveDimensionAndPositionSwitches_data() {
-  QTest::addColumn<bool>("dimension");
-  QTest::addColumn<bool>("position");
-  QTest::addColumn<QRect>("restored");  // from 600 x 400 at 40, 30
-  QTest::addColumn<QByteArray>("saved");  // for 610 x 410 at -20, 30
-  QTest::newRow("both") << true << true << QRect(40, 30, 600, 400)
-                        << Values("Width=610\nHeight=410\nLeft=-20\nTop=30\n");
-  QTest::newRow("size only") << true << false << QRect(133, 101, 600, 400)
-                             << Values("Width=610\nHeight=410\nLeft=40\nTop=30\n");
-  QTest::newRow("position only") << false << true << QRect(40, 30, 536, 432)
-                                 << Values("Width=600\nHeight=400\nLeft=-20\nTop=30\n");
-  QTest::newRow("neither") << false << false << QRect(133, 101, 536, 432)
-                           << Values("Width=600\nHeight=400\nLeft=40\nTop=30\n");
-}
+ private slots:
+  void initTestCase() {
+    QVERIFY(config_.isValid());
+    // Keep the user's configuration folder out of reach.
+    qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
+    QCoreApplication::setApplicationName("quillprint-test");
+  }
+  void init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    plat::SetProgramFolder(dir_->path().toStdString());
+  }
+  void cleanup() {
+    plat::SetProgramFolder("");
+    dir_.reset();
+  }
 
-void TestPosition::saveDimensionAndPositionSwitches() {
-  QFETCH(bool, dimension);
-  QFETCH(bool, position);
-  QFETCH(QRect, restored);
-  QFETCH(QByteArray, saved);
-  WriteFile("mainform.ini", Values("Width=600\nHeight=400\nLeft=40\nTop=30\n"));
-  DesignForm form;
-  qp::TPosition store(&form);
-  store.SetIniFileName("mainform.ini");
-  store.SetSaveDimension(dimension);
-  store.SetSavePosition(position);
-  store.Loaded();
-  QCOMPARE(form.geometry(), restored);
-  form.setGeometry(-20, 30, 610, 410);
-  QCOMPARE(store.Save(), 0);
-  QCOMPARE(ReadFile("mainform.ini"), saved);
-}
+  // ---- the file name --------------------------------------------------------
 
-void TestPosition::saveKeepsOtherEntriesAndLineEnds() {
-  WriteFile("mainform.ini", "; placement\r\n[Values]\r\nTop=1\r\nState=2\r\n");
-  DesignForm form;
-  qp::TPosition store(&form);
-  store.SetIniFileName("mainform.ini");
-  form.setGeometry(-20, 30, 600, 400);
-  QCOMPARE(store.Save(), 0);
-  QCOMPARE(ReadFile("mainform.ini"),
-           QByteArray("; placement\r\n[Values]\r\nTop=30\r\nState=2\r\nWidth=600\r\nHeight=400\r\nLeft=-20\r\n"));
-}
+  void iniFileName_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("stored");  // "" when refused: the old name stays
+    QTest::newRow("plain") << "mainform.ini" << "mainform.ini";
+    QTest::newRow("stored lower case") << "MainForm.ini" << "mainform.ini";
+    QTest::newRow("twelve characters") << "abcdefgh.ini" << "abcdefgh.ini";
+    QTest::newRow("thirteen characters") << "abcdefghi.ini" << "";
+    QTest::newRow("upper-case extension") << "setup.INI" << "";
+    QTest::newRow("no extension") << "setup" << "";
+    QTest::newRow("inner dot") << "a.b.ini" << "a.b.ini";
+    QTest::newRow("parent folder") << "../x.ini" << "";
+    QTest::newRow("backslash folder") << "..\\x.ini" << "";
+    QTest::newRow("drive") << "c:x.ini" << "";
+  }
+  void iniFileName() {
+    QFETCH(QString, name);
+    QFETCH(QString, stored);
+    QWidget owner;
+    qp::TPosition position(&owner);
+    QVERIFY(position.SetIniFileName("old.ini"));
+    QCOMPARE(position.SetIniFileName(name), !stored.isEmpty());
+    QCOMPARE(position.IniFileName(), stored.isEmpty() ? QString("old.ini") : stored);
+  }
 
-void TestPosition::saveIntoMissingFolderFails() {
-  plat::SetProgramFolder(FilePath("gone").toStdString());
-  DesignForm form;
-  qp::TPosition store(&form);
-  store.SetIniFileName("mainform.ini");
-  QCOMPARE(store.Save(), int(plat::kPathNotFound));
-}
+  // The name starts as the owner's object name, else its class name.
+  void defaultNameFromOwner() {
+    for (const auto& [object_name, expected] :
+         {std::pair{"MainForm", "MainForm.ini"}, {"", "GradientForm.ini"}}) {
+      qp::TGradientForm owner;
+      owner.setObjectName(object_name);
+      QCOMPARE(qp::TPosition(&owner).IniFileName(), QString(expected));
+    }
+  }
+
+  // ---- restoring and saving -------------------------------------------------
+
+  void firstStartThenSavedPlaceComesBack_data() {
+    QTest::addColumn<qp::TIniFileDirectory>("directory");
+    QTest::addColumn<bool>("in_program_folder");
+    QTest::newRow("program folder") << qp::ProgramDir << true;
+    QTest::newRow("settings folder") << qp::WindowsDir << false;
+  }
+  void firstStartThenSavedPlaceComesBack() {
+    QFETCH(qp::TIniFileDirectory, directory);
+    QFETCH(bool, in_program_folder);
+    const QString path =
+        in_program_folder ? FilePath("mainform.ini") : config_.path() + "/quillprint-test/mainform.ini";
+    QFile::remove(path);
+    DesignForm form;
+    auto position = Store(&form);
+    position->SetIniFileDirectory(directory);
+    QCOMPARE(position->IniPath(), path);
+    position->Loaded();
+    QCOMPARE(form.size(), QSize(536, 432));
+    QVERIFY(Centred(form));
+    QVERIFY(!QFile::exists(path));  // reading creates nothing
+
+    form.setGeometry(40, 30, 600, 400);
+    QCOMPARE(position->Save(), 0);
+    QCOMPARE(ReadFile(path), Values("Width=600\nHeight=400\nLeft=40\nTop=30\n"));
+    QCOMPARE(QFile::exists(FilePath("mainform.ini")), in_program_folder);
+
+    // The next start comes back where the last one ended.
+    DesignForm next;
+    auto again = Store(&next);
+    again->SetIniFileDirectory(directory);
+    again->Loaded();
+    QCOMPARE(next.geometry(), QRect(40, 30, 600, 400));
+  }
+
+  void restore_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPoint>("pos");  // (-1, -1): centred
+    const QPoint centred(-1, -1), stored(40, 30);
+    const QSize design(536, 432), wide(600, 400);
+    QTest::newRow("size only: centred at that size") << Values("Width=600\nHeight=400\n") << wide << centred;
+    QTest::newRow("position only") << Values("Left=40\nTop=30\n") << design << stored;
+    QTest::newRow("partly off screen kept") << Values("Left=-100\nTop=10\n") << design << QPoint(-100, 10);
+    // A screen that has gone away: the window would open out of reach.
+    QTest::newRow("far right of every screen") << Values("Left=5000\nTop=100\n") << design << centred;
+    QTest::newRow("far above every screen") << Values("Left=10\nTop=-3000\n") << design << centred;
+    QTest::newRow("minimised on another system") << Values("Left=-32000\nTop=-32000\n") << design << centred;
+    // A size of nothing would leave no window to see or grab.
+    QTest::newRow("zero size") << Values("Width=0\nHeight=-5\nLeft=40\nTop=30\n") << design << stored;
+    QTest::newRow("damaged values") << Values("Width=wide\nHeight=\nLeft=4O\nTop=1e3\n") << design << centred;
+    QTest::newRow("other section only") << QByteArray("[Other]\nWidth=600\n") << design << centred;
+  }
+  void restore() {
+    QFETCH(QByteArray, file);
+    QFETCH(QSize, size);
+    QFETCH(QPoint, pos);
+    WriteFile(file);
+    DesignForm form;
+    Store(&form)->Loaded();
+    QCOMPARE(form.size(), size);
+    if (pos == QPoint(-1, -1)) {
+      QVERIFY2(Centred(form), qPrintable(QString("at %1, %2").arg(form.x()).arg(form.y())));
+    } else {
+      QCOMPARE(form.pos(), pos);
+    }
+    QCOMPARE(ReadFile(FilePath("mainform.ini")), file);  // restoring writes nothing
+  }
+
+  void saveKeepsOtherEntriesAndLineEnds() {
+    WriteFile("; placement\r\n[Values]\r\nTop=1\r\nState=2\r\n");
+    DesignForm form;
+    form.setGeometry(-20, 30, 600, 400);
+    QCOMPARE(Store(&form)->Save(), 0);
+    QCOMPARE(ReadFile(FilePath("mainform.ini")),
+             QByteArray(
+                 "; placement\r\n[Values]\r\nTop=30\r\nState=2\r\nWidth=600\r\nHeight=400\r\nLeft=-20\r\n"));
+  }
+
+  void saveIntoMissingFolderFails() {
+    plat::SetProgramFolder(FilePath("gone").toStdString());
+    DesignForm form;
+    QCOMPARE(Store(&form)->Save(), int(plat::kPathNotFound));
+  }
+};
 
 QTEST_MAIN(TestPosition)
 #include "tst_position.moc"

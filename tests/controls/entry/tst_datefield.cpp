@@ -32,45 +32,6 @@ class TestDateField : public QObject {
     QCOMPARE(qp::QtDateFormat(pattern.toStdString()), format);
   }
 
-  void showsTheDateAsTheProgramWritesIt_data() {
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("MM/dd/yy") << "MM/dd/yy" << "12/05/98";
-    QTest::newRow("dd.MM.yyyy") << "dd.MM.yyyy" << "05.12.1998";
-    QTest::newRow("yy.MM.dd") << "yy.MM.dd" << "98.12.05";
-  }
-
-  // The program's date raises DateSet only, never Changed, and leaves the
-  // field unmarked; dates that do not exist are refused.
-  void showsTheDateAsTheProgramWritesIt() {
-    QFETCH(QString, pattern);
-    QFETCH(QString, shown);
-    plat::SetShortDatePattern("dd-MM-yy");
-    TDateField field;
-    QCOMPARE(field.Date(), QDate::currentDate());
-    QSignalSpy changed(&field, &TDateField::Changed);
-    QSignalSpy set(&field, &TDateField::DateSet);
-    QVERIFY(field.SetDate(QDate(1998, 12, 5)));
-    QCOMPARE(set.count(), 1);
-    QCOMPARE(set.at(0).at(0).toDate(), QDate(1998, 12, 5));
-    for (QDate bad : {QDate(), QDate(2023, 2, 29), QDate(1200, 1, 1)}) {
-      QVERIFY(!field.SetDate(bad));
-    }
-    QCOMPARE(set.count(), 1);
-    QVERIFY(!field.IsModified());
-    QCOMPARE(field.text(), QString("05-12-98"));
-    QVERIFY(field.calendarPopup());
-
-    // A pattern changed later is taken up when the field is next shown.
-    plat::SetShortDatePattern(pattern.toStdString());
-    field.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&field));
-    QCOMPARE(field.text(), shown);
-    QCOMPARE(field.text().toStdString(), plat::FormatShortDate(1998, 12, 5));
-    QCOMPARE(field.Date(), QDate(1998, 12, 5));
-    QCOMPARE(changed.count(), 0);
-  }
-
   void typedTwoDigitYearLiesWithinFiftyYears_data() {
     QTest::addColumn<QDate>("start");
     QTest::addColumn<QString>("typed");

@@ -72,21 +72,17 @@ class TestEntryNotebook : public QObject {
   Q_OBJECT
 
  private slots:
-  void tabsHaveTheFixedSize_data() {
-    QTest::addColumn<bool>("sizeFirst");
-    QTest::newRow("size set before the pages") << true;
-    QTest::newRow("size set after the pages") << false;
-  }
-
+  // Set before or after the pages are added: a long caption and the bold
+  // active one do not widen their tabs.
   void tabsHaveTheFixedSize() {
-    QFETCH(bool, sizeFirst);
-    Book book("edit", sizeFirst);
-    QVERIFY(book.Show());
-    QTabBar* bar = book.notebook->tabBar();
-    // A long caption and the bold active one do not widen their tabs.
-    bar->setTabText(0, "A much longer caption than the others");
-    book.notebook->setCurrentIndex(2);
-    for (int i = 0; i < 3; ++i) QCOMPARE(bar->tabRect(i).size(), QSize(174, 18));
+    for (bool size_first : {true, false}) {
+      Book book("edit", size_first);
+      QVERIFY(book.Show());
+      QTabBar* bar = book.notebook->tabBar();
+      bar->setTabText(0, "A much longer caption than the others");
+      book.notebook->setCurrentIndex(2);
+      for (int i = 0; i < 3; ++i) QCOMPARE(bar->tabRect(i).size(), QSize(174, 18));
+    }
   }
 
   void activeTabIsDrawnInItsFont() {

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QSignalSpy>
-#include <QStyle>
 #include <QTest>
 
 #include "controls/entry/numericfield.h"
@@ -199,30 +198,6 @@ class TestNumericField : public QObject {
     field.SetValue(0);
     QCOMPARE(changed.count(), 4);
     QVERIFY(!field.IsModified());
-  }
-
-  void leavingTheFieldShowsAllDecimals() {
-    QWidget window;
-    auto* field = new TNumericField(&window);
-    auto* other = new TNumericField(&window);
-    other->move(0, 40);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    field->setFocus();
-    QTest::keyClicks(field, "0012.5");
-    QSignalSpy changed(field, &TNumericField::Changed);
-    other->setFocus();
-    QCOMPARE(field->text(), QString("12.50"));
-    QCOMPARE(changed.count(), 0);
-  }
-
-  void blockCaretOnlyInOverwriteMode() {
-    TNumericField field;
-    const int thin = QApplication::style()->pixelMetric(QStyle::PM_TextCursorWidth);
-    QCOMPARE(field.style()->pixelMetric(QStyle::PM_TextCursorWidth),
-             field.fontMetrics().horizontalAdvance(QLatin1Char('0')));
-    QTest::keyClick(&field, Qt::Key_Insert);
-    QCOMPARE(field.style()->pixelMetric(QStyle::PM_TextCursorWidth), thin);
   }
 };
 
