@@ -174,24 +174,6 @@ TEST_F(OpenTest, OneFileIsNeverOpenInTwoAreasNorTwoTablesUnderOneAlias) {
   EXPECT_EQ(vz::Alias(), "SAME");
 }
 
-TEST_F(OpenTest, SharingModesDecideWhatOtherProgramsMayOpen) {
-  plat::File other;
-  ASSERT_EQ(other.Open(Path("t.dbf"), plat::kModeShared), plat::kOk);
-  EXPECT_TRUE(Use("t"));
-  EXPECT_FALSE(Use("t exclusive"));
-  EXPECT_EQ(LastReport(), Reported(32, "Failure to open <dir>/t.dbf [USE/OpenDbf]"));
-  other.Close();
-  vz::Settings().ShareModeOverride = 0x40;  // read-only, deny none
-  ASSERT_TRUE(Use("t exclusive"));
-  EXPECT_EQ(FileMode(), 0x40);
-  vz::Settings().ShareModeOverride = vz::EngineSettings{}.ShareModeOverride;
-  vz::Settings().SharingEnabled = false;  // treated as exclusive, so held exclusively
-  ASSERT_TRUE(Use("t"));
-  EXPECT_EQ(FileMode(), plat::kModeExclusive);
-  EXPECT_EQ(other.Open(Path("t.dbf"), plat::kModeShared), plat::kSharingViolation);
-  EXPECT_EQ(other.Open(Path("t.dbf"), plat::kModeExclusive), plat::kSharingViolation);
-}
-
 TEST_F(OpenTest, CallersBufferMustHaveExactlyTheNeededSize) {
   // NAME C10 -> 11 bytes, N 5,0 -> 4 bytes, plus the flag.
   uint8_t buffer[16] = {};
@@ -305,18 +287,6 @@ TEST_F(CreateTest, ThreeFieldTableHasTheDocumentedBytes) {
   vz::InitNationalSettingsFor("ru_RU.UTF-8");  // Russian tables carry the mark of code page 866
   ASSERT_TRUE(Create("ru", Fields({{"a", 'C', 1, 0}})));
   EXPECT_EQ(static_cast<uint8_t>(ReadAll(Path("ru.dbf"))[29]), 0x26);
-}
-
-TEST_F(CreateTest, TableWithoutMemoReplacesAnOldFileWithVersion3AndNoMemoFile) {
-  qptest::WriteAll(Path("old.dbf"), std::string(5000, 'x'));
-  ASSERT_TRUE(Create("old.dbf", Fields({{"a", 'C', 1, 0}})));
-  EXPECT_EQ(ReadAll(Path("old.dbf")).size(), 32u + 32 + 1 + 1);
-  EXPECT_EQ(ReadAll(Path("old.dbf"))[0], 3);
-  EXPECT_FALSE(plat::Exists(Path("old.dbt")));
-  // An upper-case extension gives an upper-case memo extension.
-  ASSERT_TRUE(Create("UP.DBF", Fields({{"n", 'M', 10, 0}})));
-  EXPECT_TRUE(plat::Exists(Path("UP.DBT")));
-  EXPECT_EQ(vz::MemoFileName("/x/a.Dbf"), "/x/a.dbt");
 }
 
 TEST_F(CreateTest, NewMemoFileLayoutFollowsMemoVersion) {
