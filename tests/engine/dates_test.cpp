@@ -30,8 +30,8 @@ TEST_F(Dates, FirstOfMarchTwoThousandIsAWednesday) {
 
 TEST_F(Dates, NamesStandInTheirLanguageSlotAndFillItExactly) {
   const struct { int format, weekday; const char* day; int month; const char* month_name; } names[] = {
-      {0, 4, "Wednesday", 9, "September"}, {4, 1, "Dimanche", 2, "Février  "},
-      {8, 4, "Среда      ", 5, "Май     "},
+      {0, 4, "Wednesday", 9, "September"}, {3, 2, "Lunedi   ", 1, "Gennaio  "},
+      {4, 1, "Dimanche", 2, "Février  "}, {8, 4, "Среда      ", 5, "Май     "},
       {9, 1, "Sunday   ", 1, "January  "},  // out of range reads as 0
       {0, 0, "", 0, ""}, {0, 8, "", 13, ""}};
   for (const auto& n : names) {

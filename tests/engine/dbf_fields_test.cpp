@@ -34,6 +34,7 @@ TEST_F(FieldTest, ValueIsStoredAsOtherProgramsExpect) {
       {{"n", 'N', 6, 2}, 0, false, [] {}, "  0.00"},
       {{"f", 'F', 10, 2}, 0, false, [] { Number(99.99); }, "     99.99"},
       {{"n", 'N', 6, 0}, 0, false, [] { Number(-42); }, "   -42"},
+      {{"n", 'N', 3, 0}, 0, false, [] { Number(1234); }, "***"},
       {{"n", 'N', 11, 0}, 0, false, [] { Number(-2147483648.0); }, "-2147483648"},
       {{"l", 'L', 1, 0}, 0, false, [] { vz::SetFieldLogical(1, true); }, "T"},
       {{"l", 'L', 1, 0}, 0, false, [] {}, "F"},

@@ -143,7 +143,7 @@ TEST_F(WriteTest, WriteWithoutItsLockIsRefusedAndChangesNothing) {
   EXPECT_EQ(vz::Peek(0, 2), "*");
 }
 
-TEST_F(WriteTest, ReplaceOutsideTheTable) {
+TEST_F(WriteTest, WritesOutsideTheTableAreRefused) {
   ASSERT_TRUE(Use("w exclusive"));
   vz::Replace();
   EXPECT_EQ(LastReport(), Reported(212, "Database \"<dir>/w.dbf\" is empty. [REPLACE]"));
@@ -151,6 +151,10 @@ TEST_F(WriteTest, ReplaceOutsideTheTable) {
   vz::SKIP(1);
   vz::Replace();
   EXPECT_EQ(LastReport(), Reported(212, "Database \"<dir>/w.dbf\" is at EOF. [REPLACE]"));
+  vz::DeleteRec();
+  EXPECT_EQ(LastReport(), Reported(1103, "<dir>/w.dbf at EOF [DeleteRec]"));
+  vz::RecallRec();
+  EXPECT_EQ(LastReport(), Reported(1103, "<dir>/w.dbf at EOF [RecallRec]"));
 }
 
 TEST_F(WriteTest, HooksTransformTheRecordOnItsWayToTheFileAndPeekSeesTheFilesBytes) {
@@ -320,21 +324,6 @@ TEST_P(PackTest, PackingEveryRecordLeavesAnEmptyTableThatHasNothingToPack) {
   EXPECT_EQ(File().size(), kPackHeader + 1);
   EXPECT_FALSE(vz::Pack());
   EXPECT_EQ(vz::ErrorCode(), 0);
-}
-
-TEST_P(PackTest, DeleteOutsideTheTable) {
-  Build(2, {});
-  vz::GoBottom();
-  vz::SKIP(1);
-  vz::DeleteRec();
-  bool shared = GetParam()[0] == '\0';
-  if (shared) {
-    EXPECT_EQ(LastReport(), ReportOf(1200, Path("p.dbf") + " Record not locked [DeleteRec]"));
-  } else {
-    EXPECT_EQ(LastReport(), ReportOf(1103, Path("p.dbf") + " at EOF [DeleteRec]"));
-    vz::RecallRec();
-    EXPECT_EQ(LastReport(), ReportOf(1103, Path("p.dbf") + " at EOF [RecallRec]"));
-  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, PackTest, ::testing::Values("", " exclusive"),

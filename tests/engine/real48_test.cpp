@@ -30,6 +30,7 @@ TEST(Real48, KnownValuesHaveTheirBytesBothWays) {
   vz::Real48 r;  // exponent 0 is zero whatever the other bytes
   r.bytes = {0x00, 0x12, 0x34, 0x56, 0x78, 0x9A};
   EXPECT_EQ(r.ToDouble(), 0.0);
+  EXPECT_TRUE(vz::Real48::From(std::nan("")).IsZero());  // saturating, NaN is zero
 }
 
 // One unit in the last place near 1 is 2^-39; the smallest Real48 is 2^-128.
