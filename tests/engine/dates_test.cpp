@@ -33,7 +33,7 @@ TEST_F(Dates, NamesStandInTheirLanguageSlotAndFillItExactly) {
       {0, 4, "Wednesday", 9, "September"}, {3, 2, "Lunedi   ", 1, "Gennaio  "},
       {4, 1, "Dimanche", 2, "Février  "}, {8, 4, "Среда      ", 5, "Май     "},
       {9, 1, "Sunday   ", 1, "January  "},  // out of range reads as 0
-      {0, 0, "", 0, ""}, {0, 8, "", 13, ""}};
+      {6, 7, "Sabado   ", 5, "Mayo      "}, {0, 0, "", 0, ""}, {0, 8, "", 13, ""}};
   for (const auto& n : names) {
     EXPECT_EQ(vz::DayName(n.format, n.weekday), n.day) << n.format;
     EXPECT_EQ(vz::MonthName(n.format, n.month), n.month_name) << n.format;
