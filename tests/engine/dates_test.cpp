@@ -1,7 +1,6 @@
-// National settings and date functions: the language table from locale
-// names, the regional settings of the platform and the short date pattern,
-// the names of six languages in their slots, blank and invalid dates, and
-// the parts of dates in every DateFormat.
+// National settings and date functions: the regional settings of the
+// platform, the names of the languages in their slots, blank and invalid
+// dates, and the parts of dates in every DateFormat.
 #include <gtest/gtest.h>
 
 #include <string>

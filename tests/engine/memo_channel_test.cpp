@@ -1,8 +1,8 @@
 // Memo files through the memo text channel, in both flavours and block
 // sizes: the bytes of new and written files, reading memos that other
-// programs or damage left, rewriting in place and appending, the free-run
-// chain, line limits, the channel's own results, and packing a table with
-// memos, which keeps every survivor's note and nothing else.
+// programs or damage left, the free-run chain, line limits, the channel's
+// own results, and packing a table with memos, which keeps every
+// survivor's note and nothing else.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
