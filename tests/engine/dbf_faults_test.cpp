@@ -151,8 +151,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RewriteThree();  // the first write; the header is the second
                     vz::FlushDbf();
                   },
-                  101, "File:  <file> [WriteDbfHeader]"}),
-    [](const auto& info) { return info.param.label; });
+                  101, "File:  <file> [WriteDbfHeader]"}), qptest::LabelName());
 
 TEST_F(FaultTest, FailedAppendDoesNotCountAPhantomRecord) {
   ASSERT_TRUE(Use("f exclusive"));

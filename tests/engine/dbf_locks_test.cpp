@@ -60,26 +60,6 @@ TEST_F(LockTest, LocksCoverTheRangesOtherProgramsLookAt) {
   EXPECT_FALSE(SeenLocked(1073742075, 61));
 }
 
-// With sharing off even the semaphore stays inside the program.
-TEST_F(LockTest, ExclusiveTableAndSharingOffLockWithoutTheOperatingSystem) {
-  probe_.Close();
-  for (bool sharing : {true, false}) {
-    SCOPED_TRACE(sharing ? "exclusive" : "sharing off");
-    vz::Settings().SharingEnabled = sharing;
-    ASSERT_TRUE(Use(sharing ? "l exclusive" : "l"));
-    ASSERT_EQ(probe_.Open(Path("l.dbf"), plat::kModeReadWrite), plat::kOk);
-    vz::GO(2);
-    ASSERT_TRUE(vz::RLock() && vz::IsLocked(2));
-    EXPECT_FALSE(SeenLocked(kBase, 0x10000));
-    EXPECT_FALSE(vz::ALock());
-    vz::Unlock();
-    EXPECT_TRUE(vz::ALock() && (sharing || vz::LockSemaphore()));
-    EXPECT_FALSE(SeenLocked(kBase, 0x10000));
-    vz::USE("");
-    probe_.Close();
-  }
-}
-
 TEST_F(LockTest, UnlockRecReleasesOldestNewestOrNamedRecords) {
   ASSERT_TRUE(Use("l"));
   for (int n : {5, 7, 9}) {

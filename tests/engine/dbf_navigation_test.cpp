@@ -62,9 +62,6 @@ const Walk kWalks[] = {
       {'S', -1, 1, "r1", false, true}, {'G', 3, 3, "r3", false, false},  // at the start already: nothing
       {'G', 0, 6, nullptr, true, false, "Invalid record number = 0 Database \"<file>\" [GO]"},
       {'G', 7, 6, nullptr, true, false, "Invalid record number = 7 Database \"<file>\" [GO]"}, {'G', 4, 4, "r4", false, false}}},
-    {"SkipCountsBothWays", 10, {}, nullptr,
-     {{'T', 0, 1, "r1", false, false}, {'S', 3, 4, "r4", false, false}, {'S', -2, 2, "r2", false, false},
-      {'S', 20, 11, "", true, false}, {'B', 0, 10, "r10", false, false}, {'S', -20, 1, "r1", false, true}}},
     {"SkipZeroReadsTheRecordAgain", 3, {}, nullptr,
      {{'G', 2, 2, "r2", false, false}, {'W', 0, 2, "changed", false, false}, {'S', 0, 2, "r2", false, false},
       {'B', 0, 3, "r3", false, false}, {'S', 1, 4, "", true, false}, {'W', 0, 4, "junk", true, false},
@@ -73,10 +70,6 @@ const Walk kWalks[] = {
      {{'N', 0, 0, "", true, true}, {'T', 0, 0, "", true, true}, {'B', 0, 0, "", true, true},  // opened blank
       {'S', -1, 0, "", true, true, "Database \"<file>\" is empty. [SKIP]"},
       {'G', 1, 0, "", true, true, "Invalid record number = 1 Database \"<file>\" [GO]"}}},
-    {"HiddenDeletedRecordsAreSkipped", 6, {1, 2, 4, 6}, [] { vz::Settings().HideDeleted = true; },
-     {{'T', 0, 3, "r3", false, false}, {'S', 1, 5, "r5", false, false}, {'S', 1, 7, "", true, false},
-      {'B', 0, 5, "r5", false, false}, {'S', -1, 3, "r3", false, false},
-      {'G', 4, 4, "r4", false, false}}},  // GO does not hide
     {"OnlyHiddenRecords", 3, {1, 2, 3}, [] { vz::Settings().HideDeleted = true; },
      {{'T', 0, 4, "", true, false}, {'B', 0, 4, "", true, true}}},
     {"FilterDecidesVisibility", 7, {},

@@ -143,7 +143,7 @@ TEST_F(WriteTest, WriteWithoutItsLockIsRefusedAndChangesNothing) {
   EXPECT_EQ(vz::Peek(0, 2), "*");
 }
 
-TEST_F(WriteTest, ReplaceOutsideTheTable) {
+TEST_F(WriteTest, WritesOutsideTheTableAreRefused) {
   ASSERT_TRUE(Use("w exclusive"));
   vz::Replace();
   EXPECT_EQ(LastReport(), Reported(212, "Database \"<dir>/w.dbf\" is empty. [REPLACE]"));
@@ -151,6 +151,10 @@ TEST_F(WriteTest, ReplaceOutsideTheTable) {
   vz::SKIP(1);
   vz::Replace();
   EXPECT_EQ(LastReport(), Reported(212, "Database \"<dir>/w.dbf\" is at EOF. [REPLACE]"));
+  vz::DeleteRec();
+  EXPECT_EQ(LastReport(), Reported(1103, "<dir>/w.dbf at EOF [DeleteRec]"));
+  vz::RecallRec();
+  EXPECT_EQ(LastReport(), Reported(1103, "<dir>/w.dbf at EOF [RecallRec]"));
 }
 
 TEST_F(WriteTest, HooksTransformTheRecordOnItsWayToTheFileAndPeekSeesTheFilesBytes) {
@@ -224,44 +228,6 @@ TEST_F(WriteTest, MemoPointerTooWideForItsFieldIsRefusedAndNothingWritten) {
   EXPECT_EQ(vz::ErrorCode(), 0);
   EXPECT_EQ(ReadAll(Path("m.dbf")).substr(32 * 3 + 1), " new9\x1A");
 }
-
-class PeekTest : public WriteTest, public ::testing::WithParamInterface<uint16_t> {};
-
-TEST_P(PeekTest, PeekReadsStoredTextWithoutMovingAndSeesOurOwnWrites) {
-  vz::Settings().PeekCacheSize = GetParam();
-  ASSERT_TRUE(Use("w exclusive"));
-  AddRecords(5);
-  vz::GO(2);
-  EXPECT_EQ(vz::Peek(1, 4), "n4   ");
-  EXPECT_EQ(vz::Peek(2, 5), "   7.50");
-  EXPECT_EQ(vz::Peek(0, 3), " ");
-  EXPECT_EQ(vz::Peek(3, 1) + vz::Peek(1, 6) + vz::Peek(1, 0), "");
-  EXPECT_EQ(vz::RecNo(), 2);
-  vz::GO(4);
-  vz::SetFieldText(1, "four");
-  vz::Replace();
-  vz::DeleteRec();
-  vz::Poke("Z", 1, 5);  // only the given characters
-  vz::Poke("abcdefgh", 1, 3);  // no more than the field holds
-  vz::Poke("x", 3, 1);  // no such field: nothing, not even the next record's flag
-  vz::Poke("x", 1, 6);  // no such record: nothing
-  EXPECT_EQ(vz::Peek(1, 3) + vz::Peek(2, 3) + vz::Peek(0, 2) + vz::Peek(1, 6), "abcde   4.50 ");
-  EXPECT_EQ(vz::RecCount(), 5);
-  EXPECT_EQ(vz::Peek(1, 4), "four ");
-  EXPECT_EQ(vz::Peek(0, 4), "*");
-  EXPECT_EQ(vz::Peek(1, 5), "Z5   ");
-  // The cache follows the table peeked.
-  ASSERT_TRUE(Create("v", Fields({{"name", 'C', 5, 0}, {"amount", 'N', 7, 2}})));
-  vz::Select(2);
-  ASSERT_TRUE(Use("v exclusive"));
-  AddRecords(2);
-  EXPECT_EQ(vz::Peek(1, 2), "n2   ");
-  vz::Select(1);
-  EXPECT_EQ(vz::Peek(1, 2), "n2   ");
-  EXPECT_EQ(vz::Peek(1, 4), "four ");
-}
-
-INSTANTIATE_TEST_SUITE_P(CacheSizes, PeekTest, ::testing::Values(0, 13, 40, 65535));
 
 TEST_F(WriteTest, Dbase2TablesAreReadAndUpdatedInTheirOwnLayout) {
   std::string b(521, '\0');
@@ -358,21 +324,6 @@ TEST_P(PackTest, PackingEveryRecordLeavesAnEmptyTableThatHasNothingToPack) {
   EXPECT_EQ(File().size(), kPackHeader + 1);
   EXPECT_FALSE(vz::Pack());
   EXPECT_EQ(vz::ErrorCode(), 0);
-}
-
-TEST_P(PackTest, DeleteOutsideTheTable) {
-  Build(2, {});
-  vz::GoBottom();
-  vz::SKIP(1);
-  vz::DeleteRec();
-  bool shared = GetParam()[0] == '\0';
-  if (shared) {
-    EXPECT_EQ(LastReport(), ReportOf(1200, Path("p.dbf") + " Record not locked [DeleteRec]"));
-  } else {
-    EXPECT_EQ(LastReport(), ReportOf(1103, Path("p.dbf") + " at EOF [DeleteRec]"));
-    vz::RecallRec();
-    EXPECT_EQ(LastReport(), ReportOf(1103, Path("p.dbf") + " at EOF [RecallRec]"));
-  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, PackTest, ::testing::Values("", " exclusive"),

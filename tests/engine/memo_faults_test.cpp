@@ -107,9 +107,7 @@ class MemoFaultTest : public qptest::MemoTest,
 
 INSTANTIATE_TEST_SUITE_P(Faults, MemoFaultTest,
                          ::testing::Combine(::testing::ValuesIn(qptest::kFlavours), ::testing::ValuesIn(kCases)),
-                         [](const auto& info) {
-                           return std::string(std::get<0>(info.param).label) + "_" + std::get<1>(info.param).label;
-                         });
+                         qptest::LabelName());
 
 TEST_P(MemoFaultTest, FailureKeepsEveryStoredNote) {
   Prepare();

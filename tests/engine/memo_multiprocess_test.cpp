@@ -47,7 +47,7 @@ class MemoMultiProcessTest : public qptest::MemoTest, public ::testing::WithPara
 };
 
 INSTANTIATE_TEST_SUITE_P(Flavours, MemoMultiProcessTest, ::testing::ValuesIn(qptest::kFlavours),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         qptest::LabelName());
 
 TEST_P(MemoMultiProcessTest, ConcurrentWritersKeepEachOthersNotes) {
   MakeTable(GetParam(), "t", 2 * kRecordsEach);

@@ -12,13 +12,13 @@
 namespace {
 
 using Bytes = std::array<uint8_t, 6>;
-constexpr double kInf = std::numeric_limits<double>::infinity();
 
 TEST(Real48, KnownValuesHaveTheirBytesBothWays) {
   const struct { double value; Bytes bytes; } cases[] = {
       {1.0, {0x81, 0, 0, 0, 0, 0}}, {0.5, {0x80, 0, 0, 0, 0, 0}}, {-2.5, {0x82, 0, 0, 0, 0, 0xA0}},
       {1234.56, {0x8B, 0x1F, 0x85, 0xEB, 0x51, 0x1A}}, {9999999.99, {0x98, 0x71, 0xFD, 0x7F, 0x96, 0x18}},
-      {1.7e38, {0xFF, 0x67, 0x3C, 0x9E, 0xC9, 0x7F}}, {0.0, {}}, {-0.0, {}}};
+      {1.7e38, {0xFF, 0x67, 0x3C, 0x9E, 0xC9, 0x7F}}, {0.0, {}}, {-0.0, {}},
+      {vz::Real48::kMax, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}}};  // exact: the largest value
   for (const auto& c : cases) {
     vz::Real48 r;
     r.bytes.fill(0xEE);
@@ -30,13 +30,7 @@ TEST(Real48, KnownValuesHaveTheirBytesBothWays) {
   vz::Real48 r;  // exponent 0 is zero whatever the other bytes
   r.bytes = {0x00, 0x12, 0x34, 0x56, 0x78, 0x9A};
   EXPECT_EQ(r.ToDouble(), 0.0);
-}
-
-TEST(Real48, EveryCentAmountSurvivesTheRoundTrip) {
-  // Amounts up to the amount field's limit come back to the same cents.
-  for (int64_t cents = 0; cents <= 999999999; cents += 9973) {
-    ASSERT_EQ(std::llround(vz::Real48::From(static_cast<double>(cents) / 100.0).ToDouble() * 100.0), cents);
-  }
+  EXPECT_TRUE(vz::Real48::From(std::nan("")).IsZero());  // saturating, NaN is zero
 }
 
 // One unit in the last place near 1 is 2^-39; the smallest Real48 is 2^-128.
@@ -52,23 +46,6 @@ TEST(Real48, NarrowingRoundsToTheNearestFortyBitValueAndTinyOnesToZero) {
     EXPECT_EQ(r.ToDouble(), c.expected) << c.value;
     EXPECT_EQ(vz::Real48::From(-c.value).ToDouble(), -c.expected) << c.value;
   }
-}
-
-TEST(Real48, LargestValueIsExactAndOneStepBeyondOverflows) {
-  vz::Real48 r;
-  ASSERT_TRUE(vz::Real48::FromDouble(vz::Real48::kMax, &r));
-  EXPECT_EQ(r.bytes, (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}));
-  EXPECT_EQ(r.ToDouble(), vz::Real48::kMax);
-  const vz::Real48 untouched{{1, 2, 3, 4, 5, 6}};
-  for (double too_big : {0x1p128, -0x1p128, 1e300, kInf, -kInf, std::nan("")}) {
-    vz::Real48 out = untouched;
-    EXPECT_FALSE(vz::Real48::FromDouble(too_big, &out)) << too_big;
-    EXPECT_EQ(out, untouched) << too_big;
-  }
-  // Saturating: the sign stays, NaN is zero.
-  EXPECT_EQ(vz::Real48::From(-1e300).ToDouble(), -vz::Real48::kMax);
-  EXPECT_EQ(vz::Real48::From(kInf).ToDouble(), vz::Real48::kMax);
-  EXPECT_TRUE(vz::Real48::From(std::nan("")).IsZero());
 }
 
 }  // namespace

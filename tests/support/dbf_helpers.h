@@ -13,6 +13,7 @@
 #include <initializer_list>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -33,6 +34,19 @@ template <typename T>
 void PrintTo(const T& value, std::ostream* os) {
   *os << value.label;
 }
+
+// Names of table-driven test instances from the labels: the parameter's, or
+// "<first>_<second>" for a pair of tables combined.
+struct LabelName {
+  template <typename Info>
+  std::string operator()(const Info& info) const {
+    if constexpr (requires { info.param.label; }) {
+      return info.param.label;
+    } else {
+      return std::string(std::get<0>(info.param).label) + "_" + std::get<1>(info.param).label;
+    }
+  }
+};
 
 struct FieldDef {
   const char* name;
