@@ -110,26 +110,32 @@ TViewDataForm::TViewDataForm(vz::TTzDbf* checks, QWidget* parent) : QDialog(pare
   BitBtn1->setDefault(true);
   connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 
-  PrintBtn = new QPushButton(QStringLiteral("&Print"), this);
-  PrintBtn->setObjectName(QStringLiteral("PrintBtn"));
-  PrintBtn->setGeometry(kPrintLeft, kBarButtonTop, 54, 25);
-  PrintBtn->setAutoDefault(false);
-  PrintBtn->setToolTip(QStringLiteral("Print the chosen checks, or the current one, one check per page"));
-  connect(PrintBtn, &QPushButton::clicked, this, &TViewDataForm::PrintBtnClick);
-
-  PreviewBtn = new QPushButton(QStringLiteral("Pre&view"), this);
-  PreviewBtn->setObjectName(QStringLiteral("PreviewBtn"));
-  PreviewBtn->setGeometry(kPreviewLeft, kBarButtonTop, 54, 25);
-  PreviewBtn->setAutoDefault(false);
-  PreviewBtn->setToolTip(QStringLiteral("Show the chosen checks, or the current one, as they will print"));
-  connect(PreviewBtn, &QPushButton::clicked, this, &TViewDataForm::PreviewBtnClick);
-
-  ExportBtn = new QPushButton(QStringLiteral("&Export..."), this);
-  ExportBtn->setObjectName(QStringLiteral("ExportBtn"));
-  ExportBtn->setGeometry(kExportLeft, kBarButtonTop, 66, 25);
-  ExportBtn->setAutoDefault(false);
-  ExportBtn->setToolTip(QStringLiteral("Write the chosen checks, or all, to a positive-pay file for the bank"));
-  connect(ExportBtn, &QPushButton::clicked, this, &TViewDataForm::ExportBtnClick);
+  // The window's own buttons on the bar, left to right.
+  const struct {
+    QPushButton** button;
+    const char* name;
+    const char* caption;
+    const char* tip;
+    int left;
+    int width;
+    void (TViewDataForm::*click)();
+  } bar[] = {
+      {&PrintBtn, "PrintBtn", "&Print", "Print the chosen checks, or the current one, one check per page",
+       kPrintLeft, 54, &TViewDataForm::PrintBtnClick},
+      {&PreviewBtn, "PreviewBtn", "Pre&view", "Show the chosen checks, or the current one, as they will print",
+       kPreviewLeft, 54, &TViewDataForm::PreviewBtnClick},
+      {&ExportBtn, "ExportBtn", "&Export...", "Write the chosen checks, or all, to a positive-pay file for the bank",
+       kExportLeft, 66, &TViewDataForm::ExportBtnClick},
+  };
+  for (const auto& b : bar) {
+    auto* button = new QPushButton(QString::fromUtf8(b.caption), this);
+    button->setObjectName(QLatin1String(b.name));
+    button->setGeometry(b.left, kBarButtonTop, b.width, 25);
+    button->setAutoDefault(false);
+    button->setToolTip(QString::fromUtf8(b.tip));
+    connect(button, &QPushButton::clicked, this, b.click);
+    *b.button = button;
+  }
 
   TzGrid1->SetDataSource(checks);
   TzNavigator1->SetDataSource(checks);
@@ -143,22 +149,30 @@ TViewDataForm::~TViewDataForm() {
 
 void TViewDataForm::TzGrid1DblClick() { accept(); }
 
-std::vector<int32_t> TViewDataForm::ChosenRecords() const {
-  const std::vector<std::string>& rows = TzGrid1->SelectedRows();
-  if (rows.size() < 2) return {};
+namespace {
+
+// The record numbers of the grid's chosen rows in table order: the table
+// component's bookmark is the record number.
+std::vector<int32_t> ChosenRows(const TTzGrid& grid) {
   std::vector<int32_t> records;
-  records.reserve(rows.size());
-  // The table component's bookmark is the record number.
-  for (const std::string& row : rows) records.push_back(vz::SlotInt32(reinterpret_cast<const uint8_t*>(row.data())));
+  for (const std::string& row : grid.SelectedRows()) {
+    records.push_back(vz::SlotInt32(reinterpret_cast<const uint8_t*>(row.data())));
+  }
   std::sort(records.begin(), records.end());
   return records;
 }
 
+}  // namespace
+
+std::vector<int32_t> TViewDataForm::ChosenRecords() const {
+  std::vector<int32_t> records = ChosenRows(*TzGrid1);
+  if (records.size() < 2) records.clear();
+  return records;
+}
+
 bool TViewDataForm::ChecksToPrint(std::vector<CheckFields>* checks) {
-  std::vector<int32_t> chosen = ChosenRecords();
-  if (chosen.empty() && TzGrid1->SelectedRows().size() == 1) {
-    chosen.push_back(vz::SlotInt32(reinterpret_cast<const uint8_t*>(TzGrid1->SelectedRows()[0].data())));
-  }
+  // Unlike Export, one chosen check is printed alone.
+  const std::vector<int32_t> chosen = ChosenRows(*TzGrid1);
   if (chosen.empty()) {
     // An empty table has no check to print.
     if (checks_->DataSet()->IsEmpty()) return true;
@@ -171,21 +185,17 @@ bool TViewDataForm::ChecksToPrint(std::vector<CheckFields>* checks) {
   return true;
 }
 
-void TViewDataForm::PrintBtnClick() {
-  TzGrid1->Guarded([this] {
+void TViewDataForm::RunChecksJob(const ChecksJob& job) {
+  TzGrid1->Guarded([this, &job] {
     std::vector<CheckFields> checks;
-    if (!ChecksToPrint(&checks) || checks.empty() || !OnPrintChecks) return;
-    OnPrintChecks(checks, this);
+    if (!job || !ChecksToPrint(&checks) || checks.empty()) return;
+    job(checks, this);
   });
 }
 
-void TViewDataForm::PreviewBtnClick() {
-  TzGrid1->Guarded([this] {
-    std::vector<CheckFields> checks;
-    if (!ChecksToPrint(&checks) || checks.empty() || !OnPreviewChecks) return;
-    OnPreviewChecks(checks, this);
-  });
-}
+void TViewDataForm::PrintBtnClick() { RunChecksJob(OnPrintChecks); }
+
+void TViewDataForm::PreviewBtnClick() { RunChecksJob(OnPreviewChecks); }
 
 void TViewDataForm::ExportBtnClick() {
   TzGrid1->Guarded([this] {

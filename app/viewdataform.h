@@ -86,6 +86,7 @@ class TViewDataForm : public QDialog {
   // The checks Print and Preview stand for; false when the table could
   // not be read (reported).
   bool ChecksToPrint(std::vector<CheckFields>* checks);
+  void RunChecksJob(const ChecksJob& job);
 
   QWidget* panel_ = nullptr;
   vz::TTzDbf* checks_ = nullptr;
