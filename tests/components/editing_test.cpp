@@ -4,91 +4,80 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <initializer_list>
-#include <memory>
 #include <utility>
 
 #include "components/dataset.h"
-#include "engine/errors.h"
-#include "fake_source.h"
+#include "tzdbf_fixture.h"
 
 namespace {
 
-using qptest::FakeSource;
 using qptest::Log;
 using qptest::RecordingLink;
 
-class EditingTest : public ::testing::Test {
+class EditingTest : public qptest::TzDbfTest {
  protected:
   void SetUp() override {
-    vz::ResetErrorStateForTesting();
+    TzDbfTest::SetUp();
     Start({"ann", "bob", "cy"});
   }
-  // A fresh source with these records, open, its events logged from now.
+  // The check table with these records, linked, its events logged from now.
   void Start(std::initializer_list<const char*> payees) {
-    source_ = std::make_unique<FakeSource>();
-    for (const char* p : payees) source_->AddRecord(p, 10);
-    source_->AddFields();
-    link_.SetDataSource(source_.get());
-    ds()->Open();
+    if (t_) {
+      delete t_;
+      for (const char* f : {"checks.dbf", "checks.dbt"}) std::remove(Path(f).c_str());
+    }
+    t_ = OpenLinked(payees);
     qptest::RecordDataSetEvents(ds(), &log_);
-    log_.clear();
   }
-  vz::TTzDataSet* ds() { return source_->DataSet(); }
+  vz::TTzDataSet* ds() { return t_->DataSet(); }
   vz::TTzField* payee() { return ds()->FieldByName("payee"); }
   Log Take() { return std::exchange(log_, {}); }
-  // The payees the table holds, deleted ones starred: "ann,*bob,cy".
-  std::string Table() {
-    std::string all;
-    for (int r = 1; r <= source_->Count(); ++r) all += (r > 1 ? "," : "") + source_->PayeeOf(r);
-    return all;
-  }
 
-  Log log_;
-  RecordingLink link_{"L1", &log_};
-  std::unique_ptr<FakeSource> source_;
+  vz::TTzDbf* t_ = nullptr;
 };
 
 // What a post that reaches the table announces, from the given state.
 Log Posted(const char* state) {
-  return {"L1:UpdateData",    "L1:CheckBrowseMode", std::string("BeforePost[") + state + "]", "L1:DataSetChanged",
-          "L1:Editing(off)", "L1:DataSetChanged", "AfterPost[dsBrowse]"};
+  return {"L:UpdateData",    "L:CheckBrowseMode", std::string("BeforePost[") + state + "]", "L:DataSetChanged",
+          "L:Editing(off)", "L:DataSetChanged", "AfterPost[dsBrowse]"};
 }
-const Log kInsertOn = {"L1:CheckBrowseMode", "BeforeInsert[dsBrowse]", "L1:Editing(on)", "OnNewRecord[dsInsert]",
-                       "L1:DataSetChanged",  "AfterInsert[dsInsert]"};
+const Log kInsertOn = {"L:CheckBrowseMode", "BeforeInsert[dsBrowse]", "L:Editing(on)", "OnNewRecord[dsInsert]",
+                       "L:DataSetChanged",  "AfterInsert[dsInsert]"};
 
 TEST_F(EditingTest, EditPostCancelDeleteAndRestoreRunInOrderAndReachTheTable) {
   ds()->Edit();
-  EXPECT_EQ(Take(), (Log{"L1:CheckBrowseMode", "BeforeEdit[dsBrowse]", "L1:Editing(on)", "AfterEdit[dsEdit]"}));
+  EXPECT_EQ(Take(), (Log{"L:CheckBrowseMode", "BeforeEdit[dsBrowse]", "L:Editing(on)", "AfterEdit[dsEdit]"}));
   payee()->SetAsString("zed");
-  EXPECT_EQ(Take(), (Log{"L1:RecordChanged(payee)"}));
+  EXPECT_EQ(Take(), (Log{"L:RecordChanged(payee)"}));
   EXPECT_TRUE(ds()->Post());
   EXPECT_EQ(Take(), Posted("dsEdit"));
-  EXPECT_EQ(Table(), "zed,bob,cy");
+  EXPECT_EQ(Payees(), "zed,bob,cy");
 
   ds()->Edit();
   Take();
   EXPECT_TRUE(ds()->Post());  // nothing changed: cancels silently
-  EXPECT_EQ(Take(), (Log{"L1:UpdateData", "L1:Editing(off)", "L1:DataSetChanged", "L1:DataSetChanged"}));
+  EXPECT_EQ(Take(), (Log{"L:UpdateData", "L:Editing(off)", "L:DataSetChanged", "L:DataSetChanged"}));
 
   ds()->Next();
   ds()->Edit();
   payee()->SetAsString("zed");
   Take();
   ds()->Cancel();
-  EXPECT_EQ(Take(), (Log{"L1:CheckBrowseMode", "BeforeCancel[dsEdit]", "L1:Editing(off)", "L1:DataSetChanged",
-                         "L1:DataSetChanged", "AfterCancel[dsBrowse]"}));
+  EXPECT_EQ(Take(), (Log{"L:CheckBrowseMode", "BeforeCancel[dsEdit]", "L:Editing(off)", "L:DataSetChanged",
+                         "L:DataSetChanged", "AfterCancel[dsBrowse]"}));
   EXPECT_EQ(payee()->AsString(), "bob");
 
   ds()->Edit();
   Take();
   EXPECT_TRUE(ds()->Delete());
-  EXPECT_EQ(Take(), (Log{"L1:CheckBrowseMode", "BeforeDelete[dsEdit]", "L1:Editing(off)", "L1:DataSetChanged",
-                         "AfterDelete[dsBrowse]", "L1:DataSetChanged"}));
-  EXPECT_EQ(Table(), "zed,*bob,cy");
+  EXPECT_EQ(Take(), (Log{"L:CheckBrowseMode", "BeforeDelete[dsEdit]", "L:Editing(off)", "L:DataSetChanged",
+                         "AfterDelete[dsBrowse]", "L:DataSetChanged"}));
+  EXPECT_EQ(Payees(), "zed,*bob,cy");
   EXPECT_TRUE(ds()->Restore());
-  EXPECT_EQ(Take(), (Log{"L1:CheckBrowseMode", "BeforeRestore[dsBrowse]", "L1:DataSetChanged",
-                         "AfterRestore[dsBrowse]", "L1:DataSetChanged"}));
+  EXPECT_EQ(Take(), (Log{"L:CheckBrowseMode", "BeforeRestore[dsBrowse]", "L:DataSetChanged",
+                         "AfterRestore[dsBrowse]", "L:DataSetChanged"}));
 }
 
 TEST_F(EditingTest, InsertAppendAndDeleteInInsertRunInOrder) {
@@ -102,16 +91,16 @@ TEST_F(EditingTest, InsertAppendAndDeleteInInsertRunInOrder) {
   EXPECT_TRUE(ds()->Post());
   EXPECT_EQ(Take(), Posted("dsInsert"));
   EXPECT_EQ(payee()->AsString(), "new");
-  EXPECT_EQ(Table(), "ann,bob,cy,new");
+  EXPECT_EQ(Payees(), "ann,bob,cy,new");
 
   ds()->Append();
-  EXPECT_EQ(Take(), (Log{"L1:CheckBrowseMode", "BeforeInsert[dsBrowse]", "L1:DataSetChanged", "L1:Editing(on)",
-                         "OnNewRecord[dsInsert]", "L1:DataSetChanged", "AfterInsert[dsInsert]"}));
+  EXPECT_EQ(Take(), (Log{"L:CheckBrowseMode", "BeforeInsert[dsBrowse]", "L:DataSetChanged", "L:Editing(on)",
+                         "OnNewRecord[dsInsert]", "L:DataSetChanged", "AfterInsert[dsInsert]"}));
   EXPECT_TRUE(ds()->Eof());
   EXPECT_FALSE(ds()->Bof());
   payee()->SetAsString("dan");
   ds()->Post();
-  EXPECT_EQ(Table(), "ann,bob,cy,new,dan");
+  EXPECT_EQ(Payees(), "ann,bob,cy,new,dan");
   ds()->Prior();
   EXPECT_EQ(payee()->AsString(), "new");
 
@@ -120,9 +109,9 @@ TEST_F(EditingTest, InsertAppendAndDeleteInInsertRunInOrder) {
   payee()->SetAsString("gone");
   Take();
   EXPECT_TRUE(ds()->Delete());  // drops the new row, without BeforeDelete
-  EXPECT_EQ(Take(), (Log{"L1:Editing(off)", "L1:DataSetChanged", "L1:DataSetChanged", "L1:DataSetChanged"}));
+  EXPECT_EQ(Take(), (Log{"L:Editing(off)", "L:DataSetChanged", "L:DataSetChanged", "L:DataSetChanged"}));
   EXPECT_EQ(payee()->AsString(), "ann");
-  EXPECT_EQ(Table(), "ann,bob,cy,new,dan");
+  EXPECT_EQ(Payees(), "ann,bob,cy,new,dan");
 }
 
 TEST_F(EditingTest, EditOnAnEmptyTableInserts) {
@@ -131,7 +120,7 @@ TEST_F(EditingTest, EditOnAnEmptyTableInserts) {
   EXPECT_EQ(Take(), kInsertOn);
   payee()->SetAsString("first");
   ds()->Post();
-  EXPECT_EQ(Table(), "first");
+  EXPECT_EQ(Payees(), "first");
 }
 
 TEST_F(EditingTest, RefusedBeforePostKeepsTheEditAndShowsTheFieldValues) {
@@ -139,19 +128,19 @@ TEST_F(EditingTest, RefusedBeforePostKeepsTheEditAndShowsTheFieldValues) {
   payee()->SetAsString("zed");
   bool disabled_inside = false;
   // Set through the source, which hands its DS events on to the data set.
-  source_->SetDSBeforePost([&](vz::TTzDataSet* d, bool& ok) {
+  t_->SetDSBeforePost([&](vz::TTzDataSet* d, bool& ok) {
     disabled_inside = d->ControlsDisabled();
     ok = false;
   });
   Take();
   EXPECT_FALSE(ds()->Post());
-  EXPECT_EQ(Take(), (Log{"L1:UpdateData", "L1:CheckBrowseMode", "L1:DataSetChanged", "L1:DataSetChanged"}));
+  EXPECT_EQ(Take(), (Log{"L:UpdateData", "L:CheckBrowseMode", "L:DataSetChanged", "L:DataSetChanged"}));
   EXPECT_TRUE(disabled_inside);
   // A move asks for the post first; refused, the edit stays where it is.
   ds()->Next();
   EXPECT_EQ(ds()->State(), vz::dsEdit);
   EXPECT_EQ(payee()->AsString(), "zed");
-  EXPECT_EQ(Table(), "ann,bob,cy");
+  EXPECT_EQ(Payees(), "ann,bob,cy");
 }
 
 TEST_F(EditingTest, RefusingBeforeHandlerLeavesStateAndTableAlone) {
@@ -182,7 +171,7 @@ TEST_F(EditingTest, RefusingBeforeHandlerLeavesStateAndTableAlone) {
     ds()->*c.handler = nullptr;
     EXPECT_TRUE(asked);
     EXPECT_EQ(ds()->State(), before);
-    EXPECT_EQ(Table(), "ann,bob,cy");
+    EXPECT_EQ(Payees(), "ann,bob,cy");
     if (c.editing_first) ds()->Cancel();
   }
 }
@@ -193,8 +182,8 @@ TEST_F(EditingTest, LinkWritesItsValueBackOnPostWithoutHearingItsOwnChange) {
   Take();
   ds()->Post();
   Log log = Take();
-  EXPECT_EQ(std::count(log.begin(), log.end(), "L1:RecordChanged(payee)"), 0);
-  EXPECT_EQ(source_->PayeeOf(1), "typed");
+  EXPECT_EQ(std::count(log.begin(), log.end(), "L:RecordChanged(payee)"), 0);
+  EXPECT_EQ(Payees(), "typed,bob,cy");
 }
 
 TEST_F(EditingTest, PostWritesTheEditedRecordEvenAfterTheWindowWasRefilled) {
@@ -205,10 +194,10 @@ TEST_F(EditingTest, PostWritesTheEditedRecordEvenAfterTheWindowWasRefilled) {
   // reloads the field buffer with other records.
   RecordingLink grid("G", nullptr);
   grid.SetBufferCount(10);
-  grid.SetDataSource(source_.get());
+  grid.SetDataSource(t_);
   EXPECT_EQ(payee()->AsString(), "zed");
   ASSERT_TRUE(ds()->Post());
-  EXPECT_EQ(Table(), "ann,zed,cy");
+  EXPECT_EQ(Payees(), "ann,zed,cy");
 }
 
 TEST_F(EditingTest, MisuseRaisesTheComponentMessage) {

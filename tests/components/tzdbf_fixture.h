@@ -1,13 +1,14 @@
-// Fixture of the table component tests: a fresh folder with fixed national
-// settings, the component layer started, warnings recorded, a form that owns
-// the components made in a test and a link that watches a table. Engine
-// reports land in `halts_` (see tests/support/tempdir.h) instead of ending
-// the test program.
+// Fixture of the component tests over real tables: a fresh folder with fixed
+// national settings, the component layer started, warnings recorded, a form
+// that owns the components made in a test and a link that logs what it hears
+// of a table. Engine reports land in `halts_` (see tests/support/tempdir.h)
+// instead of ending the test program.
 #ifndef QUILLPRINT_TESTS_COMPONENTS_TZDBF_FIXTURE_H_
 #define QUILLPRINT_TESTS_COMPONENTS_TZDBF_FIXTURE_H_
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -26,6 +27,83 @@ namespace qptest {
 inline constexpr int kCheckHeader = 641;
 inline constexpr int kCheckRecord = 391;
 inline constexpr int64_t kLockBase = 0x40000000;
+
+using Log = std::vector<std::string>;
+
+inline std::string StateName(vz::TDataSetState s) {
+  static const char* const kNames[] = {"dsInactive", "dsBrowse", "dsEdit", "dsInsert", "dsCalcFields"};
+  return kNames[s];
+}
+
+inline std::string Raised(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "(nothing raised)";
+}
+
+// A link that logs what it hears ("L:DataSetChanged", "L:Scrolled(-1)",
+// "L:Editing(on)"); on_update_data stands for a control writing back.
+class RecordingLink : public vz::TTzDataLink {
+ public:
+  RecordingLink(std::string name, Log* log) : name_(std::move(name)), log_(log) {}
+  ~RecordingLink() override { SetDataSource(nullptr); }
+  std::function<void()> on_update_data;
+
+ protected:
+  void ActiveChanged() override { Put(std::string("Active(") + (Active() ? "on" : "off") + ")"); }
+  void CheckBrowseMode() override { Put("CheckBrowseMode"); }
+  void DataSetChanged() override { Put("DataSetChanged"); }
+  void DataSetScrolled(int distance) override { Put("Scrolled(" + std::to_string(distance) + ")"); }
+  void EditingChanged() override { Put(std::string("Editing(") + (Editing() ? "on" : "off") + ")"); }
+  void LayoutChanged() override { Put("LayoutChanged"); }
+  void RecordChanged(vz::TTzField* f) override { Put("RecordChanged(" + (f ? f->FieldName() : "nil") + ")"); }
+  void UpdateData() override {
+    Put("UpdateData");
+    if (on_update_data) on_update_data();
+  }
+
+ private:
+  void Put(const std::string& what) {
+    if (log_) log_->push_back(name_ + ":" + what);
+  }
+  std::string name_;
+  Log* log_;
+};
+
+// A table component that also logs the data events reaching it, when
+// `events` is set ("deDataSetScroll(-3)").
+class WatchedDbf : public vz::TTzDbf {
+ public:
+  using vz::TTzDbf::TTzDbf;
+  Log* events = nullptr;
+  void DataEvent(vz::TDataEvent event, intptr_t info) override {
+    static const char* const kNames[] = {"deFieldChange",  "deRecordChange", "deDataSetChange", "deDataSetScroll",
+                                         "deLayoutChange", "deUpdateRecord", "deUpdateState",   "deCheckBrowseMode",
+                                         "?",              "deFieldListChange"};
+    if (events && event <= vz::deFieldListChange) {
+      events->push_back(kNames[event] + (event == vz::deDataSetScroll ? "(" + std::to_string(info) + ")" : ""));
+    }
+    vz::TTzDbf::DataEvent(event, info);
+  }
+};
+
+// Logs every data-set event with the state at the time ("BeforePost[dsEdit]").
+inline void RecordDataSetEvents(vz::TTzDataSet* ds, Log* log) {
+  auto put = [ds, log](const char* name) { log->push_back(std::string(name) + "[" + StateName(ds->State()) + "]"); };
+  auto on = [put](const char* name) { return [put, name](vz::TTzDataSet*) { put(name); }; };
+  auto ask = [put](const char* name) { return [put, name](vz::TTzDataSet*, bool&) { put(name); }; };
+  ds->BeforeOpen = on("BeforeOpen"), ds->AfterOpen = on("AfterOpen");
+  ds->BeforeClose = on("BeforeClose"), ds->AfterClose = on("AfterClose");
+  ds->BeforeInsert = ask("BeforeInsert"), ds->AfterInsert = on("AfterInsert"), ds->OnNewRecord = on("OnNewRecord");
+  ds->BeforeEdit = ask("BeforeEdit"), ds->AfterEdit = on("AfterEdit");
+  ds->BeforePost = ask("BeforePost"), ds->AfterPost = on("AfterPost");
+  ds->BeforeCancel = ask("BeforeCancel"), ds->AfterCancel = on("AfterCancel");
+  ds->BeforeDelete = ask("BeforeDelete"), ds->AfterDelete = on("AfterDelete");
+  ds->BeforeRestore = ask("BeforeRestore"), ds->AfterRestore = on("AfterRestore");
+}
 
 class TzDbfTest : public DbfTest {
  protected:
@@ -46,8 +124,8 @@ class TzDbfTest : public DbfTest {
 
   // A table component of the form, named and pointed at a file of the
   // test folder, with the check table's field list; not yet active.
-  vz::TTzDbf* MakeTable(const std::string& name = "Checks", const std::string& file = "checks") {
-    auto* t = new vz::TTzDbf(form_.get());
+  WatchedDbf* MakeTable(const std::string& name = "Checks", const std::string& file = "checks") {
+    auto* t = new WatchedDbf(form_.get());
     t->SetName(name);
     t->DbfFields() = qp::CheckTableFields();
     t->SetDbfFileName(Path(file));
@@ -55,16 +133,16 @@ class TzDbfTest : public DbfTest {
   }
   // A table of another program in the test folder, opened by a table
   // component of the same name.
-  vz::TTzDbf* OpenTable(const std::string& file) {
-    vz::TTzDbf* t = MakeTable(file, file);
+  WatchedDbf* OpenTable(const std::string& file) {
+    WatchedDbf* t = MakeTable(file, file);
     t->SetActive(true);
     EXPECT_TRUE(t->Active());
     return t;
   }
   // The check table, created and open (shared, as the program opens it),
   // with a record for each payee appended the way the Save command does.
-  vz::TTzDbf* OpenChecks(std::initializer_list<const char*> payees = {}) {
-    vz::TTzDbf* t = MakeTable();
+  WatchedDbf* OpenChecks(std::initializer_list<const char*> payees = {}) {
+    WatchedDbf* t = MakeTable();
     t->SetActive(true);
     EXPECT_TRUE(t->Active());
     for (const char* p : payees) AddCheck(t, p);
@@ -80,11 +158,12 @@ class TzDbfTest : public DbfTest {
     t->UnLock();
     t->DataSet()->EnableControls();
   }
-  // The same with `link_` watching it and the data set on record 1.
-  vz::TTzDbf* OpenLinked(std::initializer_list<const char*> payees) {
-    vz::TTzDbf* t = OpenChecks(payees);
+  // The same with `link_` watching it, the data set on record 1 and the log empty.
+  WatchedDbf* OpenLinked(std::initializer_list<const char*> payees) {
+    WatchedDbf* t = OpenChecks(payees);
     link_.SetDataSource(t);
     t->DataSet()->First();
+    log_.clear();
     return t;
   }
 
@@ -105,11 +184,21 @@ class TzDbfTest : public DbfTest {
     }
     return "(no field " + std::string(field) + ")";
   }
+  // The payees the check table file holds, marked ones starred: "ann,*bob".
+  std::string Payees() const {
+    std::string all;
+    for (int n = 1; !Record(n).empty(); ++n) {
+      std::string p = Stored(n, "payee");
+      all += (n > 1 ? "," : "") + std::string(Record(n)[0] == '*' ? "*" : "") + p.erase(p.find_last_not_of(' ') + 1);
+    }
+    return all;
+  }
   unsigned LastCode() const { return halts_.empty() ? 0 : halts_.back().second; }
 
   std::unique_ptr<vz::TComponent> form_;
   std::vector<std::string> warnings_;
-  vz::TTzDataLink link_;
+  Log log_;
+  RecordingLink link_{"L", &log_};
 };
 
 }  // namespace qptest

@@ -4,16 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <memory>
 #include <utility>
 
 #include "components/dataset.h"
-#include "engine/errors.h"
-#include "fake_source.h"
+#include "tzdbf_fixture.h"
 
 namespace {
 
-using qptest::FakeSource;
 using qptest::Log;
 using qptest::RecordingLink;
 
@@ -29,23 +26,20 @@ std::vector<std::string> Names(int from, int to) {
   return v;
 }
 
-class WindowTest : public ::testing::Test {
+class WindowTest : public qptest::TzDbfTest {
  protected:
-  void SetUp() override {
-    vz::ResetErrorStateForTesting();
-    source_->AddFields();
-    for (int i = 1; i <= 25; ++i) source_->AddRecord(Name(i), i);
-  }
-  void TearDown() override { vz::ResetErrorStateForTesting(); }
-  // A grid link (10 rows) and a field link (1 row) on one source.
-  void OpenWithBoth() {
+  // The check table with records r01..r<count>, a grid link (10 rows) and a
+  // field link (1 row) on it, on record 1.
+  void OpenWithBoth(int count = 25) {
+    t_ = OpenChecks();
+    for (int i = 1; i <= count; ++i) AddCheck(t_, Name(i), i);
     grid_.SetBufferCount(10);
-    grid_.SetDataSource(source_.get());
-    field_.SetDataSource(source_.get());
-    ds()->Open();
+    grid_.SetDataSource(t_);
+    field_.SetDataSource(t_);
+    ds()->First();
     log_.clear();
   }
-  vz::TTzDataSet* ds() { return source_->DataSet(); }
+  vz::TTzDataSet* ds() { return t_->DataSet(); }
   std::string Current() { return ds()->FieldByName("payee")->AsString(); }
   // The window's rows, read the way a grid paints them.
   std::vector<std::string> Rows() {
@@ -60,10 +54,9 @@ class WindowTest : public ::testing::Test {
   }
   Log Take() { return std::exchange(log_, {}); }
 
-  Log log_;
   RecordingLink grid_{"G", &log_};
   RecordingLink field_{"F", &log_};
-  std::unique_ptr<FakeSource> source_ = std::make_unique<FakeSource>();
+  qptest::WatchedDbf* t_ = nullptr;
 };
 
 struct MoveCase {
@@ -86,7 +79,7 @@ TEST_P(MoveTable, EndsWithChangeThenScrollAndTheRightDistances) {
   OpenWithBoth();
   for (size_t i = 0; i + 1 < c.moves.size(); ++i) ds()->MoveBy(c.moves[i]);
   Log events;
-  source_->events = &events;
+  t_->events = &events;
   Take();
   bool result = ds()->MoveBy(c.moves.back());
   std::string d = std::to_string(c.link_scrolled);
@@ -127,23 +120,17 @@ TEST_F(WindowTest, ShrinkingKeepsTheActiveRecordAndWhatTheLinksShow) {
 }
 
 TEST_F(WindowTest, GridOnAShortTableKeepsItsFirstRecordAtTheTop) {
-  FakeSource small;
-  small.AddFields();
-  for (int i = 1; i <= 3; ++i) small.AddRecord(Name(i));
-  RecordingLink grid("S", nullptr);
-  grid.SetBufferCount(10);
-  grid.SetDataSource(&small);
-  small.DataSet()->Open();
-  small.DataSet()->Last();
-  EXPECT_EQ(grid.FirstRecord(), 0);
-  EXPECT_EQ(grid.ActiveRecord(), 2);
-  EXPECT_EQ(grid.RecordCount(), 3);
+  OpenWithBoth(3);
+  ds()->Last();
+  EXPECT_EQ(grid_.FirstRecord(), 0);
+  EXPECT_EQ(grid_.ActiveRecord(), 2);
+  EXPECT_EQ(grid_.RecordCount(), 3);
 }
 
 TEST_F(WindowTest, LinkActiveRecordCopiesThatRowIntoTheFieldBuffer) {
   OpenWithBoth();
   grid_.SetActiveRecord(6);
-  EXPECT_EQ(source_->BufferPayee(), "r07");
+  EXPECT_EQ(t_->GetCField("payee").substr(0, 3), "r07");
   grid_.SetActiveRecord(40);  // outside the window: ignored
   EXPECT_EQ(ds()->ActiveRecord(), 6);
 }
@@ -173,8 +160,8 @@ TEST_F(WindowTest, DisabledControlsHoldEventsBackAndReplayThemOnce) {
 }
 
 TEST_F(WindowTest, LinkStateFollowsAttachReadOnlyAndFields) {
-  ds()->Open();
-  field_.SetDataSource(source_.get());
+  t_ = OpenChecks({"ann"});
+  field_.SetDataSource(t_);
   field_.SetReadOnly(true);
   EXPECT_FALSE(field_.Edit());
   EXPECT_EQ(ds()->State(), vz::dsBrowse);
@@ -184,7 +171,7 @@ TEST_F(WindowTest, LinkStateFollowsAttachReadOnlyAndFields) {
   field_.SetDataSource(nullptr);
   EXPECT_EQ(Take(), (Log{"F:Active(on)", "F:CheckBrowseMode", "F:Editing(on)", "F:Active(off)", "F:Editing(off)"}));
   // Without fields a data set keeps its links inactive.
-  FakeSource bare;
+  vz::TTzDataSource bare(nullptr);
   bare.DataSet()->Open();
   RecordingLink link("B", nullptr);
   link.SetDataSource(&bare);
@@ -205,7 +192,7 @@ TEST_F(WindowTest, UnlinkedSourceShowsOneRowWithoutMemoText) {
 
 TEST_F(WindowTest, DeletingTheSourceDetachesItsLinks) {
   OpenWithBoth();
-  source_.reset();
+  delete t_;
   EXPECT_EQ(grid_.DataSource(), nullptr);
   EXPECT_FALSE(grid_.Active());
   EXPECT_EQ(field_.DataSet(), nullptr);
