@@ -4,13 +4,12 @@
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cerrno>
+#include <functional>
 #include <string>
 
-#include "tests/support/tempdir.h"
+#include "tests/support/dbf_helpers.h"
 
 namespace {
 
@@ -24,16 +23,8 @@ class FileTest : public qptest::TempDirTest {
   }
 };
 
-// Runs `body` in a child process that opens its own descriptors, and returns
-// its exit status. An inherited descriptor would share our locks.
-template <typename F>
-int InChild(F body) {
-  pid_t pid = fork();
-  if (pid == 0) _exit(body());
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+// A test of two programs: `body` in a child process, its exit status.
+int InChild(const std::function<int()>& body) { return qptest::WaitChild(qptest::StartChild(body)); }
 
 TEST_F(FileTest, SecondOpenSeesTheFirstOnesSharingModeUntilItCloses) {
   const int cases[][3] = {  // first mode, second mode, result of the second open
