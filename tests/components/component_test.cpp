@@ -137,7 +137,6 @@ TEST(MessagesTest, FillsPlacesInOrderAndThrowsErrors) {
   } catch (const vz::EVozuvError& e) {
     EXPECT_STREQ(e.what(), "Field 'payee' not in 'checks.dbf'");
   }
-  EXPECT_EQ(qp::LoadStr(99999), "");
 }
 
 TEST(MessagesTest, WarningsShowOnlyAtLevelTwo) {

@@ -133,19 +133,17 @@ class TzDbfTest : public DbfTest {
   }
   // A table of another program in the test folder, opened by a table
   // component of the same name.
-  WatchedDbf* OpenTable(const std::string& file) {
-    WatchedDbf* t = MakeTable(file, file);
-    t->SetActive(true);
-    EXPECT_TRUE(t->Active());
-    return t;
-  }
+  WatchedDbf* OpenTable(const std::string& file) { return Opened(MakeTable(file, file)); }
   // The check table, created and open (shared, as the program opens it),
   // with a record for each payee appended the way the Save command does.
   WatchedDbf* OpenChecks(std::initializer_list<const char*> payees = {}) {
-    WatchedDbf* t = MakeTable();
+    WatchedDbf* t = Opened(MakeTable());
+    for (const char* p : payees) AddCheck(t, p);
+    return t;
+  }
+  WatchedDbf* Opened(WatchedDbf* t) {
     t->SetActive(true);
     EXPECT_TRUE(t->Active());
-    for (const char* p : payees) AddCheck(t, p);
     return t;
   }
   void AddCheck(vz::TTzDbf* t, const std::string& payee, double amount = 0) {
