@@ -109,20 +109,21 @@ void ReplaceThree() {
   vz::SetFieldText(1, "replacement");
   vz::Replace();
 }
-void RewriteThree() {
-  vz::RLock();
-  vz::Replace();  // the same values again
-}
 void DeleteThree() {
   vz::RLock();
   vz::DeleteRec();
 }
 void PackTable() { vz::Pack(); }
-void CloseAfterRewrite() {
-  vz::USE("");  // fails on the header: the records themselves are on disk
+// The same values again: the record is the first write, the header the second.
+void RewriteThen(void (*header)()) {
+  vz::RLock();
+  vz::Replace();
+  header();
 }
 
 const char* kPut = "File:  <file> [Replace/Append/PutDbfRecord]";
+const char* kDelete = "File:  <file> [DeleteRec/RecallRec]";
+const char* kHeader = "File:  <file> [WriteDbfHeader]";
 
 INSTANTIATE_TEST_SUITE_P(
     Operations, FaultTest,
@@ -134,24 +135,15 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"ReplaceFails", "", Fault::kFail, 1, ReplaceThree, 101, kPut},
         FaultCase{"ReplaceShort", "", Fault::kShort, 1, ReplaceThree, 101, kPut},
         FaultCase{"ReplaceShortExclusive", " exclusive", Fault::kShort, 1, ReplaceThree, 101, kPut},
-        FaultCase{"DeleteFails", "", Fault::kFail, 1, DeleteThree, 101, "File:  <file> [DeleteRec/RecallRec]"},
-        FaultCase{"DeleteShort", " exclusive", Fault::kShort, 1, DeleteThree, 101,
-                  "File:  <file> [DeleteRec/RecallRec]", false, 0},
+        FaultCase{"DeleteFails", "", Fault::kFail, 1, DeleteThree, 101, kDelete},
+        FaultCase{"DeleteShort", " exclusive", Fault::kShort, 1, DeleteThree, 101, kDelete, false, 0},
         FaultCase{"PackFirstMove", "", Fault::kFail, 1, PackTable, 101, kPut, true},
         FaultCase{"PackMovesShort", " exclusive", Fault::kShort, 1, PackTable, 101, kPut, true, 20},
         FaultCase{"PackCut", " exclusive", Fault::kFail, 2, PackTable, 101, "Error packing <file>", true},
-        FaultCase{"HeaderAtClose", " exclusive", Fault::kFail, 2,
-                  [] {
-                    RewriteThree();  // the first write; the header is the second
-                    CloseAfterRewrite();
-                  },
-                  101, "File:  <file> [WriteDbfHeader]"},
-        FaultCase{"HeaderShortAtFlush", "", Fault::kShort, 2,
-                  [] {
-                    RewriteThree();  // the first write; the header is the second
-                    vz::FlushDbf();
-                  },
-                  101, "File:  <file> [WriteDbfHeader]"}), qptest::LabelName());
+        // The records themselves are on disk when the header write fails.
+        FaultCase{"HeaderAtClose", " exclusive", Fault::kFail, 2, [] { RewriteThen([] { vz::USE(""); }); }, 101, kHeader},
+        FaultCase{"HeaderShortAtFlush", "", Fault::kShort, 2, [] { RewriteThen([] { vz::FlushDbf(); }); }, 101, kHeader}),
+    qptest::LabelName());
 
 TEST_F(FaultTest, FailedAppendDoesNotCountAPhantomRecord) {
   ASSERT_TRUE(Use("f exclusive"));

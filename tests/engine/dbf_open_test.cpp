@@ -286,7 +286,7 @@ TEST_F(CreateTest, ThreeFieldTableHasTheDocumentedBytes) {
   EXPECT_EQ(ReadAll(Path("three.dbf")), expected);
   EXPECT_EQ(fields[2].Name() + fields[2].type + std::to_string(fields[2].length), "NOTESM10");
   // The check table: 19 fields, header 641, record 391.
-  ASSERT_TRUE(Create("checks", qptest::CheckFields()));
+  ASSERT_TRUE(Create("checks", qp::CheckTableStructure()));
   std::string b = ReadAll(Path("checks.dbf"));
   EXPECT_EQ(Le16(b, 8), 641u);
   EXPECT_EQ(Le16(b, 10), 391u);

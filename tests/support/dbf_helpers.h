@@ -61,11 +61,6 @@ inline std::vector<vz::TFieldEntry> Fields(std::initializer_list<FieldDef> defs)
   return out;
 }
 
-// The check table: 19 fields, header 641, record 391.
-inline std::vector<vz::TFieldEntry> CheckFields(bool with_memo = true) {
-  return qp::CheckTableStructure(with_memo);
-}
-
 inline uint32_t Le16(const std::string& b, size_t at) {
   return static_cast<uint8_t>(b[at]) | static_cast<uint32_t>(static_cast<uint8_t>(b[at + 1])) << 8;
 }
@@ -155,17 +150,6 @@ class DbfTest : public TempDirTest {
     }
     ASSERT_EQ(vz::ErrorCode(), 0) << vz::TakeMessage();
     vz::USE("");
-  }
-  // The text of field `field` of every record of the current table from the
-  // top, right-trimmed, each followed by "*" when the record is marked.
-  static std::vector<std::string> Column(int field = 1) {
-    std::vector<std::string> out;
-    for (vz::GoTop(); !vz::dEOF(); vz::SKIP(1)) {
-      std::string text = vz::GetFieldText(field);
-      text.erase(text.find_last_not_of(' ') + 1);
-      out.push_back(text + (vz::Deleted() ? "*" : ""));
-    }
-    return out;
   }
   // The report of this code and message, "<dir>" standing for the folder.
   std::string Reported(unsigned code, std::string message) const {

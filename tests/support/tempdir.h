@@ -25,12 +25,6 @@
 
 namespace qptest {
 
-inline std::string MakeTempDir() {
-  std::string templ = (std::filesystem::temp_directory_path() / "qptest-XXXXXX").string();
-  char* made = ::mkdtemp(templ.data());
-  return made ? std::string(made) : std::string();
-}
-
 inline std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -44,8 +38,8 @@ inline void WriteAll(const std::string& path, const std::string& bytes) {
 class TempDirTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = MakeTempDir();
-    ASSERT_FALSE(dir_.empty());
+    dir_ = (std::filesystem::temp_directory_path() / "qptest-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(dir_.data()), nullptr);
     vz::ResetErrorStateForTesting();
     vz::ResetEngineSettings();
     plat::fault::Reset();
