@@ -1,22 +1,34 @@
-// Fixture of the data-aware controls' tests: a fresh folder with the check
-// table, the component layer started with fixed national settings,
-// warnings and engine reports recorded, boxes answered by a script.
+// Fixture of the data-aware controls' tests: a fresh folder, the component
+// layer started with fixed national settings, warnings and engine reports
+// recorded, boxes answered by a script, and the table's file read back as
+// another program reads it. GridFixture adds a shown window with the grid.
 #ifndef QUILLPRINT_TESTS_CONTROLS_TABLEFIXTURE_H_
 #define QUILLPRINT_TESTS_CONTROLS_TABLEFIXTURE_H_
 
+#include <QApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/checkrecord.h"
 #include "components/messages.h"
 #include "components/session.h"
 #include "components/tzdbf.h"
+#include "controls/tzgrid.h"
 #include "engine/dbf.h"
 #include "engine/errors.h"
+#include "engine/fieldbuf.h"
 #include "engine/memo.h"
 #include "engine/national.h"
 #include "engine/settings.h"
@@ -25,6 +37,20 @@
 
 namespace qptest {
 
+// Pixels of an image within `tolerance` of a colour (the sum of the channel
+// differences).
+inline int PixelsNear(const QImage& image, QColor colour, int tolerance = 60) {
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      count += std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green()) +
+                   std::abs(c.blue() - colour.blue()) <= tolerance;
+    }
+  }
+  return count;
+}
+
 struct Check {
   std::string payee;
   vz::TStrings notes;  // none: no memo
@@ -32,8 +58,6 @@ struct Check {
 
 class TableFixture {
  public:
-  static constexpr int kHeader = 641, kRecord = 391;  // of the check table
-
   TableFixture() {
     vz::ResetErrorStateForTesting();
     vz::ResetEngineSettings();
@@ -57,14 +81,21 @@ class TableFixture {
     vz::ResetErrorStateForTesting();
   }
 
+  // The table component `name` over `file` in the folder, open.
+  vz::TTzDbf* Open(const char* name, const QString& file_name, const std::vector<std::string>& fields = {}) {
+    file = Path(file_name);
+    table = new vz::TTzDbf(form.get());
+    table->SetName(name);
+    if (!fields.empty()) table->DbfFields() = fields;
+    table->SetDbfFileName(file.toStdString());
+    table->SetActive(true);
+    return table;
+  }
+
   // The check table holding `checks` (appended as Save does, the notes as
   // a memo), open at its first record.
   vz::TTzDbf* OpenChecks(const std::vector<Check>& checks) {
-    table = new vz::TTzDbf(form.get());
-    table->SetName("Checks");
-    table->DbfFields() = qp::CheckTableFields();
-    table->SetDbfFileName(Path("checks").toStdString());
-    table->SetActive(true);
+    Open("Checks", "checks.dbf", qp::CheckTableFields());
     for (const Check& c : checks) {
       table->ClearFields();
       table->SetCField("payee", c.payee);
@@ -77,39 +108,136 @@ class TableFixture {
     return table;
   }
 
-  // Writes `bytes` at `at` of the closed table, then opens it again: for
-  // what the program itself never writes.
-  void Patch(int at, const QByteArray& bytes) {
+  // Writes `bytes` over field `field` of record `record` of the closed
+  // table, then opens it again: for what the program itself never writes.
+  void Patch(int record, const std::string& field, const QByteArray& bytes) {
+    const int at = FieldAt(record, field).first;
     table->SetActive(false);
-    QFile f(Path("checks.dbf"));
+    QFile f(file);
     if (f.open(QIODevice::ReadWrite) && f.seek(at)) f.write(bytes);
     f.close();
     table->SetActive(true);
   }
-  // Where the notes of record n are in the file.
-  static int NotesAt(int n) {
-    int offset = 1;
-    for (const qp::CheckRecordField& f : qp::CheckRecord()) {
-      if (f.input == qp::CheckInput::kNotes) break;
-      offset += f.length;
-    }
-    return kHeader + (n - 1) * kRecord + offset;
-  }
-  // The deletion mark of record n in the file.
-  char Mark(int n) const { return Read("checks.dbf").at(kHeader + (n - 1) * kRecord); }
 
   QString Path(const QString& name) const { return dir.filePath(name); }
   QByteArray Read(const QString& name) const {
     QFile f(Path(name));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   }
+  QByteArray Bytes() const { return Read(QFileInfo(file).fileName()); }
+
+  // The header's record count is not trusted: what the file's length holds.
+  int RecordsOnDisk() const {
+    const QByteArray b = Bytes();
+    return (b.size() - Le16(b, 8)) / Le16(b, 10);
+  }
+  // The deletion mark of record n in the file.
+  char Mark(int n) const {
+    const QByteArray b = Bytes();
+    return b.at(Le16(b, 8) + (n - 1) * Le16(b, 10));
+  }
+  // The stored text of a field of record `record` (from 1).
+  std::string Stored(int record, const std::string& field) const {
+    const auto [at, length] = FieldAt(record, field);
+    return at < 0 ? "<no field>" : Bytes().mid(at, length).toStdString();
+  }
 
   QTemporaryDir dir;
   qp::ScopedScriptedMessages msgs;
   std::unique_ptr<vz::TComponent> form = std::make_unique<vz::TComponent>(nullptr);
   vz::TTzDbf* table = nullptr;
+  QString file;  // of the table
   std::vector<std::string> warnings;
   std::vector<std::string> halts;
+
+ private:
+  static int Le16(const QByteArray& b, int at) {
+    return b.size() < at + 2 ? 1 : static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8;
+  }
+  // Where a field of a record is in the file, and its length; -1 when the
+  // header has no such field.
+  std::pair<int, int> FieldAt(int record, const std::string& field) const {
+    const QByteArray b = Bytes();
+    int offset = 1;
+    for (int at = 32; at + 32 <= Le16(b, 8) && b[at] != 0x0D; at += 32) {
+      const int length = static_cast<uint8_t>(b[at + 16]);
+      if (QString::fromLatin1(b.constData() + at).compare(QString::fromStdString(field), Qt::CaseInsensitive) == 0) {
+        return {Le16(b, 8) + (record - 1) * Le16(b, 10) + offset, length};
+      }
+      offset += length;
+    }
+    return {-1, 0};
+  }
+};
+
+// A table of a name, a logical, an amount, a date and a memo, written by
+// the engine before the table component opens it, shown in a grid in an
+// active window. Record i (from 1): "Rec 0i", paid on even records, amount
+// i * 1.5, due 01/02/25; `deleted` lists records that carry the deletion mark.
+class GridFixture : public TableFixture {
+ public:
+  explicit GridFixture(int records, const std::vector<int>& deleted = {}, bool bind = true) {
+    const std::string path = Path("grid.dbf").toStdString();
+    std::vector<vz::TFieldEntry> fields = {
+        vz::TFieldEntry::Make("name", 'C', 20, 0), vz::TFieldEntry::Make("paid", 'L', 1, 0),
+        vz::TFieldEntry::Make("amount", 'N', 10, 2), vz::TFieldEntry::Make("due", 'D', 8, 0),
+        vz::TFieldEntry::Make("notes", 'M', 10, 0)};
+    vz::CreateDBF(path, fields);
+    vz::USE(path + " EXCLUSIVE");
+    for (int i = 1; i <= records; ++i) {
+      vz::ClearRecord();
+      vz::SetFieldText(1, QString::asprintf("Rec %02d", i).toStdString());
+      vz::SetFieldLogical(2, i % 2 == 0);
+      vz::SetFieldNumber(3, i * 1.5);
+      vz::SetFieldText(4, "01/02/25");
+      vz::Append();
+      if (std::find(deleted.begin(), deleted.end(), i) != deleted.end()) vz::DeleteRec();
+    }
+    vz::USE("");
+    Open("Grid", "grid.dbf");
+    window = std::make_unique<QWidget>();
+    window->resize(420, 260);
+    grid = new TTzGrid(window.get());
+    grid->setGeometry(0, 0, 420, 260);
+    if (bind) grid->SetDataSource(table);
+    window->show();
+    window->activateWindow();
+    QTest::qWaitForWindowActive(window.get());
+    grid->setFocus();
+    QApplication::processEvents();
+  }
+  ~GridFixture() { window.reset(); }
+
+  vz::TTzDataSet* DataSet() const { return table->DataSet(); }
+
+  // Keys and clicks as the user gives them: to whatever has the keyboard.
+  void Press(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QTest::keyClick(Target(), static_cast<Qt::Key>(key), mods);
+    QApplication::processEvents();
+  }
+  void Type(const QString& text) {
+    for (QChar c : text) QTest::keyClicks(Target(), QString(c));
+    QApplication::processEvents();
+  }
+  void Click(int col, int row, Qt::MouseButton button = Qt::LeftButton) {
+    QTest::mouseClick(grid->viewport(), button, Qt::NoModifier, grid->CellRect(col, row).center());
+    QApplication::processEvents();
+  }
+
+  std::string CurrentName() const { return DataSet()->FieldByName("name")->AsString(); }
+  // The grid column of a field.
+  int ColumnOf(const std::string& field) const {
+    for (int i = 0; i < grid->Columns()->Count(); ++i) {
+      if (grid->Columns()->Items(i)->FieldName() == field) return i + grid->IndicatorOffset();
+    }
+    return -1;
+  }
+
+  std::unique_ptr<QWidget> window;
+  TTzGrid* grid = nullptr;
+
+ private:
+  QWidget* Target() const { return QApplication::focusWidget() ? QApplication::focusWidget() : grid; }
 };
 
 }  // namespace qptest

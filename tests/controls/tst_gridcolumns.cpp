@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "gridfixture.h"
+#include "tablefixture.h"
 
 using qptest::GridFixture;
 
@@ -94,12 +94,8 @@ class TestGridColumns : public QObject {
         << QStringList{"cvColumn=0", "cvReadOnlyStr=true", "cvColumn=1", "cvReadOnlyStr=yes"}
         << QStringList{"|-|-|-|-|ro|-|-|-", "|-|-|-|-|rw|-|-|-"};
     // A line that does not read stops the reading with the text it holds.
-    QTest::newRow("keys are case-sensitive")
-        << QStringList{"cvColumn=0", "cvcolumn=3"} << QStringList{"! 'cvcolumn=3' is not a valid number"};
     QTest::newRow("bad width") << QStringList{"cvColumn=0", "cvWidthStr=wide"}
                                << QStringList{"! 'wide' is not a valid number"};
-    QTest::newRow("bad column") << QStringList{"cvColumn=0", "cvColumn=x"}
-                                << QStringList{"! 'x' is not a valid number"};
     QTest::newRow("bad colour") << QStringList{"cvColumn=0", "cvColorStr=clMauve"}
                                 << QStringList{"! 'clMauve' is not a valid number"};
     QTest::newRow("bad font size") << QStringList{"cvColumn=0", "cvFontStr=Arial,clRed,big"}
