@@ -36,6 +36,9 @@ TEST_F(QuilltableTest, FailuresGiveTheEnginesReportOrTheUsage) {
   EXPECT_NE(err_.find("(Prolog is less than 32 bytes)"), std::string::npos) << err_;
   EXPECT_EQ(Quilltable("csv " + Path("missing.dbf"), 2), "");
   EXPECT_NE(err_.find("Failure to open " + Path("missing.dbf")), std::string::npos) << err_;
+  const std::string other = Raw("other.dbf", {{"NAME", 'C', 4, 0}}, {" Ann"});
+  EXPECT_EQ(Quilltable("positive-pay " + other, 1), "");  // no rows of blanks that look like checks
+  EXPECT_NE(err_.find(other + " is not a check table: it has no field"), std::string::npos) << err_;
   for (const char* args : {"", "info", "frobnicate x.dbf", "info a.dbf b.dbf", "pack --deleted x.dbf"}) {
     EXPECT_EQ(Quilltable(args, 2), "");
     EXPECT_NE(err_.find("usage: quilltable"), std::string::npos) << args;

@@ -1,6 +1,8 @@
 // The message service: the production boxes carry the icon and buttons the
 // program asks for and report the button pressed; the scripted answerer
 // records what the user would have seen and answers as told.
+#include <functional>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
@@ -29,6 +31,7 @@ class TestMessages : public QObject {
   void productionBox();
   void scriptedAnswersAndCaptions();
   void scriptedPrintDialog();
+  void productionDialogsCancelled();
 };
 
 void TestMessages::productionBox_data() {
@@ -120,6 +123,20 @@ void TestMessages::scriptedPrintDialog() {
   QVERIFY(qp::Messages().ExecPrintDialog(&printer, nullptr));
   QCOMPARE(handed, &printer);
   QCOMPARE(msgs->print_dialogs(), 3);
+}
+
+// Escape on the real print and save dialogs: nothing printed, no file name.
+void TestMessages::productionDialogsCancelled() {
+  qp::SetMessageService(nullptr);
+  std::function<void()> escape = [&escape] {
+    if (QWidget* dialog = QApplication::activeModalWidget()) return QTest::keyClick(dialog, Qt::Key_Escape);
+    QTimer::singleShot(10, escape);
+  };
+  QTimer::singleShot(0, escape);
+  QPrinter printer(QPrinter::HighResolution);
+  QVERIFY(!qp::Messages().ExecPrintDialog(&printer, nullptr));
+  QTimer::singleShot(0, escape);
+  QCOMPARE(qp::Messages().SaveFileName(nullptr, "Export", "checks.csv", "CSV (*.csv)"), QString());
 }
 
 QTEST_MAIN(TestMessages)
