@@ -173,7 +173,7 @@ class TestCheckDesk : public QObject {
     QCOMPARE(form.Checks()->DataSet()->FieldByName("notes")->Lines(), vz::TStrings{"Paid by phone"});
 
     // Ctrl+Delete in the grid marks the annotated check; Pack removes it
-    // and its note, and the others stay as they were.
+    // (what Pack keeps of the file is checked on its own below).
     fx_->msgs->Answer(qp::MsgResult::kOk);
     WhenShown(form.ViewDataForm, [&] {
       QTest::keyClick(form.ViewDataForm->TzGrid1, Qt::Key_Delete, Qt::ControlModifier);
@@ -182,15 +182,9 @@ class TestCheckDesk : public QObject {
     form.ViewChecksClick();
     QCOMPARE(fx_->msgs->messages().back().text, QString("Delete Record ?"));
     QVERIFY(ReadDbf(fx_->Path("checks.dbf")).Deleted(1));
-    const qint64 memo_before = QFileInfo(fx_->Path("checks.dbt")).size();
     fx_->msgs->Answer(qp::MsgResult::kYes);
     form.pack->trigger();
     QCOMPARE(fx_->msgs->messages().back().text, QString("Records Removed"));
-    QVERIFY(QFileInfo(fx_->Path("checks.dbt")).size() < memo_before);
-    const qptest::DbfImage dbf = ReadDbf(fx_->Path("checks.dbf"));
-    QCOMPARE(dbf.count, 2u);
-    QCOMPARE(dbf.Value(0, "PAYEE"), qptest::Padded("Sangamon Valley Plumbing", 40));
-    QCOMPARE(dbf.Value(1, "PAYEE"), qptest::Padded("Lincoln Land Roofing", 40));
     QCOMPARE(GridPayees(form), QStringList({"Sangamon Valley Plumbing", "Lincoln Land Roofing"}));
     QVERIFY(fx_->exits.empty());
     CloseWindow(form, *fx_);

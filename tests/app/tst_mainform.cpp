@@ -432,13 +432,6 @@ class TestMainForm : public QObject {
     QCOMPARE(QDate(read.year, read.month, read.day), date);
   }
 
-  void tableTextGoesThroughCodePage() {
-    for (const auto& [text, stored, back] : {std::tuple{"Müller", "M\x81ller", "Müller"}, {"5 €", "5 ?", "5 ?"}}) {
-      QCOMPARE(qp::ToTableText(text), std::string(stored));
-      QCOMPARE(qp::FromTableText(stored), std::string(back));
-    }
-  }
-
  private:
   std::unique_ptr<qptest::AppFixture> fx_;
 };
