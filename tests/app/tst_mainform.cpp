@@ -318,6 +318,10 @@ class TestMainForm : public QObject {
                                      << QStringList{};
     QTest::newRow("wrong check digit, No") << "123456789" << "987654" << "1001" << false << "check.pdf"
         << QStringList{"The ABA routing number \"123456789\" has a wrong check digit: it is not a valid routing number."};
+    QTest::newRow("short routing number, Yes") << "0210" << "987654" << "1001" << true << "check.pdf"
+        << QStringList{"The ABA routing number \"0210\" is not 9 digits."};
+    QTest::newRow("no routing number, No") << "" << "987654" << "1001" << false << "check.pdf"
+                                           << QStringList{"The ABA routing number is missing."};
     // Letters a MICR font would print as its symbols; characters outside
     // ASCII named whole, each once.
     QTest::newRow("letters, Yes") << "021000021" << "AC-12#" << "N\u00BA 7\u20AC\u00BA" << true << "check.pdf"
