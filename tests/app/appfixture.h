@@ -1,28 +1,36 @@
 // Test support for the check desk: a fresh program folder per test, the
 // component layer started with fixed regional settings, every box answered
-// by a script, and the engine's halts recorded instead of ending the test.
+// by a script and the engine's halts recorded instead of ending the test;
+// typing into the main window as a user would and its dialogs answered.
 #ifndef QUILLPRINT_TESTS_APP_APPFIXTURE_H_
 #define QUILLPRINT_TESTS_APP_APPFIXTURE_H_
 
 #include <QApplication>
+#include <QDialog>
 #include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QWidget>
+#include <QTimer>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/mainform.h"
 #include "app/startup.h"
 #include "components/messages.h"
 #include "components/session.h"
+#include "controls/entry/entrynotebook.h"
 #include "engine/errors.h"
 #include "engine/national.h"
 #include "platform/appdir.h"
 #include "platform/datefmt.h"
 #include "platform/file.h"
 #include "platform/qt/scripted_messages.h"
+#include "tests/support/dbfimage.h"
 
 namespace qptest {
 
@@ -70,6 +78,10 @@ class AppFixture {
     QFile f(Path(name));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   }
+  DbfImage Dbf() const { return ReadDbf(PathStd("checks.dbf")); }
+  bool Patch(const QString& name, long at, const std::string& bytes) const {
+    return qptest::Patch(PathStd(name), at, bytes);
+  }
 
   QTemporaryDir dir;
   qp::ScopedScriptedMessages msgs;
@@ -79,6 +91,48 @@ class AppFixture {
  private:
   std::string saved_cwd_;
 };
+
+// Runs `act` as soon as `dialog` shows (inside its exec()); `act` closes it.
+inline void WhenShown(QDialog* dialog, std::function<void()> act) {
+  auto* timer = new QTimer(dialog);
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, dialog, [dialog, timer, act] {
+    if (!dialog->isVisible()) return;
+    timer->stop();
+    timer->deleteLater();
+    // Clicks reach a window only once it is active, which on a loaded
+    // machine may come a little after it shows; and its layout too: the
+    // grid's rows must be where the clicks go.
+    if (!QTest::qWaitForWindowActive(dialog)) qWarning("WhenShown: %s never became active", qPrintable(dialog->objectName()));
+    QCoreApplication::processEvents();
+    act();
+  });
+  timer->start();
+}
+
+// Types into a field as the user would, on whatever page it is, over what
+// the field holds.
+inline void Type(qp::TMainForm& form, QWidget* field, const QString& text) {
+  form.Notebook1->setCurrentWidget(field->parentWidget());
+  field->setFocus();
+  if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
+  for (QChar c : text) {
+    // QTest knows ASCII keys only; others come as a key press's text, as a
+    // keyboard layout delivers them.
+    if (c.unicode() < 0x80) {
+      QTest::keyClick(field, c.toLatin1());
+      continue;
+    }
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(field, &press);
+  }
+}
+
+// Closes the window, answering Yes.
+inline void CloseWindow(qp::TMainForm& form, AppFixture& fx) {
+  fx.msgs->Answer(qp::MsgResult::kYes);
+  QVERIFY(form.close());
+}
 
 }  // namespace qptest
 

