@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -81,6 +82,17 @@ class AppFixture {
   DbfImage Dbf() const { return ReadDbf(PathStd("checks.dbf")); }
   bool Patch(const QString& name, long at, const std::string& bytes) const {
     return qptest::Patch(PathStd(name), at, bytes);
+  }
+
+  // Every print dialog is answered `accept`, with PDF output to `name`.
+  QString PrintTo(const QString& name, bool accept = true) {
+    const QString pdf = Path(name);
+    msgs->print_hook = [pdf, accept](QPrinter* printer) {
+      printer->setOutputFormat(QPrinter::PdfFormat);
+      printer->setOutputFileName(pdf);
+      return accept;
+    };
+    return pdf;
   }
 
   QTemporaryDir dir;

@@ -266,7 +266,7 @@ class TestMainForm : public QObject {
     form.CheckNumber->setText(c.number);
     form.PayeeNameEdit->setText("Charles Babbage");
     form.PayeeNameEdit->setModified(true);
-    const QString pdf = PrintTo(c.file, !c.file.isEmpty());
+    const QString pdf = fx_->PrintTo(c.file, !c.file.isEmpty());
     const bool asked = !c.told.isEmpty();
     const bool failed = c.file.contains('/');
     if (asked) fx_->msgs->Answer(c.yes ? qp::MsgResult::kYes : qp::MsgResult::kNo);
@@ -405,7 +405,7 @@ class TestMainForm : public QObject {
     QVERIFY(fx_->Patch("quillprint.ini", 0, ini.toStdString()));
     TMainForm form;
     FillSample(form);
-    PrintTo("check.pdf");
+    fx_->PrintTo("check.pdf");
     QTest::mouseClick(form.PrintBtn, Qt::LeftButton);
     QVERIFY(fx_->msgs->messages().empty());
     const QString plain = PrintPlainLayout(form, fx_->Path("plain.pdf"));
@@ -450,7 +450,7 @@ class TestMainForm : public QObject {
     form.PrinterOffsets1->trigger();
     QVERIFY(fx_->msgs->messages().empty());
 
-    const QString moved = PrintTo("moved.pdf");
+    const QString moved = fx_->PrintTo("moved.pdf");
     QTest::mouseClick(form.PrintBtn, Qt::LeftButton);
     const QString plain = PrintPlainLayout(form, fx_->Path("plain.pdf"));
     const QList<qptest::PdfWord> before = qptest::PdfWords(plain);
@@ -530,7 +530,7 @@ class TestMainForm : public QObject {
     dialog->UnitsBox->setCurrentText("Inches");
     TypeInto(dialog->HorizontalOffset, "0.05");
     TypeInto(dialog->VerticalOffset, "-0.05");
-    const QString pdf = PrintTo("calibration.pdf");
+    const QString pdf = fx_->PrintTo("calibration.pdf");
     QTest::mouseClick(dialog->CalibrationBtn, Qt::LeftButton);
     QCOMPARE(fx_->msgs->print_dialogs(), 1);
     QVERIFY(fx_->msgs->messages().empty());
@@ -543,17 +543,6 @@ class TestMainForm : public QObject {
   }
 
  private:
-  // Every print dialog is answered `accept`, with PDF output to `name`.
-  QString PrintTo(const QString& name, bool accept = true) {
-    const QString pdf = fx_->Path(name);
-    fx_->msgs->print_hook = [pdf, accept](QPrinter* printer) {
-      printer->setOutputFormat(QPrinter::PdfFormat);
-      printer->setOutputFileName(pdf);
-      return accept;
-    };
-    return pdf;
-  }
-
   std::unique_ptr<TPrinterOffsetsForm> Dialog(const QString& ini) {
     return std::make_unique<TPrinterOffsetsForm>(&printer_, fx_->PathStd(ini), qp::PrintFields(qp::SampleCheck()));
   }
