@@ -88,12 +88,7 @@ TEST_F(Dates, PartsAndValidityAreReadAsTheyStand) {
   }
 }
 
-class NationalTest : public ::testing::Test {
- protected:
-  void TearDown() override { vz::InitNationalSettingsFor("en_US.UTF-8"); }
-};
-
-TEST_F(NationalTest, RegionalShortDateDecidesDateFormatAndCenturyButNotTheLanguage) {
+TEST_F(Dates, RegionalShortDateDecidesDateFormatAndCenturyButNotTheLanguage) {
   const struct { const char* format; int date_format; bool century; } cases[] = {
       {"M/d/yyyy", 0, true}, {"d.M.yy", 5, false}, {"dd/MM/yyyy", 2, true}, {"DD-MM-YY", 3, false},
       {"yyyy-MM-dd", 1, true}, {"dd MMM yyyy", 0, true}};

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <functional>
 
-#include "platform/datefmt.h"
 #include "tests/support/dbf_helpers.h"
 
 namespace {
@@ -38,11 +37,6 @@ class WriteTest : public qptest::DbfTest {
     }
   }
   std::string File() { return ReadAll(Path("w.dbf")); }
-  static std::string Today() {
-    int y, m, d;
-    plat::Today(&y, &m, &d);
-    return {static_cast<char>(y - 1900), static_cast<char>(m), static_cast<char>(d)};
-  }
   static constexpr size_t kHeader = 32 + 64 + 1, kRecord = 1 + 5 + 7;
 };
 
@@ -98,7 +92,7 @@ TEST_F(WriteTest, OnlyAChangedTableGetsANewHeaderDateAndNoMarkIsAdded) {
   vz::SetFieldText(1, "xy");
   vz::Replace();
   vz::USE("");
-  EXPECT_EQ(File().substr(1, 3), Today());
+  EXPECT_EQ(File().substr(1, 3), qptest::TodayBytes());
   EXPECT_EQ(File().substr(kHeader), " xy      1.50");
 }
 
@@ -254,7 +248,7 @@ TEST_F(WriteTest, Dbase2TablesAreReadAndUpdatedInTheirOwnLayout) {
   ASSERT_EQ(b.size(), 521u + 3 * 12 + 1);
   EXPECT_EQ(b[0], 2);
   EXPECT_EQ(Le16(b, 1), 3u);
-  const std::string today = Today();
+  const std::string today = qptest::TodayBytes();
   EXPECT_EQ(b.substr(3, 3), (std::string{today[1], today[2], today[0]}));  // month, day, year
   EXPECT_EQ(Le16(b, 6), 12u);  // untouched
   EXPECT_EQ(b.substr(521 + 24), " plum   2.50\x1A");

@@ -1,21 +1,22 @@
-// Text and file utilities: trimming, extensions, number texts, temporary
-// names and erasing by mask, with failures provoked through the fault seam
-// (tests run as root, where permissions would not refuse anything).
+// Text and file utilities: trimming, extensions, code page conversion
+// checked against glibc's iconv byte by byte, temporary names and erasing
+// by mask, with failures provoked through the fault seam (tests run as
+// root, where permissions would not refuse anything).
 #include "engine/textutil.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include <cerrno>
 #include <cstdlib>
 
+#include "engine/codepage.h"
 #include "tests/support/tempdir.h"
 
 namespace {
 
-TEST(TextUtil, TrimmingNamePartsAndNumberTexts) {
+TEST(TextUtil, TrimmingExtensionsAndNumberTexts) {
   EXPECT_EQ(vz::TrimBoth(" \t\r\n ab c \x01\x1F "), "ab c");  // every control character is a blank
-  EXPECT_EQ(vz::TrimRight("  ab  "), "  ab");
-  EXPECT_EQ(vz::TrimLeft("  ab  "), "ab  ");
   EXPECT_EQ(vz::TrimBoth("\xE1" "x\xE1"), "\xE1" "x\xE1");  // high bytes are letters
   const struct { const char *name, *with_default, *forced; } names[] = {
       {"checks", "checks.dbf", "checks.dbt"}, {"checks  ", "checks.dbf", "checks.dbt"},
@@ -25,13 +26,49 @@ TEST(TextUtil, TrimmingNamePartsAndNumberTexts) {
     EXPECT_EQ(vz::DefaultExtension(n.name, "dbf"), n.with_default);
     EXPECT_EQ(vz::ForceExtension(n.name, "dbt"), n.forced);
   }
-  EXPECT_EQ(vz::BaseNameOf("/x/y/checks.dbf"), "checks");
-  EXPECT_EQ(vz::DirectoryOf("/x/y/checks.dbf"), "/x/y/");
-  EXPECT_EQ(vz::DirectoryOf("checks.dbf"), "");
-  EXPECT_EQ(vz::ExtensionOf("/x.d/checks"), "");
-  EXPECT_EQ(vz::TwoDigits(7), "07");
-  EXPECT_EQ(vz::NumberText(-42), "-42");
   EXPECT_EQ(vz::NumberText(12345678901234), "1234567890");
+}
+
+std::string Iconv(const char* to, const char* from, std::string in) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return "<no iconv>";
+  std::string out(in.size() * 4 + 4, '\0');
+  char *inp = in.data(), *outp = out.data();
+  size_t inleft = in.size(), outleft = out.size();
+  size_t rc = iconv(cd, &inp, &inleft, &outp, &outleft);
+  iconv_close(cd);
+  if (rc == static_cast<size_t>(-1)) return "<iconv failed>";
+  out.resize(out.size() - outleft);
+  return out;
+}
+
+class CodePageTest : public ::testing::TestWithParam<int> {};
+
+// The upper half as iconv has it, 0x8D (a letter, not a line end) included;
+// control bytes keep their code points.
+TEST_P(CodePageTest, UpperHalfMatchesIconvAndControlBytesKeepTheirCodePoints) {
+  const int cp = GetParam();
+  const std::string name = "CP" + std::to_string(cp);
+  for (int b = 0x80; b <= 0xFF; ++b) {
+    std::string byte(1, static_cast<char>(b));
+    std::string utf8 = Iconv("UTF-8", name.c_str(), byte);
+    EXPECT_EQ(vz::OemToUtf8(byte, cp), utf8) << name << " byte " << b;
+    EXPECT_EQ(vz::Utf8ToOem(utf8, cp), byte) << name << " byte " << b;
+  }
+  std::string controls;
+  for (int b = 0; b < 0x20; ++b) controls.push_back(static_cast<char>(b));
+  controls.push_back('\x7F');
+  EXPECT_EQ(vz::OemToUtf8(controls, cp), controls);
+  EXPECT_EQ(vz::Utf8ToOem(controls, cp), controls);
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, CodePageTest, ::testing::Values(437, 866));
+
+TEST(CodePage, MissingCharactersAndEachBadUtf8ByteBecomeQuestionMarks) {
+  const struct { const char* utf8; int cp; const char* oem; } cases[] = {
+      {"Łódź €", 437, "?\xA2" "d? ?"}, {"Müller", 866, "M?ller"}, {"😀", 437, "?"},
+      {"a\xC3", 437, "a?"}, {"\xC0\xAF", 437, "??"}, {"\xED\xA0\x80", 437, "???"}, {"\xFF" "b", 437, "?b"}};
+  for (const auto& c : cases) EXPECT_EQ(vz::Utf8ToOem(c.utf8, c.cp), c.oem) << c.utf8;
 }
 
 class FileUtil : public qptest::TempDirTest {};

@@ -23,6 +23,7 @@
 #include "engine/errors.h"
 #include "engine/fieldbuf.h"
 #include "engine/national.h"
+#include "platform/datefmt.h"
 #include "tests/support/tempdir.h"
 
 namespace qptest {
@@ -72,6 +73,13 @@ inline void PutLe16(std::string* b, size_t at, uint32_t v) {
 inline void PutLe32(std::string* b, size_t at, uint32_t v) {
   PutLe16(b, at, v);
   PutLe16(b, at + 2, v >> 16);
+}
+
+// Today as a table header stores it: year - 1900, month, day.
+inline std::string TodayBytes() {
+  int y, m, d;
+  plat::Today(&y, &m, &d);
+  return {static_cast<char>(y - 1900), static_cast<char>(m), static_cast<char>(d)};
 }
 
 // Bytes of a standard-layout file written by hand, for files the engine
