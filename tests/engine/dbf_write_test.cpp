@@ -88,8 +88,7 @@ TEST_F(FieldTest, StoredTextReadsAsTheTypedValue) {
   for (const auto& c : cases) {
     vz::SetDateFormat(c.date_format);
     vz::SetCenturyOn(c.century);
-    qptest::WriteAll(Path("r.dbf"), RawDbf(3, {c.field}, {" " + c.stored}));
-    ASSERT_TRUE(Use("r"));
+    ASSERT_TRUE(UseBytes("r", RawDbf(3, {c.field}, {" " + c.stored})));
     switch (c.field.type) {
       case 'C': case 'D': EXPECT_EQ(vz::GetFieldText(1), c.text) << c.stored; break;
       case 'L': EXPECT_EQ(vz::GetFieldLogical(1), c.value != 0) << c.stored; break;
@@ -108,25 +107,17 @@ TEST_F(FieldTest, NumberBeyondItsRangeIsNoSilentZeroOrLimit) {
       {{"n", 'N', 9, 1}, "   1.0e39", "n = 1.0e39", 1e39}};
   vz::ReportErrorsGuard quiet(false);
   for (const auto& c : cases) {
-    qptest::WriteAll(Path("r.dbf"), RawDbf(3, {c.field}, {std::string(" ") + c.stored}));
-    ASSERT_TRUE(Use("r"));
+    ASSERT_TRUE(UseBytes("r", RawDbf(3, {c.field}, {std::string(" ") + c.stored})));
     EXPECT_DOUBLE_EQ(vz::GetFieldNumber(1), c.value);
     EXPECT_EQ(vz::ErrorCode(), 201);
     EXPECT_EQ(vz::TakeMessage(), std::string("Value out of range: ") + c.what + " [GetFieldNumber(1)]");
   }
 }
 
-class FieldAccessTest : public qptest::DbfTest {
- protected:
-  void SetUp() override {
-    DbfTest::SetUp();
-    ASSERT_TRUE(Create("f", Fields({{"name", 'C', 12, 0}, {"born", 'D', 8, 0}, {"amount", 'N', 9, 2},
-                                    {"count", 'N', 4, 0}, {"ok", 'L', 1, 0}, {"notes", 'M', 10, 0}})));
-    ASSERT_TRUE(Use("f"));
-  }
-};
-
-TEST_F(FieldAccessTest, SlotsFollowTheTypesAndBadFieldNumbersReportCode220) {
+TEST_F(FieldTest, SlotsFollowTheTypesAndBadFieldNumbersReportCode220) {
+  ASSERT_TRUE(Create("f", Fields({{"name", 'C', 12, 0}, {"born", 'D', 8, 0}, {"amount", 'N', 9, 2},
+                                  {"count", 'N', 4, 0}, {"ok", 'L', 1, 0}, {"notes", 'M', 10, 0}})));
+  ASSERT_TRUE(Use("f"));
   // C 12 -> 13, D -> 11, N 9,2 -> 6 (a 6-byte real), N 4,0 -> 4, L -> 1, M -> 4.
   EXPECT_EQ(vz::FieldAddress(6) - vz::FieldAddress(0), 36);
   EXPECT_EQ(vz::FieldBufferSize(), 40);
@@ -144,10 +135,9 @@ TEST_F(FieldAccessTest, SlotsFollowTheTypesAndBadFieldNumbersReportCode220) {
   }
 }
 
-TEST_F(FieldAccessTest, ShortDateFieldOfAnotherProgramStaysInsideItsSlot) {
+TEST_F(FieldTest, ShortDateFieldOfAnotherProgramStaysInsideItsSlot) {
   // A D field of length 3 gets a 6-byte slot: five characters of date.
-  qptest::WriteAll(Path("odd.dbf"), RawDbf(3, {{"D", 'D', 3, 0}, {"C", 'C', 2, 0}}, {" 202xy"}));
-  ASSERT_TRUE(Use("odd"));
+  ASSERT_TRUE(UseBytes("odd", RawDbf(3, {{"D", 'D', 3, 0}, {"C", 'C', 2, 0}}, {" 202xy"})));
   EXPECT_EQ(vz::GetFieldText(2), "xy");
   EXPECT_EQ(vz::GetFieldText(1).size(), 5u);
   vz::SetFieldText(1, "12/31/99");
@@ -222,8 +212,7 @@ TEST_F(WriteTest, OnlyAChangedTableGetsANewHeaderDateAndNoMarkIsAdded) {
   std::string b = File();
   b.pop_back();  // no end mark
   b[1] = 99;     // an old date
-  qptest::WriteAll(Path("w.dbf"), b);
-  ASSERT_TRUE(Use("w"));
+  ASSERT_TRUE(UseBytes("w", b));
   vz::GoTop();
   vz::USE("");
   EXPECT_EQ(File(), b);
@@ -265,8 +254,7 @@ TEST_F(WriteTest, WriteWithoutItsLockIsRefusedAndChangesNothing) {
     EXPECT_EQ(File(), before) << c.message;
     vz::Unlock();
   }
-  vz::GO(2);
-  ASSERT_TRUE(vz::RLock());
+  ASSERT_TRUE(LockRecords({2}));
   vz::SetFieldText(1, "two");
   vz::Replace();
   vz::Poke("ab", 1, 2);
@@ -314,13 +302,12 @@ TEST_F(WriteTest, HooksTransformTheRecordOnItsWayToTheFileAndPeekSeesTheFilesByt
 // keep their bytes through a Replace that set another field; the fields the
 // caller set are stored.
 TEST_F(WriteTest, ReplaceKeepsTheStoredTextOfFieldsNotSet) {
-  const struct { qptest::FieldDef field; std::string stored; int date_format; } cases[] = {
+  const struct { FieldDef field; std::string stored; int date_format; } cases[] = {
       {{"D", 'D', 8, 0}, "19991231", 0}, {{"D", 'D', 8, 0}, "18991231", 1}, {{"D", 'D', 8, 0}, "00000000", 0},
       {{"N", 'N', 12, 0}, " 12345678901", 0}, {{"F", 'F', 8, 1}, " 1.5e+02", 0}, {{"L", 'L', 1, 0}, "y", 0}};
   for (const auto& c : cases) {
     vz::SetDateFormat(c.date_format);
-    qptest::WriteAll(Path("k.dbf"), qptest::RawDbf(3, {c.field, {"NAME", 'C', 4, 0}}, {" " + c.stored + "old "}));
-    ASSERT_TRUE(Use("k"));
+    ASSERT_TRUE(UseBytes("k", RawDbf(3, {c.field, {"NAME", 'C', 4, 0}}, {" " + c.stored + "old "})));
     ASSERT_TRUE(vz::RLock());
     vz::SetFieldText(2, "new");
     vz::Replace();
@@ -329,8 +316,7 @@ TEST_F(WriteTest, ReplaceKeepsTheStoredTextOfFieldsNotSet) {
     EXPECT_EQ(ReadAll(Path("k.dbf")).substr(32 * 3 + 1, 1 + c.stored.size() + 4), " " + c.stored + "new ");
   }
   vz::SetDateFormat(0);
-  qptest::WriteAll(Path("k.dbf"), qptest::RawDbf(3, {{"D", 'D', 8, 0}, {"N", 'N', 12, 0}}, {" 19991231 12345678901"}));
-  ASSERT_TRUE(Use("k"));
+  ASSERT_TRUE(UseBytes("k", RawDbf(3, {{"D", 'D', 8, 0}, {"N", 'N', 12, 0}}, {" 19991231 12345678901"})));
   ASSERT_TRUE(vz::RLock());
   vz::SetFieldText(1, "12/31/98");
   vz::SetFieldNumber(2, 7);
@@ -369,8 +355,7 @@ TEST_F(WriteTest, Dbase2TablesAreReadAndUpdatedInTheirOwnLayout) {
   b.replace(8, 13, "NAME\0\0\0\0\0\0\0C\x06", 13);
   b.replace(24, 16, "PRICE\0\0\0\0\0\0N\x05\0\0\x02", 16);
   b[8 + 32] = b[520] = 0x0D;
-  qptest::WriteAll(Path("old.dbf"), b + " apple  1.25 pear   0.75\x1A");
-  ASSERT_TRUE(Use("old"));
+  ASSERT_TRUE(UseBytes("old", b + " apple  1.25 pear   0.75\x1A"));
   EXPECT_EQ(vz::RecCount(), 2);
   EXPECT_EQ(vz::Field(2), "PRICE");
   EXPECT_EQ(vz::GetFieldText(1), "apple ");

@@ -140,6 +140,20 @@ class DbfTest : public TempDirTest {
   }
   // Opens a table of this folder in the current area.
   bool Use(const std::string& command) { return vz::USE(dir_ + "/" + command); }
+  // Writes `bytes` as the command's table and opens it.
+  bool UseBytes(const std::string& command, const std::string& bytes) {
+    WriteAll(Path(command.substr(0, command.find(' ')) + ".dbf"), bytes);
+    return Use(command);
+  }
+
+  // Goes to each of these records of the current table and locks it.
+  static bool LockRecords(std::initializer_list<int> records) {
+    for (int r : records) {
+      vz::GO(r);
+      if (!vz::RLock()) return false;
+    }
+    return true;
+  }
 
   // Creates a table with `records` records, each filled by `fill(n)` (n from
   // 1) after a ClearRecord, marks the `deleted` ones and leaves it closed.
