@@ -36,8 +36,7 @@ class LockTest : public DbfTest {
 // never locked, and closing releases everything.
 TEST_F(LockTest, LocksCoverTheRangesOtherProgramsLookAt) {
   ASSERT_TRUE(Use("l"));
-  vz::GO(3);
-  ASSERT_TRUE(vz::RLock());
+  ASSERT_TRUE(LockRecords({3}));
   EXPECT_EQ(RecordLock(3), 1073742075);
   EXPECT_TRUE(SeenLocked(1073742075, 1) && SeenLocked(1073742075 + 60, 1));
   EXPECT_FALSE(SeenLocked(1073742075 - 1, 1) || SeenLocked(1073742075 + 61, 1));
@@ -54,18 +53,22 @@ TEST_F(LockTest, LocksCoverTheRangesOtherProgramsLookAt) {
   EXPECT_TRUE(vz::ALock());  // twice: still one lock
   vz::Unlock();
   EXPECT_FALSE(SeenLocked(kBase + 1, 1));
-  vz::GO(3);
-  ASSERT_TRUE(vz::RLock());
+  ASSERT_TRUE(LockRecords({3}));
   vz::USE("");
   EXPECT_FALSE(SeenLocked(1073742075, 61));
 }
 
+// A record not locked fails quietly with code 220 and keeps the list.
 TEST_F(LockTest, UnlockRecReleasesOldestNewestOrNamedRecords) {
   ASSERT_TRUE(Use("l"));
-  for (int n : {5, 7, 9}) {
-    vz::GO(n);
-    ASSERT_TRUE(vz::RLock());
+  ASSERT_TRUE(LockRecords({5, 7, 9}));
+  for (auto [n, message] : {std::pair{4, "Record not locked. [UnlockRec(4)]"}, {0, "[UnlockRec(0)]"},
+                            {-4, "[UnlockRec(-4)]"}}) {
+    EXPECT_FALSE(vz::UnlockRec(n));
+    EXPECT_EQ(vz::ErrorCode(), 220);
+    EXPECT_EQ(vz::TakeMessage(), message);
   }
+  EXPECT_TRUE(halts_.empty());
   EXPECT_TRUE(vz::UnlockRec(-1));
   EXPECT_FALSE(vz::IsLocked(5));
   EXPECT_FALSE(SeenLocked(RecordLock(5), 61));
@@ -79,26 +82,9 @@ TEST_F(LockTest, UnlockRecReleasesOldestNewestOrNamedRecords) {
   EXPECT_FALSE(vz::RLock());  // our own file lock excludes record locks
   EXPECT_EQ(vz::ErrorCode(), 0);
   vz::Unlock();
-  for (int n : {2, 4, 6}) {
-    vz::GO(n);
-    ASSERT_TRUE(vz::RLock());
-  }
+  ASSERT_TRUE(LockRecords({2, 4, 6}));
   EXPECT_TRUE(vz::UnlockRec(-3));
   for (int n : {2, 4, 6}) EXPECT_FALSE(SeenLocked(RecordLock(n), 61)) << n;
-}
-
-TEST_F(LockTest, UnlockingARecordNotLockedFailsQuietlyWithCode220) {
-  ASSERT_TRUE(Use("l"));
-  vz::GO(3);
-  ASSERT_TRUE(vz::RLock());
-  for (auto [n, message] : {std::pair{4, "Record not locked. [UnlockRec(4)]"}, {0, "[UnlockRec(0)]"},
-                            {-4, "[UnlockRec(-4)]"}}) {
-    EXPECT_FALSE(vz::UnlockRec(n));
-    EXPECT_EQ(vz::ErrorCode(), 220);
-    EXPECT_EQ(vz::TakeMessage(), message);
-  }
-  EXPECT_TRUE(halts_.empty());
-  EXPECT_TRUE(vz::IsLocked(3));
 }
 
 TEST_F(LockTest, RetriesThenAsksTheCallback) {
@@ -128,8 +114,7 @@ TEST_F(LockTest, FailingUnlocksAreReportedOrKept) {
   vz::UnlockSemaphore();
   EXPECT_EQ(LastReport(), ReportOf(30, " Error attempting to UNLOCK file " + Path("l.dbf") + " in Workarea 1"));
   halts_.clear();
-  vz::GO(2);
-  ASSERT_TRUE(vz::RLock());
+  ASSERT_TRUE(LockRecords({2}));
   plat::fault::FailNth(plat::fault::Op::kLock, 1, EIO);
   EXPECT_FALSE(vz::UnlockRec(2));
   EXPECT_EQ(vz::ErrorCode(), 30);
@@ -140,10 +125,7 @@ TEST_F(LockTest, FailingUnlocksAreReportedOrKept) {
 TEST_F(LockTest, RecordLockLimit) {
   vz::Settings().RecordLockLimit = 2;
   ASSERT_TRUE(Use("l"));
-  for (int n : {1, 2}) {
-    vz::GO(n);
-    ASSERT_TRUE(vz::RLock());
-  }
+  ASSERT_TRUE(LockRecords({1, 2}));
   vz::GO(3);
   EXPECT_FALSE(vz::RLock());
   EXPECT_EQ(LastReport(), ReportOf(212, "Vozuv record lock limit exceeded [RLOCK]"));

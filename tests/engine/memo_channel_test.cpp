@@ -64,7 +64,7 @@ class MemoFlavourTest : public qptest::MemoTest, public ::testing::WithParamInte
  protected:
   void SetUp() override {
     MemoTest::SetUp();
-    MakeTable(GetParam());
+    MakeTable(GetParam(), "t", 6);
   }
   uint32_t bs() const { return GetParam().block_size; }
 };
@@ -76,11 +76,6 @@ TEST_P(MemoFlavourTest, ThreeLinesAreStoredByteForByte) {
   ASSERT_TRUE(Use("t exclusive"));
   ASSERT_EQ(WriteNote(1, "a\r\nb\r\nc"), 0);
   EXPECT_EQ(vz::GetFieldMemo(2), 1);
-  vz::MemoFileInfo info;
-  ASSERT_TRUE(vz::GetMemoFileInfo(&info));
-  EXPECT_EQ(info.dbase4, GetParam().dbase4());
-  EXPECT_EQ(info.block_size, bs());
-  EXPECT_EQ(info.next_free, 2u);
   vz::USE("");
   const bool dbase4 = GetParam().dbase4();
   std::string expected =
@@ -311,7 +306,7 @@ TEST_F(MemoChannelTest, PiecesOfALongLineComeWithoutALineEnd) {
   EXPECT_EQ(text, std::string(300, 'x') + "\r\nlast");
 }
 
-TEST_F(MemoChannelTest, ChannelResultsFollowItsState) {
+TEST_F(MemoChannelTest, ChannelResultsFollowItsStateAndASecondOpenIsRefused) {
   MakeTable(qptest::kFlavours[0]);
   vz::SetReportErrors(false);
   int32_t block = 0;
@@ -360,12 +355,9 @@ TEST_F(MemoChannelTest, ChannelResultsFollowItsState) {
   EXPECT_EQ(writer.Close(), vz::kMemoNotAssigned);
   EXPECT_EQ(block, 1);  // the old block is back
   EXPECT_EQ(reader.OpenRead(), vz::kMemoNotAssigned);
-}
 
-TEST_F(MemoChannelTest, SecondOpenOfTheSameMemoFileIsRefused) {
-  MakeTable(qptest::kFlavours[0]);
+  // A second open of the same memo file is refused.
   ASSERT_TRUE(Use("t exclusive"));
-  vz::SetReportErrors(false);
   EXPECT_FALSE(vz::GetMemoManager().OpenMemoFile(Path("t.dbf")));
   EXPECT_EQ(vz::ErrorCode(), 1007);
   EXPECT_EQ(vz::TakeMessage(), Path("t.dbt") + " [USE]");
@@ -384,14 +376,8 @@ size_t Count(const std::string& haystack, const std::string& needle) {
   return n;
 }
 
-class MemoPackTest : public qptest::MemoTest, public ::testing::WithParamInterface<Flavour> {
+class MemoPackTest : public MemoFlavourTest {
  protected:
-  void SetUp() override {
-    MemoTest::SetUp();
-    MakeTable(GetParam(), "t", 6);
-  }
-  uint32_t bs() const { return GetParam().block_size; }
-
   // Notes of several sizes on records 1-6, two of them rewritten, record 6
   // pointing at raw data; records 2 and 5 marked deleted.
   void Fill() {
@@ -402,8 +388,7 @@ class MemoPackTest : public qptest::MemoTest, public ::testing::WithParamInterfa
     vz::GO(6);
     raw_ = MemoBytes().substr(static_cast<size_t>(vz::GetFieldMemo(2)) * bs(), 8);
     ASSERT_TRUE(vz::RLock());
-    const std::string raw = "-" + std::to_string(vz::GetFieldMemo(2));
-    vz::Poke(std::string(10 - raw.size(), ' ') + raw, 2, 6);
+    vz::Poke(Pointer(-vz::GetFieldMemo(2)), 2, 6);
     vz::Unlock();
     for (int r : {2, 5}) {
       vz::GO(r);
@@ -426,12 +411,14 @@ class MemoPackTest : public qptest::MemoTest, public ::testing::WithParamInterfa
 
 INSTANTIATE_TEST_SUITE_P(Flavours, MemoPackTest, ::testing::ValuesIn(qptest::kFlavours), qptest::LabelName());
 
+// A link planted at the temporary name is never followed.
 TEST_P(MemoPackTest, SurvivorsKeepTheirNotesAndTheFileOnlyLiveOnes) {
+  qptest::WriteAll(Path("victim"), "precious");
+  ASSERT_EQ(::symlink(Path("victim").c_str(), Path("t.$$$").c_str()), 0);
   ASSERT_TRUE(Use("t"));  // shared: the pack makes it exclusive for itself
   Fill();
   // A pointer with trailing text: the pack reads it as the record does.
-  vz::GO(3);
-  ASSERT_TRUE(vz::RLock());
+  ASSERT_TRUE(LockRecords({3}));
   const std::string padded = "  " + std::to_string(vz::GetFieldMemo(2)) + " kept";
   vz::Poke(padded + std::string(10 - padded.size(), ' '), 2, 3);
   vz::Unlock();
@@ -454,17 +441,7 @@ TEST_P(MemoPackTest, SurvivorsKeepTheirNotesAndTheFileOnlyLiveOnes) {
   ASSERT_LT(raw, 0);
   EXPECT_EQ(bytes.substr(static_cast<size_t>(-raw) * bs(), 8), raw_);
   vz::USE("");
-  EXPECT_FALSE(std::filesystem::exists(Path("t.$$$")));
-}
-
-TEST_P(MemoPackTest, PlantedLinkAtTheTemporaryNameIsNeverFollowed) {
-  qptest::WriteAll(Path("victim"), "precious");
-  ASSERT_EQ(::symlink(Path("victim").c_str(), Path("t.$$$").c_str()), 0);
-  ASSERT_TRUE(Use("t exclusive"));
-  Fill();
-  ASSERT_TRUE(vz::Pack());
   EXPECT_EQ(qptest::ReadAll(Path("victim")), "precious");
-  ExpectSurvivors();
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(Path("t.$$$"))));
 }
 

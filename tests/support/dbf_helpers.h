@@ -23,6 +23,7 @@
 #include "engine/errors.h"
 #include "engine/fieldbuf.h"
 #include "engine/national.h"
+#include "platform/datefmt.h"
 #include "tests/support/tempdir.h"
 
 namespace qptest {
@@ -72,6 +73,13 @@ inline void PutLe16(std::string* b, size_t at, uint32_t v) {
 inline void PutLe32(std::string* b, size_t at, uint32_t v) {
   PutLe16(b, at, v);
   PutLe16(b, at + 2, v >> 16);
+}
+
+// Today as a table header stores it: year - 1900, month, day.
+inline std::string TodayBytes() {
+  int y, m, d;
+  plat::Today(&y, &m, &d);
+  return {static_cast<char>(y - 1900), static_cast<char>(m), static_cast<char>(d)};
 }
 
 // Bytes of a standard-layout file written by hand, for files the engine
@@ -132,6 +140,20 @@ class DbfTest : public TempDirTest {
   }
   // Opens a table of this folder in the current area.
   bool Use(const std::string& command) { return vz::USE(dir_ + "/" + command); }
+  // Writes `bytes` as the command's table and opens it.
+  bool UseBytes(const std::string& command, const std::string& bytes) {
+    WriteAll(Path(command.substr(0, command.find(' ')) + ".dbf"), bytes);
+    return Use(command);
+  }
+
+  // Goes to each of these records of the current table and locks it.
+  static bool LockRecords(std::initializer_list<int> records) {
+    for (int r : records) {
+      vz::GO(r);
+      if (!vz::RLock()) return false;
+    }
+    return true;
+  }
 
   // Creates a table with `records` records, each filled by `fill(n)` (n from
   // 1) after a ClearRecord, marks the `deleted` ones and leaves it closed.
