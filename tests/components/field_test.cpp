@@ -19,17 +19,11 @@ class FieldTest : public qptest::TzDbfTest {
   // Another program's table with a field of each type and two records, open
   // with `link_` on record 1.
   void OpenWithRecords() {
-    qptest::WriteAll(Path("typed.dbf"),
-                     qptest::RawDbf(0x83,
-                                    {{"PAYEE", 'C', 10, 0}, {"AMOUNT", 'N', 10, 2}, {"COUNT", 'N', 5, 0},
-                                     {"PAID", 'L', 1, 0}, {"CHKDATE", 'D', 8, 0}, {"NOTES", 'M', 10, 0}},
-                                    {" ann          1234.50   42F                  ",
-                                     " bob            -0.25   -7F                -3"}));
-    qptest::WriteAll(Path("typed.dbt"), std::string(1, '\1') + std::string(511, '\0'));
-    t_ = OpenTable("typed");
-    link_.SetDataSource(t_);
-    ds()->First();
-    log_.clear();
+    t_ = Linked(OpenRaw("typed", 0x83,
+                        {{"PAYEE", 'C', 10, 0}, {"AMOUNT", 'N', 10, 2}, {"COUNT", 'N', 5, 0}, {"PAID", 'L', 1, 0},
+                         {"CHKDATE", 'D', 8, 0}, {"NOTES", 'M', 10, 0}},
+                        {" ann          1234.50   42F                  ",
+                         " bob            -0.25   -7F                -3"}));
   }
   vz::TTzDataSet* ds() { return t_ ? t_->DataSet() : plain_.DataSet(); }
   vz::TTzField* F(const char* name) { return ds()->FieldByName(name); }

@@ -7,7 +7,9 @@
 // surviving a cancelled edit.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,54 +47,50 @@ TEST_F(TzDbfTest, MissingCheckTableIsCreatedFromTheFieldListAndOpened) {
   EXPECT_TRUE(warnings_.empty());
 }
 
-struct LineCase {
-  const char* label;
-  Strings lines;
-  unsigned halt_code;  // the first report; 0: the table is made, with `fields` fields
-  int fields;
-};
-
-class FieldLineTable : public TzDbfTest, public ::testing::WithParamInterface<LineCase> {};
-
-TEST_P(FieldLineTable, LinesAreCheckedBeforeAnyFileIsWritten) {
-  const LineCase& c = GetParam();
-  vz::TTzDbf* t = MakeTable();
-  t->DbfFields() = c.lines;
-  t->SetActive(true);
-  EXPECT_EQ(CheckBytes().empty(), c.halt_code != 0);
-  if (c.halt_code == 0) {
-    EXPECT_TRUE(halts_.empty()) << LastReport();
-    ASSERT_TRUE(t->Active());
+TEST_F(TzDbfTest, FieldLinesAreCheckedBeforeAnyFileIsWritten) {
+  const struct {
+    Strings lines;
+    unsigned halt_code;  // the first report; 0: the table is made, with `fields` fields
+    int fields;
+  } cases[] = {
+      {{"payee, C, 40, 0", "amount, N, 10"}, 2, 0},  // two commas make no table
+      {{"payee, C, 255, 0"}, 201, 0},
+      {{"amount, N, 20, 2"}, 201, 0},
+      {{"amount, N, 19, 16"}, 201, 0},
+      {{"amount, N, 3, 2"}, 201, 0},                    // too short for its decimals
+      {{"amount, F, 20, 2", "rate, F, 30, 16"}, 0, 2},  // beyond the numeric limits
+      {{"payee, Q, 10, 0"}, 201, 0},
+      {{"payee, C, ten, 0"}, 201, 0},
+      {{"amount, N, 10, -1"}, 201, 0},
+      {{"payee, C, 40, 0", "junk, X, 500, 0", "pzip, C, 10, 0"}, 0, 2},  // type X is skipped
+      {{"  payee ,c,40,0", "amount,  n , 19,15", "when, Date, 0, 0"}, 0, 3},
+      {{"abcdefghijklmno, C, 254, 0", "paid, L, 0, 0"}, 0, 2},  // the longest names
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lines.back());
+    halts_.clear();
+    warnings_.clear();
+    std::unique_ptr<vz::TTzDbf> t(MakeTable());
+    t->DbfFields() = c.lines;
+    t->SetActive(true);
+    EXPECT_EQ(t->Active(), c.halt_code == 0);
     EXPECT_EQ(t->DataSet()->FieldCount(), c.fields);
-    return;
+    if (c.halt_code == 0) {
+      EXPECT_TRUE(halts_.empty()) << LastReport();
+      t.reset();
+      std::remove(Path("checks.dbf").c_str());
+      continue;
+    }
+    EXPECT_TRUE(CheckBytes().empty());
+    EXPECT_EQ(warnings_, Strings{"Could not create '" + Path("checks.dbf") + "'"});
+    ASSERT_FALSE(halts_.empty());
+    EXPECT_EQ(halts_.front().second, c.halt_code);
+    if (c.halt_code == 201) {
+      EXPECT_EQ(halts_.front().first, ReportOf(201, "Invalid field definition '" + c.lines.back() + "' [CreateTable]"));
+    }
+    EXPECT_EQ(halts_.back().second, static_cast<unsigned>(plat::kFileNotFound));  // the open that follows
   }
-  EXPECT_FALSE(t->Active());
-  EXPECT_EQ(t->DataSet()->FieldCount(), 0);
-  EXPECT_EQ(warnings_, Strings{"Could not create '" + Path("checks.dbf") + "'"});
-  ASSERT_FALSE(halts_.empty());
-  EXPECT_EQ(halts_.front().second, c.halt_code);
-  if (c.halt_code == 201) {
-    EXPECT_EQ(halts_.front().first, ReportOf(201, "Invalid field definition '" + c.lines.back() + "' [CreateTable]"));
-  }
-  EXPECT_EQ(halts_.back().second, static_cast<unsigned>(plat::kFileNotFound));  // the open that follows
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Lines, FieldLineTable,
-    ::testing::Values(LineCase{"TwoCommasMakeNoTable", {"payee, C, 40, 0", "amount, N, 10"}, 2, 0},
-                      LineCase{"CharacterOf255", {"payee, C, 255, 0"}, 201, 0},
-                      LineCase{"NumericOf20", {"amount, N, 20, 2"}, 201, 0},
-                      LineCase{"NumericWith16Decimals", {"amount, N, 19, 16"}, 201, 0},
-                      LineCase{"NumericTooShortForItsDecimals", {"amount, N, 3, 2"}, 201, 0},
-                      LineCase{"FloatBeyondTheNumericLimits", {"amount, F, 20, 2", "rate, F, 30, 16"}, 0, 2},
-                      LineCase{"UnknownType", {"payee, Q, 10, 0"}, 201, 0},
-                      LineCase{"LengthNotANumber", {"payee, C, ten, 0"}, 201, 0},
-                      LineCase{"NegativeDecimals", {"amount, N, 10, -1"}, 201, 0},
-                      LineCase{"TypeXIsSkipped", {"payee, C, 40, 0", "junk, X, 500, 0", "pzip, C, 10, 0"}, 0, 2},
-                      LineCase{"LowerCaseTypeAndBlanks", {"  payee ,c,40,0", "amount,  n , 19,15", "when, Date, 0, 0"},
-                               0, 3},
-                      LineCase{"LongestNames", {"abcdefghijklmno, C, 254, 0", "paid, L, 0, 0"}, 0, 2}),
-    [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(TzDbfTest, EmptyFieldListOrNoCreateIfNotFoundOpensNothing) {
   vz::TTzDbf* t = MakeTable();
@@ -180,33 +178,29 @@ TEST_F(TzDbfTest, NewFileNameReopensABlankOneClosesAndExclusiveReopensForItself)
   EXPECT_FALSE(t->IsOpen());
 }
 
-struct RenameCase {
-  const char* label;
-  const char *first, *wanted, *kept;
-  qp::StrId warning;  // kDatabaseNotOpen stands for none
-};
-
-class RenameTable : public TzDbfTest, public ::testing::WithParamInterface<RenameCase> {};
-
-TEST_P(RenameTable, FirstTenCharactersMustStayUnique) {
-  const RenameCase& c = GetParam();
-  MakeTable(c.first);
-  vz::TTzDbf* second = MakeTable("Other", "other");
-  warnings_.clear();
-  second->SetName(c.wanted);
-  EXPECT_EQ(second->Name(), c.kept);
-  EXPECT_EQ(warnings_, c.warning == qp::StrId::kDatabaseNotOpen ? Strings{} : Strings{Text(c.warning)});
+TEST_F(TzDbfTest, NamesMustStayUniqueInTheirFirstTenCharacters) {
+  const std::string kNotUnique = Text(qp::StrId::kAliasNotUnique);
+  const struct {
+    const char *first, *wanted, *kept;
+    Strings warnings;
+  } cases[] = {
+      {"Checks", "Checks", "Other", {kNotUnique}},
+      {"Checks", "CHECKS", "Other", {kNotUnique}},
+      {"ChecksTable1", "ChecksTable2", "Other", {kNotUnique}},
+      {"Checks", "Checks2", "Checks2", {}},
+      {"Checks", "  Notes  ", "Notes", {}},
+      {"Checks", "   ", "Other", {Text(qp::StrId::kNameEmpty)}},
+  };
+  for (const auto& c : cases) {
+    form_ = std::make_unique<vz::TComponent>(nullptr);
+    MakeTable(c.first);
+    vz::TTzDbf* second = MakeTable("Other", "other");
+    warnings_.clear();
+    second->SetName(c.wanted);
+    EXPECT_EQ(second->Name(), c.kept) << c.wanted;
+    EXPECT_EQ(warnings_, c.warnings) << c.wanted;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Names, RenameTable,
-    ::testing::Values(RenameCase{"SameName", "Checks", "Checks", "Other", qp::StrId::kAliasNotUnique},
-                      RenameCase{"CaseDoesNotCount", "Checks", "CHECKS", "Other", qp::StrId::kAliasNotUnique},
-                      RenameCase{"SameFirstTen", "ChecksTable1", "ChecksTable2", "Other", qp::StrId::kAliasNotUnique},
-                      RenameCase{"DifferentWithinTen", "Checks", "Checks2", "Checks2", qp::StrId::kDatabaseNotOpen},
-                      RenameCase{"Trimmed", "Checks", "  Notes  ", "Notes", qp::StrId::kDatabaseNotOpen},
-                      RenameCase{"Blank", "Checks", "   ", "Other", qp::StrId::kNameEmpty}),
-    [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(TzDbfTest, ActiveSetWhileLoadingOpensWhenLoadingEnds) {
   form_->BeginLoading();
@@ -296,11 +290,10 @@ TEST_F(TzDbfTest, FieldsStoreTableBytesCutToTheFieldLength) {
 TEST_F(TzDbfTest, FieldsOfOtherSlotSizesStayInTheirSlots) {
   // A date of 3 bytes (a slot of 6) and a numeric of 2 with a decimal (a
   // real slot), each followed by a text the data set must not reach into.
-  qptest::WriteAll(Path("odd.dbf"), qptest::RawDbf(3,
-                                                   {{"WHEN", 'D', 3, 0}, {"NAME", 'C', 5, 0},
-                                                    {"N", 'N', 2, 1}, {"TAIL", 'C', 4, 0}},
-                                                   {" 202hello 5tail"}));
-  vz::TTzDataSet* ds = OpenTable("odd")->DataSet();
+  vz::TTzDataSet* ds =
+      OpenRaw("odd", 3, {{"WHEN", 'D', 3, 0}, {"NAME", 'C', 5, 0}, {"N", 'N', 2, 1}, {"TAIL", 'C', 4, 0}},
+              {" 202hello 5tail"})
+          ->DataSet();
   EXPECT_EQ(ds->FieldByName("n")->AsString(), "5");
   ds->Edit();
   ds->FieldByName("name")->SetAsString("world");
@@ -313,10 +306,10 @@ TEST_F(TzDbfTest, FieldsOfOtherSlotSizesStayInTheirSlots) {
 
 TEST_F(TzDbfTest, PostKeepsTheStoredTextOfFieldsNotEdited) {
   // Another program's values that the fields show in another form.
-  qptest::WriteAll(Path("theirs.dbf"),
-                   qptest::RawDbf(3, {{"BORN", 'D', 8, 0}, {"BIG", 'N', 12, 0}, {"NONE", 'D', 8, 0}, {"NAME", 'C', 4, 0}},
-                                  {" 19991231 1234567890100000000old "}));
-  vz::TTzDataSet* ds = OpenTable("theirs")->DataSet();
+  vz::TTzDataSet* ds =
+      OpenRaw("theirs", 3, {{"BORN", 'D', 8, 0}, {"BIG", 'N', 12, 0}, {"NONE", 'D', 8, 0}, {"NAME", 'C', 4, 0}},
+              {" 19991231 1234567890100000000old "})
+          ->DataSet();
   ds->Edit();
   ds->FieldByName("name")->SetAsString("new");
   ASSERT_TRUE(ds->Post());
@@ -327,25 +320,21 @@ TEST_F(TzDbfTest, PostKeepsTheStoredTextOfFieldsNotEdited) {
 TEST_F(TzDbfTest, BookmarkIsTheRecordNumberAndTheFlagTheEnd) {
   vz::TTzDbf* t = OpenChecks();
   EXPECT_FALSE(t->_Refresh());  // an empty table has no record to find
-  EXPECT_FALSE(t->_Next());
-  EXPECT_FALSE(t->_Prior());
   for (const char* p : {"A", "B", "C"}) AddCheck(t, p);
   const struct {
-    void (*moves)(vz::TTzODbf*);
+    bool (vz::TTzODbf::*move)();
+    bool moved;
     int32_t bookmark;
-    int result;
+    int result;  // 1: before the first record, 2: past the last
   } cases[] = {
-      {[](vz::TTzODbf* t) { t->_First(); }, 1, 0},
-      {[](vz::TTzODbf* t) { t->_Next(); }, 2, 0},
-      {[](vz::TTzODbf* t) { t->_First(); EXPECT_FALSE(t->_Prior()); }, 1, 1},  // before the first
-      {[](vz::TTzODbf* t) { t->_Last(); }, 3, 0},
-      {[](vz::TTzODbf* t) { EXPECT_FALSE(t->_Next()); }, 4, 2},  // past the last
-      {[](vz::TTzODbf* t) { EXPECT_FALSE(t->_Next()); }, 4, 2},  // and it stays there
+      {&vz::TTzODbf::_First, true, 1, 0}, {&vz::TTzODbf::_Next, true, 2, 0},  {&vz::TTzODbf::_First, true, 1, 0},
+      {&vz::TTzODbf::_Prior, false, 1, 1}, {&vz::TTzODbf::_Last, true, 3, 0}, {&vz::TTzODbf::_Next, false, 4, 2},
+      {&vz::TTzODbf::_Next, false, 4, 2},
   };
   uint8_t bookmark[4] = {};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bookmark);
-    c.moves(t);
+    EXPECT_EQ((t->*c.move)(), c.moved);
     EXPECT_EQ(t->GetBookmark(bookmark), c.result);
     EXPECT_EQ(vz::SlotInt32(bookmark), c.bookmark);
   }
@@ -414,44 +403,38 @@ class TzDbfMemoTest : public qptest::TzDbfTest {
   std::string MemoBytes() const { return qptest::ReadAll(Path("checks.dbt")); }
 };
 
-struct LinesCase {
-  const char* label;
-  vz::TStrings typed, read_back;
-  std::string stored;  // the memo's bytes from block 1, 0x1A included
-};
-
-class MemoLinesTable : public TzDbfMemoTest, public ::testing::WithParamInterface<LinesCase> {};
-
-TEST_P(MemoLinesTable, LinesRoundTripThroughTheMemoFile) {
-  const LinesCase& c = GetParam();
+TEST_F(TzDbfMemoTest, LinesRoundTripThroughTheMemoFile) {
+  const std::string kLong = std::string(300, 'w') + " " + std::string(299, 'v');
+  const struct {
+    vz::TStrings typed, read_back;
+    std::string stored;  // the memo's bytes, 0x1A included
+  } cases[] = {
+      {{"Müller, Hauptstraße 5, Zürich"}, {"Müller, Hauptstraße 5, Zürich"},
+       "M\x81ller, Hauptstra\xE1" "e 5, Z\x81rich\x1A"},
+      {{"Paid 5 €", "Łodz"}, {"Paid 5 ?", "?odz"}, "Paid 5 ?\r\n?odz\x1A"},  // characters the code page lacks
+      {{"a", "", "c"}, {"a", "", "c"}, "a\r\n\r\nc\x1A"},
+      {{kLong}, {kLong}, kLong + "\x1A"},
+      {{"paid", ""}, {"paid", ""}, "paid\r\n\x1A"},
+      {{"one\ntwo"}, {"one", "two"}, "one\r\ntwo\x1A"},
+  };
   vz::TTzDbf* t = OpenLinked({"Smith"});
-  Post(t, c.typed);
-  EXPECT_EQ(MemoBytes().substr(512, c.stored.size()), c.stored);
-  EXPECT_EQ(Stored(1, "notes"), "         1");
-  t->SetActive(false);
-  t->SetActive(true);
-  t->DataSet()->First();
-  EXPECT_EQ(Notes(t)->Lines(), c.read_back);
-  EXPECT_EQ(Notes(t)->AsString(), "MEMO");
-  // Its own lines handed back, as a caller may: the note is stored as it was, in a new place.
-  Post(t, Notes(t)->Lines());
-  EXPECT_EQ(MemoBytes().substr(std::stoul(Stored(1, "notes")) * 512, c.stored.size()), c.stored);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored.substr(0, 20));
+    Post(t, c.typed);
+    const size_t block = std::stoul(Stored(1, "notes"));
+    EXPECT_EQ(MemoBytes().substr(block * 512, c.stored.size()), c.stored);
+    t->SetActive(false);
+    t->SetActive(true);
+    t->DataSet()->First();
+    EXPECT_EQ(Notes(t)->Lines(), c.read_back);
+    EXPECT_EQ(Notes(t)->AsString(), "MEMO");
+    // Its own lines handed back, as a caller may: the note is stored as it was, in a new place.
+    Post(t, Notes(t)->Lines());
+    EXPECT_GT(std::stoul(Stored(1, "notes")), block);
+    EXPECT_EQ(MemoBytes().substr(std::stoul(Stored(1, "notes")) * 512, c.stored.size()), c.stored);
+  }
   EXPECT_TRUE(halts_.empty()) << LastReport();
 }
-
-const std::string kLong = std::string(300, 'w') + " " + std::string(299, 'v');
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, MemoLinesTable,
-    ::testing::Values(LinesCase{"Umlauts", {"Müller, Hauptstraße 5, Zürich"}, {"Müller, Hauptstraße 5, Zürich"},
-                                "M\x81ller, Hauptstra\xE1" "e 5, Z\x81rich\x1A"},
-                      LinesCase{"CharacterTheCodePageLacks", {"Paid 5 €", "Łodz"}, {"Paid 5 ?", "?odz"},
-                                "Paid 5 ?\r\n?odz\x1A"},
-                      LinesCase{"EmptyLinesKept", {"a", "", "c"}, {"a", "", "c"}, "a\r\n\r\nc\x1A"},
-                      LinesCase{"LongLineStaysOneLine", {kLong}, {kLong}, kLong + "\x1A"},
-                      LinesCase{"LineEndAtTheEndIsKept", {"paid", ""}, {"paid", ""}, "paid\r\n\x1A"},
-                      LinesCase{"LineFeedInsideALineEndsIt", {"one\ntwo"}, {"one", "two"}, "one\r\ntwo\x1A"}),
-    [](const auto& info) { return std::string(info.param.label); });
 
 // Other programs' memo fields whose names the data set changes for its own
 // fields: their notes are stored all the same.
@@ -459,16 +442,8 @@ TEST_F(TzDbfMemoTest, MemoFieldWhoseNameTheDataSetChangedStoresItsNote) {
   const char* const cases[][2] = {{"MY NOTE", "my_note"}, {"\x01NOTES", "notes"}};  // stored name, field
   for (const auto& [stored, field] : cases) {
     SCOPED_TRACE(field);
-    qptest::WriteAll(Path("other.dbf"), qptest::RawDbf(0x83, {{"TITLE", 'C', 5, 0}, {stored, 'M', 10, 0}},
-                                                       {" one            "}));
-    std::string memo(513, '\0');
-    memo[0] = 1;
-    memo[512] = 0x1A;
-    qptest::WriteAll(Path("other.dbt"), memo);
-    vz::TTzDbf* t = OpenTable("other");
+    vz::TTzDbf* t = Linked(OpenRaw("other", 0x83, {{"TITLE", 'C', 5, 0}, {stored, 'M', 10, 0}}, {" one            "}));
     vz::TTzDataSet* ds = t->DataSet();
-    link_.SetDataSource(t);
-    ds->First();
     ds->Edit();
     ds->FieldByName(field)->SetLines({"kept"});
     ASSERT_TRUE(ds->Post());
@@ -485,8 +460,7 @@ TEST_F(TzDbfMemoTest, MemoFieldWhoseNameTheDataSetChangedStoresItsNote) {
 TEST_F(TzDbfMemoTest, NoteForATableWithoutItsMemoFileIsRefused) {
   // Another program's table: a memo field, but a version byte that says
   // there is no memo file.
-  qptest::WriteAll(Path("plain.dbf"), qptest::RawDbf(3, {{"NOTES", 'M', 10, 0}}, {"           "}));
-  vz::TTzDbf* t = OpenTable("plain");
+  vz::TTzDbf* t = OpenRaw("plain", 3, {{"NOTES", 'M', 10, 0}}, {"           "});
   vz::SetReportErrors(false);
   t->DataSet()->Edit();
   EXPECT_THROW(Notes(t)->SetLines({"lost"}), vz::EVozuvError);
