@@ -43,11 +43,7 @@ class EditingTest : public qptest::TzDbfTest {
     t_ = OpenLinked(payees);
     qptest::RecordDataSetEvents(ds(), &log_);
   }
-  vz::TTzDataSet* ds() { return t_->DataSet(); }
-  vz::TTzField* payee() { return ds()->FieldByName("payee"); }
-  Log Take() { return std::exchange(log_, {}); }
-
-  vz::TTzDbf* t_ = nullptr;
+  vz::TTzField* payee() { return F("payee"); }
 };
 
 // What a post that reaches the table announces, from the given state.

@@ -12,6 +12,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/checkrecord.h"
@@ -197,7 +198,12 @@ class TzDbfTest : public DbfTest {
     return all;
   }
   unsigned LastCode() const { return halts_.empty() ? 0 : halts_.back().second; }
+  // The table a test works on, its data set and its fields.
+  vz::TTzDataSet* ds() { return t_->DataSet(); }
+  vz::TTzField* F(const char* name) { return ds()->FieldByName(name); }
+  Log Take() { return std::exchange(log_, {}); }
 
+  WatchedDbf* t_ = nullptr;
   std::unique_ptr<vz::TComponent> form_;
   std::vector<std::string> warnings_;
   Log log_;

@@ -3,8 +3,8 @@
 // are disabled.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <utility>
+#include <string>
+#include <vector>
 
 #include "components/dataset.h"
 #include "tzdbf_fixture.h"
@@ -14,33 +14,27 @@ namespace {
 using qptest::Log;
 using qptest::RecordingLink;
 
-std::string Name(int i) {
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "r%02d", i);
-  return buf;
-}
-
+// The payees r<from>..r<to>, two digits each.
 std::vector<std::string> Names(int from, int to) {
   std::vector<std::string> v;
-  for (int i = from; i <= to; ++i) v.push_back(Name(i));
+  for (int i = from; i <= to; ++i) v.push_back((i < 10 ? "r0" : "r") + std::to_string(i));
   return v;
 }
 
 class WindowTest : public qptest::TzDbfTest {
  protected:
-  // The check table with records r01..r<count>, a grid link (10 rows) and a
+  // The check table with records r01..r25, a grid link (10 rows) and a
   // field link (1 row) on it, on record 1.
-  void OpenWithBoth(int count = 25) {
+  void OpenWithBoth() {
     t_ = OpenChecks();
-    for (int i = 1; i <= count; ++i) AddCheck(t_, Name(i), i);
+    for (const std::string& p : Names(1, 25)) AddCheck(t_, p);
     grid_.SetBufferCount(10);
     grid_.SetDataSource(t_);
     field_.SetDataSource(t_);
     ds()->First();
     log_.clear();
   }
-  vz::TTzDataSet* ds() { return t_->DataSet(); }
-  std::string Current() { return ds()->FieldByName("payee")->AsString(); }
+  std::string Current() { return F("payee")->AsString(); }
   // The window's rows, read the way a grid paints them.
   std::vector<std::string> Rows() {
     std::vector<std::string> rows;
@@ -52,11 +46,9 @@ class WindowTest : public qptest::TzDbfTest {
     ds()->SetActiveRecord(active);
     return rows;
   }
-  Log Take() { return std::exchange(log_, {}); }
 
   RecordingLink grid_{"G", &log_};
   RecordingLink field_{"F", &log_};
-  qptest::WatchedDbf* t_ = nullptr;
 };
 
 TEST_F(WindowTest, MovesEndWithChangeThenScrollAndTheRightDistances) {
