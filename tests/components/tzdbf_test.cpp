@@ -368,7 +368,8 @@ class FieldTest : public qptest::TzDbfTest {
  protected:
   // Another program's table with a field of each type and two records, open
   // with `link_` on record 1.
-  void OpenWithRecords() {
+  void SetUp() override {
+    TzDbfTest::SetUp();
     t_ = Linked(OpenRaw("typed", 0x83,
                         {{"PAYEE", 'C', 10, 0}, {"AMOUNT", 'N', 10, 2}, {"COUNT", 'N', 5, 0}, {"PAID", 'L', 1, 0},
                          {"CHKDATE", 'D', 8, 0}, {"NOTES", 'M', 10, 0}},
@@ -377,7 +378,7 @@ class FieldTest : public qptest::TzDbfTest {
   }
 };
 
-TEST_F(FieldTest, AddFieldNormalisesOrRefuses) {
+TEST_F(TzDbfTest, AddFieldNormalisesOrRefuses) {
   const struct {
     const char* name;
     char type;
@@ -413,7 +414,6 @@ TEST_F(FieldTest, AddFieldNormalisesOrRefuses) {
 }
 
 TEST_F(FieldTest, ReadsEachTypeAsTextAndFindsFieldsWhateverTheirCase) {
-  OpenWithRecords();
   EXPECT_EQ(F("PAYEE"), ds()->Fields(0));
   EXPECT_EQ(ds()->FindField("pay"), nullptr);
   EXPECT_EQ(Raised([&] { F("pay"); }), "Field 'pay' not found");
@@ -441,7 +441,6 @@ TEST_F(FieldTest, StoresTextAndReadsItBackFromTheTable) {
       {"paid", ".T.", "true"}, {"paid", "no", "false"}, {"chkdate", "12/5/98", "12/05/98"},
       {"chkdate", " 1/ 5/98", "01/05/98"}, {"chkdate", "", "  /  /  "}, {"chkdate", "13/45/98", nullptr},
       {"chkdate", "2/30/98", nullptr}};
-  OpenWithRecords();
   for (const auto& [field, text, reads] : cases) {
     SCOPED_TRACE(std::string(field) + " <- '" + text + "'");
     ds()->Edit();
@@ -462,7 +461,6 @@ TEST_F(FieldTest, StoresTextAndReadsItBackFromTheTable) {
 }
 
 TEST_F(FieldTest, DisplayWidthAndTypingRulesByType) {
-  OpenWithRecords();
   std::vector<int> widths;
   for (int i = 0; i < 6; ++i) widths.push_back(ds()->Fields(i)->DisplayWidth());
   EXPECT_EQ(widths, (std::vector<int>{10, 10, 5, 5, 8, 5}));
@@ -479,7 +477,6 @@ TEST_F(FieldTest, DisplayWidthAndTypingRulesByType) {
 
 // Storing a note in a new place each time belongs to the table (see the memo tests).
 TEST_F(FieldTest, OnlyMemosHaveLinesAndTheirTextIsNotSetAsAValue) {
-  OpenWithRecords();
   EXPECT_TRUE(F("notes")->Lines().empty());
   ds()->Edit();
   F("notes")->SetLines({"two"});
@@ -492,7 +489,6 @@ TEST_F(FieldTest, OnlyMemosHaveLinesAndTheirTextIsNotSetAsAValue) {
 }
 
 TEST_F(FieldTest, MovingAFieldOrRealigningItIsALayoutChange) {
-  OpenWithRecords();
   Log events;
   t_->events = &events;
   F("payee")->SetIndex(3);
@@ -514,7 +510,6 @@ TEST_F(FieldTest, MovingAFieldOrRealigningItIsALayoutChange) {
 }
 
 TEST_F(FieldTest, CalculatedFieldsAreComputedPerRowFromTheFetchedRecord) {
-  OpenWithRecords();
   ds()->Close();
   vz::TTzField* shout = ds()->AddField("shout", 'C', 12, 0, nullptr);
   shout->SetCalculated(true);
@@ -545,16 +540,18 @@ TEST_F(FieldTest, CalculatedFieldsAreComputedPerRowFromTheFetchedRecord) {
 
 class TzDbfMemoTest : public qptest::TzDbfTest {
  protected:
+  // The memo manager started and the check table open with one record, linked.
   void SetUp() override {
     TzDbfTest::SetUp();
     vz::StartMemoManager();
+    t_ = OpenLinked({"Smith"});
   }
-  vz::TTzField* Notes(vz::TTzDbf* t) { return t->DataSet()->FieldByName("notes"); }
+  vz::TTzField* Notes() { return F("notes"); }
   // Stores the lines as the note of the current record through the data set.
-  void Post(vz::TTzDbf* t, const vz::TStrings& lines) {
-    t->DataSet()->Edit();
-    Notes(t)->SetLines(lines);
-    ASSERT_TRUE(t->DataSet()->Post());
+  void Post(const vz::TStrings& lines) {
+    ds()->Edit();
+    Notes()->SetLines(lines);
+    ASSERT_TRUE(ds()->Post());
   }
   std::string MemoBytes() const { return qptest::ReadAll(Path("checks.dbt")); }
 };
@@ -573,19 +570,18 @@ TEST_F(TzDbfMemoTest, LinesRoundTripThroughTheMemoFile) {
       {{"paid", ""}, {"paid", ""}, "paid\r\n\x1A"},
       {{"one\ntwo"}, {"one", "two"}, "one\r\ntwo\x1A"},
   };
-  vz::TTzDbf* t = OpenLinked({"Smith"});
   for (const auto& c : cases) {
     SCOPED_TRACE(c.stored.substr(0, 20));
-    Post(t, c.typed);
+    Post(c.typed);
     const size_t block = std::stoul(Stored(1, "notes"));
     EXPECT_EQ(MemoBytes().substr(block * 512, c.stored.size()), c.stored);
-    t->SetActive(false);
-    t->SetActive(true);
-    t->DataSet()->First();
-    EXPECT_EQ(Notes(t)->Lines(), c.read_back);
-    EXPECT_EQ(Notes(t)->AsString(), "MEMO");
+    t_->SetActive(false);
+    t_->SetActive(true);
+    ds()->First();
+    EXPECT_EQ(Notes()->Lines(), c.read_back);
+    EXPECT_EQ(Notes()->AsString(), "MEMO");
     // Its own lines handed back, as a caller may: the note is stored as it was, in a new place.
-    Post(t, Notes(t)->Lines());
+    Post(Notes()->Lines());
     EXPECT_GT(std::stoul(Stored(1, "notes")), block);
     EXPECT_EQ(MemoBytes().substr(std::stoul(Stored(1, "notes")) * 512, c.stored.size()), c.stored);
   }
@@ -616,47 +612,44 @@ TEST_F(TzDbfMemoTest, MemoFieldWhoseNameTheDataSetChangedStoresItsNote) {
 TEST_F(TzDbfMemoTest, NoteForATableWithoutItsMemoFileIsRefused) {
   // Another program's table: a memo field, but a version byte that says
   // there is no memo file.
-  vz::TTzDbf* t = OpenRaw("plain", 3, {{"NOTES", 'M', 10, 0}}, {"           "});
+  t_ = OpenRaw("plain", 3, {{"NOTES", 'M', 10, 0}}, {"           "});
   vz::SetReportErrors(false);
-  t->DataSet()->Edit();
-  EXPECT_THROW(Notes(t)->SetLines({"lost"}), vz::EVozuvError);
-  EXPECT_EQ(Notes(t)->AsString(), "none");
+  ds()->Edit();
+  EXPECT_THROW(Notes()->SetLines({"lost"}), vz::EVozuvError);
+  EXPECT_EQ(Notes()->AsString(), "none");
 }
 
 TEST_F(TzDbfMemoTest, EmptyTextLeavesNoMemoAndTheNotesWindowPathStoresTheBlockThroughReplace) {
-  vz::TTzDbf* t = OpenLinked({"Smith"});
-  Post(t, {});
+  Post({});
   EXPECT_EQ(MemoBytes().size(), 513u);
-  EXPECT_EQ(Notes(t)->AsString(), "none");
-  EXPECT_TRUE(Notes(t)->Lines().empty());
-  t->PutMemo("NOTES", {"called 9:15", "confirmed"});
-  ASSERT_TRUE(t->RLock());
-  t->Replace();
-  t->UnLock();
+  EXPECT_EQ(Notes()->AsString(), "none");
+  EXPECT_TRUE(Notes()->Lines().empty());
+  t_->PutMemo("NOTES", {"called 9:15", "confirmed"});
+  ASSERT_TRUE(t_->RLock());
+  t_->Replace();
+  t_->UnLock();
   EXPECT_EQ(Stored(1, "notes"), "         1");
   vz::TStrings lines;
-  t->GetMemo(1, lines);
+  t_->GetMemo(1, lines);
   EXPECT_EQ(lines, (vz::TStrings{"called 9:15", "confirmed"}));
 }
 
 TEST_F(TzDbfMemoTest, CancelledEditKeepsTheRecordsOldMemo) {
   vz::Settings().MemoVersion = 0x8B;  // memos rewritten in place when they fit
-  vz::TTzDbf* t = OpenLinked({"Smith"});
-  Post(t, {"first"});
-  t->DataSet()->Edit();
-  Notes(t)->SetLines({"second"});
-  t->DataSet()->Cancel();
-  EXPECT_EQ(Notes(t)->Lines(), vz::TStrings{"first"});
-  Post(t, {"third"});
-  EXPECT_EQ(Notes(t)->Lines(), vz::TStrings{"third"});
+  Post({"first"});
+  ds()->Edit();
+  Notes()->SetLines({"second"});
+  ds()->Cancel();
+  EXPECT_EQ(Notes()->Lines(), vz::TStrings{"first"});
+  Post({"third"});
+  EXPECT_EQ(Notes()->Lines(), vz::TStrings{"third"});
 }
 
 TEST_F(TzDbfMemoTest, TooManyLinesAreRefusedAndTheSlotKeepsItsBlock) {
-  vz::TTzDbf* t = OpenLinked({"Smith"});
-  t->PutMemo("notes", {"kept"});
-  const int32_t before = vz::SlotInt32(t->FieldAddress(19));
-  EXPECT_THROW(t->PutMemo("notes", vz::TStrings(vz::Settings().MaxMemoLines + 1, "x")), vz::EVozuvError);
-  EXPECT_EQ(vz::SlotInt32(t->FieldAddress(19)), before);
+  t_->PutMemo("notes", {"kept"});
+  const int32_t before = vz::SlotInt32(t_->FieldAddress(19));
+  EXPECT_THROW(t_->PutMemo("notes", vz::TStrings(vz::Settings().MaxMemoLines + 1, "x")), vz::EVozuvError);
+  EXPECT_EQ(vz::SlotInt32(t_->FieldAddress(19)), before);
 }
 
 }  // namespace
