@@ -1,8 +1,10 @@
-// The editing cycle over the check table: the order of events and states of
-// Edit, Insert, Append, Post, Cancel, Delete and Restore, vetoes by the
-// Before... handlers, the bytes each step leaves in the file, the lock
-// protocol when another program holds the lock, a write that fails under the
-// lock, and records leaving a while condition.
+// The data set over the check table. The editing cycle: the order of events
+// and states of Edit, Insert, Append, Post, Cancel, Delete and Restore,
+// vetoes by the Before... handlers, the bytes each step leaves in the file,
+// the lock protocol when another program holds the lock, a write that fails
+// under the lock, and records leaving a while condition. The record window:
+// its size from the links, moving through it, the data events and distances
+// the links see, and events held back while controls are disabled.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -43,11 +45,7 @@ class EditingTest : public qptest::TzDbfTest {
     t_ = OpenLinked(payees);
     qptest::RecordDataSetEvents(ds(), &log_);
   }
-  vz::TTzDataSet* ds() { return t_->DataSet(); }
-  vz::TTzField* payee() { return ds()->FieldByName("payee"); }
-  Log Take() { return std::exchange(log_, {}); }
-
-  vz::TTzDbf* t_ = nullptr;
+  vz::TTzField* payee() { return F("payee"); }
 };
 
 // What a post that reaches the table announces, from the given state.
@@ -116,8 +114,6 @@ TEST_F(EditingTest, InsertAppendAndDeleteInInsertRunInOrder) {
   payee()->SetAsString("dan");
   ds()->Post();
   EXPECT_EQ(Payees(), "ann,bob,cy,new,dan");
-  ds()->Prior();
-  EXPECT_EQ(payee()->AsString(), "new");
 
   ds()->First();
   ds()->Insert();
@@ -127,16 +123,6 @@ TEST_F(EditingTest, InsertAppendAndDeleteInInsertRunInOrder) {
   EXPECT_EQ(Take(), (Log{"L:Editing(off)", "L:DataSetChanged", "L:DataSetChanged", "L:DataSetChanged"}));
   EXPECT_EQ(payee()->AsString(), "ann");
   EXPECT_EQ(Payees(), "ann,bob,cy,new,dan");
-}
-
-TEST_F(EditingTest, PackRemovesMarkedRecordsAndTheDataSetFollows) {
-  ds()->Next();
-  ASSERT_TRUE(ds()->Delete());
-  EXPECT_TRUE(t_->Pack());
-  EXPECT_EQ(Payees(), "ann,cy");
-  ds()->First();
-  EXPECT_FALSE(ds()->MoveBy(2));
-  EXPECT_EQ(payee()->AsString(), "cy");
 }
 
 TEST_F(EditingTest, EditOnAnEmptyTableInserts) {
@@ -178,7 +164,6 @@ TEST_F(EditingTest, RefusingBeforeHandlerLeavesStateAndTableAlone) {
       {"BeforeEdit", &vz::TTzDataSet::BeforeEdit, [](vz::TTzDataSet* d) { d->Edit(); }, false},
       {"BeforeInsert", &vz::TTzDataSet::BeforeInsert, [](vz::TTzDataSet* d) { d->Insert(); }, false},
       {"BeforeInsert, Append", &vz::TTzDataSet::BeforeInsert, [](vz::TTzDataSet* d) { d->Append(); }, false},
-      {"BeforePost", &vz::TTzDataSet::BeforePost, [](vz::TTzDataSet* d) { EXPECT_FALSE(d->Post()); }, true},
       {"BeforeCancel", &vz::TTzDataSet::BeforeCancel, [](vz::TTzDataSet* d) { d->Cancel(); }, true},
       {"BeforeDelete", &vz::TTzDataSet::BeforeDelete, [](vz::TTzDataSet* d) { EXPECT_FALSE(d->Delete()); }, false},
       {"BeforeRestore", &vz::TTzDataSet::BeforeRestore, [](vz::TTzDataSet* d) { EXPECT_FALSE(d->Restore()); }, false},
@@ -253,14 +238,13 @@ TEST_F(EditingTest, MisuseRaisesTheComponentMessage) {
 std::string Padded(const std::string& text, size_t length) { return text + std::string(length - text.size(), ' '); }
 
 TEST_F(TzDbfTest, FullCycleLeavesEachStepInTheFile) {
-  vz::TTzDbf* t = OpenLinked({});
-  vz::TTzDataSet* ds = t->DataSet();
-  ds->Insert();
-  ds->FieldByName("payee")->SetAsString("Müller GmbH");
-  ds->FieldByName("amtnumbers")->SetAsString("1234.5");
-  ds->FieldByName("checknum")->SetAsString("1001");
-  ASSERT_TRUE(ds->Post());
-  ASSERT_EQ(t->RecCount(), 1);
+  t_ = OpenLinked({});
+  ds()->Insert();
+  F("payee")->SetAsString("Müller GmbH");
+  F("amtnumbers")->SetAsString("1234.5");
+  F("checknum")->SetAsString("1001");
+  ASSERT_TRUE(ds()->Post());
+  ASSERT_EQ(t_->RecCount(), 1);
   ASSERT_EQ(Record(1).size(), static_cast<size_t>(kCheckRecord));
   EXPECT_EQ(Record(1)[0], ' ');
   EXPECT_EQ(Stored(1, "payee"), Padded("M\x81ller GmbH", 40));  // code page 437 in the file
@@ -268,13 +252,13 @@ TEST_F(TzDbfTest, FullCycleLeavesEachStepInTheFile) {
   EXPECT_EQ(Stored(1, "amtnumbers"), "   1234.50");
   EXPECT_EQ(Stored(1, "notes"), std::string(10, ' '));  // no memo
 
-  ds->Edit();
-  ds->FieldByName("payee")->SetAsString("Zürich AG");
-  ASSERT_TRUE(ds->Post());
+  ds()->Edit();
+  F("payee")->SetAsString("Zürich AG");
+  ASSERT_TRUE(ds()->Post());
   EXPECT_EQ(Stored(1, "payee"), Padded("Z\x81rich AG", 40));
   EXPECT_EQ(Stored(1, "checknum"), Padded("1001", 9));  // the rest stays
 
-  t->SetActive(false);
+  t_->SetActive(false);
   const std::string b = CheckBytes();
   EXPECT_EQ(qptest::Le32(b, 4), 1u);  // the header's count, written at close
   ASSERT_EQ(b.size(), static_cast<size_t>(kCheckHeader + kCheckRecord + 1));
@@ -285,87 +269,74 @@ TEST_F(TzDbfTest, FullCycleLeavesEachStepInTheFile) {
 
 // ---- the lock protocol ---------------------------------------------------------------
 
-enum class Op { kPost, kInsert, kDelete, kRestore };
-enum class Handler { kNone, kResolves, kRefuses };
+enum Op { kPost, kInsert, kDelete, kRestore };
+enum Handler { kNoHandler, kResolves, kRefuses };
 const char* const kOpNames[] = {"_Post", "_Insert", "_Delete", "_Restore"};
 
 class LockTable : public TzDbfTest, public ::testing::WithParamInterface<std::tuple<Op, Handler>> {};
 
 TEST_P(LockTable, RefusedLockLeavesTheFileAndTheHandlerDecides) {
   const auto [op, handler] = GetParam();
-  vz::TTzDbf* t = OpenLinked({"A", "B", "C"});
-  vz::TTzDataSet* ds = t->DataSet();
-  if (op == Op::kRestore) {
-    ASSERT_TRUE(ds->Delete());
-  }
+  t_ = OpenLinked({"A", "B", "C"});
+  if (op == kRestore) ASSERT_TRUE(ds()->Delete());
   std::vector<vz::TComponent*> senders;
-  vz::TTzLockFailedEvent on_failed;
-  if (handler != Handler::kNone) {
-    on_failed = [&, handler](vz::TComponent* sender, bool& resolved) {
+  vz::TTzLockFailedEvent* slots[] = {&t_->OnRLockFailedOnPost, &t_->OnALockFailedOnInsert, &t_->OnRLockFailedOnDelete,
+                                     &t_->OnRLockFailedOnRestore};
+  if (handler != kNoHandler) {
+    *slots[op] = [&, handler](vz::TComponent* sender, bool& resolved) {
       EXPECT_TRUE(resolved);
       senders.push_back(sender);
-      resolved = handler == Handler::kResolves;
+      resolved = handler == kResolves;
     };
   }
-  t->OnALockFailedOnInsert = op == Op::kInsert ? on_failed : nullptr;
-  t->OnRLockFailedOnPost = op == Op::kPost ? on_failed : nullptr;
-  t->OnRLockFailedOnDelete = op == Op::kDelete ? on_failed : nullptr;
-  t->OnRLockFailedOnRestore = op == Op::kRestore ? on_failed : nullptr;
-
   // Another program holds the lock: the file-lock byte, or record 1.
   plat::File other;
   ASSERT_EQ(other.Open(Path("checks.dbf"), plat::kModeShared), plat::kOk);
-  ASSERT_EQ(op == Op::kInsert ? other.Lock(qptest::kLockBase + 1, 1)
-                              : other.Lock(qptest::kLockBase + kCheckHeader, kCheckRecord),
+  ASSERT_EQ(op == kInsert ? other.Lock(qptest::kLockBase + 1, 1)
+                          : other.Lock(qptest::kLockBase + kCheckHeader, kCheckRecord),
             plat::kOk);
   const std::string before = CheckBytes();
   warnings_.clear();
   const auto edit = [&](Op what) {
-    switch (what) {
-      case Op::kPost: ds->Edit(); break;
-      case Op::kInsert: ds->Append(); break;
-      case Op::kDelete: return ds->Delete();
-      case Op::kRestore: return ds->Restore();
-    }
-    ds->FieldByName("payee")->SetAsString("Changed");
-    return ds->Post();
+    if (what == kDelete) return ds()->Delete();
+    if (what == kRestore) return ds()->Restore();
+    what == kPost ? ds()->Edit() : ds()->Append();
+    ds()->FieldByName("payee")->SetAsString("Changed");
+    return ds()->Post();
   };
-  EXPECT_EQ(edit(op), handler == Handler::kResolves);
+  EXPECT_EQ(edit(op), handler == kResolves);
   EXPECT_EQ(CheckBytes(), before);
-  const std::string name = kOpNames[static_cast<int>(op)];
-  EXPECT_EQ(warnings_, handler == Handler::kNone ? std::vector<std::string>{"Lock failed [" + name + "]"}
-                                                 : std::vector<std::string>{});
-  EXPECT_EQ(senders, handler == Handler::kNone ? std::vector<vz::TComponent*>{} : std::vector<vz::TComponent*>{t});
+  EXPECT_EQ(warnings_, handler == kNoHandler ? Log{"Lock failed [" + std::string(kOpNames[op]) + "]"} : Log{});
+  EXPECT_EQ(senders, handler == kNoHandler ? std::vector<vz::TComponent*>{} : std::vector<vz::TComponent*>{t_});
   EXPECT_TRUE(halts_.empty()) << LastReport();
 
   // Once the other program lets go, the same step goes through.
   ASSERT_EQ(other.Close(), plat::kOk);
-  if (op == Op::kPost) {
-    ds->First();
-    EXPECT_TRUE(edit(Op::kPost));
+  if (op == kPost) {
+    ds()->First();
+    EXPECT_TRUE(edit(kPost));
     EXPECT_EQ(Stored(1, "payee"), Padded("Changed", 40));
   }
 }
 
 std::string LockCaseName(const ::testing::TestParamInfo<std::tuple<Op, Handler>>& info) {
   static const char* const kHandlers[] = {"NoHandler", "HandlerResolves", "HandlerRefuses"};
-  return std::string(kOpNames[static_cast<int>(std::get<0>(info.param))] + 1) +
-         kHandlers[static_cast<int>(std::get<1>(info.param))];
+  return std::string(kOpNames[std::get<0>(info.param)] + 1) + kHandlers[std::get<1>(info.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(Protocol, LockTable,
-                         ::testing::Combine(::testing::Values(Op::kPost, Op::kInsert, Op::kDelete, Op::kRestore),
-                                            ::testing::Values(Handler::kNone, Handler::kResolves, Handler::kRefuses)),
+                         ::testing::Combine(::testing::Values(kPost, kInsert, kDelete, kRestore),
+                                            ::testing::Values(kNoHandler, kResolves, kRefuses)),
                          LockCaseName);
 
 TEST_F(TzDbfTest, WriteFailingUnderTheLockIsNoSuccess) {
-  vz::TTzDbf* t = OpenLinked({"A", "B", "C"});
+  t_ = OpenLinked({"A", "B", "C"});
   plat::fault::FailNth(plat::fault::Op::kWrite, 1, EIO);
-  EXPECT_FALSE(t->_Delete());
+  EXPECT_FALSE(t_->_Delete());
   ASSERT_FALSE(halts_.empty());
   EXPECT_NE(vz::ErrorCode(), 0);
   EXPECT_EQ(Record(1)[0], ' ');
-  vz::Select(t->WorkArea());
+  vz::Select(t_->WorkArea());
   EXPECT_FALSE(vz::IsLocked(1));  // the lock went all the same
 }
 
@@ -374,40 +345,185 @@ TEST_F(TzDbfTest, WriteFailingUnderTheLockIsNoSuccess) {
 class WhileTest : public TzDbfTest {
  protected:
   // Records A1, A2, B1; the walk covers the payees starting with "A".
-  vz::TTzDbf* OpenWithRange() {
-    vz::TTzDbf* t = OpenChecks({"A1", "A2", "B1"});
-    vz::Select(t->WorkArea());
+  void SetUp() override {
+    TzDbfTest::SetUp();
+    t_ = OpenChecks({"A1", "A2", "B1"});
+    vz::Select(t_->WorkArea());
     vz::SetWhileCallback([] { return vz::GetFieldText(1).rfind('A', 0) == 0; });
-    return t;
   }
 };
 
 TEST_F(WhileTest, PostedRecordLeavingTheRangeMovesToANeighbourInsideOrDropsTheRange) {
-  vz::TTzDbf* t = OpenWithRange();
   vz::GO(2);
-  t->SetCField("payee", "B2");
-  ASSERT_TRUE(t->_Post());
+  t_->SetCField("payee", "B2");
+  ASSERT_TRUE(t_->_Post());
   EXPECT_EQ(Stored(2, "payee"), Padded("B2", 40));
   EXPECT_EQ(vz::RecNo(), 1);
   EXPECT_TRUE(vz::IsWhileOn());
   // The last record inside leaves: no neighbour is left to go to.
-  t->SetCField("payee", "C1");
-  ASSERT_TRUE(t->_Post());
+  t_->SetCField("payee", "C1");
+  ASSERT_TRUE(t_->_Post());
   EXPECT_FALSE(vz::IsWhileOn());
   EXPECT_TRUE(halts_.empty()) << LastReport();
 }
 
 TEST_F(WhileTest, InsertedRecordOutsideTheRangeSendsTheCursorBack) {
-  vz::TTzDbf* t = OpenWithRange();
-  link_.SetDataSource(t);
-  vz::TTzDataSet* ds = t->DataSet();
-  ds->First();
-  ds->Next();  // A2
-  ds->Append();
-  ds->FieldByName("payee")->SetAsString("B9");
-  ASSERT_TRUE(t->_Insert());
-  EXPECT_EQ(t->RecCount(), 4);
+  Linked(t_);
+  ds()->Next();  // A2
+  ds()->Append();
+  F("payee")->SetAsString("B9");
+  ASSERT_TRUE(t_->_Insert());
+  EXPECT_EQ(t_->RecCount(), 4);
   EXPECT_EQ(vz::RecNo(), 2);
+}
+
+// ---- the record window ------------------------------------------------------------
+
+// The payees r<from>..r<to>, two digits each.
+std::vector<std::string> Names(int from, int to) {
+  std::vector<std::string> v;
+  for (int i = from; i <= to; ++i) v.push_back((i < 10 ? "r0" : "r") + std::to_string(i));
+  return v;
+}
+
+class WindowTest : public qptest::TzDbfTest {
+ protected:
+  // The check table with records r01..r25, a grid link (10 rows) and a
+  // field link (1 row) on it, on record 1.
+  void OpenWithBoth() {
+    t_ = OpenChecks();
+    for (const std::string& p : Names(1, 25)) AddCheck(t_, p);
+    grid_.SetBufferCount(10);
+    grid_.SetDataSource(t_);
+    field_.SetDataSource(t_);
+    ds()->First();
+    log_.clear();
+  }
+  std::string Current() { return F("payee")->AsString(); }
+  // The window's rows, read the way a grid paints them.
+  std::vector<std::string> Rows() {
+    std::vector<std::string> rows;
+    int active = ds()->ActiveRecord();
+    for (int i = 0; i < ds()->RecordCount(); ++i) {
+      ds()->SetActiveRecord(i);
+      rows.push_back(Current());
+    }
+    ds()->SetActiveRecord(active);
+    return rows;
+  }
+
+  RecordingLink grid_{"G", &log_};
+  RecordingLink field_{"F", &log_};
+};
+
+// The links hear what the data set's events said: change, then scroll.
+TEST_F(WindowTest, MovesEndWithChangeThenScrollAndTheRightDistances) {
+  const struct {
+    std::vector<int> moves;  // MoveBy calls from record 1; the last one is observed
+    std::string current;
+    int active;
+    int scrolled;  // distance both links were told
+    bool bof, eof;
+    int first, last;  // records in the window
+  } cases[] = {
+      {{9}, "r10", 9, 0, false, false, 1, 10},           // inside the window
+      {{9, 3}, "r13", 9, 3, false, false, 4, 13},        // across the bottom edge
+      {{9, 3, -12}, "r01", 0, -3, false, false, 1, 10},  // back across the top edge
+      {{2, -3}, "r01", 0, 0, true, false, 1, 10},        // before the first record
+      {{30}, "r25", 9, 15, false, true, 16, 25},         // past the last record
+      {{24, 3}, "r25", 9, 0, false, true, 16, 25},       // three on from the last row
+  };
+  OpenWithBoth();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.current + " after " + std::to_string(c.moves.back()));
+    ds()->First();
+    for (size_t i = 0; i + 1 < c.moves.size(); ++i) ds()->MoveBy(c.moves[i]);
+    Take();
+    bool result = ds()->MoveBy(c.moves.back());
+    std::string d = std::to_string(c.scrolled);
+    EXPECT_EQ(Take(), (Log{"G:CheckBrowseMode", "F:CheckBrowseMode", "G:DataSetChanged", "F:DataSetChanged",
+                           "G:Scrolled(" + d + ")", "F:Scrolled(" + d + ")"}));
+    EXPECT_EQ(Current(), c.current);
+    EXPECT_EQ(ds()->ActiveRecord(), c.active);
+    EXPECT_EQ(ds()->Bof(), c.bof);
+    EXPECT_EQ(ds()->Eof(), c.eof);
+    EXPECT_EQ(result, !c.bof && !c.eof);
+    EXPECT_EQ(Rows(), Names(c.first, c.last));
+    // Both links keep the active row in view.
+    EXPECT_EQ(grid_.FirstRecord(), 0);
+    EXPECT_EQ(field_.FirstRecord(), ds()->ActiveRecord());
+  }
+}
+
+TEST_F(WindowTest, ShrinkingKeepsTheActiveRecordAndWhatTheLinksShowAndDeletingDetachesThem) {
+  OpenWithBoth();
+  ds()->MoveBy(12);  // window r04..r13, r13 at the bottom
+  grid_.SetBufferCount(4);
+  EXPECT_EQ(ds()->BufferCount(), 4);
+  EXPECT_EQ(Rows(), Names(10, 13));
+  EXPECT_EQ(ds()->ActiveRecord(), 3);
+  EXPECT_EQ(grid_.FirstRecord(), 0);
+  EXPECT_EQ(field_.ActiveRecord(), 0);
+  ds()->MoveBy(1);
+  EXPECT_EQ(Rows(), Names(11, 14));
+  // Deleting the source detaches its links.
+  delete t_;
+  EXPECT_EQ(grid_.DataSource(), nullptr);
+  EXPECT_FALSE(grid_.Active());
+  EXPECT_EQ(field_.DataSet(), nullptr);
+}
+
+TEST_F(WindowTest, DisabledControlsHoldEventsBackAndReplayThemOnce) {
+  OpenWithBoth();
+  ds()->DisableControls();
+  ds()->DisableControls();
+  ds()->MoveBy(12);
+  ds()->Last();
+  ds()->EnableControls();
+  EXPECT_EQ(Take(), Log{});
+  ds()->EnableControls();
+  EXPECT_EQ(Take(), (Log{"G:DataSetChanged", "F:DataSetChanged"}));
+  EXPECT_EQ(field_.FirstRecord(), ds()->ActiveRecord());
+  ds()->EnableControls();  // one too many changes nothing
+  EXPECT_EQ(Take(), Log{});
+  // State changes held back arrive as the state, then a layout change.
+  ds()->DisableControls();
+  ds()->Edit();
+  ds()->EnableControls();
+  EXPECT_EQ(Take(), (Log{"G:Editing(on)", "F:Editing(on)", "G:LayoutChanged", "F:LayoutChanged"}));
+  ds()->DisableControls();
+  ds()->Close();
+  ds()->EnableControls();
+  EXPECT_EQ(Take(), (Log{"G:Active(off)", "G:Editing(off)", "F:Active(off)", "F:Editing(off)"}));
+}
+
+TEST_F(WindowTest, LinkStateFollowsAttachReadOnlyAndFields) {
+  t_ = OpenChecks({"ann"});
+  field_.SetDataSource(t_);
+  field_.SetReadOnly(true);
+  EXPECT_FALSE(field_.Edit());
+  EXPECT_EQ(ds()->State(), vz::dsBrowse);
+  ds()->Edit();
+  EXPECT_FALSE(field_.Editing());
+  field_.SetReadOnly(false);
+  field_.SetDataSource(nullptr);
+  EXPECT_EQ(Take(), (Log{"F:Active(on)", "F:CheckBrowseMode", "F:Editing(on)", "F:Active(off)", "F:Editing(off)"}));
+}
+
+TEST_F(WindowTest, SourceWithoutATableShowsOneRowWithoutMemoTextAndNoFieldsNoLink) {
+  vz::TTzDataSource bare(nullptr), plain(nullptr);
+  bare.DataSet()->Open();
+  RecordingLink link("B", nullptr);
+  link.SetDataSource(&bare);
+  EXPECT_FALSE(link.Active());  // without fields a data set keeps its links inactive
+  // Without a table the cursor has a current record and nothing after it,
+  // as a table component at design time: one row.
+  uint8_t memo[4] = {5, 0, 0, 0};
+  plain.DataSet()->AddField("notes", 'M', 10, 0, memo);
+  plain.DataSet()->Open();
+  EXPECT_EQ(plain.DataSet()->RecordCount(), 1);
+  EXPECT_FALSE(plain.DataSet()->MoveBy(1));
+  EXPECT_EQ(plain.DataSet()->FieldByName("notes")->Lines(), (vz::TStrings{"Not linked"}));
 }
 
 }  // namespace

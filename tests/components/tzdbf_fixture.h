@@ -12,6 +12,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/checkrecord.h"
@@ -131,9 +132,14 @@ class TzDbfTest : public DbfTest {
     t->SetDbfFileName(Path(file));
     return t;
   }
-  // A table of another program in the test folder, opened by a table
-  // component of the same name.
-  WatchedDbf* OpenTable(const std::string& file) { return Opened(MakeTable(file, file)); }
+  // A table another program wrote, with an empty memo file when its version
+  // byte says it has one, opened by a table component of the same name.
+  WatchedDbf* OpenRaw(const std::string& file, uint8_t version, std::initializer_list<FieldDef> fields,
+                      const std::vector<std::string>& records) {
+    WriteAll(Path(file + ".dbf"), RawDbf(version, fields, records));
+    if (version & 0x80) WriteAll(Path(file + ".dbt"), std::string(1, '\1') + std::string(511, '\0'));
+    return Opened(MakeTable(file, file));
+  }
   // The check table, created and open (shared, as the program opens it),
   // with a record for each payee appended the way the Save command does.
   WatchedDbf* OpenChecks(std::initializer_list<const char*> payees = {}) {
@@ -156,14 +162,14 @@ class TzDbfTest : public DbfTest {
     t->UnLock();
     t->DataSet()->EnableControls();
   }
-  // The same with `link_` watching it, the data set on record 1 and the log empty.
-  WatchedDbf* OpenLinked(std::initializer_list<const char*> payees) {
-    WatchedDbf* t = OpenChecks(payees);
+  // `link_` watching the table, the data set on record 1 and the log empty.
+  WatchedDbf* Linked(WatchedDbf* t) {
     link_.SetDataSource(t);
     t->DataSet()->First();
     log_.clear();
     return t;
   }
+  WatchedDbf* OpenLinked(std::initializer_list<const char*> payees) { return Linked(OpenChecks(payees)); }
 
   std::string CheckBytes() const { return ReadAll(Path("checks.dbf")); }
   // Raw bytes of record n of the check table as the file holds them now.
@@ -192,7 +198,12 @@ class TzDbfTest : public DbfTest {
     return all;
   }
   unsigned LastCode() const { return halts_.empty() ? 0 : halts_.back().second; }
+  // The table a test works on, its data set and its fields.
+  vz::TTzDataSet* ds() { return t_->DataSet(); }
+  vz::TTzField* F(const char* name) { return ds()->FieldByName(name); }
+  Log Take() { return std::exchange(log_, {}); }
 
+  WatchedDbf* t_ = nullptr;
   std::unique_ptr<vz::TComponent> form_;
   std::vector<std::string> warnings_;
   Log log_;
