@@ -89,7 +89,6 @@ class TestGradientForm : public QObject {
     QApplication::setPalette(pal);
     QCoreApplication::processEvents();  // the palette reaches widgets by posted events
     QCOMPARE(QColor(by_default.ColorTableEntry(1, 63)), QColor(200, 10, 10));
-    QCOMPARE(QColor(form.ColorTableEntry(0, 63)), QColor(90, 90, 20));
     QCOMPARE(QColor(by_default.ColorTableEntry(0, 63)), QColor(90, 90, 20));
     QCOMPARE(form.ColorTableEntry(1, 32), qRgb(0, 0, 130));  // 32 steps of 255 / 63 as a 6-byte real
     for (const auto& [given, in_force] : {std::pair{7, 64}, {257, 64}, {8, 8}, {256, 256}}) {
