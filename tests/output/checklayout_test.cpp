@@ -103,7 +103,7 @@ TEST(CheckLayoutTruncationTest, FractionsOfPixelsAreDropped) {
 }
 
 // The date stands in items 8 and 14 as the short date text; without a valid
-// date (which dates are is the date format's own rule) both carry none.
+// date (which dates are valid is the date format's rule) both carry none.
 TEST_F(CheckLayoutTest, DatePrintedTwiceIsTheSameShortDateText) {
   const struct { const char* pattern; qp::CheckDate date; const char* text; } cases[] = {
       {"dd.MM.yyyy", {1998, 12, 5}, "05.12.1998"}, {"MM/dd/yy", {2023, 2, 29}, ""}};

@@ -179,7 +179,7 @@ class TestPosition : public QObject {
     QCOMPARE(ReadFile(FilePath("mainform.ini")), file);  // restoring writes nothing
   }
 
-  // Into a missing folder Save() fails and says why.
+  // Into a missing folder Save() fails with the path-not-found code.
   void saveKeepsOtherEntriesAndLineEnds() {
     WriteFile("; placement\r\n[Values]\r\nTop=1\r\nState=2\r\n");
     DesignForm form;
