@@ -1,6 +1,7 @@
 // The Qt printing path: the job's page measures, printing into a real PDF
-// file, where the rendered check puts ink, the E-13B shapes at their printed
-// size, print failures and cancelling, and the preview.
+// file and where its ink stands, the E-13B shapes at their printed size,
+// print failures and cancelling, and the preview. Where the layout puts each
+// item is left to the layout's own tests.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,14 +12,12 @@
 #include <QApplication>
 #include <QFontInfo>
 #include <QImage>
-#include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRegularExpression>
 
-#include "output/micr.h"
 #include "output/qt/checkprinter.h"
 #include "output/qt/micrpainter.h"
 #include "output/qt/selectedprinter.h"
@@ -43,17 +42,17 @@ class QtEnvironment : public ::testing::Environment {
 
 using qptest::SampleFields;
 
-// Columns [first, last] with ink in rows [top, bottom) and columns
-// [left, right); first > last when the band is blank.
+// Columns [first, last] with ink in rows [top, bottom); first > last when
+// the band is blank.
 struct InkSpan {
   int first, last;
   bool blank() const { return first > last; }
 };
 
-InkSpan InkInRows(const QImage& image, int top, int bottom, int left = 0, int right = 1 << 30) {
+InkSpan InkInRows(const QImage& image, int top, int bottom) {
   InkSpan span{image.width(), -1};
   for (int y = std::max(0, top); y < std::min(bottom, image.height()); ++y) {
-    for (int x = std::max(0, left); x < std::min(right, image.width()); ++x) {
+    for (int x = 0; x < image.width(); ++x) {
       if (qGray(image.pixel(x, y)) < 128) span.first = std::min(span.first, x), span.last = std::max(span.last, x);
     }
   }
@@ -136,15 +135,21 @@ TEST_F(CheckPrintTest, SelectedPrinterMeasuresThePageAndEndsTheJobWhenDestroyed)
 
 // --- printing into a PDF file -------------------------------------------------
 
-TEST_F(CheckPrintTest, PrintsOneCheckAsAOnePagePdfWithTheMicrLineInItsBand) {
+// The amount line of the largest amount once ran off the sheet and printed
+// "99999" of its figures. It stands 1.5 inch below the printable area's top
+// (a quarter-inch margin at 100 dpi: rows from 175) and ends before its
+// right edge.
+TEST_F(CheckPrintTest, PrintsOneCheckAsAOnePagePdfWithTheLargestAmountWholeAndTheMicrLineInItsBand) {
   Pdf pdf;
-  ASSERT_NO_FATAL_FAILURE(PrintAndRead(SampleFields(), "check.pdf", &pdf));
+  ASSERT_NO_FATAL_FAILURE(PrintAndRead(qptest::LargestAmount(), "check.pdf", &pdf));
   for (const char* expected : {"Ada Lovelace", "Coutts & Co", "1001", "12/05/98",
-                               "Pay To the Order of: Charles Babbage",
-                               "The Sum of: One Hundred Twenty Three and 45/100\\s+123\\.45",
+                               "Pay To the Order of: Charles Babbage", "and 99/100\\s+9999999\\.99",
                                "SIGNATURE NOT REQUIRED", "Customer verbal authorization 12/05/98"}) {
-    EXPECT_TRUE(pdf.text.contains(QRegularExpression(expected))) << expected;
+    EXPECT_TRUE(pdf.text.contains(QRegularExpression(expected))) << expected << "\n" << pdf.text.toStdString();
   }
+  const InkSpan line = InkInRows(pdf.page, 175, 188);
+  ASSERT_FALSE(line.blank());
+  EXPECT_LT(line.last, 850 - 25);
   // At 100 dpi with a quarter-inch margin the band starts 325 rows down and
   // the first symbol (after two blanks) 105 + 25 columns in; the check ends
   // with it, the rest of the page is blank.
@@ -152,82 +157,10 @@ TEST_F(CheckPrintTest, PrintsOneCheckAsAOnePagePdfWithTheMicrLineInItsBand) {
   ASSERT_FALSE(band.blank());
   EXPECT_NEAR(band.first, 130, 1);
   EXPECT_TRUE(InkInRows(pdf.page, 340, pdf.page.height()).blank());
-}
-
-// The amount line of the largest amount once ran off the sheet and printed
-// "99999" of its figures. It stands 1.5 inch below the printable area's top
-// (a quarter-inch margin at 100 dpi: rows from 175) and ends before its
-// right edge.
-TEST_F(CheckPrintTest, LargestAmountPrintsItsWholeFiguresInsideThePage) {
-  Pdf pdf;
-  ASSERT_NO_FATAL_FAILURE(PrintAndRead(qptest::LargestAmount(), "large.pdf", &pdf));
-  EXPECT_TRUE(pdf.text.contains(QRegularExpression("and 99/100\\s+9999999\\.99"))) << pdf.text.toStdString();
-  const InkSpan line = InkInRows(pdf.page, 175, 188);
-  ASSERT_FALSE(line.blank());
-  EXPECT_LT(line.last, 850 - 25);
-}
-
-TEST(CheckFontsTest, ArielIsDrawnWithLiberationSansOnce) {
-  qp::RegisterCheckFonts();
+  // Ariel is drawn with Liberation Sans, substituted once however often a job registers it.
   qp::RegisterCheckFonts();
   EXPECT_EQ(QFontInfo(QFont("Ariel", 12)).family(), "Liberation Sans");
   EXPECT_EQ(QFont::substitutes("Ariel").filter("Liberation Sans", Qt::CaseInsensitive).size(), 1);
-}
-
-// --- rendering into an image --------------------------------------------------
-
-// The check rendered at 300 dpi into an image wider than the printable
-// width, so that text running past the right edge would show: the MICR
-// line fills its band from the third cell, every cell with a shape has ink
-// and every blank one none; the payee line has ink where it starts and the
-// check number ends at the printable width; the gaps between the blocks of
-// text stay white.
-TEST(RenderedCheckTest, InkStandsWhereTheLayoutSays) {
-  constexpr int kDpi = 300;
-  const qp::PrinterFigures figures{2400, 2400, kDpi, kDpi};
-  QImage image(2700, 1300, QImage::Format_RGB32);
-  image.setDotsPerMeterX(qRound(kDpi / 0.0254));
-  image.setDotsPerMeterY(qRound(kDpi / 0.0254));
-  image.fill(Qt::white);
-  QPainter painter(&image);
-  const std::vector<qp::DrawItem> items = qp::RenderCheck(painter, SampleFields(), figures, qp::MicrDrawing::kOutlines);
-  painter.end();
-  ASSERT_EQ(items.size(), 20u);
-  const auto height = [&](int points) { return qp::DeviceTextMeasurer(&image)("Wg", "Ariel", points, false).height; };
-
-  const qp::DrawItem& micr = items[19];
-  ASSERT_EQ(micr.y, 900);
-  const int band_height = static_cast<int>(qp::kMicrCharacterHeightInches * kDpi);  // 35
-  const InkSpan band = InkInRows(image, micr.y, micr.y + band_height);
-  const double pitch = qp::kMicrPitchInches * kDpi;
-  int on_us_right = 0;  // the line ends with the on-us symbol
-  for (const qp::MicrRect& r : qp::MicrGlyph('C')) on_us_right = std::max(on_us_right, r.x + r.width);
-  EXPECT_NEAR(band.first, micr.x + 2 * pitch, 1.0);
-  EXPECT_NEAR(band.last, micr.x + (micr.text.size() - 1) * pitch + on_us_right * qp::kMicrModuleInches * kDpi, 1.5);
-  for (size_t i = 0; i < micr.text.size(); ++i) {
-    const int left = static_cast<int>(micr.x + i * pitch) + 1;
-    const InkSpan cell = InkInRows(image, micr.y, micr.y + band_height, left, static_cast<int>(left + pitch) - 2);
-    EXPECT_EQ(cell.blank(), micr.text[i] == ' ') << "cell " << i;
-  }
-  EXPECT_TRUE(InkInRows(image, micr.y + band_height + 1, image.height()).blank());
-
-  const int h12 = height(12);
-  const qp::DrawItem &payee = items[8], &sum = items[9];
-  EXPECT_NEAR(InkInRows(image, payee.y, payee.y + h12).first, payee.x, 0.02 * kDpi);
-  EXPECT_TRUE(InkInRows(image, payee.y + h12, sum.y).blank());
-  EXPECT_TRUE(InkInRows(image, sum.y + h12, items[14].y).blank());
-  EXPECT_TRUE(InkInRows(image, std::max(items[13].y, items[18].y) + height(8), micr.y).blank());
-  const InkSpan number = InkInRows(image, items[6].y, items[6].y + height(14), figures.page_width / 2);
-  EXPECT_LT(number.last, figures.printable_width);
-  EXPECT_GE(number.last, figures.printable_width - static_cast<int>(0.03 * kDpi));
-
-  // Fonts scale with the resolution: 12 point is 1/6 inch, a line a little more.
-  QImage fine(10, 10, QImage::Format_RGB32);
-  fine.setDotsPerMeterX(qRound(600 / 0.0254));
-  fine.setDotsPerMeterY(qRound(600 / 0.0254));
-  EXPECT_NEAR(qp::DeviceTextMeasurer(&fine)("Wg", "Ariel", 12, false).height, 2 * h12, 2);
-  EXPECT_GE(h12, kDpi / 6);
-  EXPECT_LE(h12, kDpi / 4);
 }
 
 // --- E-13B shapes at their printed size ---------------------------------------
@@ -256,7 +189,6 @@ TEST_F(CheckPrintTest, UnusablePrinterIsAFailureAndWritesNothing) {
   TSelectedPrinter job(nullptr);
   EXPECT_FALSE(job.IsActive());
   EXPECT_FALSE(job.ErrorText().isEmpty());
-  EXPECT_EQ(job.PageWidth(), 0);
   EXPECT_FALSE(job.End());
   EXPECT_EQ(qp::PrintCheck(nullptr, SampleFields()).outcome, qp::PrintOutcome::kFailed);
   for (const bool zero_resolution : {false, true}) {

@@ -1,5 +1,6 @@
 // The program's folder: always absolute and ending in "/", whatever form the
-// start-up code hands in, because every file name is appended to it.
+// start-up code hands in, because every file name is appended to it; and
+// whether a folder takes files.
 #include "platform/appdir.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +21,13 @@ class AppDirTest : public qptest::TempDirTest {
   }
 };
 
+// The probe for a writable folder leaves nothing behind.
 TEST_F(AppDirTest, FolderIsAbsoluteWithOneTrailingSlash) {
+  EXPECT_TRUE(plat::IsWritableFolder(dir_));
+  EXPECT_TRUE(std::filesystem::is_empty(dir_));
+  EXPECT_FALSE(plat::IsWritableFolder(Path("missing")));
+  qptest::WriteAll(Path("file"), "x");
+  EXPECT_FALSE(plat::IsWritableFolder(Path("file")));
   plat::SetProgramFolder("");  // the executable's folder
   EXPECT_EQ(plat::ProgramFolder(), std::filesystem::canonical("/proc/self/exe").parent_path().string() + "/");
   std::filesystem::create_directories(Path("data/sub"));
@@ -34,14 +41,6 @@ TEST_F(AppDirTest, FolderIsAbsoluteWithOneTrailingSlash) {
     ASSERT_EQ(plat::SetCurrentDirectory(saved), plat::kOk);
     EXPECT_EQ(plat::ProgramFolder(), dir_ + "/" + expected) << given;  // fixed when set, not when asked
   }
-}
-
-TEST_F(AppDirTest, WritableFolderProbeLeavesNothingBehind) {
-  EXPECT_TRUE(plat::IsWritableFolder(dir_));
-  EXPECT_TRUE(std::filesystem::is_empty(dir_));
-  EXPECT_FALSE(plat::IsWritableFolder(Path("missing")));
-  qptest::WriteAll(Path("file"), "x");
-  EXPECT_FALSE(plat::IsWritableFolder(Path("file")));
 }
 
 }  // namespace

@@ -21,13 +21,9 @@ class TestAboutBox : public QObject {
   void browseWebsiteThenOk() {
     for (bool browser_starts : {true, false}) {
       QList<QUrl> opened;
-      qp::SetUrlOpener([&](const QUrl& url) {
-        opened << url;
-        return browser_starts;
-      });
+      qp::SetUrlOpener([&](const QUrl& url) { return opened << url, browser_starts; });
       qp::ScopedScriptedMessages msgs;
       qp::TAboutBox box;
-      QCOMPARE(box.windowTitle(), QString("About Quillprint"));
       QCOMPARE(box.minimumSize(), box.maximumSize());
       box.open();
       QVERIFY(QTest::qWaitForWindowExposed(&box));
