@@ -230,17 +230,6 @@ TEST_F(OpenTest, SelectZeroTakesTheLowestFreeArea) {
   EXPECT_EQ(vz::Alias(), "");
 }
 
-TEST_F(OpenTest, OperationWithoutTableReportsNoDatabaseInUse) {
-  const struct { const char* name; void (*call)(); } cases[] = {
-      {"SKIP()", [] { vz::SKIP(1); }}, {"dEOF", [] { EXPECT_TRUE(vz::dEOF()); }}};
-  vz::Select(3);
-  for (const auto& c : cases) {
-    c.call();
-    EXPECT_EQ(vz::ErrorCode(), 215);
-    EXPECT_EQ(LastReport(), Reported(215, std::string("No database in use [") + c.name + "]  WorkArea = 3"));
-  }
-}
-
 TEST_F(OpenTest, MemoManagerOpensAndClosesTheMemoFileAndItsFailureClosesTheArea) {
   ASSERT_TRUE(Create("m", Fields({{"a", 'C', 1, 0}, {"n", 'M', 10, 0}})));
   std::vector<std::string> calls;
@@ -488,16 +477,6 @@ TEST_P(ModeTest, ScansSeeOurOwnWritesAcrossReadAheadBlocks) {
     vz::GO(n);
     ASSERT_EQ(vz::GetFieldNumber(2), stored(n));
   }
-}
-
-TEST_F(NavigationTest, KeyExpressionsNeedTheExpressionEngine) {
-  Build(2, "");
-  EXPECT_FALSE(vz::IsWhileOn());
-  vz::Set_While_To("N < 2");
-  EXPECT_EQ(LastReport(), ReportOf(220, "TZParser unit not linked in. [Set_While_To]"));
-  EXPECT_FALSE(vz::IsWhileOn());
-  vz::SetWhileCallback([] { return true; });
-  EXPECT_TRUE(vz::IsWhileOn());
 }
 
 // Another program writes records behind our back: each move reads the

@@ -26,16 +26,6 @@ class ErrorsTest : public ::testing::Test {
   void TearDown() override { vz::ResetErrorStateForTesting(); }
 };
 
-TEST(CodeText, ComposesNumberAndDescription) {
-  const struct { unsigned code; const char* text; } cases[] = {
-      {2, "Error # 2 (File not found)"}, {7, "Error # 7 (Undefined error)"},
-      {101, "Error # 101 (Disk write error (probable cause: Disk Full).)"},
-      {1203, "Error # 1203 (Network Error)"},
-      {1299, "Error # 1299 (Network Error)"}, {1300, "Error # 1300 (File format not supported)"},
-      {1301, "Error # 1301 (Undefined error)"}};
-  for (const auto& c : cases) EXPECT_EQ(vz::CodeText(c.code), c.text);
-}
-
 TEST_F(ErrorsTest, RaisedReportCarriesCodeTextLineBreakAndMessage) {
   vz::SetRaiseEngineErrors(true);
   try {
