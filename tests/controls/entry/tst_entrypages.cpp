@@ -1,4 +1,6 @@
-// The notebook: tab size, the active tab's font, page hints, accelerators,
+// The check pages: Enter as Tab (where Enter sends the focus in a window,
+// and that it goes to the next field instead of the default button), and
+// the notebook: tab size, the active tab's font, page hints, accelerators,
 // Ctrl+Tab and its key-press event.
 #include <QApplication>
 #include <QDialog>
@@ -10,10 +12,60 @@
 #include <QVBoxLayout>
 
 #include "controls/entry/datefield.h"
+#include "controls/entry/entrycontroller.h"
 #include "controls/entry/entrynotebook.h"
 #include "controls/entry/numericfield.h"
 
 namespace {
+
+// A dialog with a default button, which Enter must not reach.
+struct Dialog {
+  QDialog window;
+  QPushButton* ok = new QPushButton("OK", &window);
+
+  Dialog() { ok->setDefault(true); }
+  bool Show() {
+    window.show();
+    return QTest::qWaitForWindowActive(&window);
+  }
+};
+
+// A check page: fields made in reading order (the default tab order), then
+// tabbed through in another order.
+struct CheckPage : Dialog {
+  QLineEdit* payee;
+  TNumericField* amount;
+  TEntryController* controller;
+
+  CheckPage() {
+    auto add = [this](QWidget* field, const char* name, int x, int y) {
+      field->setParent(&window);
+      field->setObjectName(name);
+      field->move(x, y);
+      return field;
+    };
+    QWidget* number = add(new QLineEdit, "number", 24, 32);
+    amount = static_cast<TNumericField*>(add(new TNumericField, "amount", 136, 32));
+    QWidget* date = add(new TDateField, "date", 304, 32);
+    QWidget* words = add(new QLineEdit, "words", 24, 80);
+    payee = static_cast<QLineEdit*>(add(new QLineEdit, "payee", 24, 128));
+    ok->move(24, 170);
+    QWidget::setTabOrder(date, amount);
+    QWidget::setTabOrder(amount, payee);
+    QWidget::setTabOrder(payee, words);
+    QWidget::setTabOrder(words, number);
+    QWidget::setTabOrder(number, ok);
+    controller = new TEntryController(&window);
+    window.resize(460, 210);
+  }
+
+  void Focus(const QString& name) { window.findChild<QWidget*>(name)->setFocus(); }
+};
+
+QString FocusName() {
+  QWidget* focus = QApplication::focusWidget();
+  return focus != nullptr ? focus->objectName() : QString("<none>");
+}
 
 constexpr const char* kPages[][2] = {
     {"&Payor Information", "Payor's Personal Information"},
@@ -21,21 +73,16 @@ constexpr const char* kPages[][2] = {
     {"&Check Information", "Check Details"},
 };
 
-// The three check pages in a dialog with a default button. The first field
-// of each page is of `kind` ("edit", "numeric" or "date"), the second a
-// plain edit.
-struct Book {
-  QDialog window;
+// The three check pages. The first field of each page is of `kind`
+// ("edit", "numeric" or "date"), the second a plain edit.
+struct Book : Dialog {
   TEntryNotebook* notebook;
   QWidget* fields[3][2];
-  QPushButton* ok;
 
   explicit Book(const QString& kind = "edit", bool size_first = true) {
     auto* layout = new QVBoxLayout(&window);
     notebook = new TEntryNotebook;
     layout->addWidget(notebook);
-    ok = new QPushButton("OK");
-    ok->setDefault(true);
     layout->addWidget(ok);
     if (size_first) notebook->SetTabSize(QSize(174, 18));
     for (int p = 0; p < 3; ++p) {
@@ -50,11 +97,6 @@ struct Book {
     if (!size_first) notebook->SetTabSize(QSize(174, 18));
     window.resize(560, 300);
   }
-
-  bool Show() {
-    window.show();
-    return QTest::qWaitForWindowActive(&window);
-  }
 };
 
 // Dark pixels in a rectangle of an image: the ink of a caption.
@@ -68,10 +110,70 @@ int Ink(const QImage& image, const QRect& rect) {
 
 }  // namespace
 
-class TestEntryNotebook : public QObject {
+class TestEntryPages : public QObject {
   Q_OBJECT
 
  private slots:
+  void enterFollowsTheTabOrder_data() {
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("to");
+
+    const int enter = Qt::Key_Return;
+    const int none = Qt::NoModifier;
+    QTest::newRow("date to amount") << "date" << enter << none << "amount";
+    QTest::newRow("amount to payee") << "amount" << enter << none << "payee";
+    QTest::newRow("words to number") << "words" << enter << none << "number";
+    QTest::newRow("keypad Enter") << "date" << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "amount";
+    QTest::newRow("Shift+Enter goes back") << "payee" << enter << int(Qt::ShiftModifier) << "amount";
+    QTest::newRow("Ctrl+Enter stays") << "payee" << enter << int(Qt::ControlModifier) << "payee";
+  }
+
+  void enterFollowsTheTabOrder() {
+    QFETCH(QString, from);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, to);
+    CheckPage page;
+    QVERIFY(page.Show());
+    page.Focus(from);
+    QCOMPARE(FocusName(), from);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(FocusName(), to);
+  }
+
+  void enterIsConsumed() {
+    CheckPage page;
+    QVERIFY(page.Show());
+    QSignalSpy returned(page.payee, &QLineEdit::returnPressed);
+    QSignalSpy clicked(page.ok, &QPushButton::clicked);
+    page.Focus("payee");
+    QTest::keyClick(page.payee, Qt::Key_Return);
+    QCOMPARE(returned.count(), 0);
+    QCOMPARE(clicked.count(), 0);
+    QVERIFY(page.window.isVisible());
+
+    // The next field is entered as by Tab: the amount's text selected.
+    QSignalSpy changed(page.amount, &TNumericField::Changed);
+    page.amount->SetValue(12.5);
+    page.Focus("date");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(page.amount->selectedText(), QString("12.50"));
+    QCOMPARE(changed.count(), 0);
+
+    // Without the "Default" table Enter is an ordinary key again; a table
+    // of another name cannot be switched.
+    QCOMPARE(page.controller->CommandTables(), QStringList({"Default", "WordStar", "Grid"}));
+    QVERIFY(!page.controller->SetCommandTableActive("Emacs", true));
+    QVERIFY(page.controller->SetCommandTableActive("Default", false));
+    QVERIFY(!page.controller->IsCommandTableActive("Default"));
+    page.Focus("payee");
+    QTest::keyClick(page.payee, Qt::Key_Return);
+    QCOMPARE(FocusName(), QString("payee"));
+    QCOMPARE(returned.count(), 1);
+  }
+
   // Set before or after the pages are added: a long caption and the bold
   // active one do not widen their tabs.
   void tabsHaveTheFixedSize() {
@@ -202,5 +304,5 @@ class TestEntryNotebook : public QObject {
   }
 };
 
-QTEST_MAIN(TestEntryNotebook)
-#include "tst_entrynotebook.moc"
+QTEST_MAIN(TestEntryPages)
+#include "tst_entrypages.moc"
