@@ -82,7 +82,7 @@ class TestGrid : public QObject {
  private slots:
   void cleanup() { fx_.reset(); }
 
-  // ---- keys ------------------------------------------------------------------------------
+  // ---- keys and editing -------------------------------------------------------------------
 
   void keys_data() {
     QTest::addColumn<int>("records");
@@ -169,8 +169,6 @@ class TestGrid : public QObject {
     QVERIFY(fx_->halts.empty());
   }
 
-  // ---- logical fields --------------------------------------------------------------------
-
   void toggleLogical_data() {
     QTest::addColumn<int>("record");  // even records are paid
     QTest::addColumn<QString>("how");
@@ -202,8 +200,6 @@ class TestGrid : public QObject {
     QVERIFY(fx_->msgs->messages().empty());
   }
 
-  // ---- fixed columns ---------------------------------------------------------------------
-
   void fixedColumns_data() {
     QTest::addColumn<int>("value");
     QTest::addColumn<bool>("before_binding");
@@ -231,8 +227,6 @@ class TestGrid : public QObject {
     fx_->Press(Qt::Key_Left, Qt::ControlModifier);
     QCOMPARE(grid->SelectedIndex(), fixed);
   }
-
-  // ---- delete and restore ----------------------------------------------------------------
 
   void deletePrompts_data() {
     QTest::addColumn<bool>("deleted");
@@ -278,8 +272,6 @@ class TestGrid : public QObject {
     QCOMPARE(fx_->Mark(2), ' ');
     QCOMPARE(QString::fromStdString(fx_->CurrentName()), RecName(3));
   }
-
-  // ---- editing in place ------------------------------------------------------------------
 
   void editing_data() {
     QTest::addColumn<QString>("field");

@@ -120,11 +120,9 @@ class TestEntryPages : public QObject {
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<QString>("to");
 
+    // The order itself is the main window's to check.
     const int enter = Qt::Key_Return;
-    const int none = Qt::NoModifier;
-    QTest::newRow("date to amount") << "date" << enter << none << "amount";
-    QTest::newRow("amount to payee") << "amount" << enter << none << "payee";
-    QTest::newRow("words to number") << "words" << enter << none << "number";
+    QTest::newRow("date to amount") << "date" << enter << int(Qt::NoModifier) << "amount";
     QTest::newRow("keypad Enter") << "date" << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "amount";
     QTest::newRow("Shift+Enter goes back") << "payee" << enter << int(Qt::ShiftModifier) << "amount";
     QTest::newRow("Ctrl+Enter stays") << "payee" << enter << int(Qt::ControlModifier) << "payee";
@@ -214,8 +212,7 @@ class TestEntryPages : public QObject {
       const QImage image = bar->grab().toImage();
       const int ink_active = Ink(image, bar->tabRect(active).adjusted(8, 4, -8, -4));
       const int ink_inactive = Ink(image, bar->tabRect(inactive).adjusted(8, 4, -8, -4));
-      QVERIFY2(ink_active > ink_inactive * 3 / 2,
-               qPrintable(QString("active %1, inactive %2").arg(ink_active).arg(ink_inactive)));
+      QVERIFY(ink_active > ink_inactive * 3 / 2);
     }
   }
 
@@ -245,7 +242,6 @@ class TestEntryPages : public QObject {
     const int ctrl_shift = Qt::ControlModifier | Qt::ShiftModifier;
     const int tab = Qt::Key_Tab;
     QTest::newRow("Alt+B") << "edit" << 0 << int(Qt::Key_B) << alt << -1 << 1;
-    QTest::newRow("Alt+P") << "edit" << 2 << int(Qt::Key_P) << alt << -1 << 0;
     QTest::newRow("Ctrl+Tab") << "edit" << 0 << tab << ctrl << -1 << 1;
     QTest::newRow("Ctrl+Tab wraps") << "edit" << 2 << tab << ctrl << -1 << 0;
     QTest::newRow("Ctrl+Shift+Tab wraps") << "edit" << 0 << int(Qt::Key_Backtab) << ctrl_shift << -1 << 2;
