@@ -1,8 +1,8 @@
 // The controls bound to a real check table. TTzMemo over the notes: the
 // display states, the keys that start an edit, Escape, the lines written
-// back into the memo file, and the caption label. TTzNavigator: the sizing
-// rule, the enabling in each state, the delete and restore prompts with the
-// marks they leave in the file, auto-repeat, the arrow keys, hints and the
+// back into the memo file, and the caption label's life. TTzNavigator: the
+// sizing rule, the enabling in each state, the delete and restore prompts
+// with the marks they leave in the file, auto-repeat, the arrow keys and the
 // focus mark.
 //
 // Mouse events go through the window system, as a user's do, so that the
@@ -44,13 +44,6 @@ struct MemoCase {
   bool leave_first;   // the focus leaves before the post
   QByteArray stored;  // in the memo file afterwards; empty: nothing new
 };
-struct CaptionCase {
-  qp::TTzCaptionPosType pos;
-  int edge;  // x of the label's fixed edge
-  int top;   // -1: 76 - the label's height
-  bool right;  // the right edge is fixed, the text right-aligned
-};
-
 QString EnabledMap(const qp::TTzNavigator& nav) {
   QString map;
   for (int i = 0; i < qp::kNavButtonCount; ++i) map += nav.Button(TNavigateBtn(i))->isEnabled() ? '1' : '0';
@@ -61,7 +54,6 @@ QString EnabledMap(const qp::TTzNavigator& nav) {
 
 Q_DECLARE_METATYPE(KeyCase)
 Q_DECLARE_METATYPE(MemoCase)
-Q_DECLARE_METATYPE(CaptionCase)
 
 class TestBoundControls : public QObject {
   Q_OBJECT
@@ -233,35 +225,6 @@ class TestBoundControls : public QObject {
     QVERIFY(memo_->hasFocus());
     QVERIFY(!fx_->msgs->messages().empty());
     QCOMPARE(fx_->msgs->messages().back().type, qp::MsgType::kError);
-  }
-
-  // The memo stands at 100, 80, 200 x 120.
-  void captionPlacement_data() {
-    QTest::addColumn<CaptionCase>("c");
-    QTest::newRow("left") << CaptionCase{qp::cpLeft, 96, 84, true};
-    QTest::newRow("right") << CaptionCase{qp::cpRight, 304, 84, false};
-    QTest::newRow("top left") << CaptionCase{qp::cpTopLeft, 100, -1, false};
-    QTest::newRow("top right") << CaptionCase{qp::cpTopRight, 300, -1, true};
-    QTest::newRow("bottom left") << CaptionCase{qp::cpBottomLeft, 100, 204, false};
-    QTest::newRow("bottom right") << CaptionCase{qp::cpBottomRight, 300, 204, true};
-  }
-  void captionPlacement() {
-    QFETCH(CaptionCase, c);
-    window_->show();
-    memo_->SetCaption("Notes:");
-    QLabel* label = memo_->CaptionLabel();
-    QCOMPARE(label->objectName(), QString("memoCaption"));
-    QCOMPARE(label->parentWidget(), window_.get());
-    QCOMPARE(memo_->CaptionPos(), qp::cpLeft);  // a made label leaves cpDetached
-    memo_->SetCaptionPos(c.pos);
-    for (int d : {0, 10, 0}) {  // the label follows the memo
-      memo_->move(100 + d, 80 + d);
-      const QRect r = label->geometry();
-      QCOMPARE(c.right ? r.left() + r.width() : r.left(), c.edge + d);
-      QCOMPARE(r.top(), (c.top < 0 ? 76 - r.height() : c.top) + d);
-      QCOMPARE(r.size(), label->sizeHint());
-      QCOMPARE(bool(label->alignment() & Qt::AlignRight), c.right);
-    }
   }
 
   // A label of the form named after the memo is adopted where it stands;
@@ -508,21 +471,6 @@ class TestBoundControls : public QObject {
     QVERIFY(changed > marked.width() / 2);
     other_->setFocus();
     QCOMPARE(shot(qp::nbCancel), cancel);
-  }
-
-  // The hints are the buttons' tips in order, hidden ones' too; an empty
-  // line keeps the default, an eleventh is unused.
-  void hints() {
-    nav_->SetVisibleButtons(qp::NavButtons({qp::nbFirst}));
-    auto tips = [this] {
-      QStringList seen;
-      for (TNavigateBtn b : {qp::nbFirst, qp::nbPrior, qp::nbNext, qp::nbRefresh}) seen << nav_->Button(b)->toolTip();
-      return seen;
-    };
-    nav_->SetHints({"", "Back"});
-    QCOMPARE(tips(), QStringList({"Go to first record", "Back", "Go to next record", "Refresh record"}));
-    nav_->SetHints({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11"});
-    QCOMPARE(tips(), QStringList({"1", "2", "3", "10"}));
   }
 };
 

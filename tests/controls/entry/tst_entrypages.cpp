@@ -1,7 +1,7 @@
 // The check pages: Enter as Tab (where Enter sends the focus in a window,
 // and that it goes to the next field instead of the default button), and
-// the notebook: tab size, the active tab's font, page hints, accelerators,
-// Ctrl+Tab and its key-press event.
+// the notebook: tab size, the active tab's font, accelerators, Ctrl+Tab
+// and its key-press event.
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
@@ -214,19 +214,6 @@ class TestEntryPages : public QObject {
       const int ink_inactive = Ink(image, bar->tabRect(inactive).adjusted(8, 4, -8, -4));
       QVERIFY(ink_active > ink_inactive * 3 / 2);
     }
-  }
-
-  void pageHints() {
-    Book book;
-    for (int i = 0; i < 3; ++i) {
-      QCOMPARE(book.notebook->tabBar()->tabToolTip(i), QString(kPages[i][1]));
-      // Over the bare page, or a label without a hint of its own, too.
-      QCOMPARE(book.notebook->widget(i)->toolTip(), QString(kPages[i][1]));
-    }
-    QCOMPARE(book.notebook->PageHint(3), QString());
-    book.notebook->SetPageHint(7, "nowhere");  // ignored
-    book.notebook->SetPageHint(1, "Another hint");
-    QCOMPARE(book.notebook->widget(1)->toolTip(), QString("Another hint"));
   }
 
   void keysShowAnotherPage_data() {
