@@ -301,8 +301,9 @@ class TestGrid : public QObject {
     const std::string name = field.toStdString();
     if (setup == "readonly-field") fx_->DataSet()->FieldByName(name)->SetReadOnly(true);
     if (setup == "readonly-grid") grid->SetReadOnly(true);
-    // Designed columns: the field's alone, read-only.
-    if (setup == "readonly-column") grid->ReadSavedColumns({"cvColumn=0", "cvFieldNameStr=" + name, "cvReadOnlyStr=TRUE"});
+    if (setup == "readonly-column") {  // designed columns: the field's alone, read-only
+      grid->ReadSavedColumns({"cvColumn=0", "cvFieldNameStr=" + name, "cvReadOnlyStr=TRUE"});
+    }
     const std::string before = fx_->Stored(1, name);
     grid->MoveCol(fx_->ColumnOf(name));
     fx_->Press(Qt::Key_F2);

@@ -199,7 +199,6 @@ class TestEntryPages : public QObject {
     const int ctrl = Qt::ControlModifier;
     const int ctrl_shift = Qt::ControlModifier | Qt::ShiftModifier;
     const int tab = Qt::Key_Tab;
-    QTest::newRow("Alt+B") << "edit" << 0 << int(Qt::Key_B) << alt << -1 << 1;
     QTest::newRow("Ctrl+Tab") << "edit" << 0 << tab << ctrl << -1 << 1;
     QTest::newRow("Ctrl+Tab wraps") << "edit" << 2 << tab << ctrl << -1 << 0;
     QTest::newRow("Ctrl+Shift+Tab wraps") << "edit" << 0 << int(Qt::Key_Backtab) << ctrl_shift << -1 << 2;
