@@ -135,8 +135,7 @@ class TestEntryFields : public QObject {
       } else {
         before->setFocus();
       }
-      const QPoint point = at(click);
-      QTest::mouseClick(text, Qt::LeftButton, {}, point);
+      QTest::mouseClick(text, Qt::LeftButton, {}, at(click));
       QVERIFY(field->hasFocus());
     }
     QTest::keyClicks(field, typed);
