@@ -1,8 +1,10 @@
 // The data grid over a real table: the key table with and without Ctrl, new
-// records at the end, logical toggles, options, fixed columns, the delete
-// and restore prompts, editing in place, painting, indicator glyphs and
-// column moves. Checked on what the user sees (the current record, painted
-// pixels, the prompts) and on the bytes of the file.
+// records at the end, logical toggles, fixed columns, the delete and restore
+// prompts, editing in place, painting, column moves, and the columns
+// themselves: the stored column list, values that follow the grid until
+// they are given, copying and the field map's limit. Checked on what the
+// user sees (the current record, painted pixels, the prompts) and on the
+// bytes of the file.
 #include <QScrollBar>
 #include <QtTest>
 
@@ -26,13 +28,39 @@ int Evaluate(QString expect, int n, int v) {
 
 QString RecName(int i) { return i > 0 ? QString::asprintf("Rec %02d", i) : QString(); }
 
-// Pixels of a cell as painted, at the scale given.
-QImage CellImage(TTzGrid* grid, int col, int row, qreal scale = 1) {
-  QPixmap all(grid->viewport()->size() * scale);
-  all.setDevicePixelRatio(scale);
-  grid->viewport()->render(&all);
-  const QRect r = grid->CellRect(col, row);
-  return all.toImage().copy(QRect(r.topLeft() * scale, r.size() * scale));
+// Pixels of a cell as painted.
+QImage CellImage(TTzGrid* grid, int col, int row) {
+  return grid->viewport()->grab(grid->CellRect(col, row)).toImage();
+}
+
+// One column's look after reading, as the grid shows it and the form
+// would store it: "field|width|colour|font|alignment|readonly|title caption|
+// title colour|title alignment", with "-" for a value left to its default.
+QString Describe(TTzColumn* c) {
+  const TTzColumnValues given = c->AssignedValues();
+  auto part = [given](TTzColumnValues bit, const QString& text) { return (given & bit) ? text : QString("-"); };
+  const TFont& f = c->Font();
+  const QString font = QString("%1 %2 %3 %4")
+                           .arg(QString::fromStdString(f.Name()))
+                           .arg(f.Size())
+                           .arg(QString::fromStdString(ColorToIdent(f.Color())))
+                           .arg(f.Style());
+  return QStringList{QString::fromStdString(c->FieldName()),
+                     part(cvWidth, QString::number(c->Width())),
+                     part(cvColor, QString::fromStdString(ColorToIdent(c->Color()))),
+                     part(cvFont, font),
+                     part(cvAlignment, QString::number(c->Alignment())),
+                     part(cvReadOnly, c->ReadOnly() ? "ro" : "rw"),
+                     part(cvTitleCaption, QString::fromStdString(c->Title().Caption())),
+                     part(cvTitleColor, QString::fromStdString(ColorToIdent(c->Title().Color()))),
+                     part(cvTitleAlignment, QString::number(c->Title().Alignment()))}
+      .join('|');
+}
+
+vz::TStrings Lines(const QStringList& list) {
+  vz::TStrings lines;
+  for (const QString& s : list) lines.push_back(s.toStdString());
+  return lines;
 }
 
 }  // namespace
@@ -42,10 +70,15 @@ class TestGrid : public QObject {
 
   std::unique_ptr<GridFixture> fx_;
 
+  TTzGrid* Make(int records, const std::vector<int>& deleted = {}, bool bind = true) {
+    fx_ = std::make_unique<GridFixture>(records, deleted, bind);
+    return fx_->grid;
+  }
+
  private slots:
   void cleanup() { fx_.reset(); }
 
-  // ---- keys ------------------------------------------------------------------------------
+  // ---- keys and editing -------------------------------------------------------------------
 
   void keys_data() {
     QTest::addColumn<int>("records");
@@ -63,7 +96,6 @@ class TestGrid : public QObject {
     QTest::newRow("page down at first") << 50 << "first" << "PgDown" << "v+1" << -1 << 2;
     QTest::newRow("ctrl+end") << 50 << "first" << "Ctrl+End" << "n" << -1 << 4;
     QTest::newRow("end: last column") << 50 << "first" << "End" << "1" << 4 << -1;
-    QTest::newRow("right") << 50 << "first" << "Right" << "1" << 1 << -1;
     QTest::newRow("ctrl+right") << 50 << "first" << "Ctrl+Right" << "1" << 4 << -1;
     QTest::newRow("shift+tab at first cell") << 50 << "first" << "Shift+Tab" << "1" << 4 << -1;
     QTest::newRow("up at last") << 50 << "last" << "Up" << "n-1" << -1 << 2;
@@ -97,8 +129,7 @@ class TestGrid : public QObject {
     QFETCH(QString, record);
     QFETCH(int, column);
     QFETCH(int, bar);
-    fx_.reset(new GridFixture(records));
-    TTzGrid* grid = fx_->grid;
+    TTzGrid* grid = Make(records);
     const int v = grid->VisibleRowCount();
     QVERIFY(records == 0 || (v > 3 && v < records));
     grid->SetAutoAppend(!start.endsWith("no auto append"));
@@ -133,8 +164,6 @@ class TestGrid : public QObject {
     QVERIFY(fx_->halts.empty());
   }
 
-  // ---- logical fields --------------------------------------------------------------------
-
   void toggleLogical_data() {
     QTest::addColumn<int>("record");  // even records are paid
     QTest::addColumn<QString>("how");
@@ -150,8 +179,7 @@ class TestGrid : public QObject {
     QFETCH(int, record);
     QFETCH(QString, how);
     QFETCH(QString, stored);
-    fx_.reset(new GridFixture(5));
-    TTzGrid* grid = fx_->grid;
+    TTzGrid* grid = Make(5);
     for (int i = 1; i < record; ++i) fx_->Press(Qt::Key_Down);
     grid->MoveCol(fx_->ColumnOf("paid"));
     for (const QString& step : how.split(' ')) {
@@ -165,29 +193,6 @@ class TestGrid : public QObject {
     fx_->Press(Qt::Key_Down);  // leaving the row writes it
     QCOMPARE(QString::fromStdString(fx_->Stored(record, "paid")), stored);
     QVERIFY(fx_->msgs->messages().empty());
-  }
-
-  // ---- options and fixed columns ---------------------------------------------------------
-
-  void rowSelectDropsEditing_data() {
-    QTest::addColumn<int>("given");
-    QTest::addColumn<int>("kept");
-    const int d = kDefaultTzGridOptions;
-    QTest::newRow("row select") << (d | dgRowSelect) << ((d | dgRowSelect) & ~dgEditing);
-    QTest::newRow("row select, editor shown")
-        << (d | dgRowSelect | dgAlwaysShowEditor) << ((d | dgRowSelect) & ~dgEditing);
-    QTest::newRow("editor shown") << (d | dgAlwaysShowEditor) << (d | dgAlwaysShowEditor);
-  }
-
-  void rowSelectDropsEditing() {
-    QFETCH(int, given);
-    QFETCH(int, kept);
-    fx_.reset(new GridFixture(5));
-    fx_->grid->SetOptions(TTzGridOptions(given));
-    QCOMPARE(int(fx_->grid->Options()), kept);
-    // With a selected row, typing starts no edit.
-    fx_->Type("Z");
-    QCOMPARE(fx_->DataSet()->State(), (kept & dgEditing) ? vz::dsEdit : vz::dsBrowse);
   }
 
   void fixedColumns_data() {
@@ -204,8 +209,7 @@ class TestGrid : public QObject {
     QFETCH(int, value);
     QFETCH(bool, before_binding);
     QFETCH(int, fixed);
-    fx_.reset(new GridFixture(5, {}, /*bind=*/!before_binding));
-    TTzGrid* grid = fx_->grid;
+    TTzGrid* grid = Make(5, {}, /*bind=*/!before_binding);
     grid->SetFixedColumns(value);
     if (before_binding) grid->SetDataSource(fx_->table);
     grid->LayoutChanged();
@@ -218,8 +222,6 @@ class TestGrid : public QObject {
     fx_->Press(Qt::Key_Left, Qt::ControlModifier);
     QCOMPARE(grid->SelectedIndex(), fixed);
   }
-
-  // ---- delete and restore ----------------------------------------------------------------
 
   void deletePrompts_data() {
     QTest::addColumn<bool>("deleted");
@@ -245,8 +247,7 @@ class TestGrid : public QObject {
     QFETCH(int, answer);
     QFETCH(QString, prompt);
     QFETCH(char, mark);
-    fx_.reset(new GridFixture(5, deleted ? std::vector<int>{3} : std::vector<int>{}));
-    TTzGrid* grid = fx_->grid;
+    TTzGrid* grid = Make(5, deleted ? std::vector<int>{3} : std::vector<int>{});
     grid->SetOptions(TTzGridOptions(options));
     grid->SetReadOnly(read_only);
     fx_->Press(Qt::Key_Down);
@@ -266,8 +267,6 @@ class TestGrid : public QObject {
     QCOMPARE(fx_->Mark(2), ' ');
     QCOMPARE(QString::fromStdString(fx_->CurrentName()), RecName(3));
   }
-
-  // ---- editing in place ------------------------------------------------------------------
 
   void editing_data() {
     QTest::addColumn<QString>("field");
@@ -298,18 +297,12 @@ class TestGrid : public QObject {
     QFETCH(QString, typed);
     QFETCH(QString, stored);
     QFETCH(QString, error);
-    fx_.reset(new GridFixture(3));
-    TTzGrid* grid = fx_->grid;
+    TTzGrid* grid = Make(3);
     const std::string name = field.toStdString();
     if (setup == "readonly-field") fx_->DataSet()->FieldByName(name)->SetReadOnly(true);
     if (setup == "readonly-grid") grid->SetReadOnly(true);
-    if (setup == "readonly-column") {
-      // The designed columns of a window: every field, one read-only.
-      for (const char* f : {"name", "paid", "amount", "due", "notes"}) {
-        TTzColumn* column = grid->Columns()->Add();
-        column->SetFieldName(f);
-        column->SetReadOnly(column->FieldName() == name);
-      }
+    if (setup == "readonly-column") {  // designed columns: the field's alone, read-only
+      grid->ReadSavedColumns({"cvColumn=0", "cvFieldNameStr=" + name, "cvReadOnlyStr=TRUE"});
     }
     const std::string before = fx_->Stored(1, name);
     grid->MoveCol(fx_->ColumnOf(name));
@@ -353,8 +346,7 @@ class TestGrid : public QObject {
     QFETCH(int, box);
     QFETCH(bool, ink_when_false);
     QFETCH(bool, red_when_true);
-    fx_.reset(new GridFixture(5));
-    TTzGrid* grid = fx_->grid;
+    TTzGrid* grid = Make(5);
     grid->SetBooleanBox(TTzBooleanBox(box));
     const int col = fx_->ColumnOf("paid");
     const int top = grid->TitleOffset();
@@ -371,8 +363,7 @@ class TestGrid : public QObject {
   }
 
   void rowColours() {
-    fx_.reset(new GridFixture(6, {4, 5}));
-    TTzGrid* grid = fx_->grid;
+    TTzGrid* grid = Make(6, {4, 5});
     // Record 6 gets a cell colour of its own; the event sees each row's values.
     grid->OnChangeColorsEvent = [this](vz::TObject*, int, TColor&, TColor& cell, TColor&, TColor&, TColor&,
                                        TColor&, TColor&) {
@@ -395,40 +386,6 @@ class TestGrid : public QObject {
     QCOMPARE(QString::fromStdString(fx_->CurrentName()), RecName(5));  // painting moved nothing
   }
 
-  void indicatorGlyphs_data() {
-    QTest::addColumn<qreal>("scale");
-    QTest::newRow("1x") << 1.0;
-    QTest::newRow("2x") << 2.0;
-  }
-
-  void indicatorGlyphs() {
-    QFETCH(qreal, scale);
-    fx_.reset(new GridFixture(5));
-    TTzGrid* grid = fx_->grid;
-    fx_->Press(Qt::Key_Down);
-    const int row = grid->Row();
-    const QColor face = ColorToQColor(clBtnFace, grid->palette());
-    auto glyph = [&] {
-      // The cell inside its frame: the glyph on the indicator colour, in
-      // black only (no blur of a scaled image).
-      QImage cell = CellImage(grid, 0, row, scale);
-      cell = cell.copy(QRect(QPoint(1, 1) * scale, (cell.size() / scale - QSize(2, 2)) * scale));
-      const int black = qptest::PixelsNear(cell, Qt::black, 0);
-      const int background = qptest::PixelsNear(cell, face, 0);
-      return std::make_pair(cell, black > 0 && black + background == cell.width() * cell.height());
-    };
-    const auto [browse, browse_crisp] = glyph();
-    fx_->DataSet()->Edit();
-    const auto [edit, edit_crisp] = glyph();
-    fx_->DataSet()->Cancel();
-    fx_->Press(Qt::Key_Insert);
-    const auto [insert, insert_crisp] = glyph();
-    QVERIFY(browse_crisp && edit_crisp && insert_crisp);
-    QVERIFY(browse != edit && edit != insert && browse != insert);
-    // Other rows show no glyph.
-    QCOMPARE(qptest::PixelsNear(CellImage(grid, 0, row + 2, scale), Qt::black, 0), 0);
-  }
-
   // ---- columns ---------------------------------------------------------------------------
 
   void columnMoves_data() {
@@ -447,8 +404,7 @@ class TestGrid : public QObject {
     QFETCH(int, pressed);
     QFETCH(int, from);
     QFETCH(int, to);
-    fx_.reset(new GridFixture(5));
-    TTzGrid* grid = fx_->grid;
+    TTzGrid* grid = Make(5);
     grid->SetDepressDisabled(disabled);
     int moved_from = -1;
     int moved_to = -1;
@@ -490,8 +446,7 @@ class TestGrid : public QObject {
 
   void tableGoesAndComesBack() {
     QFETCH(bool, designed);
-    fx_.reset(new GridFixture(5));
-    TTzGrid* grid = fx_->grid;
+    TTzGrid* grid = Make(5);
     if (designed) grid->ReadSavedColumns({"cvColumn=0", "cvFieldNameStr=amount", "cvColumn=1", "cvFieldNameStr=name"});
     const int columns = grid->ColCount();
     // Closing frees the fields the columns show: nothing may point at them.
@@ -510,6 +465,165 @@ class TestGrid : public QObject {
     fx_->table = nullptr;
     QCOMPARE(grid->DataSource(), nullptr);
     QVERIFY(!grid->grab().isNull());
+  }
+
+  // ---- the column list -------------------------------------------------------------------
+
+  void savedColumns_data() {
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QStringList>("columns");
+    const QString blank = "|-|-|-|-|-|-|-|-";
+    QTest::newRow("numbers 0 and 2 make three columns")
+        << QStringList{"cvColumn=0", "cvFieldNameStr=name", "cvColumn=2", "cvWidthStr=120"}
+        << QStringList{"name" + blank, blank, "|120|-|-|-|-|-|-|-"};
+    QTest::newRow("a number not above the last keeps the column")
+        << QStringList{"cvColumn=1", "cvWidthStr=50", "cvColumn=0", "cvWidthStr=70"}
+        << QStringList{blank, "|70|-|-|-|-|-|-|-"};
+    QTest::newRow("lines before the first column do nothing")
+        << QStringList{"cvWidthStr=wide", "cvFieldNameStr=name", "cvColumn=0"} << QStringList{blank};
+    QTest::newRow("a line without a key is a column number")
+        << QStringList{"cvColumn=0", "  1  ", "cvFieldNameStr=amount"}
+        << QStringList{blank, "amount" + blank};
+    QTest::newRow("font text: name, colour, size and bold")
+        << QStringList{"cvColumn=0", "cvFontStr=Arial,clRed,266"}
+        << QStringList{"|-|-|Arial 10 clRed 1|-|-|-|-|-"};
+    QTest::newRow("font text: styles above 256")
+        << QStringList{"cvColumn=0", "cvFontStr=Courier,clBlue,3596"}
+        << QStringList{"|-|-|Courier 12 clBlue 14|-|-|-|-|-"};
+    QTest::newRow("font text: no colour identifier")
+        << QStringList{"cvColumn=0", "cvFontStr=Arial,reddish,9"}
+        << QStringList{"|-|-|Arial 9 clWindowText 0|-|-|-|-|-"};
+    QTest::newRow("font text: one comma names the font only")
+        << QStringList{"cvColumn=0", "cvFontStr=Arial,"}
+        << QStringList{"|-|-|Arial 8 clWindowText 0|-|-|-|-|-"};
+    QTest::newRow("font text: no comma changes nothing")
+        << QStringList{"cvColumn=0", "cvFontStr=Arial"} << QStringList{blank};
+    QTest::newRow("colours by name and number")
+        << QStringList{"cvColumn=0", "cvColorStr=clAqua", "cvTitleColorStr=$0000FF"}
+        << QStringList{"|-|clAqua|-|-|-|-|clRed|-"};
+    QTest::newRow("alignments in any case, blanks ignored")
+        << QStringList{"cvColumn=0", "cvAlignmentStr= TARightJustify ", "cvTitleAlignmentStr=tacenter"}
+        << QStringList{"|-|-|-|1|-|-|-|2"};
+    QTest::newRow("an unknown alignment is left")
+        << QStringList{"cvColumn=0", "cvAlignmentStr=middle"} << QStringList{"|-|-|-|0|-|-|-|-"};
+    QTest::newRow("read-only only for TRUE")
+        << QStringList{"cvColumn=0", "cvReadOnlyStr=true", "cvColumn=1", "cvReadOnlyStr=yes"}
+        << QStringList{"|-|-|-|-|ro|-|-|-", "|-|-|-|-|rw|-|-|-"};
+    // A line that does not read stops the reading with the text it holds.
+    QTest::newRow("bad width") << QStringList{"cvColumn=0", "cvWidthStr=wide"}
+                               << QStringList{"! 'wide' is not a valid number"};
+    QTest::newRow("bad colour") << QStringList{"cvColumn=0", "cvColorStr=clMauve"}
+                                << QStringList{"! 'clMauve' is not a valid number"};
+    QTest::newRow("bad font size") << QStringList{"cvColumn=0", "cvFontStr=Arial,clRed,big"}
+                                   << QStringList{"! 'big' is not a valid number"};
+    QTest::newRow("unknown key") << QStringList{"cvColumn=0", "cvHeightStr=4"}
+                                 << QStringList{"! 'cvHeightStr=4' is not a valid number"};
+    QTest::newRow("a caption and a field the table lacks")
+        << QStringList{"cvColumn=0", "cvTitleCaptionStr=Paid?", "cvFieldNameStr=missing"}
+        << QStringList{"missing|-|-|-|-|-|Paid?|-|-"};
+  }
+
+  void savedColumns() {
+    QFETCH(QStringList, lines);
+    QFETCH(QStringList, columns);
+    TTzGrid* grid = Make(3, {}, /*bind=*/false);
+    // A grid fresh from the form holds one blank column, which the list
+    // replaces.
+    grid->Columns()->Add();
+    grid->Font().SetName("Helvetica");
+    grid->Font().SetSize(8);
+    try {
+      grid->ReadSavedColumns(Lines(lines));
+    } catch (const EConvertError& e) {
+      QCOMPARE(QStringList{QString("! ") + e.what()}, columns);
+      // The grid goes on working after the failed read.
+      grid->LayoutChanged();
+      QCOMPARE(grid->LayoutLock(), 0);
+      QCOMPARE(grid->UpdateLock(), 0);
+      return;
+    }
+    QStringList seen;
+    for (int i = 0; i < grid->Columns()->Count(); ++i) seen << Describe(grid->Columns()->Items(i));
+    QCOMPARE(seen, columns);
+    QVERIFY(grid->SavedColumns().empty());  // written as an empty list
+    // Bound by name once the table is there; a missing field shows nothing.
+    grid->SetDataSource(fx_->table);
+    TTzColumn* first = grid->Columns()->Count() ? grid->Columns()->Items(0) : nullptr;
+    if (first && !first->FieldName().empty()) {
+      QCOMPARE(first->Field() != nullptr, first->FieldName() != "missing");
+    }
+  }
+
+  void defaultsFollowTheGrid_data() {
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("given");  // setting the default value makes it given
+    QTest::newRow("colour") << "colour" << true;
+    QTest::newRow("font") << "font" << true;
+    QTest::newRow("width") << "width" << false;
+    QTest::newRow("title colour") << "titlecolour" << true;
+  }
+
+  void defaultsFollowTheGrid() {
+    QFETCH(QString, value);
+    QFETCH(bool, given);
+    TTzGrid* grid = Make(3);
+    TTzColumn* c = grid->Columns()->Add();
+    c->SetFieldName("name");
+    // Untouched, a column follows the grid and stores nothing.
+    grid->SetColor(clYellow);
+    grid->Font().SetSize(14);
+    grid->SetFixedColor(clTeal);
+    QCOMPARE(c->Color(), clYellow);
+    QCOMPARE(c->Font().Size(), 14);
+    QCOMPARE(c->Title().Color(), clTeal);
+    QVERIFY(!c->IsColorStored() && !c->IsFontStored() && !c->IsWidthStored() && !c->IsAlignmentStored());
+    QCOMPARE(c->AssignedValues() & ~cvFieldName, 0);
+
+    if (value == "colour") c->SetColor(c->Color());
+    if (value == "font") c->SetFont(TFont(c->Font()));
+    if (value == "width") c->SetWidth(c->DefaultWidth());
+    if (value == "titlecolour") c->Title().SetColor(c->Title().Color());
+    QCOMPARE((c->AssignedValues() & ~cvFieldName) != 0, given);
+    // A given value stays when the grid changes; defaults keep following.
+    grid->SetColor(clLime);
+    grid->Font().SetSize(9);
+    grid->SetFixedColor(clSilver);
+    QCOMPARE(c->Color(), value == "colour" ? clYellow : clLime);
+    QCOMPARE(c->Font().Size(), value == "font" ? 14 : 9);
+    QCOMPARE(c->Title().Color(), value == "titlecolour" ? clTeal : clSilver);
+    c->RestoreDefaults();
+    QCOMPARE(c->AssignedValues(), 0);
+    QCOMPARE(c->Color(), clLime);
+  }
+
+  void assignCopiesGivenValues() {
+    TTzGrid* grid = Make(3);
+    grid->ReadSavedColumns(Lines({"cvColumn=0", "cvFieldNameStr=amount", "cvColorStr=clRed", "cvWidthStr=90",
+                                  "cvTitleCaptionStr=Sum", "cvColumn=1", "cvFieldNameStr=name"}));
+    TTzGridColumns copy(nullptr, TTzColumnClass::kColumn);
+    copy.Assign(*grid->Columns());
+    QCOMPARE(copy.Count(), 2);
+    QCOMPARE(Describe(copy.Items(0)), QString("amount|90|clRed|-|-|-|Sum|-|-"));
+    QCOMPARE(Describe(copy.Items(1)), QString("name|-|-|-|-|-|-|-|-"));
+    // Back into a grid: the copies bind and show as the originals did.
+    TTzGrid other;
+    other.SetDataSource(fx_->table);
+    other.SetColumns(copy);
+    QCOMPARE(other.Columns()->State(), csCustomized);
+    QCOMPARE(other.ColCount(), 3);
+    QCOMPARE(other.ColWidths(1), 90);
+  }
+
+  // The field map holds kMaxMapSize columns, fields or gaps, and refuses
+  // one more.
+  void tooManyColumns() {
+    TTzGridDataLink* link = Make(3)->DataLink();
+    link->ClearMapping();
+    link->SetSparseMap(true);
+    for (int i = 0; i < TTzGridDataLink::kMaxMapSize; ++i) link->AddMapping(i % 2 ? "name" : "nothing");
+    QVERIFY(link->Fields(1) && !link->Fields(0));
+    QVERIFY_THROWS_EXCEPTION(EInvalidGridOperation, link->AddMapping("name"));
+    QCOMPARE(link->FieldCount(), TTzGridDataLink::kMaxMapSize);
   }
 };
 

@@ -1,4 +1,6 @@
-// The notebook: tab size, the active tab's font, page hints, accelerators,
+// The check pages: Enter as Tab (where Enter sends the focus in a window,
+// and that it goes to the next field instead of the default button), and
+// the notebook: the active tab's font in a fixed tab size, accelerators,
 // Ctrl+Tab and its key-press event.
 #include <QApplication>
 #include <QDialog>
@@ -9,11 +11,63 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+#include <tuple>
+
 #include "controls/entry/datefield.h"
+#include "controls/entry/entrycontroller.h"
 #include "controls/entry/entrynotebook.h"
 #include "controls/entry/numericfield.h"
 
 namespace {
+
+// A dialog with a default button, which Enter must not reach.
+struct Dialog {
+  QDialog window;
+  QPushButton* ok = new QPushButton("OK", &window);
+
+  Dialog() { ok->setDefault(true); }
+  bool Show() {
+    window.show();
+    return QTest::qWaitForWindowActive(&window);
+  }
+};
+
+// A check page: fields made in reading order (the default tab order), then
+// tabbed through in another order.
+struct CheckPage : Dialog {
+  QLineEdit* payee;
+  TNumericField* amount;
+  TEntryController* controller;
+
+  CheckPage() {
+    auto add = [this](QWidget* field, const char* name, int x, int y) {
+      field->setParent(&window);
+      field->setObjectName(name);
+      field->move(x, y);
+      return field;
+    };
+    QWidget* number = add(new QLineEdit, "number", 24, 32);
+    amount = static_cast<TNumericField*>(add(new TNumericField, "amount", 136, 32));
+    QWidget* date = add(new TDateField, "date", 304, 32);
+    QWidget* words = add(new QLineEdit, "words", 24, 80);
+    payee = static_cast<QLineEdit*>(add(new QLineEdit, "payee", 24, 128));
+    ok->move(24, 170);
+    QWidget::setTabOrder(date, amount);
+    QWidget::setTabOrder(amount, payee);
+    QWidget::setTabOrder(payee, words);
+    QWidget::setTabOrder(words, number);
+    QWidget::setTabOrder(number, ok);
+    controller = new TEntryController(&window);
+    window.resize(460, 210);
+  }
+
+  void Focus(const QString& name) { window.findChild<QWidget*>(name)->setFocus(); }
+};
+
+QString FocusName() {
+  QWidget* focus = QApplication::focusWidget();
+  return focus != nullptr ? focus->objectName() : QString("<none>");
+}
 
 constexpr const char* kPages[][2] = {
     {"&Payor Information", "Payor's Personal Information"},
@@ -21,23 +75,18 @@ constexpr const char* kPages[][2] = {
     {"&Check Information", "Check Details"},
 };
 
-// The three check pages in a dialog with a default button. The first field
-// of each page is of `kind` ("edit", "numeric" or "date"), the second a
-// plain edit.
-struct Book {
-  QDialog window;
+// The three check pages. The first field of each page is of `kind`
+// ("edit", "numeric" or "date"), the second a plain edit.
+struct Book : Dialog {
   TEntryNotebook* notebook;
   QWidget* fields[3][2];
-  QPushButton* ok;
 
-  explicit Book(const QString& kind = "edit", bool size_first = true) {
+  explicit Book(const QString& kind = "edit") {
     auto* layout = new QVBoxLayout(&window);
     notebook = new TEntryNotebook;
     layout->addWidget(notebook);
-    ok = new QPushButton("OK");
-    ok->setDefault(true);
     layout->addWidget(ok);
-    if (size_first) notebook->SetTabSize(QSize(174, 18));
+    notebook->SetTabSize(QSize(174, 18));  // before the pages
     for (int p = 0; p < 3; ++p) {
       auto* page = new QWidget;
       fields[p][0] = kind == "numeric" ? static_cast<QWidget*>(new TNumericField(page))
@@ -47,13 +96,7 @@ struct Book {
       fields[p][1]->move(24, 48);
       notebook->AddPage(page, kPages[p][0], kPages[p][1]);
     }
-    if (!size_first) notebook->SetTabSize(QSize(174, 18));
     window.resize(560, 300);
-  }
-
-  bool Show() {
-    window.show();
-    return QTest::qWaitForWindowActive(&window);
   }
 };
 
@@ -68,26 +111,53 @@ int Ink(const QImage& image, const QRect& rect) {
 
 }  // namespace
 
-class TestEntryNotebook : public QObject {
+class TestEntryPages : public QObject {
   Q_OBJECT
 
  private slots:
-  // Set before or after the pages are added: a long caption and the bold
-  // active one do not widen their tabs.
-  void tabsHaveTheFixedSize() {
-    for (bool size_first : {true, false}) {
-      Book book("edit", size_first);
-      QVERIFY(book.Show());
-      QTabBar* bar = book.notebook->tabBar();
-      bar->setTabText(0, "A much longer caption than the others");
-      book.notebook->setCurrentIndex(2);
-      for (int i = 0; i < 3; ++i) QCOMPARE(bar->tabRect(i).size(), QSize(174, 18));
+  void enterIsConsumed() {
+    CheckPage page;
+    QVERIFY(page.Show());
+    QSignalSpy returned(page.payee, &QLineEdit::returnPressed);
+    QSignalSpy clicked(page.ok, &QPushButton::clicked);
+    page.Focus("payee");
+    QTest::keyClick(page.payee, Qt::Key_Return);
+    QCOMPARE(returned.count(), 0);
+    QCOMPARE(clicked.count(), 0);
+    QVERIFY(page.window.isVisible());
+
+    // The next field is entered as by Tab: the amount's text selected.
+    QSignalSpy changed(page.amount, &TNumericField::Changed);
+    page.amount->SetValue(12.5);
+    page.Focus("date");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(page.amount->selectedText(), QString("12.50"));
+    QCOMPARE(changed.count(), 0);
+    // On in the tab order (the order itself is the main window's to check),
+    // by keypad Enter too; back by Shift+Enter; Ctrl+Enter stays.
+    for (const auto& [key, modifiers, to] : {std::tuple{Qt::Key_Enter, Qt::KeypadModifier, "payee"},
+                                             {Qt::Key_Return, Qt::ShiftModifier, "amount"},
+                                             {Qt::Key_Return, Qt::ControlModifier, "amount"}}) {
+      QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+      QCOMPARE(FocusName(), QString(to));
     }
+
+    // Without the "Default" table Enter is an ordinary key again; a table
+    // of another name cannot be switched.
+    QCOMPARE(page.controller->CommandTables(), QStringList({"Default", "WordStar", "Grid"}));
+    QVERIFY(!page.controller->SetCommandTableActive("Emacs", true));
+    QVERIFY(page.controller->SetCommandTableActive("Default", false));
+    QVERIFY(!page.controller->IsCommandTableActive("Default"));
+    page.Focus("payee");
+    QTest::keyClick(page.payee, Qt::Key_Return);
+    QCOMPARE(FocusName(), QString("payee"));
+    QCOMPARE(returned.count(), 1);
   }
 
   void activeTabIsDrawnInItsFont() {
     // Three tabs with one caption: only the active one's ink differs, clearly
-    // so with a small normal font and a large bold one.
+    // so with a small normal font and a large bold one; the size set after
+    // the pages holds for both.
     TEntryNotebook notebook;
     QFont small("Arial");
     small.setPixelSize(9);
@@ -112,22 +182,9 @@ class TestEntryNotebook : public QObject {
       const QImage image = bar->grab().toImage();
       const int ink_active = Ink(image, bar->tabRect(active).adjusted(8, 4, -8, -4));
       const int ink_inactive = Ink(image, bar->tabRect(inactive).adjusted(8, 4, -8, -4));
-      QVERIFY2(ink_active > ink_inactive * 3 / 2,
-               qPrintable(QString("active %1, inactive %2").arg(ink_active).arg(ink_inactive)));
+      QVERIFY(ink_active > ink_inactive * 3 / 2);
+      QCOMPARE(bar->tabRect(active).size(), QSize(174, 18));
     }
-  }
-
-  void pageHints() {
-    Book book;
-    for (int i = 0; i < 3; ++i) {
-      QCOMPARE(book.notebook->tabBar()->tabToolTip(i), QString(kPages[i][1]));
-      // Over the bare page, or a label without a hint of its own, too.
-      QCOMPARE(book.notebook->widget(i)->toolTip(), QString(kPages[i][1]));
-    }
-    QCOMPARE(book.notebook->PageHint(3), QString());
-    book.notebook->SetPageHint(7, "nowhere");  // ignored
-    book.notebook->SetPageHint(1, "Another hint");
-    QCOMPARE(book.notebook->widget(1)->toolTip(), QString("Another hint"));
   }
 
   void keysShowAnotherPage_data() {
@@ -142,8 +199,6 @@ class TestEntryNotebook : public QObject {
     const int ctrl = Qt::ControlModifier;
     const int ctrl_shift = Qt::ControlModifier | Qt::ShiftModifier;
     const int tab = Qt::Key_Tab;
-    QTest::newRow("Alt+B") << "edit" << 0 << int(Qt::Key_B) << alt << -1 << 1;
-    QTest::newRow("Alt+P") << "edit" << 2 << int(Qt::Key_P) << alt << -1 << 0;
     QTest::newRow("Ctrl+Tab") << "edit" << 0 << tab << ctrl << -1 << 1;
     QTest::newRow("Ctrl+Tab wraps") << "edit" << 2 << tab << ctrl << -1 << 0;
     QTest::newRow("Ctrl+Shift+Tab wraps") << "edit" << 0 << int(Qt::Key_Backtab) << ctrl_shift << -1 << 2;
@@ -168,6 +223,7 @@ class TestEntryNotebook : public QObject {
     book.fields[start][0]->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(book.notebook->currentIndex(), page);
+    QCOMPARE(book.notebook->tabBar()->tabRect(page).size(), QSize(174, 18));  // the bold caption widens nothing
     // The focus left the hidden page for the first field of the one shown.
     QCOMPARE(QApplication::focusWidget(), book.fields[page][0]);
   }
@@ -202,5 +258,5 @@ class TestEntryNotebook : public QObject {
   }
 };
 
-QTEST_MAIN(TestEntryNotebook)
-#include "tst_entrynotebook.moc"
+QTEST_MAIN(TestEntryPages)
+#include "tst_entrypages.moc"

@@ -1,0 +1,453 @@
+// The controls bound to a real check table. TTzMemo over the notes: the
+// display states, the keys that start an edit, Escape, the lines written
+// back into the memo file, and the caption label's life. TTzNavigator: the
+// sizing rule, the enabling in each state, the delete and restore prompts
+// with the marks they leave in the file, auto-repeat, the arrow keys and the
+// focus mark.
+//
+// Mouse events go through the window system, as a user's do, so that the
+// application knows when the button is held.
+#define QTEST_QPA_MOUSE_HANDLING
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QtTest>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/memo.h"
+#include "controls/navigator.h"
+#include "tablefixture.h"
+
+using qp::TNavigateBtn;
+
+namespace {
+
+const QString kNotes = "Dear Sir\nPaid in full";  // record 1; record 2 has none, 3 a blob
+
+struct KeyCase {
+  int key;
+  Qt::KeyboardModifiers modifiers;
+  QString text;  // of the key event
+  bool edits;
+  QString shown;  // what was typed goes to the start
+};
+struct MemoCase {
+  int record;
+  QString field;
+  bool auto_display;
+  QString shown;
+  QString then;       // after the typing: "leave" (the focus), "escape", "payee" (changed)
+  QByteArray stored;  // in the memo file afterwards; empty: nothing new
+};
+QString EnabledMap(const qp::TTzNavigator& nav) {
+  QString map;
+  for (int i = 0; i < qp::kNavButtonCount; ++i) map += nav.Button(TNavigateBtn(i))->isEnabled() ? '1' : '0';
+  return map;
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(KeyCase)
+Q_DECLARE_METATYPE(MemoCase)
+
+class TestBoundControls : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<qptest::TableFixture> fx_;
+  std::unique_ptr<QWidget> window_;
+  QLineEdit* other_ = nullptr;  // where the focus goes when it leaves
+  qp::TTzMemo* memo_ = nullptr;
+  qp::TTzNavigator* nav_ = nullptr;
+  std::vector<TNavigateBtn> clicks_;
+
+  vz::TTzDataSet* ds() const { return fx_->table->DataSet(); }
+  QString Payee() const { return QString::fromStdString(ds()->FieldByName("payee")->AsString()); }
+  void Show() {
+    window_->show();
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+  }
+
+  // The memo (100, 80, 200 x 120) on record `record`, shown with the focus.
+  void OpenMemo(int record = 1, const QString& field = "notes", bool auto_display = true) {
+    fx_->OpenChecks({{"Alpha", {"Dear Sir", "Paid in full"}}, {"Beta", {}}, {"Gamma", {"binary"}}});
+    fx_->Patch(3, "notes", "        -3");
+    ds()->MoveBy(record - 1);
+    memo_->SetAutoDisplay(auto_display);
+    memo_->SetDataSource(fx_->table);
+    memo_->SetDataField(field);
+    Show();
+    memo_->setFocus();
+  }
+
+  // Checks "R1" ... on the navigator, at the first record. (The first link
+  // attached to a table standing at its end makes the data set append;
+  // First leaves that.)
+  void OpenNav(int records) {
+    std::vector<qptest::Check> checks;
+    for (int i = 1; i <= records; ++i) checks.push_back({"R" + std::to_string(i), {}});
+    fx_->OpenChecks(checks);
+    nav_->SetDataSource(fx_->table);
+    ds()->First();
+  }
+
+ private slots:
+  void init() {
+    fx_ = std::make_unique<qptest::TableFixture>();
+    window_ = std::make_unique<QWidget>();
+    window_->resize(400, 300);
+    other_ = new QLineEdit(window_.get());
+    other_->setGeometry(0, 60, 20, 20);
+    memo_ = new qp::TTzMemo(window_.get());
+    memo_->setObjectName("memo");
+    memo_->SetBounds(100, 80, 200, 120);
+    nav_ = new qp::TTzNavigator(window_.get());
+    clicks_.clear();
+    nav_->OnClick = [this](qp::TTzNavigator*, TNavigateBtn b) { clicks_.push_back(b); };
+  }
+  void cleanup() {
+    window_.reset();
+    fx_.reset();
+  }
+
+  // ---- the memo --------------------------------------------------------------------------
+
+  // Loading is no change of the user's: leaving the memo writes nothing.
+  void placeholderLoads_data() {
+    QTest::addColumn<QString>("how");
+    for (const char* how : {"Enter", "double click", "AutoDisplay"}) QTest::newRow(how) << how;
+  }
+  void placeholderLoads() {
+    QFETCH(QString, how);
+    OpenMemo(1, "notes", false);
+    const QByteArray memo_file = fx_->Read("checks.dbt");
+    QTest::keyClicks(memo_, "Z");  // swallowed before the text is there
+    QCOMPARE(memo_->toPlainText(), QString("(Memo)"));
+    if (how == "Enter") QTest::keyClick(memo_, Qt::Key_Return);
+    if (how == "double click") QTest::mouseDClick(memo_->viewport(), Qt::LeftButton);
+    if (how == "AutoDisplay") memo_->SetAutoDisplay(true);
+    QCOMPARE(memo_->toPlainText(), kNotes);
+    QCOMPARE(ds()->State(), vz::dsBrowse);
+    other_->setFocus();
+    QCOMPARE(fx_->Read("checks.dbt"), memo_file);
+    ds()->Next();
+    QCOMPARE(memo_->toPlainText(), how == "AutoDisplay" ? QString() : QString("(Memo)"));
+  }
+
+  void keysStartingAnEdit_data() {
+    QTest::addColumn<KeyCase>("c");
+    const Qt::KeyboardModifiers none = Qt::NoModifier, ctrl = Qt::ControlModifier, shift = Qt::ShiftModifier;
+    QTest::newRow("character") << KeyCase{Qt::Key_X, none, "x", true, "x" + kNotes};
+    QTest::newRow("Delete") << KeyCase{Qt::Key_Delete, none, "", true, kNotes.mid(1)};
+    QTest::newRow("Shift+Insert") << KeyCase{Qt::Key_Insert, shift, "", true, "clip" + kNotes};
+    QTest::newRow("Enter") << KeyCase{Qt::Key_Return, none, "\r", true, "\n" + kNotes};
+    QTest::newRow("Backspace") << KeyCase{Qt::Key_Backspace, none, "", true, kNotes};
+    QTest::newRow("Insert alone") << KeyCase{Qt::Key_Insert, none, "", false, kNotes};
+    QTest::newRow("arrow") << KeyCase{Qt::Key_Right, none, "", false, kNotes};
+    QTest::newRow("Ctrl+C") << KeyCase{Qt::Key_C, ctrl, "", false, kNotes};
+  }
+  void keysStartingAnEdit() {
+    QFETCH(KeyCase, c);
+    OpenMemo();
+    QApplication::clipboard()->setText("clip");
+    QKeyEvent press(QEvent::KeyPress, c.key, c.modifiers, c.text);
+    QApplication::sendEvent(memo_, &press);
+    QCOMPARE(ds()->State(), c.edits ? vz::dsEdit : vz::dsBrowse);
+    QCOMPARE(memo_->toPlainText(), c.shown);
+  }
+
+  // What the memo shows of each record, and what typing into it leaves in
+  // the memo file once posted. Escape drops the typing and the file stays;
+  // a change of another field leaves the typing.
+  void typingIsWrittenBack_data() {
+    QTest::addColumn<MemoCase>("c");
+    const QByteArray edited = "New Dear Sir\r\nPaid in full";
+    QTest::newRow("memo text, posted") << MemoCase{1, "notes", true, kNotes, "", edited};
+    QTest::newRow("memo text, left, then posted") << MemoCase{1, "notes", true, kNotes, "leave", edited};
+    QTest::newRow("memo text, Escape") << MemoCase{1, "notes", true, kNotes, "escape", {}};
+    QTest::newRow("memo text, another field changed") << MemoCase{1, "notes", true, kNotes, "payee", edited};
+    QTest::newRow("no memo: empty text") << MemoCase{2, "notes", true, "", "", "New "};
+    QTest::newRow("blob: shown, never written") << MemoCase{3, "notes", true, "(Blob)", "leave", {}};
+    QTest::newRow("placeholder: typing swallowed") << MemoCase{1, "notes", false, "(Memo)", "", {}};
+    QTest::newRow("unbound: typing refused") << MemoCase{1, "", true, "", "", {}};
+  }
+  void typingIsWrittenBack() {
+    QFETCH(MemoCase, c);
+    OpenMemo(c.record, c.field, c.auto_display);
+    QCOMPARE(memo_->toPlainText(), c.shown);
+    const QByteArray before = fx_->Read("checks.dbt");
+    ds()->Edit();
+    QTest::keyClicks(memo_, "New ");
+    if (c.then == "escape") QTest::keyClick(memo_, Qt::Key_Escape);
+    if (c.then == "payee") ds()->FieldByName("payee")->SetAsString("Other");
+    const bool typed_in = !c.field.isEmpty() && c.auto_display && c.then != "escape";
+    QCOMPARE(memo_->toPlainText(), typed_in ? "New " + c.shown : c.shown);
+    QCOMPARE(ds()->State(), vz::dsEdit);
+    if (c.then == "leave") other_->setFocus();
+    QVERIFY(ds()->Post());
+    const QByteArray after = fx_->Read("checks.dbt");
+    QVERIFY(c.stored.isEmpty() ? after == before : after.contains(c.stored));
+  }
+
+  void failedWriteKeepsTheFocus() {
+    OpenMemo();
+    QTest::keyClicks(memo_, "X");
+    plat::fault::FailNth(plat::fault::Op::kWrite, 1, ENOSPC);
+    other_->setFocus();
+    QVERIFY(memo_->hasFocus());
+    QVERIFY(!fx_->msgs->messages().empty());
+    QCOMPARE(fx_->msgs->messages().back().type, qp::MsgType::kError);
+  }
+
+  // A label of the form named after the memo is adopted where it stands;
+  // renaming the memo renames it; freeing it anywhere is noticed.
+  void captionLabelLife() {
+    auto* label = new QLabel("old", window_.get());
+    label->setObjectName("memoCaption");
+    label->move(5, 5);
+    memo_->SetCaption("Notes:");
+    QCOMPARE(memo_->CaptionLabel(), label);
+    QCOMPARE(memo_->CaptionPos(), qp::cpDetached);
+    memo_->move(120, 100);
+    QCOMPARE(label->pos(), QPoint(5, 5));
+    QCOMPARE(label->text(), QString("Notes:"));
+    memo_->setObjectName("notes");
+    QCOMPARE(label->objectName(), QString("notesCaption"));
+    delete label;
+    QCOMPARE(memo_->Caption(), QString());
+    memo_->SetCaption("Again:");
+    QPointer<QLabel> made = memo_->CaptionLabel();
+    QCOMPARE(made->objectName(), QString("notesCaption"));
+    memo_->SetCaption("");
+    QVERIFY(made.isNull());
+  }
+
+  // A freed memo leaves the table; a freed table leaves the memo unbound.
+  void freeing() {
+    OpenMemo();
+    auto* second = new qp::TTzMemo(window_.get());
+    second->SetDataSource(fx_->table);
+    second->SetDataField("notes");
+    delete memo_;
+    QVERIFY(ds()->Next());
+    QCOMPARE(second->toPlainText(), QString());
+    ds()->Prior();
+    QCOMPARE(second->toPlainText(), kNotes);
+    delete fx_->table;
+    QVERIFY(!second->DataSource());
+    QCOMPARE(second->toPlainText(), QString());
+  }
+
+  // ---- the navigator ---------------------------------------------------------------------
+
+  // The bar keeps to the sizing rule when set and when resized; its visible
+  // buttons fill it, neighbours sharing a border, none wider than another
+  // by more than a pixel.
+  void sizing_data() {
+    QTest::addColumn<int>("visible");
+    QTest::addColumn<int>("align");
+    QTest::addColumn<QSize>("asked");
+    QTest::addColumn<QSize>("size");
+    const int all = qp::kAllNavButtons, none = qp::alNone;
+    const int three = qp::NavButtons({qp::nbFirst, qp::nbNext, qp::nbLast});
+    QTest::newRow("default") << all << none << QSize(241, 25) << QSize(241, 25);
+    QTest::newRow("195 unaligned snaps") << all << none << QSize(195, 25) << QSize(191, 25);
+    QTest::newRow("195 aligned spreads the rest") << all << int(qp::alBottom) << QSize(195, 25) << QSize(195, 25);
+    QTest::newRow("never below 10*19+1 by 18") << all << none << QSize(50, 5) << QSize(191, 18);
+    QTest::newRow("three buttons") << three << none << QSize(100, 30) << QSize(100, 30);
+    QTest::newRow("none counts as one") << 0 << none << QSize(5, 25) << QSize(20, 25);
+  }
+  void sizing() {
+    QFETCH(int, visible);
+    QFETCH(int, align);
+    QFETCH(QSize, asked);
+    QFETCH(QSize, size);
+    nav_->SetAlign(qp::TAlign(align));
+    nav_->SetVisibleButtons(qp::TButtonSet(visible));
+    nav_->SetBounds(10, 10, asked.width(), asked.height());
+    QCOMPARE(nav_->size(), size);
+    Show();
+    nav_->resize(asked);
+    QCOMPARE(nav_->size(), size);
+    QList<int> widths;
+    int right = 1;  // past the last visible button's right border
+    for (int i = 0; i < qp::kNavButtonCount; ++i) {
+      qp::TNavButton* b = nav_->Button(TNavigateBtn(i));
+      if (!b->isVisible()) {
+        QVERIFY(b->x() > nav_->width());
+        continue;
+      }
+      QCOMPARE(b->x(), right - 1);
+      QCOMPARE(b->height(), size.height());
+      right = b->x() + b->width();
+      widths << b->width();
+    }
+    if (visible) QCOMPARE(right, size.width());
+    const auto [low, high] = std::minmax_element(widths.begin(), widths.end());
+    QVERIFY(!visible || *high - *low <= 1);
+  }
+
+  void enabling_data() {
+    QTest::addColumn<int>("records");  // -1: no data source
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("enabled");  // first prior next last insert delete edit post cancel refresh
+    QTest::newRow("no data source") << -1 << "" << "0000000000";
+    QTest::newRow("empty table") << 0 << "" << "0000101001";
+    QTest::newRow("first record") << 3 << "" << "0011111001";
+    QTest::newRow("middle record") << 3 << "next" << "1111111001";
+    QTest::newRow("last record") << 3 << "last" << "1100111001";
+    QTest::newRow("editing") << 3 << "next edit" << "1111110111";
+    QTest::newRow("closed while editing") << 3 << "edit close" << "0000000000";
+    QTest::newRow("table freed") << 3 << "free" << "0000000000";
+    QTest::newRow("navigator disabled") << 3 << "next disable" << "0000000000";
+  }
+  void enabling() {
+    QFETCH(int, records);
+    QFETCH(QString, steps);
+    QFETCH(QString, enabled);
+    if (records >= 0) OpenNav(records);
+    for (const QString& step : steps.split(' ', Qt::SkipEmptyParts)) {
+      if (step == "next") ds()->Next();
+      if (step == "last") ds()->Last();
+      if (step == "edit") ds()->Edit();
+      if (step == "close") fx_->table->SetActive(false);
+      if (step == "free") delete fx_->table;
+      if (step == "disable") nav_->setEnabled(false);
+    }
+    QCOMPARE(EnabledMap(*nav_), enabled);
+    if (steps == "free") QVERIFY(!nav_->DataSource());
+  }
+
+  void deletePrompts_data() {
+    QTest::addColumn<bool>("marked");   // record 2 carries the deletion mark
+    QTest::addColumn<bool>("confirm");  // ConfirmDelete and ConfirmRestore
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("prompt");  // "" none
+    QTest::addColumn<char>("mark");       // in the file afterwards
+    const int ok = int(qp::MsgResult::kOk), cancel = int(qp::MsgResult::kCancel);
+    QTest::newRow("delete, OK") << false << true << ok << "Delete Record ?" << '*';
+    QTest::newRow("delete, Cancel") << false << true << cancel << "Delete Record ?" << ' ';
+    QTest::newRow("restore, OK") << true << true << ok << "Restore Record ?" << ' ';
+    QTest::newRow("restore unasked") << true << false << ok << "" << ' ';
+  }
+  void deletePrompts() {
+    QFETCH(bool, marked);
+    QFETCH(bool, confirm);
+    QFETCH(int, answer);
+    QFETCH(QString, prompt);
+    QFETCH(char, mark);
+    OpenNav(3);
+    ds()->Next();
+    if (marked) ds()->Delete();
+    nav_->SetConfirmDelete(confirm);
+    nav_->SetConfirmRestore(confirm);
+    fx_->msgs->Answer(qp::MsgResult(answer));
+    Show();
+    QTest::mouseClick(nav_->Button(qp::nbDelete), Qt::LeftButton);
+    QStringList asked;
+    for (const qp::RecordedMessage& m : fx_->msgs->messages()) {
+      QCOMPARE(m.buttons, qp::MsgButtons::kOkCancel);
+      asked << m.text;
+    }
+    QCOMPARE(asked.join('|'), prompt);
+    QCOMPARE(QByteArray() + fx_->Mark(1) + fx_->Mark(2) + fx_->Mark(3), QByteArray(" ") + mark + ' ');
+    QCOMPARE(clicks_, std::vector<TNavigateBtn>{qp::nbDelete});  // after Cancel too
+  }
+
+  void clicksWithoutSourceOrWithErrors() {
+    nav_->BtnClick(qp::nbNext);
+    QCOMPARE(clicks_, std::vector<TNavigateBtn>{qp::nbNext});
+    OpenNav(0);
+    nav_->SetConfirmDelete(false);
+    QVERIFY_THROWS_EXCEPTION(vz::EVozuvError, nav_->BtnClick(qp::nbDelete));  // the empty table refuses
+    QCOMPARE(clicks_.size(), size_t(1));
+  }
+
+  // Held, prior and next move at each tick of the repeat, the first of
+  // which waits longer; the release clicks once more.
+  void autoRepeat_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("step");  // from R1 or from R10
+    QTest::newRow("next") << int(qp::nbNext) << 1;
+    QTest::newRow("prior") << int(qp::nbPrior) << -1;
+  }
+  void autoRepeat() {
+    QFETCH(int, button);
+    QFETCH(int, step);
+    OpenNav(10);
+    if (step < 0) ds()->Last();
+    const int start = step > 0 ? 1 : 10;
+    Show();
+    qp::TNavButton* b = nav_->Button(TNavigateBtn(button));
+    QTest::mousePress(b, Qt::LeftButton);
+    QTimer* timer = b->RepeatTimer();
+    QVERIFY(timer && timer->isActive());
+    const int first = timer->interval();
+    for (int tick = 1; tick <= 2; ++tick) {
+      QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
+      QCOMPARE(Payee(), QString("R%1").arg(start + step * tick));
+      QVERIFY(timer->isActive() && timer->interval() < first);
+    }
+    QTest::mouseRelease(b, Qt::LeftButton);
+    QVERIFY(!timer->isActive());
+    QCOMPARE(Payee(), QString("R%1").arg(start + step * 3));
+  }
+
+  void arrowKeys_data() {
+    QTest::addColumn<int>("visible");
+    QTest::addColumn<QString>("keys");  // L, R, S (space)
+    QTest::addColumn<int>("focused");
+    QTest::addColumn<QString>("payee");
+    const int all = qp::kAllNavButtons;
+    QTest::newRow("Right up to refresh") << all << "RRRRRRRRRRR" << int(qp::nbRefresh) << "R1";
+    QTest::newRow("hidden ones skipped")
+        << int(qp::NavButtons({qp::nbFirst, qp::nbLast, qp::nbRefresh})) << "R" << int(qp::nbLast) << "R1";
+    QTest::newRow("Space clicks the marked one") << all << "RRS" << int(qp::nbNext) << "R2";
+    QTest::newRow("Space on a disabled one") << all << "RS" << int(qp::nbPrior) << "R1";
+  }
+  void arrowKeys() {
+    QFETCH(int, visible);
+    QFETCH(QString, keys);
+    QFETCH(int, focused);
+    QFETCH(QString, payee);
+    OpenNav(3);
+    nav_->SetVisibleButtons(qp::TButtonSet(visible));
+    nav_->SetTabStop(true);
+    Show();
+    nav_->setFocus(Qt::TabFocusReason);
+    for (QChar k : keys) QTest::keyClick(nav_, k == 'L' ? Qt::Key_Left : k == 'R' ? Qt::Key_Right : Qt::Key_Space);
+    QCOMPARE(int(nav_->FocusedButton()), focused);
+    QCOMPARE(Payee(), payee);
+  }
+
+  // A click takes the focus; the mark, 3 pixels inside the edge, is on the
+  // marked button while the bar has the focus, and only there.
+  void focusMark() {
+    OpenNav(3);
+    nav_->SetTabStop(true);
+    Show();
+    other_->setFocus();
+    auto shot = [this](TNavigateBtn b) { return nav_->Button(b)->grab().toImage(); };
+    const QImage refresh = shot(qp::nbRefresh), cancel = shot(qp::nbCancel);
+    QTest::mouseClick(nav_->Button(qp::nbRefresh), Qt::LeftButton);
+    QTest::mouseMove(other_);  // no hover look
+    QVERIFY(nav_->hasFocus());
+    QVERIFY(shot(qp::nbRefresh) != refresh);
+    QTest::keyClick(nav_, Qt::Key_Left);
+    QCOMPARE(shot(qp::nbRefresh), refresh);
+    const QImage marked = shot(qp::nbCancel);
+    int changed = 0;
+    for (int x = 0; x < marked.width(); ++x) changed += marked.pixel(x, 3) != cancel.pixel(x, 3);
+    QVERIFY(changed > marked.width() / 2);
+    other_->setFocus();
+    QCOMPARE(shot(qp::nbCancel), cancel);
+  }
+};
+
+QTEST_MAIN(TestBoundControls)
+#include "tst_boundcontrols.moc"
