@@ -143,6 +143,17 @@ class TestMainForm : public QObject {
     }
   }
 
+  // Enter walks the check page in its own order, not the fields' places.
+  void enterMovesInTabOrder() {
+    TMainForm form;
+    QVERIFY(ShowActive(&form));
+    Focus(form, "TransDate");
+    for (const char* next : {"AmountNumbers", "PayeeNameEdit", "AmountEnglish", "CheckNumber"}) {
+      Press(Qt::Key_Return);
+      QCOMPARE(FocusName(), QString(next));
+    }
+  }
+
   // Alt+H opens the Help menu, not the button too; Alt+X is the Exit button,
   // whose mnemonic clicks it a moment later, as a mouse click would.
   void altKeys() {
