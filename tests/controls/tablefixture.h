@@ -34,6 +34,7 @@
 #include "engine/settings.h"
 #include "platform/file.h"
 #include "platform/qt/scripted_messages.h"
+#include "tests/support/dbfimage.h"
 
 namespace qptest {
 
@@ -111,11 +112,9 @@ class TableFixture {
   // Writes `bytes` over field `field` of record `record` of the closed
   // table, then opens it again: for what the program itself never writes.
   void Patch(int record, const std::string& field, const QByteArray& bytes) {
-    const int at = FieldAt(record, field).first;
+    const int at = Dbf().At(record - 1, field);
     table->SetActive(false);
-    QFile f(file);
-    if (f.open(QIODevice::ReadWrite) && f.seek(at)) f.write(bytes);
-    f.close();
+    if (at >= 0) qptest::Patch(file.toStdString(), at, bytes.toStdString());
     table->SetActive(true);
   }
 
@@ -124,23 +123,13 @@ class TableFixture {
     QFile f(Path(name));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   }
-  QByteArray Bytes() const { return Read(QFileInfo(file).fileName()); }
-
+  DbfImage Dbf() const { return ReadDbf(file.toStdString()); }
   // The header's record count is not trusted: what the file's length holds.
-  int RecordsOnDisk() const {
-    const QByteArray b = Bytes();
-    return (b.size() - Le16(b, 8)) / Le16(b, 10);
-  }
-  // The deletion mark of record n in the file.
-  char Mark(int n) const {
-    const QByteArray b = Bytes();
-    return b.at(Le16(b, 8) + (n - 1) * Le16(b, 10));
-  }
+  int RecordsOnDisk() const { return Dbf().Stored(); }
+  // The deletion mark of record n (from 1) in the file.
+  char Mark(int n) const { return Dbf().Mark(n - 1); }
   // The stored text of a field of record `record` (from 1).
-  std::string Stored(int record, const std::string& field) const {
-    const auto [at, length] = FieldAt(record, field);
-    return at < 0 ? "<no field>" : Bytes().mid(at, length).toStdString();
-  }
+  std::string Stored(int record, const std::string& field) const { return Dbf().Value(record - 1, field); }
 
   QTemporaryDir dir;
   qp::ScopedScriptedMessages msgs;
@@ -149,25 +138,6 @@ class TableFixture {
   QString file;  // of the table
   std::vector<std::string> warnings;
   std::vector<std::string> halts;
-
- private:
-  static int Le16(const QByteArray& b, int at) {
-    return b.size() < at + 2 ? 1 : static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8;
-  }
-  // Where a field of a record is in the file, and its length; -1 when the
-  // header has no such field.
-  std::pair<int, int> FieldAt(int record, const std::string& field) const {
-    const QByteArray b = Bytes();
-    int offset = 1;
-    for (int at = 32; at + 32 <= Le16(b, 8) && b[at] != 0x0D; at += 32) {
-      const int length = static_cast<uint8_t>(b[at + 16]);
-      if (QString::fromLatin1(b.constData() + at).compare(QString::fromStdString(field), Qt::CaseInsensitive) == 0) {
-        return {Le16(b, 8) + (record - 1) * Le16(b, 10) + offset, length};
-      }
-      offset += length;
-    }
-    return {-1, 0};
-  }
 };
 
 // A table of a name, a logical, an amount, a date and a memo, written by

@@ -40,7 +40,8 @@ struct DbfImage {
     const Field* f = Find(field);
     return f ? bytes.substr(At(rec, field), f->length) : "<no field " + field + ">";
   }
-  bool Deleted(int rec) const { return bytes.at(header + rec * record) == '*'; }
+  char Mark(int rec) const { return bytes.at(header + rec * record); }
+  bool Deleted(int rec) const { return Mark(rec) == '*'; }
   // The records the file's length holds, whatever the header says.
   int Stored() const { return int(bytes.size() > size_t(header) ? (bytes.size() - header) / record : 0); }
 
