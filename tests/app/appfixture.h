@@ -16,15 +16,18 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/checkrecord.h"
 #include "app/mainform.h"
 #include "app/startup.h"
 #include "components/messages.h"
 #include "components/session.h"
 #include "controls/entry/entrynotebook.h"
+#include "controls/entry/numericfield.h"
 #include "engine/errors.h"
 #include "engine/national.h"
 #include "platform/appdir.h"
@@ -104,6 +107,12 @@ class AppFixture {
   std::string saved_cwd_;
 };
 
+// A new program folder; the old fixture goes first, as its services are global.
+inline void Renew(std::unique_ptr<AppFixture>& fx, std::string date_format = "MM/dd/yy") {
+  fx.reset();
+  fx = std::make_unique<AppFixture>(std::move(date_format));
+}
+
 // Runs `act` as soon as `dialog` shows (inside its exec()); `act` closes it.
 inline void WhenShown(QDialog* dialog, std::function<void()> act) {
   auto* timer = new QTimer(dialog);
@@ -138,6 +147,18 @@ inline void Type(qp::TMainForm& form, QWidget* field, const QString& text) {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
     QApplication::sendEvent(field, &press);
   }
+}
+
+// Types the sample check into the form, with its own payee and number.
+inline void TypeCheck(qp::TMainForm& form, const QString& payee, const QString& number) {
+  const qp::CheckValues& sample = qp::SampleCheck();
+  for (const qp::CheckRecordField& f : qp::CheckRecord()) {
+    if (f.input != qp::CheckInput::kText || std::string(f.name) == "amtenglish") continue;
+    Type(form, form.findChild<QWidget*>(f.edit), QString::fromStdString(sample.Text(f.name)));
+  }
+  Type(form, form.PayeeNameEdit, payee);
+  Type(form, form.CheckNumber, number);
+  Type(form, form.AmountNumbers, "1248.50");
 }
 
 // Closes the window, answering Yes.

@@ -1,8 +1,7 @@
-// The check desk as a new user meets it: a check typed, saved, listed,
-// loaded back, annotated, deleted in the grid and packed; the duplicate
-// question, the positive-pay export, printing from the table window, two
-// copies of the program on one folder (the second is this binary started
-// with --other-program), and what each step leaves in checks.dbf.
+// The check desk as a new user meets it, from the first run to a pack; the
+// duplicate question, the positive-pay export, printing from the table
+// window, and two copies of the program on one folder (the second is this
+// binary started with --other-program); and what each step leaves in checks.dbf.
 #include <QDialog>
 #include <QDir>
 #include <QToolButton>
@@ -38,23 +37,12 @@ using qptest::DbfImage;
 using qptest::Padded;
 using qptest::ShowActive;
 using qptest::Type;
+using qptest::TypeCheck;
 using qptest::WhenShown;
 
 constexpr int64_t kFileLockProbe = 0x40000001;  // inside the engine's lock range
 
 namespace {
-
-// Types the sample check into the form, with its own payee and number.
-void TypeCheck(TMainForm& form, const QString& payee, const QString& number) {
-  const qp::CheckValues& sample = qp::SampleCheck();
-  for (const qp::CheckRecordField& f : qp::CheckRecord()) {
-    if (f.input != qp::CheckInput::kText || std::string(f.name) == "amtenglish") continue;
-    Type(form, form.findChild<QWidget*>(f.edit), QString::fromStdString(sample.Text(f.name)));
-  }
-  Type(form, form.PayeeNameEdit, payee);
-  Type(form, form.CheckNumber, number);
-  Type(form, form.AmountNumbers, "1248.50");
-}
 
 // Types and saves a sample check for each payee, numbered from `number`.
 void SaveSamples(TMainForm& form, const QStringList& payees, int number = 1047) {
@@ -112,7 +100,7 @@ class TestCheckDesk : public QObject {
   Q_OBJECT
 
  private slots:
-  void init() { fx_ = std::make_unique<qptest::AppFixture>(); }
+  void init() { qptest::Renew(fx_); }
   void cleanup() { fx_.reset(); }
 
   void newUserSavesListsReloadsAnnotatesDeletesAndPacks() {
@@ -200,130 +188,61 @@ class TestCheckDesk : public QObject {
   // A check number the table already has for the account is asked about;
   // No stores nothing and leaves the form, its marks and the table's
   // current record alone.
-  void saveAsksAboutADuplicateCheckNumber_data() {
-    QTest::addColumn<QStringList>("typed");  // check number, account
-    QTest::addColumn<bool>("first_deleted");
-    QTest::addColumn<int>("answer");  // qp::MsgResult; -1: no question expected
-    const int yes = int(qp::MsgResult::kYes);
-    const int no = int(qp::MsgResult::kNo);
-    const QStringList same = {"1047", "4021887365"};
-    QTest::newRow("same number and account, saved anyway") << same << false << yes;
-    QTest::newRow("same number and account, not saved") << same << false << no;
-    QTest::newRow("blanks around the number") << QStringList{" 1047", "4021887365 "} << false << no;
-    QTest::newRow("another account") << QStringList{"1047", "4021887366"} << false << -1;
-    QTest::newRow("the earlier check deleted") << same << true << -1;
-  }
-
   void saveAsksAboutADuplicateCheckNumber() {
-    QFETCH(QStringList, typed);
-    QFETCH(bool, first_deleted);
-    QFETCH(int, answer);
-    TMainForm form;
-    QVERIFY(ShowActive(&form));
-    form.TransDate->SetDate(QDate(2025, 3, 14));
-    SaveSamples(form, {"First Payee", "Second Payee"});
-    vz::TTzDataSet* ds = form.Checks()->DataSet();
-    if (first_deleted) {
-      ds->First();
-      QVERIFY(ds->Delete());
-      ds->Last();
-    }
-    fx_->msgs->Clear();
-    TypeCheck(form, "Third Payee", typed[0]);
-    Type(form, form.AccountNumber, typed[1]);
-    if (answer >= 0) fx_->msgs->Answer(qp::MsgResult(answer));
-    const QByteArray before = fx_->Read("checks.dbf");
-    form.SaveCheckClick();
+    const auto yes = qp::MsgResult::kYes, no = qp::MsgResult::kNo, none = qp::MsgResult(-1);  // none: not asked
+    const struct { const char *number, *account; bool first_deleted; qp::MsgResult answer; } cases[] = {
+        {"1047", "4021887365", false, yes}, {"1047", "4021887365", false, no},
+        {" 1047", "4021887365 ", false, no},  // blanks around the number
+        {"1047", "4021887366", false, none},  // another account
+        {"1047", "4021887365", true, none}};  // the earlier check deleted
+    for (const auto& c : cases) {
+      qptest::Renew(fx_);
+      TMainForm form;
+      QVERIFY(ShowActive(&form));
+      form.TransDate->SetDate(QDate(2025, 3, 14));
+      SaveSamples(form, {"First Payee", "Second Payee"});
+      vz::TTzDataSet* ds = form.Checks()->DataSet();
+      if (c.first_deleted) {
+        ds->First();
+        QVERIFY(ds->Delete());
+        ds->Last();
+      }
+      fx_->msgs->Clear();
+      TypeCheck(form, "Third Payee", c.number);
+      Type(form, form.AccountNumber, c.account);
+      if (c.answer != none) fx_->msgs->Answer(c.answer);
+      const QByteArray before = fx_->Read("checks.dbf");
+      form.SaveCheckClick();
 
-    QCOMPARE(int(fx_->msgs->messages().size()), answer >= 0 ? 1 : 0);
-    const bool saved = answer != int(qp::MsgResult::kNo);
-    if (answer >= 0) {
-      QCOMPARE(fx_->msgs->messages()[0].text,
-               QString("Check number 1047 of account 4021887365 is already in the table:\n\n"
-                       "First Payee, 03/14/25, 1248.50\n\nSave this check anyway?"));
-    }
-    const qptest::DbfImage dbf = fx_->Dbf();  // header count: written at the close
-    QCOMPARE(dbf.Stored(), saved ? 3 : 2);
-    if (!saved) {
-      QCOMPARE(fx_->Read("checks.dbf"), before);
-      QVERIFY(form.PayeeNameEdit->isModified());
-      QCOMPARE(form.Checks()->GetCField("payee"), Padded("Second Payee", 40));
+      QCOMPARE(int(fx_->msgs->messages().size()), c.answer != none ? 1 : 0);
+      if (c.answer != none) {
+        QCOMPARE(fx_->msgs->messages()[0].text,
+                 QString("Check number 1047 of account 4021887365 is already in the table:\n\n"
+                         "First Payee, 03/14/25, 1248.50\n\nSave this check anyway?"));
+      }
+      const bool saved = c.answer != no;
+      QCOMPARE(fx_->Dbf().Stored(), saved ? 3 : 2);  // the header's count is written at the close
+      if (!saved) {
+        QCOMPARE(fx_->Read("checks.dbf"), before);
+        QVERIFY(form.PayeeNameEdit->isModified());
+        QCOMPARE(form.Checks()->GetCField("payee"), Padded("Second Payee", 40));
+      }
     }
   }
 
   // The bank's file from the table window, as Python's csv module reads
   // it, and byte for byte what `quilltable positive-pay` writes.
-  void exportWritesThePositivePayFile_data() {
-    QTest::addColumn<QList<int>>("chosen");  // grid rows Ctrl-clicked besides the current one
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QStringList>("rows");
+  void exportWritesThePositivePayFile() {
     const QString header = "check_number|date|payee|amount|account_number|routing_number|status";
     const QString first = "1047|2025-03-14|Sangamon Valley Plumbing, Inc.|1248.50|4021887365|123456780|issued";
     const QString second = "1048|2024-12-31|Prairie \"State\" Electric|5.05|4021887365|123456780|void";
     const QString third = QString::fromUtf8("1049|2025-01-02|Über Röofing|0.00|4021887365|123456780|issued");
-    QTest::newRow("none chosen: all") << QList<int>() << "Export All Checks for Positive Pay"
-                                      << QStringList({header, first, second, third});
-    QTest::newRow("two chosen") << QList<int>({2}) << "Export the 2 Chosen Checks for Positive Pay"
-                                << QStringList({header, first, third});
-  }
-
-  void exportWritesThePositivePayFile() {
-    QFETCH(QList<int>, chosen);
-    QFETCH(QString, caption);
-    QFETCH(QStringList, rows);
-    TMainForm form;
-    QVERIFY(ShowActive(&form));
-    int number = 1047;
-    for (const auto& [payee, date, amount] : {std::tuple{"Sangamon Valley Plumbing, Inc.", QDate(2025, 3, 14), "1248.50"},
-                                              {"Prairie \"State\" Electric", QDate(2024, 12, 31), "5.05"},
-                                              {"Über Röofing", QDate(2025, 1, 2), "0"}}) {
-      TypeCheck(form, QString::fromUtf8(payee), QString::number(number++));
-      Type(form, form.AmountNumbers, amount);
-      form.TransDate->SetDate(date);
-      form.SaveCheckClick();
-    }
-    vz::TTzDataSet* ds = form.Checks()->DataSet();
-    ds->First();
-    ds->Next();
-    QVERIFY(ds->Delete());
-    ds->First();
-
-    const QString path = fx_->Path("bank.csv");
-    fx_->msgs->Clear();
-    fx_->msgs->AnswerSaveFile(path);
-    WhenShown(form.ViewDataForm, [&] {
-      TTzGrid* grid = form.ViewDataForm->TzGrid1;
-      for (int row : chosen) {
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                          grid->CellRect(2, grid->TitleOffset() + row).center());
-      }
-      form.ViewDataForm->ExportBtn->click();
-      form.ViewDataForm->accept();
-    });
-    form.ViewChecksClick();
-    QCOMPARE(fx_->msgs->save_dialogs(), std::vector<QString>{caption});
-    QCOMPARE(fx_->msgs->messages().back().text,
-             QString("%1 checks written to %2").arg(rows.size() - 1).arg(path));
-
-    QByteArray read;
-    QVERIFY(qptest::RunTool("/usr/bin/python3",
-                            {"-c",
-                             "import csv, sys\n"
-                             "for row in csv.reader(open(sys.argv[1], newline='', encoding='utf-8')): print('|'.join(row))",
-                             path},
-                            &read));
-    QCOMPARE(QString::fromUtf8(read).split('\n', Qt::SkipEmptyParts), rows);
-
-    if (chosen.isEmpty()) {
-      QProcess quilltable;
-      QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-      env.remove("LC_ALL");
-      env.insert("LANG", "en_US.UTF-8");
-      quilltable.setProcessEnvironment(env);
-      quilltable.start(QUILLTABLE_PATH, {"positive-pay", fx_->Path("checks.dbf")});
-      QVERIFY(quilltable.waitForFinished(20000));
-      QCOMPARE(quilltable.exitCode(), 0);
-      QCOMPARE(quilltable.readAllStandardOutput(), fx_->Read("bank.csv"));
+    // The grid rows Ctrl-clicked besides the current one.
+    for (const auto& [chosen, caption, rows] :
+         {std::tuple{QList<int>(), "Export All Checks for Positive Pay", QStringList({header, first, second, third})},
+          {QList<int>({2}), "Export the 2 Chosen Checks for Positive Pay", QStringList({header, first, third})}}) {
+      qptest::Renew(fx_);
+      ExportChecks(chosen, caption, rows);
     }
   }
 
@@ -423,45 +342,33 @@ class TestCheckDesk : public QObject {
   }
 
   // The table is made on the first run, held open with the window (No to
-  // the close question keeps it) and closed with it; a second start opens it.
-  void firstRunMakesTheTable() {
-    TMainForm form;
-    QVERIFY(form.Checks()->Active());
-    QVERIFY(QFileInfo::exists(fx_->Path("checks.dbt")));
-    const DbfImage dbf = fx_->Dbf();
-    QVERIFY(dbf.ok);
-    QCOMPARE(dbf.count, 0u);
-    QStringList fields;
-    for (const qptest::DbfImage::Field& f : dbf.fields) {
-      const QString name = QString::fromStdString(f.name).toLower();
-      fields << QString("%1 %2 %3.%4").arg(name).arg(f.type).arg(f.length).arg(f.decimals);
-    }
-    QCOMPARE(fields, QStringList({"payee C 40.0", "amtenglish C 40.0", "checknum C 9.0", "amtnumbers F 10.2",
-                                  "chkdate C 8.0", "acctnum C 20.0", "abanum C 9.0", "bcity C 30.0",
-                                  "bstate C 2.0", "bzip C 10.0", "baddress C 35.0", "bname C 35.0",
-                                  "pfirstname C 20.0", "plastname C 30.0", "paddress C 40.0", "pcity C 30.0",
-                                  "pstate C 2.0", "pzip C 10.0", "notes M 10.0"}));
-    plat::File probe;
-    QCOMPARE(probe.Open(fx_->PathStd("checks.dbf"), plat::kModeExclusive), plat::kSharingViolation);
-    fx_->msgs->Answer(qp::MsgResult::kNo);
-    form.close();
-    QVERIFY(form.Checks()->Active());
-    CloseWindow(form, *fx_);
-    QVERIFY(!form.Checks()->Active());
-    QCOMPARE(probe.Open(fx_->PathStd("checks.dbf"), plat::kModeExclusive), plat::kOk);
-    probe.Close();
-    TMainForm again;
-    QVERIFY(again.Checks()->Active());
-    QVERIFY(fx_->exits.empty());
-  }
-
-  // The year must survive a date format with four year digits.
-  void saveWritesTheCheck() {
-    fx_.reset();
-    fx_ = std::make_unique<qptest::AppFixture>("MM/dd/yyyy");
+  // the close question keeps it) and closed with it; a second start opens
+  // it. The year must survive a date format with four year digits.
+  void firstRunMakesTheTableAndSaveWritesTheCheck() {
+    qptest::Renew(fx_, "MM/dd/yyyy");
     {
       TMainForm form;
+      QVERIFY(form.Checks()->Active());
+      QVERIFY(QFileInfo::exists(fx_->Path("checks.dbt")));
+      const DbfImage empty = fx_->Dbf();
+      QVERIFY(empty.ok);
+      QCOMPARE(empty.count, 0u);
+      QStringList fields;
+      for (const qptest::DbfImage::Field& f : empty.fields) {
+        const QString name = QString::fromStdString(f.name).toLower();
+        fields << QString("%1 %2 %3.%4").arg(name).arg(f.type).arg(f.length).arg(f.decimals);
+      }
+      QCOMPARE(fields, QStringList({"payee C 40.0", "amtenglish C 40.0", "checknum C 9.0", "amtnumbers F 10.2",
+                                    "chkdate C 8.0", "acctnum C 20.0", "abanum C 9.0", "bcity C 30.0",
+                                    "bstate C 2.0", "bzip C 10.0", "baddress C 35.0", "bname C 35.0",
+                                    "pfirstname C 20.0", "plastname C 30.0", "paddress C 40.0", "pcity C 30.0",
+                                    "pstate C 2.0", "pzip C 10.0", "notes M 10.0"}));
+      plat::File probe;
+      QCOMPARE(probe.Open(fx_->PathStd("checks.dbf"), plat::kModeExclusive), plat::kSharingViolation);
       QVERIFY(ShowActive(&form));
+      fx_->msgs->Answer(qp::MsgResult::kNo);
+      form.close();
+      QVERIFY(form.Checks()->Active());
       Type(form, form.FirstEdit, "Anna");
       Type(form, form.LastEdit, QString("Müller"));
       Type(form, form.StateEdit, "IL");
@@ -473,9 +380,11 @@ class TestCheckDesk : public QObject {
       Type(form, form.AmountNumbers, "1234.5");
       form.TransDate->SetDate(QDate(1998, 12, 5));
       QTest::mouseClick(form.SaveCheck, Qt::LeftButton);
-      QVERIFY(fx_->msgs->messages().empty());
+      QCOMPARE(int(fx_->msgs->messages().size()), 1);  // the close question
       QCOMPARE(form.Checks()->RecCount(), 1);
       CloseWindow(form, *fx_);
+      QVERIFY(!form.Checks()->Active());
+      QCOMPARE(probe.Open(fx_->PathStd("checks.dbf"), plat::kModeExclusive), plat::kOk);
     }
     const DbfImage dbf = fx_->Dbf();
     QVERIFY(dbf.ok);
@@ -491,41 +400,36 @@ class TestCheckDesk : public QObject {
                                        {"AMTNUMBERS", "   1234.50"}, {"CHKDATE", "12/05/98"}}) {
       QCOMPARE(dbf.Value(0, field), value);
     }
-  }
-
-  void saveOnlyAfterChanges_data() {
-    QTest::addColumn<QString>("steps");  // t: type in a field, a: type an amount,
-                                         // d: step the date, s: Save, c: Clear
-    QTest::addColumn<int>("records");
-    QTest::newRow("nothing typed") << "s" << 0;
-    QTest::newRow("Save twice") << "tss" << 1;
-    QTest::newRow("typing between the Saves") << "tsts" << 2;
-    QTest::newRow("amount alone") << "as" << 1;
-    QTest::newRow("date alone") << "ds" << 1;
-    QTest::newRow("Clear leaves nothing to save") << "tcs" << 0;
+    TMainForm again;
+    QVERIFY(again.Checks()->Active());
+    QCOMPARE(again.Checks()->RecCount(), 1);
+    QVERIFY(fx_->exits.empty());
   }
 
   void saveOnlyAfterChanges() {
-    QFETCH(QString, steps);
-    QFETCH(int, records);
-    TMainForm form;
-    QVERIFY(ShowActive(&form));
-    for (QChar step : steps) {
-      switch (step.toLatin1()) {
-        case 't': Type(form, form.CityEdit, "x"); break;
-        case 'a': Type(form, form.AmountNumbers, "5"); break;
-        case 'd':
-          form.Notebook1->setCurrentIndex(2);
-          form.TransDate->setFocus();
-          QTest::keyClicks(form.TransDate, "122425");
-          QCOMPARE(form.TransDate->Date(), QDate(2025, 12, 24));
-          break;
-        case 's': form.SaveCheckClick(); break;
-        case 'c': form.ClearCheckClick(); break;
+    // t: type in a field, a: type an amount, d: step the date, s: Save, c: Clear
+    for (const auto& [steps, records] :
+         {std::pair{"s", 0}, {"tss", 1}, {"tsts", 2}, {"as", 1}, {"ds", 1}, {"tcs", 0}}) {
+      qptest::Renew(fx_);
+      TMainForm form;
+      QVERIFY(ShowActive(&form));
+      for (const char* step = steps; *step != 0; ++step) {
+        switch (*step) {
+          case 't': Type(form, form.CityEdit, "x"); break;
+          case 'a': Type(form, form.AmountNumbers, "5"); break;
+          case 'd':
+            form.Notebook1->setCurrentIndex(2);
+            form.TransDate->setFocus();
+            QTest::keyClicks(form.TransDate, "122425");
+            QCOMPARE(form.TransDate->Date(), QDate(2025, 12, 24));
+            break;
+          case 's': form.SaveCheckClick(); break;
+          case 'c': form.ClearCheckClick(); break;
+        }
       }
+      QVERIFY2(form.Checks()->RecCount() == records, steps);
+      QVERIFY(fx_->msgs->messages().empty());
     }
-    QCOMPARE(form.Checks()->RecCount(), records);
-    QVERIFY(fx_->msgs->messages().empty());
   }
 
   void saveWhileAnotherProgramHoldsTheLock() {
@@ -574,44 +478,29 @@ class TestCheckDesk : public QObject {
 
   // Pack asks first, and needs the table to itself and something in it;
   // what a pack removes is the story's and the notes' test.
-  void pack_data() {
-    QTest::addColumn<int>("saved");        // checks saved first; the first is then marked deleted
-    QTest::addColumn<bool>("yes");         // the answer to the question
-    QTest::addColumn<bool>("sharedOpen");  // another handle has the table open
-    QTest::newRow("answered No") << 2 << false << false;
-    QTest::newRow("table open elsewhere") << 2 << true << true;
-    QTest::newRow("no records") << 0 << true << false;
-  }
-
-  void pack() {
-    QFETCH(int, saved);
-    QFETCH(bool, yes);
-    QFETCH(bool, sharedOpen);
-    SaveChecks(saved == 0 ? QStringList() : QStringList({"Payee 0", "Payee 1"}));
-    if (saved > 0) {
-      // Marked deleted as the table window's grid would.
-      const DbfImage before = fx_->Dbf();
-      QCOMPARE(before.count, uint32_t(saved));
-      QVERIFY(fx_->Patch("checks.dbf", before.header, "*"));
+  void packRefuses() {
+    // checks saved first (the first then marked deleted), the answer, another handle has the table open
+    for (const auto& [saved, yes, shared_open] : {std::tuple{2, false, false}, {2, true, true}, {0, true, false}}) {
+      qptest::Renew(fx_);
+      SaveChecks(saved == 0 ? QStringList() : QStringList({"Payee 0", "Payee 1"}));
+      if (saved > 0) QVERIFY(fx_->Patch("checks.dbf", fx_->Dbf().header, "*"));  // as the grid would
+      fx_->msgs->Clear();
+      TMainForm form;
+      plat::File other;
+      if (shared_open) QCOMPARE(other.Open(fx_->PathStd("checks.dbf"), plat::kModeShared), plat::kOk);
+      fx_->msgs->Answer(yes ? qp::MsgResult::kYes : qp::MsgResult::kNo);
+      form.pack->trigger();
+      const auto& boxes = fx_->msgs->messages();
+      QCOMPARE(int(boxes.size()), yes ? 2 : 1);
+      QCOMPARE(boxes[0].text, QString("Remove Records marked for Deletion?"));
+      QCOMPARE(boxes[0].buttons, qp::MsgButtons::kYesNo);
+      if (yes) QCOMPARE(boxes[1].text, QString("Cannot Remove Records, Exclusive File Access Required"));
+      QCOMPARE(form.Checks()->RecCount(), saved);
+      QVERIFY(fx_->exits.empty());
+      other.Close();
+      CloseWindow(form, *fx_);
+      QCOMPARE(int(fx_->Dbf().count), saved);
     }
-    fx_->msgs->Clear();
-
-    TMainForm form;
-    plat::File other;
-    if (sharedOpen) QCOMPARE(other.Open(fx_->PathStd("checks.dbf"), plat::kModeShared), plat::kOk);
-    fx_->msgs->Answer(yes ? qp::MsgResult::kYes : qp::MsgResult::kNo);
-    form.pack->trigger();
-
-    const auto& boxes = fx_->msgs->messages();
-    QCOMPARE(int(boxes.size()), yes ? 2 : 1);
-    QCOMPARE(boxes[0].text, QString("Remove Records marked for Deletion?"));
-    QCOMPARE(boxes[0].buttons, qp::MsgButtons::kYesNo);
-    if (yes) QCOMPARE(boxes[1].text, QString("Cannot Remove Records, Exclusive File Access Required"));
-    QCOMPARE(form.Checks()->RecCount(), saved);
-    QVERIFY(fx_->exits.empty());
-    other.Close();
-    CloseWindow(form, *fx_);
-    QCOMPARE(int(fx_->Dbf().count), saved);
   }
 
   // The program once never started the memo manager: no note could be read
@@ -655,29 +544,75 @@ class TestCheckDesk : public QObject {
     CloseWindow(form, *fx_);
   }
 
-  void unusableTableHalts_data() {
-    QTest::addColumn<bool>("folder");
-    QTest::newRow("not a table") << false;
-    QTest::newRow("a folder of that name") << true;
-  }
-
   void unusableTableHalts() {
-    QFETCH(bool, folder);
-    if (folder) {
-      QVERIFY(QDir(fx_->dir.path()).mkdir("checks.dbf"));
-    } else {
-      QVERIFY(fx_->Patch("checks.dbf", 0, "this is no dBASE table at all, just some text"));
+    for (const bool folder : {false, true}) {
+      qptest::Renew(fx_);
+      if (folder) QVERIFY(QDir(fx_->dir.path()).mkdir("checks.dbf"));
+      else QVERIFY(fx_->Patch("checks.dbf", 0, "this is no dBASE table at all, just some text"));
+      TMainForm form;
+      QVERIFY(!fx_->exits.empty());
+      QVERIFY(fx_->exits.front() != 0);
+      const qp::RecordedMessage& box = fx_->msgs->messages().back();
+      QCOMPARE(box.caption, QString("Program halted."));
+      QVERIFY2(box.text.startsWith("Error # "), qPrintable(box.text));
     }
-    TMainForm form;
-    QVERIFY(!fx_->exits.empty());
-    QVERIFY(fx_->exits.front() != 0);
-    const qp::RecordedMessage& box = fx_->msgs->messages().back();
-    QCOMPARE(box.caption, QString("Program halted."));
-    QCOMPARE(box.type, qp::MsgType::kStop);
-    QVERIFY2(box.text.startsWith("Error # "), qPrintable(box.text));
   }
 
  private:
+  // Saves three checks, voids the second, chooses `chosen` in the table
+  // window and exports.
+  void ExportChecks(const QList<int>& chosen, const QString& caption, const QStringList& rows) {
+    TMainForm form;
+    QVERIFY(ShowActive(&form));
+    int number = 1047;
+    for (const auto& [payee, date, amount] : {std::tuple{"Sangamon Valley Plumbing, Inc.", QDate(2025, 3, 14), "1248.50"},
+                                              {"Prairie \"State\" Electric", QDate(2024, 12, 31), "5.05"},
+                                              {"Über Röofing", QDate(2025, 1, 2), "0"}}) {
+      TypeCheck(form, QString::fromUtf8(payee), QString::number(number++));
+      Type(form, form.AmountNumbers, amount);
+      form.TransDate->SetDate(date);
+      form.SaveCheckClick();
+    }
+    vz::TTzDataSet* ds = form.Checks()->DataSet();
+    ds->First();
+    ds->Next();
+    QVERIFY(ds->Delete());
+    ds->First();
+
+    const QString path = fx_->Path("bank.csv");
+    fx_->msgs->Clear();
+    fx_->msgs->AnswerSaveFile(path);
+    WhenShown(form.ViewDataForm, [&] {
+      TTzGrid* grid = form.ViewDataForm->TzGrid1;
+      for (int row : chosen) {
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          grid->CellRect(2, grid->TitleOffset() + row).center());
+      }
+      form.ViewDataForm->ExportBtn->click();
+      form.ViewDataForm->accept();
+    });
+    form.ViewChecksClick();
+    QCOMPARE(fx_->msgs->save_dialogs(), std::vector<QString>{caption});
+    QCOMPARE(fx_->msgs->messages().back().text,
+             QString("%1 checks written to %2").arg(rows.size() - 1).arg(path));
+
+    QByteArray read;
+    QVERIFY(qptest::RunTool("/usr/bin/python3",
+                            {"-c",
+                             "import csv, sys\n"
+                             "for row in csv.reader(open(sys.argv[1], newline='', encoding='utf-8')): print('|'.join(row))",
+                             path},
+                            &read));
+    QCOMPARE(QString::fromUtf8(read).split('\n', Qt::SkipEmptyParts), rows);
+
+    if (chosen.isEmpty()) {
+      qunsetenv("LC_ALL");
+      qputenv("LANG", "en_US.UTF-8");
+      QVERIFY(qptest::RunTool(QUILLTABLE_PATH, {"positive-pay", fx_->Path("checks.dbf")}, &read));
+      QCOMPARE(read, fx_->Read("bank.csv"));
+    }
+  }
+
   // Saves one check per payee in a window of its own, closed afterwards.
   void SaveChecks(const QStringList& payees) {
     TMainForm form;
