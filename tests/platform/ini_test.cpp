@@ -112,7 +112,12 @@ TEST_F(IniTest, BadEntryIsRefusedAndFileUntouched) {
   }
 }
 
-TEST_F(IniTest, IntegersAndSeveralValuesGoInOneReplacementEach) {
+// A crash between creating and renaming leaves a temporary file behind,
+// which later writes pass by.
+TEST_F(IniTest, IntegersAndSeveralValuesGoInOneReplacementEachPastLeftoverTemporaries) {
+  for (int i = 0; i < 4; ++i) {
+    WriteAll(Path(".test.ini.tmp" + std::to_string(::getpid()) + "_" + std::to_string(i)), "old");
+  }
   plat::IniFile ini(IniPath());
   for (int v : {0, -32000, INT_MIN, INT_MAX}) {
     ASSERT_EQ(ini.WriteInteger("Values", "Left", v), plat::kOk);
@@ -165,16 +170,6 @@ TEST_F(IniTest, FailedWriteKeepsOldFileAndLeavesNoTemporary) {
     EXPECT_TRUE(NoStrays());
     EXPECT_EQ(ini.ReadString("A", "x", ""), "1");
   }
-}
-
-TEST_F(IniTest, LeftoverTemporaryNameIsSkipped) {
-  // A crash between creating and renaming leaves a temporary file behind; a
-  // later write must still succeed and must not touch the leftover.
-  for (int i = 0; i < 4; ++i) {
-    WriteAll(Path(".test.ini.tmp" + std::to_string(::getpid()) + "_" + std::to_string(i)), "old");
-  }
-  ASSERT_EQ(plat::IniFile(IniPath()).WriteString("A", "x", "1"), plat::kOk);
-  EXPECT_EQ(ReadAll(IniPath()), "[A]\nx=1\n");
 }
 
 // A file that cannot be opened, one too large to hold, a missing one, one in
