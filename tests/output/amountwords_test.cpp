@@ -36,33 +36,30 @@ constexpr const char* kUs = "en_US";
 constexpr const char* kDe = "de_DE";
 
 INSTANTIATE_TEST_SUITE_P(
-    English, AmountWordsExample,
-    ::testing::Values(
-        Example{kUs, 1234.56, "One Thousand Two Hundred Thirty-Four and 56/100"},
-        Example{kUs, 12.00, "Twelve and NO/100"}, Example{kUs, 20.05, "Twenty and 05/100"},
-        Example{kUs, 100.10, "One Hundred and 10/100"}, Example{kUs, 0.00, "ZERO  and NO/100"},
-        // Cents rounded half away from zero, up to a whole unit.
-        Example{kUs, 0.125, "ZERO  and 13/100"}, Example{kUs, 0.999, "One and NO/100"},
-        // Empty groups leave no words behind.
-        Example{kUs, 1000001.00, "One Million One and NO/100"},
-        Example{kUs, 1000000010.00, "One Billion Ten and NO/100"},
-        Example{kUs, 315015.00, "Three Hundred Fifteen Thousand Fifteen and NO/100"},
-        Example{kUs, 999999999999.00,
-                "Nine Hundred Ninety-Nine Billion Nine Hundred Ninety-Nine Million Nine Hundred "
-                "Ninety-Nine Thousand Nine Hundred Ninety-Nine and NO/100"},
-        // Every language but German reads English.
-        Example{"fr_FR", 21.5, "Twenty-One and 50/100"}, Example{"C", 21.5, "Twenty-One and 50/100"},
-        // Out of the domain: no words rather than words that disagree with the figures.
-        Example{kUs, -0.01, ""}, Example{kUs, 1e12, ""}, Example{kUs, vz::Real48::kMax, ""}));
-
-INSTANTIATE_TEST_SUITE_P(
-    German, AmountWordsExample,
-    ::testing::Values(Example{kDe, 1234.56, "Eintausendzweihundertvierunddreißig DM und 56 Pf"},
+    EnglishAndGerman, AmountWordsExample,
+    ::testing::Values(Example{kUs, 1234.56, "One Thousand Two Hundred Thirty-Four and 56/100"},
+                      Example{kUs, 12.00, "Twelve and NO/100"}, Example{kUs, 20.05, "Twenty and 05/100"},
+                      Example{kUs, 100.10, "One Hundred and 10/100"}, Example{kUs, 0.00, "ZERO  and NO/100"},
+                      // Cents rounded half away from zero, up to a whole unit.
+                      Example{kUs, 0.125, "ZERO  and 13/100"}, Example{kUs, 0.999, "One and NO/100"},
+                      // Empty groups leave no words behind.
+                      Example{kUs, 1000001.00, "One Million One and NO/100"},
+                      Example{kUs, 1000000010.00, "One Billion Ten and NO/100"},
+                      Example{kUs, 315015.00, "Three Hundred Fifteen Thousand Fifteen and NO/100"},
+                      Example{kUs, 999999999999.00,
+                              "Nine Hundred Ninety-Nine Billion Nine Hundred Ninety-Nine Million Nine Hundred "
+                              "Ninety-Nine Thousand Nine Hundred Ninety-Nine and NO/100"},
+                      // Every language but German reads English.
+                      Example{"fr_FR", 21.5, "Twenty-One and 50/100"}, Example{"C", 21.5, "Twenty-One and 50/100"},
+                      // Out of the domain: no words rather than words that disagree with the figures.
+                      Example{kUs, -0.01, ""}, Example{kUs, 1e12, ""}, Example{kUs, vz::Real48::kMax, ""},
+                      Example{kDe, -1.00, ""},
+                      Example{kDe, 1234.56, "Eintausendzweihundertvierunddreißig DM und 56 Pf"},
                       Example{kDe, 21.00, "Einundzwanzig DM und keine Pf"}, Example{kDe, 0.05, "NULL DM und 05 Pf"},
                       Example{kDe, 1.00, "Eine DM und keine Pf"}, Example{kDe, 12.00, "Zwölf DM und keine Pf"},
-                      Example{kDe, 30.00, "Dreißig DM und keine Pf"}, Example{kDe, -1.00, ""},
-                      Example{kDe, 1101.00, "Eintausendeinhunderteine DM und keine Pf"},
+                      Example{kDe, 30.00, "Dreißig DM und keine Pf"},
                       Example{kDe, 1000000.00, "Einemillion DM und keine Pf"},
+                      Example{kDe, 1101.00, "Eintausendeinhunderteine DM und keine Pf"},
                       Example{kDe, 1001001.00, "Einemillioneintausendeine DM und keine Pf"},
                       Example{kDe, 21000000.00, "Einundzwanzigmillionen DM und keine Pf"},
                       Example{kDe, 1000000000.00, "Einemilliarde DM und keine Pf"},

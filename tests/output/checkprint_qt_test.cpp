@@ -62,38 +62,14 @@ InkSpan InkInRows(const QImage& image, int top, int bottom) {
 class CheckPrintTest : public qptest::TempDirTest {
  protected:
   // A letter page with quarter-inch margins, printed into `name` in the
-  // test's folder.
-  void SetUpPdf(QPrinter* printer, const std::string& name, int dpi = 600) {
+  // test's folder, whose path it returns.
+  QString SetUpPdf(QPrinter* printer, const std::string& name, int dpi = 600) {
     printer->setOutputFormat(QPrinter::PdfFormat);
     printer->setResolution(dpi);
     printer->setPageSize(QPageSize(QPageSize::Letter));
     printer->setPageMargins(QMarginsF(0.25, 0.25, 0.25, 0.25), QPageLayout::Inch);
     printer->setOutputFileName(QString::fromStdString(Path(name)));
-  }
-  // What poppler reads in `name`: its text (runs of blanks as one), its
-  // pages and its first page at 100 dpi. False when it cannot be read.
-  struct Pdf { QString text; int pages = 0; QImage page; };
-  bool ReadPdf(const std::string& name, Pdf* pdf) {
-    const QString file = QString::fromStdString(Path(name)), png = QString::fromStdString(Path("page"));
-    QByteArray text;
-    if (!qptest::RunTool("pdftotext", {"-layout", file, "-"}, &text) ||
-        !qptest::RunTool("pdftoppm", {"-png", "-r", "100", "-singlefile", file, png})) {
-      return false;
-    }
-    pdf->text = QString::fromUtf8(text);
-    pdf->pages = qptest::PdfPages(file);
-    pdf->page = QImage(png + ".png");
-    return !pdf->page.isNull();
-  }
-  // Prints `fields` into `name` and reads it back.
-  void PrintAndRead(const qp::CheckFields& fields, const std::string& name, Pdf* pdf) {
-    QPrinter printer(QPrinter::HighResolution);
-    SetUpPdf(&printer, name);
-    const qp::PrintStatus status = qp::PrintCheck(&printer, fields);
-    ASSERT_EQ(status.outcome, qp::PrintOutcome::kPrinted) << status.message.toStdString();
-    EXPECT_TRUE(status.message.isEmpty());
-    ASSERT_TRUE(ReadPdf(name, pdf)) << "poppler-utils (scripts/setup.sh) read no " << name;
-    EXPECT_EQ(pdf->pages, 1);
+    return printer->outputFileName();
   }
 };
 
@@ -109,7 +85,7 @@ TEST_F(CheckPrintTest, SelectedPrinterMeasuresThePageAndEndsTheJobWhenDestroyed)
   for (const auto& c : cases) {
     SCOPED_TRACE(c.dpi);
     QPrinter printer(QPrinter::HighResolution);
-    SetUpPdf(&printer, "page.pdf", c.dpi);
+    const QString file = SetUpPdf(&printer, "page.pdf", c.dpi);
     printer.setPageMargins(QMarginsF(c.left, c.top, c.right, c.bottom), QPageLayout::Inch);
     const auto px = [&](double inches) { return static_cast<int>(inches * c.dpi + 0.5); };
     const int width = px(8.5 - c.left - c.right), height = px(11.0 - c.top - c.bottom);
@@ -127,9 +103,7 @@ TEST_F(CheckPrintTest, SelectedPrinterMeasuresThePageAndEndsTheJobWhenDestroyed)
                 std::vector<int>({px(c.left), px(c.top), width, height, px(c.right), px(c.bottom), width,
                                   height, 0, 0, c.dpi, c.dpi}));
     }
-    Pdf pdf;
-    ASSERT_TRUE(ReadPdf("page.pdf", &pdf));
-    EXPECT_EQ(pdf.pages, 1);
+    EXPECT_EQ(qptest::PdfPages(file), 1);
   }
 }
 
@@ -140,23 +114,34 @@ TEST_F(CheckPrintTest, SelectedPrinterMeasuresThePageAndEndsTheJobWhenDestroyed)
 // (a quarter-inch margin at 100 dpi: rows from 175) and ends before its
 // right edge.
 TEST_F(CheckPrintTest, PrintsOneCheckAsAOnePagePdfWithTheLargestAmountWholeAndTheMicrLineInItsBand) {
-  Pdf pdf;
-  ASSERT_NO_FATAL_FAILURE(PrintAndRead(qptest::LargestAmount(), "check.pdf", &pdf));
+  QPrinter printer(QPrinter::HighResolution);
+  const QString file = SetUpPdf(&printer, "check.pdf");
+  const qp::PrintStatus status = qp::PrintCheck(&printer, qptest::LargestAmount());
+  ASSERT_EQ(status.outcome, qp::PrintOutcome::kPrinted) << status.message.toStdString();
+  EXPECT_TRUE(status.message.isEmpty());
+  EXPECT_EQ(qptest::PdfPages(file), 1);
+  // Its text (runs of blanks as one) and its page at 100 dpi, as poppler reads them.
+  QByteArray bytes;
+  ASSERT_TRUE(qptest::RunTool("pdftotext", {"-layout", file, "-"}, &bytes) &&
+              qptest::RunTool("pdftoppm", {"-png", "-r", "100", "-singlefile", file, file}))
+      << "poppler-utils (scripts/setup.sh) read no " << file.toStdString();
+  const QString text = QString::fromUtf8(bytes);
+  const QImage page(file + ".png");
   for (const char* expected : {"Ada Lovelace", "Coutts & Co", "1001", "12/05/98",
                                "Pay To the Order of: Charles Babbage", "and 99/100\\s+9999999\\.99",
                                "SIGNATURE NOT REQUIRED", "Customer verbal authorization 12/05/98"}) {
-    EXPECT_TRUE(pdf.text.contains(QRegularExpression(expected))) << expected << "\n" << pdf.text.toStdString();
+    EXPECT_TRUE(text.contains(QRegularExpression(expected))) << expected << "\n" << text.toStdString();
   }
-  const InkSpan line = InkInRows(pdf.page, 175, 188);
+  const InkSpan line = InkInRows(page, 175, 188);
   ASSERT_FALSE(line.blank());
   EXPECT_LT(line.last, 850 - 25);
   // At 100 dpi with a quarter-inch margin the band starts 325 rows down and
   // the first symbol (after two blanks) 105 + 25 columns in; the check ends
   // with it, the rest of the page is blank.
-  const InkSpan band = InkInRows(pdf.page, 325, 325 + 12);
+  const InkSpan band = InkInRows(page, 325, 325 + 12);
   ASSERT_FALSE(band.blank());
   EXPECT_NEAR(band.first, 130, 1);
-  EXPECT_TRUE(InkInRows(pdf.page, 340, pdf.page.height()).blank());
+  EXPECT_TRUE(InkInRows(page, 340, page.height()).blank());
   // Ariel is drawn with Liberation Sans, substituted once however often a job registers it.
   qp::RegisterCheckFonts();
   EXPECT_EQ(QFontInfo(QFont("Ariel", 12)).family(), "Liberation Sans");

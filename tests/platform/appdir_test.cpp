@@ -13,13 +13,7 @@
 
 namespace {
 
-class AppDirTest : public qptest::TempDirTest {
- protected:
-  void TearDown() override {
-    plat::SetProgramFolder("");
-    qptest::TempDirTest::TearDown();
-  }
-};
+using AppDirTest = qptest::TempDirTest;
 
 // The probe for a writable folder leaves nothing behind.
 TEST_F(AppDirTest, FolderIsAbsoluteWithOneTrailingSlash) {
@@ -41,6 +35,7 @@ TEST_F(AppDirTest, FolderIsAbsoluteWithOneTrailingSlash) {
     ASSERT_EQ(plat::SetCurrentDirectory(saved), plat::kOk);
     EXPECT_EQ(plat::ProgramFolder(), dir_ + "/" + expected) << given;  // fixed when set, not when asked
   }
+  plat::SetProgramFolder("");
 }
 
 }  // namespace

@@ -49,21 +49,24 @@ TEST_F(FileTest, SecondOpenSeesTheFirstOnesSharingModeUntilItCloses) {
   }
 }
 
-TEST_F(FileTest, ReopenUpgradesToExclusiveOnlyWhenAlone) {
+// Our byte-range lock survives closing another handle of the file (classic
+// POSIX locks would die there) and both changes of the sharing mode.
+TEST_F(FileTest, LockSurvivesClosingAnotherHandleAndReopenUpgradesOnlyWhenAlone) {
   std::string p = MakeFile("t.dbf");
   plat::File a, b, c;
   ASSERT_EQ(a.Open(p, plat::kModeShared), plat::kOk);
   ASSERT_EQ(b.Open(p, plat::kModeShared), plat::kOk);
-  ASSERT_EQ(a.Lock(100, 10), plat::kOk);
+  ASSERT_EQ(a.Lock(0x40000000, 10), plat::kOk);
   EXPECT_EQ(a.Reopen(plat::kModeExclusive), plat::kSharingViolation);
   EXPECT_EQ(a.mode(), plat::kModeShared);  // unchanged after the refusal
   ASSERT_EQ(b.Close(), plat::kOk);
+  EXPECT_EQ(InChild([&] { return c.Open(p, plat::kModeShared) != plat::kOk ? 99 : c.Lock(0x40000001, 1); }),
+            plat::kLockViolation);
   EXPECT_EQ(a.Reopen(plat::kModeExclusive), plat::kOk);
   EXPECT_EQ(b.Open(p, plat::kModeShared), plat::kSharingViolation);
-  // Our byte-range lock survived both changes.
   ASSERT_EQ(a.Reopen(plat::kModeShared), plat::kOk);
   ASSERT_EQ(c.Open(p, plat::kModeShared), plat::kOk);
-  EXPECT_EQ(c.Lock(105, 1), plat::kLockViolation);
+  EXPECT_EQ(c.Lock(0x40000005, 1), plat::kLockViolation);
   EXPECT_EQ(plat::LastSystemError(), EAGAIN);
 }
 
@@ -86,21 +89,7 @@ TEST_F(FileTest, CreateNeverHarmsAFileAlreadyThere) {
   EXPECT_EQ(ReadAll(p), "");
 }
 
-TEST_F(FileTest, LockSurvivesClosingAnotherHandleOfTheSameFile) {
-  std::string p = MakeFile("t.dbf");
-  plat::File a, other;
-  ASSERT_EQ(a.Open(p, plat::kModeShared), plat::kOk);
-  ASSERT_EQ(other.Open(p, plat::kModeShared), plat::kOk);
-  ASSERT_EQ(a.Lock(0x40000001, 1), plat::kOk);
-  ASSERT_EQ(other.Close(), plat::kOk);  // classic POSIX locks would die here
-  EXPECT_EQ(InChild([&] {
-              plat::File c;
-              return c.Open(p, plat::kModeShared) != plat::kOk ? 99 : c.Lock(0x40000001, 1);
-            }),
-            plat::kLockViolation);
-}
-
-TEST_F(FileTest, PositionedReadAndWriteReportCounts) {
+TEST_F(FileTest, PositionedReadAndWriteReportCountsAndPathsAreAbsolute) {
   std::string p = MakeFile("t.dbf", "abcdef");
   plat::File f;
   ASSERT_EQ(f.Open(p, plat::kModeShared), plat::kOk);
@@ -113,6 +102,12 @@ TEST_F(FileTest, PositionedReadAndWriteReportCounts) {
   EXPECT_EQ(f.Tell(), 6);
   ASSERT_EQ(f.WriteAt(8, "XY", 2, &done), plat::kOk);
   EXPECT_EQ(ReadAll(p), std::string("abcdef\0\0XY", 10));
+  EXPECT_GT(plat::FreeSpaceKb(dir_), 0);
+  EXPECT_GT(plat::FreeSpaceKb(Path("not-yet.dbt")), 0);
+  EXPECT_EQ(plat::FreeSpaceKb("/no/such/folder/x"), -1);
+  EXPECT_EQ(plat::AbsolutePath("/a/./b/../c.dbf"), "/a/c.dbf");
+  EXPECT_EQ(plat::AbsolutePath("/.."), "/");
+  EXPECT_EQ(plat::AbsolutePath("x.dbf"), plat::CurrentDirectory() + "/x.dbf");
 }
 
 TEST_F(FileTest, RefusalsAndErrnosBecomeEngineCodes) {
@@ -164,15 +159,6 @@ TEST_F(FileTest, FaultSeamFailsTheNthCallOnce) {
   plat::fault::FailNth(Op::kClose, 1, EIO);
   EXPECT_EQ(f.Close(), plat::kWriteFault);
   EXPECT_FALSE(f.IsOpen());
-}
-
-TEST_F(FileTest, FreeSpaceAndAbsolutePaths) {
-  EXPECT_GT(plat::FreeSpaceKb(dir_), 0);
-  EXPECT_GT(plat::FreeSpaceKb(Path("not-yet.dbt")), 0);
-  EXPECT_EQ(plat::FreeSpaceKb("/no/such/folder/x"), -1);
-  EXPECT_EQ(plat::AbsolutePath("/a/./b/../c.dbf"), "/a/c.dbf");
-  EXPECT_EQ(plat::AbsolutePath("/.."), "/");
-  EXPECT_EQ(plat::AbsolutePath("x.dbf"), plat::CurrentDirectory() + "/x.dbf");
 }
 
 }  // namespace

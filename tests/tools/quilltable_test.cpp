@@ -44,20 +44,15 @@ TEST_F(QuilltableTest, FailuresGiveTheEnginesReportOrTheUsage) {
   }
 }
 
-// Every type, with values beyond the engine's typed slots; no code page mark
-// (so 437, where 0x81 is u-umlaut); the second record marked deleted.
-std::string EveryType(QuilltableTest& t) {
-  return t.Raw("every.dbf",
-               {{"NAME", 'C', 16, 0}, {"BORN", 'D', 8, 0}, {"AMOUNT", 'N', 9, 2}, {"BIG", 'N', 12, 0},
-                {"OK", 'L', 1, 0}, {"RATE", 'F', 8, 3}},
-               {" M\x81ller, \"Max\"   18991231  1234.50 12345678901T   0.500",
-                "*  gone          00000000     1.00           1F   0.500",
-                " Ann                         -0.01          -7F   0.500"});
-}
-
 // Values beyond the engine's slots are written as stored; an open table is read, not packed.
 TEST_F(QuilltableTest, CsvWritesValuesAsStoredAndPackWaitsForTheProgram) {
-  const std::string file = EveryType(*this);
+  // Every type; no code page mark (so 437, where 0x81 is u-umlaut); the second record deleted.
+  const std::string file = Raw("every.dbf",
+                               {{"NAME", 'C', 16, 0}, {"BORN", 'D', 8, 0}, {"AMOUNT", 'N', 9, 2}, {"BIG", 'N', 12, 0},
+                                {"OK", 'L', 1, 0}, {"RATE", 'F', 8, 3}},
+                               {" M\x81ller, \"Max\"   18991231  1234.50 12345678901T   0.500",
+                                "*  gone          00000000     1.00           1F   0.500",
+                                " Ann                         -0.01          -7F   0.500"});
   const std::string before = ReadAll(file);
   EXPECT_EQ(Quilltable("csv --deleted " + file),
             "deleted,NAME,BORN,AMOUNT,BIG,OK,RATE\r\n,\"M\xC3\xBCller, \"\"Max\"\"\",1899-12-31,1234.50,12345678901,T,"
