@@ -60,28 +60,17 @@ QImage CellImage(TTzGrid* grid, int col, int row) {
 QString Describe(TTzColumn* c) {
   const TTzColumnValues given = c->AssignedValues();
   auto part = [given](TTzColumnValues bit, const QString& text) { return (given & bit) ? text : QString("-"); };
+  auto text = [](const std::string& s) { return QString::fromStdString(s); };
   const TFont& f = c->Font();
-  const QString font = QString("%1 %2 %3 %4")
-                           .arg(QString::fromStdString(f.Name()))
-                           .arg(f.Size())
-                           .arg(QString::fromStdString(ColorToIdent(f.Color())))
-                           .arg(f.Style());
-  return QStringList{QString::fromStdString(c->FieldName()),
-                     part(cvWidth, QString::number(c->Width())),
-                     part(cvColor, QString::fromStdString(ColorToIdent(c->Color()))),
-                     part(cvFont, font),
-                     part(cvAlignment, QString::number(c->Alignment())),
-                     part(cvReadOnly, c->ReadOnly() ? "ro" : "rw"),
-                     part(cvTitleCaption, QString::fromStdString(c->Title().Caption())),
-                     part(cvTitleColor, QString::fromStdString(ColorToIdent(c->Title().Color()))),
+  const QString font =
+      QString("%1 %2 %3 %4").arg(text(f.Name())).arg(f.Size()).arg(text(ColorToIdent(f.Color()))).arg(f.Style());
+  return QStringList{text(c->FieldName()), part(cvWidth, QString::number(c->Width())),
+                     part(cvColor, text(ColorToIdent(c->Color()))), part(cvFont, font),
+                     part(cvAlignment, QString::number(c->Alignment())), part(cvReadOnly, c->ReadOnly() ? "ro" : "rw"),
+                     part(cvTitleCaption, text(c->Title().Caption())),
+                     part(cvTitleColor, text(ColorToIdent(c->Title().Color()))),
                      part(cvTitleAlignment, QString::number(c->Title().Alignment()))}
       .join('|');
-}
-
-vz::TStrings Lines(const QStringList& list) {
-  vz::TStrings lines;
-  for (const QString& s : list) lines.push_back(s.toStdString());
-  return lines;
 }
 
 }  // namespace
@@ -89,6 +78,7 @@ vz::TStrings Lines(const QStringList& list) {
 Q_DECLARE_METATYPE(KeyRow)
 Q_DECLARE_METATYPE(PromptRow)
 Q_DECLARE_METATYPE(EditRow)
+Q_DECLARE_METATYPE(vz::TStrings)
 
 class TestGrid : public QObject {
   Q_OBJECT
@@ -111,15 +101,12 @@ class TestGrid : public QObject {
     QTest::newRow("ctrl+down: last shown") << KeyRow{50, "", "", "Ctrl+Down", "v", -1, 2};
     QTest::newRow("page down at first") << KeyRow{50, "", "", "PgDown", "v+1", -1, 2};
     QTest::newRow("ctrl+end") << KeyRow{50, "", "", "Ctrl+End", "n", -1, 4};
-    QTest::newRow("end: last column") << KeyRow{50, "", "", "End", "1", 4, -1};
     QTest::newRow("ctrl+right") << KeyRow{50, "", "", "Ctrl+Right", "1", 4, -1};
     QTest::newRow("shift+tab at first cell") << KeyRow{50, "", "", "Shift+Tab", "1", 4, -1};
     QTest::newRow("ctrl+up: first shown") << KeyRow{50, "", last, "Ctrl+Up", "n-v+1", -1, -1};
     QTest::newRow("page up at last") << KeyRow{50, "", last, "PgUp", "n-v", -1, 2};
     QTest::newRow("ctrl+home") << KeyRow{50, "", last, "Ctrl+Home", "1", -1, 0};
-    QTest::newRow("home: first column") << KeyRow{50, "", last, "Home", "n", 0, -1};
     QTest::newRow("tab at last cell: next row") << KeyRow{50, "", "End", "Tab", "2", 0, -1};
-    QTest::newRow("insert") << KeyRow{50, "", "", "Ins", "0", -1, -1};
     QTest::newRow("shift+insert: nothing") << KeyRow{50, "", "", "Shift+Ins", "1", -1, -1};
     // An empty table opens with a new row.
     QTest::newRow("empty: escape drops the new row") << KeyRow{0, "", "", "Esc", "", -1, -1};
@@ -253,10 +240,8 @@ class TestGrid : public QObject {
     const QString invalid = "'13/99/25' is not a valid date";
     QTest::newRow("name longer than the field")
         << EditRow{"name", "", "A name of more than twenty", "A name of more than ", ""};
-    QTest::newRow("amount") << EditRow{"amount", "", "42.5", "     42.50", ""};
     QTest::newRow("amount refuses letters") << EditRow{"amount", "", "4x2", "     42.00", ""};
     QTest::newRow("date through the mask") << EditRow{"due", "", "031525", "20250315", ""};
-    QTest::newRow("date that is none") << EditRow{"due", "", "139925", "", invalid};
     QTest::newRow("date that is none, focus leaving") << EditRow{"due", "leave", "139925", "", invalid};
     QTest::newRow("memo") << EditRow{"notes", "", "text", "", ""};
     QTest::newRow("read-only column") << EditRow{"name", "readonly-column", "abc", "", ""};
@@ -422,53 +407,53 @@ class TestGrid : public QObject {
   }
 
   void savedColumns_data() {
-    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<vz::TStrings>("lines");
     QTest::addColumn<QStringList>("columns");
     const QString blank = "|-|-|-|-|-|-|-|-";
     QTest::newRow("numbers 0 and 2 make three columns")
-        << QStringList{"cvColumn=0", "cvFieldNameStr=name", "cvColumn=2", "cvWidthStr=120"}
+        << vz::TStrings{"cvColumn=0", "cvFieldNameStr=name", "cvColumn=2", "cvWidthStr=120"}
         << QStringList{"name" + blank, blank, "|120|-|-|-|-|-|-|-"};
     QTest::newRow("a number not above the last keeps the column")
-        << QStringList{"cvColumn=1", "cvWidthStr=50", "cvColumn=0", "cvWidthStr=70"}
+        << vz::TStrings{"cvColumn=1", "cvWidthStr=50", "cvColumn=0", "cvWidthStr=70"}
         << QStringList{blank, "|70|-|-|-|-|-|-|-"};
     QTest::newRow("lines before the first column do nothing")
-        << QStringList{"cvWidthStr=wide", "cvFieldNameStr=name", "cvColumn=0"} << QStringList{blank};
+        << vz::TStrings{"cvWidthStr=wide", "cvFieldNameStr=name", "cvColumn=0"} << QStringList{blank};
     QTest::newRow("a line without a key is a column number")
-        << QStringList{"cvColumn=0", "  1  ", "cvFieldNameStr=amount"}
+        << vz::TStrings{"cvColumn=0", "  1  ", "cvFieldNameStr=amount"}
         << QStringList{blank, "amount" + blank};
     QTest::newRow("font text: name, colour, size and styles")
-        << QStringList{"cvColumn=0", "cvFontStr=Arial,clRed,266", "cvColumn=1", "cvFontStr=Courier,clBlue,3596"}
+        << vz::TStrings{"cvColumn=0", "cvFontStr=Arial,clRed,266", "cvColumn=1", "cvFontStr=Courier,clBlue,3596"}
         << QStringList{"|-|-|Arial 10 clRed 1|-|-|-|-|-", "|-|-|Courier 12 clBlue 14|-|-|-|-|-"};
     // Without a colour identifier the colour stays; one comma names the font
     // only, none changes nothing.
     QTest::newRow("font text: parts left out")
-        << QStringList{"cvColumn=0", "cvFontStr=Arial,reddish,9", "cvColumn=1", "cvFontStr=Arial,", "cvColumn=2",
+        << vz::TStrings{"cvColumn=0", "cvFontStr=Arial,reddish,9", "cvColumn=1", "cvFontStr=Arial,", "cvColumn=2",
                        "cvFontStr=Arial"}
         << QStringList{"|-|-|Arial 9 clWindowText 0|-|-|-|-|-", "|-|-|Arial 8 clWindowText 0|-|-|-|-|-", blank};
     QTest::newRow("colours by name and number")
-        << QStringList{"cvColumn=0", "cvColorStr=clAqua", "cvTitleColorStr=$0000FF"}
+        << vz::TStrings{"cvColumn=0", "cvColorStr=clAqua", "cvTitleColorStr=$0000FF"}
         << QStringList{"|-|clAqua|-|-|-|-|clRed|-"};
     QTest::newRow("alignments in any case, blanks ignored; unknown is left")
-        << QStringList{"cvColumn=0", "cvAlignmentStr= TARightJustify ", "cvTitleAlignmentStr=tacenter", "cvColumn=1",
+        << vz::TStrings{"cvColumn=0", "cvAlignmentStr= TARightJustify ", "cvTitleAlignmentStr=tacenter", "cvColumn=1",
                        "cvAlignmentStr=middle"}
         << QStringList{"|-|-|-|1|-|-|-|2", "|-|-|-|0|-|-|-|-"};
     QTest::newRow("read-only only for TRUE")
-        << QStringList{"cvColumn=0", "cvReadOnlyStr=true", "cvColumn=1", "cvReadOnlyStr=yes"}
+        << vz::TStrings{"cvColumn=0", "cvReadOnlyStr=true", "cvColumn=1", "cvReadOnlyStr=yes"}
         << QStringList{"|-|-|-|-|ro|-|-|-", "|-|-|-|-|rw|-|-|-"};
     // A line that does not read stops the reading with the text it holds.
-    QTest::newRow("bad colour") << QStringList{"cvColumn=0", "cvColorStr=clMauve"}
+    QTest::newRow("bad colour") << vz::TStrings{"cvColumn=0", "cvColorStr=clMauve"}
                                 << QStringList{"! 'clMauve' is not a valid number"};
-    QTest::newRow("bad font size") << QStringList{"cvColumn=0", "cvFontStr=Arial,clRed,big"}
+    QTest::newRow("bad font size") << vz::TStrings{"cvColumn=0", "cvFontStr=Arial,clRed,big"}
                                    << QStringList{"! 'big' is not a valid number"};
-    QTest::newRow("unknown key") << QStringList{"cvColumn=0", "cvHeightStr=4"}
+    QTest::newRow("unknown key") << vz::TStrings{"cvColumn=0", "cvHeightStr=4"}
                                  << QStringList{"! 'cvHeightStr=4' is not a valid number"};
     QTest::newRow("a caption and a field the table lacks")
-        << QStringList{"cvColumn=0", "cvTitleCaptionStr=Paid?", "cvFieldNameStr=missing"}
+        << vz::TStrings{"cvColumn=0", "cvTitleCaptionStr=Paid?", "cvFieldNameStr=missing"}
         << QStringList{"missing|-|-|-|-|-|Paid?|-|-"};
   }
 
   void savedColumns() {
-    QFETCH(QStringList, lines);
+    QFETCH(vz::TStrings, lines);
     QFETCH(QStringList, columns);
     TTzGrid* grid = Make(3, {}, /*bind=*/false);
     // A grid fresh from the form holds one blank column, which the list
@@ -477,7 +462,7 @@ class TestGrid : public QObject {
     grid->Font().SetName("Helvetica");
     grid->Font().SetSize(8);
     try {
-      grid->ReadSavedColumns(Lines(lines));
+      grid->ReadSavedColumns(lines);
     } catch (const EConvertError& e) {
       QCOMPARE(QStringList{QString("! ") + e.what()}, columns);
       // The grid goes on working after the failed read.
@@ -534,8 +519,8 @@ class TestGrid : public QObject {
 
   void assignCopiesGivenValues() {
     TTzGrid* grid = Make(3);
-    grid->ReadSavedColumns(Lines({"cvColumn=0", "cvFieldNameStr=amount", "cvColorStr=clRed", "cvWidthStr=90",
-                                  "cvTitleCaptionStr=Sum", "cvColumn=1", "cvFieldNameStr=name"}));
+    grid->ReadSavedColumns({"cvColumn=0", "cvFieldNameStr=amount", "cvColorStr=clRed", "cvWidthStr=90",
+                            "cvTitleCaptionStr=Sum", "cvColumn=1", "cvFieldNameStr=name"});
     TTzGridColumns copy(nullptr, TTzColumnClass::kColumn);
     copy.Assign(*grid->Columns());
     QCOMPARE(copy.Count(), 2);

@@ -92,7 +92,6 @@ class TestEntryFields : public QObject {
     QFETCH(QString, typed);
     TDateField field;
     Start(&field, "yy.MM.dd", start);
-    QSignalSpy changed(&field, &TDateField::Changed);
     QTest::keyClicks(&field, typed);
     field.clearFocus();  // leaving the field keeps the year
 
@@ -101,7 +100,6 @@ class TestEntryFields : public QObject {
     QCOMPARE(year % 100, typed.toInt());
     QVERIFY2(year - this_year <= 50 && this_year - year < 50, qPrintable(QString::number(year)));
     QCOMPARE(field.Date().dayOfYear(), QDate(year, 6, 15).dayOfYear());
-    QVERIFY(changed.count() > 0);
     QVERIFY(field.IsModified());
   }
 
@@ -158,9 +156,10 @@ class TestEntryFields : public QObject {
     QCOMPARE(field->Date(), date);
   }
 
-  void steppingMovesByRealDatesAndMarks() {
+  // 1950 shows as "50", which typed would mean 2050; stepping must not jump,
+  // nor picking from the calendar.
+  void steppingAndPickingMoveByRealDates() {
     TDateField field;
-    // 1950 shows as "50", which typed would mean 2050; stepping must not jump.
     Start(&field, "yy/MM/dd", QDate(1950, 6, 15));
     QSignalSpy changed(&field, &TDateField::Changed);
     QTest::keyClick(&field, Qt::Key_Down);
@@ -179,27 +178,20 @@ class TestEntryFields : public QObject {
     field.setSelectedSection(QDateTimeEdit::MonthSection);
     QTest::keyClicks(&field, "07");
     QCOMPARE(field.Date(), QDate(1951, 7, 15));
-    field.SetDate(QDate(2000, 1, 1));
+    field.SetDate(QDate(1950, 12, 5));
     QVERIFY(!field.IsModified());
-  }
-
-  void pickingFromTheCalendar() {
-    TDateField field;
-    Start(&field, "MM/dd/yy", QDate(1998, 12, 5));
-    QSignalSpy changed(&field, &TDateField::Changed);
     QSignalSpy set(&field, &TDateField::DateSet);
     QTest::keyClick(&field, Qt::Key_F4);
     QCalendarWidget* calendar = field.calendarWidget();
     QVERIFY(calendar->isVisible());
     QWidget* days = calendar->focusWidget();
     QTest::keyClick(days, Qt::Key_Right);
-    QCOMPARE(field.Date(), QDate(1998, 12, 6));  // browsing shows in the field
+    QCOMPARE(field.Date(), QDate(1950, 12, 6));  // browsing shows in the field
     QCOMPARE(set.count(), 0);
     QTest::keyClick(days, Qt::Key_Return);
     QVERIFY(!calendar->isVisible());
     QCOMPARE(set.count(), 1);
-    QCOMPARE(set.at(0).at(0).toDate(), QDate(1998, 12, 6));
-    QVERIFY(changed.count() >= 1);
+    QCOMPARE(set.at(0).at(0).toDate(), QDate(1950, 12, 6));
     QVERIFY(field.IsModified());
   }
 

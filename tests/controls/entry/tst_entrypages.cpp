@@ -165,15 +165,14 @@ class TestEntryPages : public QObject {
     // so with a small normal font and a large bold one; the size set after
     // the pages holds for both.
     TEntryNotebook notebook;
-    QFont small("Arial");
+    QFont small("Arial"), arial("Arial");
     small.setPixelSize(9);
+    arial.setPixelSize(14);
+    arial.setBold(true);
     notebook.setFont(small);
     for (int i = 0; i < 3; ++i) notebook.AddPage(new QWidget, "Information", QString());
     notebook.SetTabSize(QSize(174, 18));
     QVERIFY(notebook.ActiveTabFont().bold());  // bold until set
-    QFont arial("Arial");
-    arial.setPixelSize(14);
-    arial.setBold(true);
     notebook.SetActiveTabFont(arial);
     notebook.resize(536, 200);
     notebook.show();
