@@ -86,6 +86,7 @@ class TestGrid : public QObject {
   std::unique_ptr<GridFixture> fx_;
 
   TTzGrid* Make(int records, const std::vector<int>& deleted = {}, bool bind = true) {
+    fx_.reset();  // one fixture at a time: they share the engine
     fx_ = std::make_unique<GridFixture>(records, deleted, bind);
     return fx_->grid;
   }
@@ -218,9 +219,8 @@ class TestGrid : public QObject {
     TTzGrid* grid = Make(5, c.deleted ? std::vector<int>{3} : std::vector<int>{});
     grid->SetOptions(TTzGridOptions(c.options));
     grid->SetReadOnly(c.read_only);
-    fx_->PressKeys("Down, Down");
     fx_->msgs->Answer(c.answer);
-    fx_->Press(Qt::Key_Delete);  // without Ctrl: nothing
+    fx_->PressKeys("Down, Down, Del");  // without Ctrl: nothing
     QVERIFY(fx_->msgs->messages().empty());
     fx_->Press(Qt::Key_Delete, Qt::ControlModifier);
     const auto& asked = fx_->msgs->messages();
@@ -282,36 +282,23 @@ class TestGrid : public QObject {
     QCOMPARE(fx_->RecordsOnDisk(), 3);
   }
 
-  void booleanBoxes_data() {
-    QTest::addColumn<int>("box");
-    QTest::addColumn<bool>("ink_when_false");  // an outline (or text) shows for false
-    QTest::addColumn<bool>("red_when_true");
-    QTest::newRow("check box") << int(bbCheckBox) << true << false;
-    QTest::newRow("check mark") << int(bbCheckMark) << false << false;
-    QTest::newRow("text") << int(bbText) << true << false;
-    QTest::newRow("fill box red") << int(bbFillBoxRed) << true << true;
-    QTest::newRow("radio button red") << int(bbRButtonRed) << true << true;
-    QTest::newRow("dot red") << int(bbDotRed) << false << true;
-  }
-
+  // Rows 3 and 4: records 3 (false) and 4 (true), neither current. An outline
+  // (or text) shows for false, except with the mark and the dot.
   void booleanBoxes() {
-    QFETCH(int, box);
-    QFETCH(bool, ink_when_false);
-    QFETCH(bool, red_when_true);
     TTzGrid* grid = Make(5);
-    grid->SetBooleanBox(TTzBooleanBox(box));
-    const int col = fx_->ColumnOf("paid");
-    const int top = grid->TitleOffset();
-    // Rows 3 and 4: records 3 (false) and 4 (true), neither current.
-    const QImage no = CellImage(grid, col, top + 2);
-    const QImage yes = CellImage(grid, col, top + 3);
-    const QColor ink = ColorToQColor(clWindowText, grid->palette());
-    const QColor red(255, 0, 0);
-    QVERIFY(no != yes);
-    QCOMPARE(qptest::PixelsNear(no, ink) > 0, ink_when_false);
-    QVERIFY(qptest::PixelsNear(yes, ink) > 0 || red_when_true);
-    QCOMPARE(qptest::PixelsNear(yes, red, 30) > 0, red_when_true);
-    QCOMPARE(qptest::PixelsNear(no, red, 30), 0);
+    const int col = fx_->ColumnOf("paid"), top = grid->TitleOffset();
+    const QColor ink = ColorToQColor(clWindowText, grid->palette()), red(255, 0, 0);
+    for (const auto& [box, ink_when_false, red_when_true] :
+         {std::tuple{bbCheckBox, true, false}, {bbCheckMark, false, false}, {bbText, true, false},
+          {bbFillBoxRed, true, true}, {bbRButtonRed, true, true}, {bbDotRed, false, true}}) {
+      grid->SetBooleanBox(box);
+      const QImage no = CellImage(grid, col, top + 2), yes = CellImage(grid, col, top + 3);
+      QVERIFY(no != yes);
+      QCOMPARE(qptest::PixelsNear(no, ink) > 0, ink_when_false);
+      QVERIFY(qptest::PixelsNear(yes, ink) > 0 || red_when_true);
+      QCOMPARE(qptest::PixelsNear(yes, red, 30) > 0, red_when_true);
+      QCOMPARE(qptest::PixelsNear(no, red, 30), 0);
+    }
   }
 
   void rowColours() {
@@ -377,33 +364,30 @@ class TestGrid : public QObject {
     QCOMPARE(now < 0 ? std::string() : grid->Columns()->Items(now)->FieldName(), disabled ? "" : pressed_field);
   }
 
-  void tableGoesAndComesBack_data() {
-    QTest::addColumn<bool>("designed");
-    QTest::newRow("the grid's own columns") << false;
-    QTest::newRow("designed columns") << true;
-  }
-
+  // With the grid's own columns and with designed ones.
   void tableGoesAndComesBack() {
-    QFETCH(bool, designed);
-    TTzGrid* grid = Make(5);
-    if (designed) grid->ReadSavedColumns({"cvColumn=0", "cvFieldNameStr=amount", "cvColumn=1", "cvFieldNameStr=name"});
-    const int columns = grid->ColCount();
-    // Closing frees the fields the columns show: nothing may point at them.
-    fx_->table->SetActive(false);
-    QApplication::processEvents();
-    QCOMPARE(grid->RowCount(), grid->TitleOffset() + 1);
-    QVERIFY(!grid->grab().isNull());
-    fx_->table->SetActive(true);
-    QApplication::processEvents();
-    QCOMPARE(grid->ColCount(), columns);
-    fx_->Press(Qt::Key_Down);
-    QCOMPARE(QString::fromStdString(fx_->CurrentName()), RecName(2));
-    QCOMPARE(grid->Columns()->Items(0)->Field()->FieldName(), std::string(designed ? "amount" : "name"));
-    // The table component going away unbinds the grid.
-    delete fx_->table;
-    fx_->table = nullptr;
-    QCOMPARE(grid->DataSource(), nullptr);
-    QVERIFY(!grid->grab().isNull());
+    for (bool designed : {false, true}) {
+      TTzGrid* grid = Make(5);
+      if (designed)
+        grid->ReadSavedColumns({"cvColumn=0", "cvFieldNameStr=amount", "cvColumn=1", "cvFieldNameStr=name"});
+      const int columns = grid->ColCount();
+      // Closing frees the fields the columns show: nothing may point at them.
+      fx_->table->SetActive(false);
+      QApplication::processEvents();
+      QCOMPARE(grid->RowCount(), grid->TitleOffset() + 1);
+      QVERIFY(!grid->grab().isNull());
+      fx_->table->SetActive(true);
+      QApplication::processEvents();
+      QCOMPARE(grid->ColCount(), columns);
+      fx_->Press(Qt::Key_Down);
+      QCOMPARE(QString::fromStdString(fx_->CurrentName()), RecName(2));
+      QCOMPARE(grid->Columns()->Items(0)->Field()->FieldName(), std::string(designed ? "amount" : "name"));
+      // The table component going away unbinds the grid.
+      delete fx_->table;
+      fx_->table = nullptr;
+      QCOMPARE(grid->DataSource(), nullptr);
+      QVERIFY(!grid->grab().isNull());
+    }
   }
 
   void savedColumns_data() {
