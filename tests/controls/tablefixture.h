@@ -34,8 +34,7 @@
 
 namespace qptest {
 
-// Pixels of an image within `tolerance` of a colour (the sum of the channel
-// differences).
+// Pixels of an image within `tolerance` of a colour (summed over the channels).
 inline int PixelsNear(const QImage& image, QColor colour, int tolerance = 60) {
   int count = 0;
   for (int y = 0; y < image.height(); ++y) {
@@ -90,8 +89,7 @@ class TableFixture {
     return table;
   }
 
-  // The check table holding `checks` (appended as Save does, the notes as
-  // a memo), open at its first record.
+  // The check table holding `checks`, appended as Save does, open at its first record.
   vz::TTzDbf* OpenChecks(const std::vector<Check>& checks) {
     Open("Checks", "checks.dbf", qp::CheckTableFields());
     for (const Check& c : checks) {
@@ -106,8 +104,7 @@ class TableFixture {
     return table;
   }
 
-  // Writes `bytes` over field `field` of record `record` of the closed
-  // table, then opens it again: for what the program itself never writes.
+  // Writes `bytes` over a field of the closed table: what the program itself never writes.
   void Patch(int record, const std::string& field, const QByteArray& bytes) {
     const int at = Dbf().At(record - 1, field);
     table->SetActive(false);
@@ -140,10 +137,9 @@ class TableFixture {
   std::vector<std::string> halts;
 };
 
-// A table of a name, a logical, an amount, a date and a memo, written by
-// the engine before the table component opens it, shown in a grid in an
-// active window. Record i (from 1): "Rec 0i", paid on even records, amount
-// i * 1.5, due 01/02/25; `deleted` lists records that carry the deletion mark.
+// A table written by the engine, shown in a grid in an active window. Record i
+// (from 1): name "Rec 0i", paid on even records, amount i * 1.5, due 01/02/25,
+// a memo; `deleted` lists the records that carry the deletion mark.
 class GridFixture : public TableFixture {
  public:
   explicit GridFixture(int records, const std::vector<int>& deleted = {}, bool bind = true) {

@@ -92,9 +92,8 @@ class TestBoundControls : public QObject {
     memo_->setFocus();
   }
 
-  // Checks "R1" ... on the navigator, at the first record. (The first link
-  // attached to a table standing at its end makes the data set append;
-  // First leaves that.)
+  // Checks "R1" ... on the navigator, at the first record (the first link on a
+  // table standing at its end makes the data set append; First leaves that).
   void OpenNav(int records) {
     std::vector<qptest::Check> checks;
     for (int i = 1; i <= records; ++i) checks.push_back({"R" + std::to_string(i), {}});
@@ -162,9 +161,8 @@ class TestBoundControls : public QObject {
     QCOMPARE(memo_->toPlainText(), c.shown);
   }
 
-  // What the memo shows of each record, and what typing into it leaves in
-  // the memo file once posted. Escape drops the typing and the file stays;
-  // a change of another field leaves the typing.
+  // What the memo shows, and what typing leaves in the memo file once posted:
+  // Escape drops the typing; a change of another field leaves it.
   void typingIsWrittenBack_data() {
     QTest::addColumn<MemoCase>("c");
     const QByteArray edited = "New Dear Sir\r\nPaid in full";
@@ -244,9 +242,8 @@ class TestBoundControls : public QObject {
     QCOMPARE(second->toPlainText(), QString());
   }
 
-  // The bar keeps to the sizing rule when set and when resized; its visible
-  // buttons fill it, neighbours sharing a border, none wider than another
-  // by more than a pixel.
+  // The sizing rule holds when set and when resized; the visible buttons fill the
+  // bar, neighbours sharing a border, none wider than another by more than a pixel.
   void sizing_data() {
     QTest::addColumn<SizeCase>("c");
     const int all = qp::kAllNavButtons, none = qp::alNone;
@@ -260,14 +257,13 @@ class TestBoundControls : public QObject {
   }
   void sizing() {
     QFETCH(SizeCase, c);
-    const QSize size = c.size;
     nav_->SetAlign(qp::TAlign(c.align));
     nav_->SetVisibleButtons(qp::TButtonSet(c.visible));
     nav_->SetBounds(10, 10, c.asked.width(), c.asked.height());
-    QCOMPARE(nav_->size(), size);
+    QCOMPARE(nav_->size(), c.size);
     fx_->Show();
     nav_->resize(c.asked);
-    QCOMPARE(nav_->size(), size);
+    QCOMPARE(nav_->size(), c.size);
     QList<int> widths;
     int right = 1;  // past the last visible button's right border
     for (int i = 0; i < qp::kNavButtonCount; ++i) {
@@ -277,11 +273,11 @@ class TestBoundControls : public QObject {
         continue;
       }
       QCOMPARE(b->x(), right - 1);
-      QCOMPARE(b->height(), size.height());
+      QCOMPARE(b->height(), c.size.height());
       right = b->x() + b->width();
       widths << b->width();
     }
-    if (c.visible) QCOMPARE(right, size.width());
+    if (c.visible) QCOMPARE(right, c.size.width());
     const auto [low, high] = std::minmax_element(widths.begin(), widths.end());
     QVERIFY(!c.visible || *high - *low <= 1);
   }
@@ -352,8 +348,7 @@ class TestBoundControls : public QObject {
     QCOMPARE(clicks_, std::vector<TNavigateBtn>{qp::nbDelete});  // after Cancel too
   }
 
-  // Held, prior and next move at each tick of the repeat, the first of
-  // which waits longer; the release clicks once more.
+  // Held, prior and next move at each tick, the first one later; the release clicks once more.
   void autoRepeat_data() {
     QTest::addColumn<int>("step");  // next from R1 or prior from R10
     QTest::newRow("next") << 1;

@@ -54,9 +54,8 @@ QImage CellImage(TTzGrid* grid, int col, int row) {
   return grid->viewport()->grab(grid->CellRect(col, row)).toImage();
 }
 
-// One column's look after reading, as the grid shows it and the form
-// would store it: "field|width|colour|font|alignment|readonly|title caption|
-// title colour|title alignment", with "-" for a value left to its default.
+// One column's look as the grid shows it and the form would store it: "field|width|colour|
+// font|alignment|readonly|title caption|title colour|title alignment", "-" a default value.
 QString Describe(TTzColumn* c) {
   const TTzColumnValues given = c->AssignedValues();
   auto part = [given](TTzColumnValues bit, const QString& text) { return (given & bit) ? text : QString("-"); };

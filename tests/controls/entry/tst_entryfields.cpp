@@ -251,8 +251,8 @@ class TestEntryFields : public QObject {
     QCOMPARE(changed.count(), after == before ? 0 : 1);
   }
 
-  // What the program's value shows; an amount the field cannot hold is
-  // kept but shown red, the text black, and typing over it mends it.
+  // An amount the field cannot hold is kept but shown red, the text black;
+  // typing over it mends it.
   void setValue_data() {
     QTest::addColumn<AmountValue>("c");
     const double top = TNumericField::kDefaultRangeHigh;

@@ -71,8 +71,7 @@ constexpr const char* kPages[][2] = {
     {"&Check Information", "Check Details"},
 };
 
-// The three check pages. The first field of each page is of `kind`
-// ("edit", "numeric" or "date"), the second a plain edit.
+// The three check pages, each a field of `kind` ("edit", "numeric", "date") and an edit.
 struct Book : Dialog {
   TEntryNotebook* notebook;
   QWidget* fields[3][2];
@@ -161,9 +160,8 @@ class TestEntryPages : public QObject {
   }
 
   void activeTabIsDrawnInItsFont() {
-    // Three tabs with one caption: only the active one's ink differs, clearly
-    // so with a small normal font and a large bold one; the size set after
-    // the pages holds for both.
+    // Three tabs with one caption: only the active one's ink differs, clearly so with
+    // a small normal font and a large bold one; the size set after the pages holds.
     TEntryNotebook notebook;
     QFont small("Arial"), arial("Arial");
     small.setPixelSize(9);
@@ -221,9 +219,8 @@ class TestEntryPages : public QObject {
   }
 
   void keyPressHandlerCanSwallowEnter() {
-    // A plain edit leaves Enter to its parents, where the dialog's default
-    // button would take it; the notebook's handler sees it first, as it sees
-    // the keys its tabs leave.
+    // A plain edit leaves Enter to its parents, where the default button would take
+    // it; the notebook's handler sees it first, as it sees the keys its tabs leave.
     Book book;
     QVERIFY(book.Show());
     QSignalSpy clicked(book.ok, &QPushButton::clicked);
