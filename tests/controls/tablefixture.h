@@ -1,24 +1,20 @@
-// Fixture of the data-aware controls' tests: a fresh folder, the component
-// layer started with fixed national settings, warnings and engine reports
-// recorded, boxes answered by a script, and the table's file read back as
-// another program reads it. GridFixture adds a shown window with the grid.
+// The data-aware controls' fixture: a fresh folder, the component layer on
+// fixed national settings, engine reports recorded, boxes answered by a
+// script, the table's file read back as another program reads it.
 #ifndef QUILLPRINT_TESTS_CONTROLS_TABLEFIXTURE_H_
 #define QUILLPRINT_TESTS_CONTROLS_TABLEFIXTURE_H_
 
 #include <QApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app/checkrecord.h"
@@ -38,8 +34,7 @@
 
 namespace qptest {
 
-// Pixels of an image within `tolerance` of a colour (the sum of the channel
-// differences).
+// Pixels of an image within `tolerance` of a colour (summed over the channels).
 inline int PixelsNear(const QImage& image, QColor colour, int tolerance = 60) {
   int count = 0;
   for (int y = 0; y < image.height(); ++y) {
@@ -66,11 +61,12 @@ class TableFixture {
     vz::InitNationalSettingsFor("en_US");
     vz::StartMemoManager();
     vz::ResetComponentMessagesForTesting();
-    vz::SetWarningService([this](const std::string& text) { warnings.push_back(text); });
+    vz::SetWarningService([](const std::string&) {});
     vz::SetHaltHook([this](const std::string& text, unsigned) { halts.push_back(text); });
     vz::StartComponentLayer(vz::RegionalSettings{});
   }
   ~TableFixture() {
+    window.reset();
     form.reset();
     vz::StopComponentLayer();
     plat::fault::Reset();
@@ -93,8 +89,7 @@ class TableFixture {
     return table;
   }
 
-  // The check table holding `checks` (appended as Save does, the notes as
-  // a memo), open at its first record.
+  // The check table holding `checks`, appended as Save does, open at its first record.
   vz::TTzDbf* OpenChecks(const std::vector<Check>& checks) {
     Open("Checks", "checks.dbf", qp::CheckTableFields());
     for (const Check& c : checks) {
@@ -109,8 +104,7 @@ class TableFixture {
     return table;
   }
 
-  // Writes `bytes` over field `field` of record `record` of the closed
-  // table, then opens it again: for what the program itself never writes.
+  // Writes `bytes` over a field of the closed table: what the program itself never writes.
   void Patch(int record, const std::string& field, const QByteArray& bytes) {
     const int at = Dbf().At(record - 1, field);
     table->SetActive(false);
@@ -118,17 +112,20 @@ class TableFixture {
     table->SetActive(true);
   }
 
+  void Show() {
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+  }
   QString Path(const QString& name) const { return dir.filePath(name); }
   QByteArray Read(const QString& name) const {
     QFile f(Path(name));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   }
   DbfImage Dbf() const { return ReadDbf(file.toStdString()); }
-  // The header's record count is not trusted: what the file's length holds.
+  // Records from 1. The header's record count is not trusted: what the file's length holds.
   int RecordsOnDisk() const { return Dbf().Stored(); }
-  // The deletion mark of record n (from 1) in the file.
   char Mark(int n) const { return Dbf().Mark(n - 1); }
-  // The stored text of a field of record `record` (from 1).
   std::string Stored(int record, const std::string& field) const { return Dbf().Value(record - 1, field); }
 
   QTemporaryDir dir;
@@ -136,22 +133,20 @@ class TableFixture {
   std::unique_ptr<vz::TComponent> form = std::make_unique<vz::TComponent>(nullptr);
   vz::TTzDbf* table = nullptr;
   QString file;  // of the table
-  std::vector<std::string> warnings;
+  std::unique_ptr<QWidget> window = std::make_unique<QWidget>();
   std::vector<std::string> halts;
 };
 
-// A table of a name, a logical, an amount, a date and a memo, written by
-// the engine before the table component opens it, shown in a grid in an
-// active window. Record i (from 1): "Rec 0i", paid on even records, amount
-// i * 1.5, due 01/02/25; `deleted` lists records that carry the deletion mark.
+// A table written by the engine, shown in a grid in an active window. Record i
+// (from 1): name "Rec 0i", paid on even records, amount i * 1.5, due 01/02/25,
+// a memo; `deleted` lists the records that carry the deletion mark.
 class GridFixture : public TableFixture {
  public:
   explicit GridFixture(int records, const std::vector<int>& deleted = {}, bool bind = true) {
     const std::string path = Path("grid.dbf").toStdString();
-    std::vector<vz::TFieldEntry> fields = {
-        vz::TFieldEntry::Make("name", 'C', 20, 0), vz::TFieldEntry::Make("paid", 'L', 1, 0),
-        vz::TFieldEntry::Make("amount", 'N', 10, 2), vz::TFieldEntry::Make("due", 'D', 8, 0),
-        vz::TFieldEntry::Make("notes", 'M', 10, 0)};
+    vz::TFieldEntry fields[] = {vz::TFieldEntry::Make("name", 'C', 20, 0), vz::TFieldEntry::Make("paid", 'L', 1, 0),
+                                vz::TFieldEntry::Make("amount", 'N', 10, 2), vz::TFieldEntry::Make("due", 'D', 8, 0),
+                                vz::TFieldEntry::Make("notes", 'M', 10, 0)};
     vz::CreateDBF(path, fields);
     vz::USE(path + " EXCLUSIVE");
     for (int i = 1; i <= records; ++i) {
@@ -165,25 +160,27 @@ class GridFixture : public TableFixture {
     }
     vz::USE("");
     Open("Grid", "grid.dbf");
-    window = std::make_unique<QWidget>();
     window->resize(420, 260);
     grid = new TTzGrid(window.get());
     grid->setGeometry(0, 0, 420, 260);
     if (bind) grid->SetDataSource(table);
-    window->show();
-    window->activateWindow();
-    QTest::qWaitForWindowActive(window.get());
+    Show();
     grid->setFocus();
     QApplication::processEvents();
   }
-  ~GridFixture() { window.reset(); }
-
   vz::TTzDataSet* DataSet() const { return table->DataSet(); }
 
   // Keys and clicks as the user gives them: to whatever has the keyboard.
   void Press(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QTest::keyClick(Target(), static_cast<Qt::Key>(key), mods);
     QApplication::processEvents();
+  }
+  // Each key of a list such as "Ctrl+End, Down".
+  void PressKeys(const QString& keys) {
+    for (const QString& name : keys.split(", ", Qt::SkipEmptyParts)) {
+      const QKeyCombination key = QKeySequence(name)[0];
+      Press(key.key(), key.keyboardModifiers());
+    }
   }
   void Type(const QString& text) {
     for (QChar c : text) QTest::keyClicks(Target(), QString(c));
@@ -203,7 +200,6 @@ class GridFixture : public TableFixture {
     return -1;
   }
 
-  std::unique_ptr<QWidget> window;
   TTzGrid* grid = nullptr;
 
  private:

@@ -1,11 +1,5 @@
-// The controls bound to a real check table. TTzMemo over the notes: the
-// display states, the keys that start an edit, Escape, the lines written
-// back into the memo file, and the caption label's life. TTzNavigator: the
-// sizing rule, the enabling in each state, the delete and restore prompts
-// with the marks they leave in the file, auto-repeat, the arrow keys and the
-// focus mark.
-//
-// Mouse events go through the window system, as a user's do, so that the
+// TTzMemo over the notes and TTzNavigator, bound to a real check table. Mouse
+// events go through the window system, as a user's do, so that the
 // application knows when the button is held.
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QApplication>
@@ -44,6 +38,22 @@ struct MemoCase {
   QString then;       // after the typing: "leave" (the focus), "escape", "payee" (changed)
   QByteArray stored;  // in the memo file afterwards; empty: nothing new
 };
+struct SizeCase {
+  int visible, align;
+  QSize asked, size;
+};
+struct PromptCase {
+  bool marked, confirm;  // record 2 carries the deletion mark; ConfirmDelete and ConfirmRestore
+  qp::MsgResult answer;
+  QString prompt;  // "" none
+  char mark;       // in the file afterwards
+};
+struct ArrowCase {
+  bool few;  // only first, last and refresh shown
+  QString keys;
+  TNavigateBtn focused;
+  QString payee;
+};
 QString EnabledMap(const qp::TTzNavigator& nav) {
   QString map;
   for (int i = 0; i < qp::kNavButtonCount; ++i) map += nav.Button(TNavigateBtn(i))->isEnabled() ? '1' : '0';
@@ -54,12 +64,14 @@ QString EnabledMap(const qp::TTzNavigator& nav) {
 
 Q_DECLARE_METATYPE(KeyCase)
 Q_DECLARE_METATYPE(MemoCase)
+Q_DECLARE_METATYPE(SizeCase)
+Q_DECLARE_METATYPE(PromptCase)
+Q_DECLARE_METATYPE(ArrowCase)
 
 class TestBoundControls : public QObject {
   Q_OBJECT
 
   std::unique_ptr<qptest::TableFixture> fx_;
-  std::unique_ptr<QWidget> window_;
   QLineEdit* other_ = nullptr;  // where the focus goes when it leaves
   qp::TTzMemo* memo_ = nullptr;
   qp::TTzNavigator* nav_ = nullptr;
@@ -67,11 +79,6 @@ class TestBoundControls : public QObject {
 
   vz::TTzDataSet* ds() const { return fx_->table->DataSet(); }
   QString Payee() const { return QString::fromStdString(ds()->FieldByName("payee")->AsString()); }
-  void Show() {
-    window_->show();
-    window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
-  }
 
   // The memo (100, 80, 200 x 120) on record `record`, shown with the focus.
   void OpenMemo(int record = 1, const QString& field = "notes", bool auto_display = true) {
@@ -81,13 +88,12 @@ class TestBoundControls : public QObject {
     memo_->SetAutoDisplay(auto_display);
     memo_->SetDataSource(fx_->table);
     memo_->SetDataField(field);
-    Show();
+    fx_->Show();
     memo_->setFocus();
   }
 
-  // Checks "R1" ... on the navigator, at the first record. (The first link
-  // attached to a table standing at its end makes the data set append;
-  // First leaves that.)
+  // Checks "R1" ... on the navigator, at the first record (the first link on a
+  // table standing at its end makes the data set append; First leaves that).
   void OpenNav(int records) {
     std::vector<qptest::Check> checks;
     for (int i = 1; i <= records; ++i) checks.push_back({"R" + std::to_string(i), {}});
@@ -99,23 +105,17 @@ class TestBoundControls : public QObject {
  private slots:
   void init() {
     fx_ = std::make_unique<qptest::TableFixture>();
-    window_ = std::make_unique<QWidget>();
-    window_->resize(400, 300);
-    other_ = new QLineEdit(window_.get());
+    fx_->window->resize(400, 300);
+    other_ = new QLineEdit(fx_->window.get());
     other_->setGeometry(0, 60, 20, 20);
-    memo_ = new qp::TTzMemo(window_.get());
+    memo_ = new qp::TTzMemo(fx_->window.get());
     memo_->setObjectName("memo");
     memo_->SetBounds(100, 80, 200, 120);
-    nav_ = new qp::TTzNavigator(window_.get());
+    nav_ = new qp::TTzNavigator(fx_->window.get());
     clicks_.clear();
     nav_->OnClick = [this](qp::TTzNavigator*, TNavigateBtn b) { clicks_.push_back(b); };
   }
-  void cleanup() {
-    window_.reset();
-    fx_.reset();
-  }
-
-  // ---- the memo --------------------------------------------------------------------------
+  void cleanup() { fx_.reset(); }
 
   // Loading is no change of the user's: leaving the memo writes nothing.
   void placeholderLoads_data() {
@@ -161,9 +161,8 @@ class TestBoundControls : public QObject {
     QCOMPARE(memo_->toPlainText(), c.shown);
   }
 
-  // What the memo shows of each record, and what typing into it leaves in
-  // the memo file once posted. Escape drops the typing and the file stays;
-  // a change of another field leaves the typing.
+  // What the memo shows, and what typing leaves in the memo file once posted:
+  // Escape drops the typing; a change of another field leaves it.
   void typingIsWrittenBack_data() {
     QTest::addColumn<MemoCase>("c");
     const QByteArray edited = "New Dear Sir\r\nPaid in full";
@@ -207,7 +206,7 @@ class TestBoundControls : public QObject {
   // A label of the form named after the memo is adopted where it stands;
   // renaming the memo renames it; freeing it anywhere is noticed.
   void captionLabelLife() {
-    auto* label = new QLabel("old", window_.get());
+    auto* label = new QLabel("old", fx_->window.get());
     label->setObjectName("memoCaption");
     label->move(5, 5);
     memo_->SetCaption("Notes:");
@@ -230,7 +229,7 @@ class TestBoundControls : public QObject {
   // A freed memo leaves the table; a freed table leaves the memo unbound.
   void freeing() {
     OpenMemo();
-    auto* second = new qp::TTzMemo(window_.get());
+    auto* second = new qp::TTzMemo(fx_->window.get());
     second->SetDataSource(fx_->table);
     second->SetDataField("notes");
     delete memo_;
@@ -243,37 +242,28 @@ class TestBoundControls : public QObject {
     QCOMPARE(second->toPlainText(), QString());
   }
 
-  // ---- the navigator ---------------------------------------------------------------------
-
-  // The bar keeps to the sizing rule when set and when resized; its visible
-  // buttons fill it, neighbours sharing a border, none wider than another
-  // by more than a pixel.
+  // The sizing rule holds when set and when resized; the visible buttons fill the
+  // bar, neighbours sharing a border, none wider than another by more than a pixel.
   void sizing_data() {
-    QTest::addColumn<int>("visible");
-    QTest::addColumn<int>("align");
-    QTest::addColumn<QSize>("asked");
-    QTest::addColumn<QSize>("size");
+    QTest::addColumn<SizeCase>("c");
     const int all = qp::kAllNavButtons, none = qp::alNone;
     const int three = qp::NavButtons({qp::nbFirst, qp::nbNext, qp::nbLast});
-    QTest::newRow("default") << all << none << QSize(241, 25) << QSize(241, 25);
-    QTest::newRow("195 unaligned snaps") << all << none << QSize(195, 25) << QSize(191, 25);
-    QTest::newRow("195 aligned spreads the rest") << all << int(qp::alBottom) << QSize(195, 25) << QSize(195, 25);
-    QTest::newRow("never below 10*19+1 by 18") << all << none << QSize(50, 5) << QSize(191, 18);
-    QTest::newRow("three buttons") << three << none << QSize(100, 30) << QSize(100, 30);
-    QTest::newRow("none counts as one") << 0 << none << QSize(5, 25) << QSize(20, 25);
+    QTest::newRow("default") << SizeCase{all, none, {241, 25}, {241, 25}};
+    QTest::newRow("195 unaligned snaps") << SizeCase{all, none, {195, 25}, {191, 25}};
+    QTest::newRow("195 aligned spreads the rest") << SizeCase{all, qp::alBottom, {195, 25}, {195, 25}};
+    QTest::newRow("never below 10*19+1 by 18") << SizeCase{all, none, {50, 5}, {191, 18}};
+    QTest::newRow("three buttons") << SizeCase{three, none, {100, 30}, {100, 30}};
+    QTest::newRow("none counts as one") << SizeCase{0, none, {5, 25}, {20, 25}};
   }
   void sizing() {
-    QFETCH(int, visible);
-    QFETCH(int, align);
-    QFETCH(QSize, asked);
-    QFETCH(QSize, size);
-    nav_->SetAlign(qp::TAlign(align));
-    nav_->SetVisibleButtons(qp::TButtonSet(visible));
-    nav_->SetBounds(10, 10, asked.width(), asked.height());
-    QCOMPARE(nav_->size(), size);
-    Show();
-    nav_->resize(asked);
-    QCOMPARE(nav_->size(), size);
+    QFETCH(SizeCase, c);
+    nav_->SetAlign(qp::TAlign(c.align));
+    nav_->SetVisibleButtons(qp::TButtonSet(c.visible));
+    nav_->SetBounds(10, 10, c.asked.width(), c.asked.height());
+    QCOMPARE(nav_->size(), c.size);
+    fx_->Show();
+    nav_->resize(c.asked);
+    QCOMPARE(nav_->size(), c.size);
     QList<int> widths;
     int right = 1;  // past the last visible button's right border
     for (int i = 0; i < qp::kNavButtonCount; ++i) {
@@ -283,13 +273,13 @@ class TestBoundControls : public QObject {
         continue;
       }
       QCOMPARE(b->x(), right - 1);
-      QCOMPARE(b->height(), size.height());
+      QCOMPARE(b->height(), c.size.height());
       right = b->x() + b->width();
       widths << b->width();
     }
-    if (visible) QCOMPARE(right, size.width());
+    if (c.visible) QCOMPARE(right, c.size.width());
     const auto [low, high] = std::minmax_element(widths.begin(), widths.end());
-    QVERIFY(!visible || *high - *low <= 1);
+    QVERIFY(!c.visible || *high - *low <= 1);
   }
 
   void enabling_data() {
@@ -321,69 +311,56 @@ class TestBoundControls : public QObject {
     }
     QCOMPARE(EnabledMap(*nav_), enabled);
     if (steps == "free") QVERIFY(!nav_->DataSource());
+    // Clicks are told, also without a source; not those the table refuses.
+    if (records < 0) nav_->BtnClick(qp::nbNext);
+    if (records == 0) {
+      nav_->SetConfirmDelete(false);
+      QVERIFY_THROWS_EXCEPTION(vz::EVozuvError, nav_->BtnClick(qp::nbDelete));
+    }
+    QCOMPARE(clicks_.size(), size_t(records < 0 ? 1 : 0));
   }
 
   void deletePrompts_data() {
-    QTest::addColumn<bool>("marked");   // record 2 carries the deletion mark
-    QTest::addColumn<bool>("confirm");  // ConfirmDelete and ConfirmRestore
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<QString>("prompt");  // "" none
-    QTest::addColumn<char>("mark");       // in the file afterwards
-    const int ok = int(qp::MsgResult::kOk), cancel = int(qp::MsgResult::kCancel);
-    QTest::newRow("delete, OK") << false << true << ok << "Delete Record ?" << '*';
-    QTest::newRow("delete, Cancel") << false << true << cancel << "Delete Record ?" << ' ';
-    QTest::newRow("restore, OK") << true << true << ok << "Restore Record ?" << ' ';
-    QTest::newRow("restore unasked") << true << false << ok << "" << ' ';
+    QTest::addColumn<PromptCase>("c");
+    const qp::MsgResult ok = qp::MsgResult::kOk;
+    QTest::newRow("delete, OK") << PromptCase{false, true, ok, "Delete Record ?", '*'};
+    QTest::newRow("delete, Cancel") << PromptCase{false, true, qp::MsgResult::kCancel, "Delete Record ?", ' '};
+    QTest::newRow("restore, OK") << PromptCase{true, true, ok, "Restore Record ?", ' '};
+    QTest::newRow("restore unasked") << PromptCase{true, false, ok, "", ' '};
   }
   void deletePrompts() {
-    QFETCH(bool, marked);
-    QFETCH(bool, confirm);
-    QFETCH(int, answer);
-    QFETCH(QString, prompt);
-    QFETCH(char, mark);
+    QFETCH(PromptCase, c);
     OpenNav(3);
     ds()->Next();
-    if (marked) ds()->Delete();
-    nav_->SetConfirmDelete(confirm);
-    nav_->SetConfirmRestore(confirm);
-    fx_->msgs->Answer(qp::MsgResult(answer));
-    Show();
+    if (c.marked) ds()->Delete();
+    nav_->SetConfirmDelete(c.confirm);
+    nav_->SetConfirmRestore(c.confirm);
+    fx_->msgs->Answer(c.answer);
+    fx_->Show();
     QTest::mouseClick(nav_->Button(qp::nbDelete), Qt::LeftButton);
     QStringList asked;
     for (const qp::RecordedMessage& m : fx_->msgs->messages()) {
       QCOMPARE(m.buttons, qp::MsgButtons::kOkCancel);
       asked << m.text;
     }
-    QCOMPARE(asked.join('|'), prompt);
-    QCOMPARE(QByteArray() + fx_->Mark(1) + fx_->Mark(2) + fx_->Mark(3), QByteArray(" ") + mark + ' ');
+    QCOMPARE(asked.join('|'), c.prompt);
+    QCOMPARE(QByteArray() + fx_->Mark(1) + fx_->Mark(2) + fx_->Mark(3), QByteArray(" ") + c.mark + ' ');
     QCOMPARE(clicks_, std::vector<TNavigateBtn>{qp::nbDelete});  // after Cancel too
   }
 
-  void clicksWithoutSourceOrWithErrors() {
-    nav_->BtnClick(qp::nbNext);
-    QCOMPARE(clicks_, std::vector<TNavigateBtn>{qp::nbNext});
-    OpenNav(0);
-    nav_->SetConfirmDelete(false);
-    QVERIFY_THROWS_EXCEPTION(vz::EVozuvError, nav_->BtnClick(qp::nbDelete));  // the empty table refuses
-    QCOMPARE(clicks_.size(), size_t(1));
-  }
-
-  // Held, prior and next move at each tick of the repeat, the first of
-  // which waits longer; the release clicks once more.
+  // Held, prior and next move at each tick, the first one later; the release clicks once more.
   void autoRepeat_data() {
-    QTest::addColumn<int>("button");
-    QTest::addColumn<int>("step");  // from R1 or from R10
-    QTest::newRow("next") << int(qp::nbNext) << 1;
-    QTest::newRow("prior") << int(qp::nbPrior) << -1;
+    QTest::addColumn<int>("step");  // next from R1 or prior from R10
+    QTest::newRow("next") << 1;
+    QTest::newRow("prior") << -1;
   }
   void autoRepeat() {
-    QFETCH(int, button);
     QFETCH(int, step);
     OpenNav(10);
     if (step < 0) ds()->Last();
     const int start = step > 0 ? 1 : 10;
-    Show();
-    qp::TNavButton* b = nav_->Button(TNavigateBtn(button));
+    fx_->Show();
+    qp::TNavButton* b = nav_->Button(step > 0 ? qp::nbNext : qp::nbPrior);
     QTest::mousePress(b, Qt::LeftButton);
     QTimer* timer = b->RepeatTimer();
     QVERIFY(timer && timer->isActive());
@@ -399,30 +376,22 @@ class TestBoundControls : public QObject {
   }
 
   void arrowKeys_data() {
-    QTest::addColumn<int>("visible");
-    QTest::addColumn<QString>("keys");  // L, R, S (space)
-    QTest::addColumn<int>("focused");
-    QTest::addColumn<QString>("payee");
-    const int all = qp::kAllNavButtons;
-    QTest::newRow("Right up to refresh") << all << "RRRRRRRRRRR" << int(qp::nbRefresh) << "R1";
-    QTest::newRow("hidden ones skipped")
-        << int(qp::NavButtons({qp::nbFirst, qp::nbLast, qp::nbRefresh})) << "R" << int(qp::nbLast) << "R1";
-    QTest::newRow("Space clicks the marked one") << all << "RRS" << int(qp::nbNext) << "R2";
-    QTest::newRow("Space on a disabled one") << all << "RS" << int(qp::nbPrior) << "R1";
+    QTest::addColumn<ArrowCase>("c");  // keys: R Right, S Space
+    QTest::newRow("Right up to refresh") << ArrowCase{false, "RRRRRRRRRRR", qp::nbRefresh, "R1"};
+    QTest::newRow("hidden ones skipped") << ArrowCase{true, "R", qp::nbLast, "R1"};
+    QTest::newRow("Space clicks the marked one") << ArrowCase{false, "RRS", qp::nbNext, "R2"};
+    QTest::newRow("Space on a disabled one") << ArrowCase{false, "RS", qp::nbPrior, "R1"};
   }
   void arrowKeys() {
-    QFETCH(int, visible);
-    QFETCH(QString, keys);
-    QFETCH(int, focused);
-    QFETCH(QString, payee);
+    QFETCH(ArrowCase, c);
     OpenNav(3);
-    nav_->SetVisibleButtons(qp::TButtonSet(visible));
+    nav_->SetVisibleButtons(c.few ? qp::NavButtons({qp::nbFirst, qp::nbLast, qp::nbRefresh}) : qp::kAllNavButtons);
     nav_->SetTabStop(true);
-    Show();
+    fx_->Show();
     nav_->setFocus(Qt::TabFocusReason);
-    for (QChar k : keys) QTest::keyClick(nav_, k == 'L' ? Qt::Key_Left : k == 'R' ? Qt::Key_Right : Qt::Key_Space);
-    QCOMPARE(int(nav_->FocusedButton()), focused);
-    QCOMPARE(Payee(), payee);
+    for (QChar k : c.keys) QTest::keyClick(nav_, k == 'R' ? Qt::Key_Right : Qt::Key_Space);
+    QCOMPARE(nav_->FocusedButton(), c.focused);
+    QCOMPARE(Payee(), c.payee);
   }
 
   // A click takes the focus; the mark, 3 pixels inside the edge, is on the
@@ -430,7 +399,7 @@ class TestBoundControls : public QObject {
   void focusMark() {
     OpenNav(3);
     nav_->SetTabStop(true);
-    Show();
+    fx_->Show();
     other_->setFocus();
     auto shot = [this](TNavigateBtn b) { return nav_->Button(b)->grab().toImage(); };
     const QImage refresh = shot(qp::nbRefresh), cancel = shot(qp::nbCancel);

@@ -1,5 +1,4 @@
-// TAboutBox: the OK button, and what "&Browse Website" does when a browser
-// starts and when none does.
+// TAboutBox: "&Browse Website" with and without a browser, and the OK button.
 #include <QApplication>
 #include <QPushButton>
 #include <QScreen>
@@ -15,9 +14,8 @@ class TestAboutBox : public QObject {
  private slots:
   void cleanup() { qp::SetUrlOpener({}); }
 
-  // "&Browse Website" leaves the box open whether a browser starts or not,
-  // and without one says so. OK then closes the box, by a click or, as the
-  // default button, by Enter. The box is a fixed one, centred on the screen.
+  // Browsing leaves the fixed, centred box open, and says so when no browser
+  // starts. OK then closes it, by a click or, as the default button, by Enter.
   void browseWebsiteThenOk() {
     for (bool browser_starts : {true, false}) {
       QList<QUrl> opened;

@@ -1,7 +1,5 @@
-// TGradientForm: the colour tables, the title bar as it appears on screen
-// (sampled from grabbed images), the caption and its ellipsis, the caption
-// buttons, and the work of a window manager: moving, sizing, the sizing
-// cursors, the double click on the title bar.
+// TGradientForm as seen on screen (grabbed images) and driven by the mouse: the
+// colour tables, the caption and its buttons, the window manager's work.
 #include <QApplication>
 #include <QFontDatabase>
 #include <QMenu>
@@ -15,29 +13,43 @@ using qp::TGradientForm;
 using Button = TGradientForm::CaptionButton;
 using Style = TGradientForm::BorderStyle;
 
-Q_DECLARE_METATYPE(qp::TGFPaintWhen)
-Q_DECLARE_METATYPE(TGradientForm::BorderStyle)
-Q_DECLARE_METATYPE(Qt::CursorShape)
-
 namespace {
 
 constexpr QRgb kGreen = 0x00FF00;
 constexpr uint kSys = TGradientForm::kSystemMenu;
 constexpr uint kMin = TGradientForm::kMinimize;
 constexpr uint kMax = TGradientForm::kMaximize;
+constexpr uint kAll = kSys | kMin | kMax;
+
+struct CaptionRow {
+  QString caption;
+  int width, shift;  // shift: what the hook takes off the left of the text room
+  bool elided;
+};
+struct StyleRow {
+  Style style;
+  uint icons;
+  QString present, enabled;  // C close, H help, X maximise, N minimise
+  bool icon;
+};
+struct DragRow {
+  Style style;
+  QString where;  // "" the point `at`, "title" the bare title bar, "close"
+  QPoint at, drag;  // in a 400 x 300 form at 100, 100
+  Qt::CursorShape cursor;
+  QRect expected;  // null: the smallest window
+};
 
 QRgb Rgb(const QImage& image, const QPoint& p) { return image.pixel(p) & 0xFFFFFF; }
 
-// Shows the form at 100, 100 with 400 x 300 and waits until the window
-// system has it on screen.
+// The form at 100, 100 with 400 x 300, on screen.
 bool ShowForm(QWidget* w) {
   w->setGeometry(100, 100, 400, 300);
   w->show();
   return QTest::qWaitForWindowExposed(w);
 }
 
-// Where a gesture lands: a caption button by name, or the bare title bar
-// away from its icon and buttons.
+// A caption button by name, or the bare title bar away from its icon and buttons.
 QPoint Target(const TGradientForm& form, const QString& where = {}) {
   if (where == "close") return form.CaptionButtonRect(Button::kClose).center();
   if (where == "maximise") return form.CaptionButtonRect(Button::kMaximize).center();
@@ -57,13 +69,18 @@ void Drag(QWidget* w, const QPoint& at, const QPoint& by) {
   QTest::mouseRelease(w, Qt::LeftButton, {}, at + by);
 }
 
-QPixmap Solid(const QColor& color) {
+// A form with a plain red icon.
+void RedIcon(QWidget* form) {
   QPixmap pixmap(32, 32);
-  pixmap.fill(color);
-  return pixmap;
+  pixmap.fill(Qt::red);
+  form->setWindowIcon(pixmap);
 }
 
 }  // namespace
+
+Q_DECLARE_METATYPE(CaptionRow)
+Q_DECLARE_METATYPE(StyleRow)
+Q_DECLARE_METATYPE(DragRow)
 
 class TestGradientForm : public QObject {
   Q_OBJECT
@@ -73,8 +90,6 @@ class TestGradientForm : public QObject {
     QApplication::setPalette(QPalette());
     for (QWidget* w : QApplication::topLevelWidgets()) w->close();
   }
-
-  // ---- colour tables --------------------------------------------------------
 
   // The stop colour follows the system's unless set to another. Counts
   // outside 8 .. 256 are ignored; the active table runs from the start to the
@@ -101,23 +116,26 @@ class TestGradientForm : public QObject {
     }
   }
 
+  // The bottom row of the bar holds neither icon, buttons nor text. Left to
+  // right it runs through the table, up to its last entry but one (the
+  // stretched line's source is n - 1 pixels wide).
   void titleBarColors_data() {
-    QTest::addColumn<qp::TGFPaintWhen>("when");
+    QTest::addColumn<int>("when");  // qp::TGFPaintWhen
     QTest::addColumn<bool>("active");
     QTest::addColumn<bool>("gradient");
-    QTest::newRow("always, inactive") << qp::gfpAlways << false << true;
-    QTest::newRow("active only, active") << qp::gfpActive << true << true;
-    QTest::newRow("active only, inactive") << qp::gfpActive << false << false;
-    QTest::newRow("never, active") << qp::gfpNever << true << false;
+    QTest::newRow("always, inactive") << int(qp::gfpAlways) << false << true;
+    QTest::newRow("active only, active") << int(qp::gfpActive) << true << true;
+    QTest::newRow("active only, inactive") << int(qp::gfpActive) << false << false;
+    QTest::newRow("never, active") << int(qp::gfpNever) << true << false;
   }
   void titleBarColors() {
-    QFETCH(qp::TGFPaintWhen, when);
+    QFETCH(int, when);
     QFETCH(bool, active);
     QFETCH(bool, gradient);
     TGradientForm form;
     form.SetGradientStartColor(QColor(0, 0, 0));
     form.SetGradientStopColor(QColor(0, 0, 255));
-    form.SetPaintGradient(when);
+    form.SetPaintGradient(qp::TGFPaintWhen(when));
     form.resize(400, 300);
     if (active) {  // else never shown, so never active
       QVERIFY(ShowForm(&form));
@@ -127,9 +145,6 @@ class TestGradientForm : public QObject {
     const QImage image = form.grab().toImage();
     const QRect bar = form.TitleBarRect();
     const QColor plain = active ? form.ActiveCaptionColor() : form.InactiveCaptionColor();
-    // The bottom row of the bar holds neither icon, buttons nor text. Left to
-    // right it runs through the table, up to its last entry but one (the
-    // stretched line's source is n - 1 pixels wide).
     QList<QRgb> expected, seen;
     auto add = [](QList<QRgb>& list, QRgb rgb) {
       if (list.isEmpty() || list.back() != (rgb & 0xFFFFFF)) list << (rgb & 0xFFFFFF);
@@ -141,45 +156,37 @@ class TestGradientForm : public QObject {
     QCOMPARE(seen, expected);
   }
 
-  // ---- the caption and its buttons ------------------------------------------
-
   // The hook paints after the icon and the buttons and before the text, in
   // the room between them, and may move the text; what is painted of the
   // caption fits what room is left, with an ellipsis when it is too long.
   void captionPainting_data() {
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("shift");  // what the hook takes off the left of the text room
-    QTest::addColumn<bool>("elided");
-    QTest::newRow("fits") << "Quillprint" << 536 << 0 << false;
-    QTest::newRow("too long") << "Quillprint - " + QString(60, 'W') << 536 << 0 << true;
-    QTest::newRow("moved by the hook") << "WWWWWWWW" << 500 << 150 << false;
+    QTest::addColumn<CaptionRow>("c");
+    QTest::newRow("fits") << CaptionRow{"Quillprint", 536, 0, false};
+    QTest::newRow("too long") << CaptionRow{"Quillprint - " + QString(60, 'W'), 536, 0, true};
+    QTest::newRow("moved by the hook") << CaptionRow{"WWWWWWWW", 500, 150, false};
   }
   void captionPainting() {
-    QFETCH(QString, caption);
-    QFETCH(int, width);
-    QFETCH(int, shift);
-    QFETCH(bool, elided);
+    QFETCH(CaptionRow, c);
     TGradientForm form;
-    form.setWindowIcon(Solid(Qt::red));
+    RedIcon(&form);
     QRect room;
     QObject* sender = nullptr;
     form.SetOnCaptionPaint([&](QObject* s, QPainter& canvas, QRect& r) {
       sender = s;
       room = r;
       canvas.fillRect(canvas.window(), QColor(kGreen));
-      r.setLeft(r.left() + shift);
+      r.setLeft(r.left() + c.shift);
     });
-    form.resize(width, 150);
-    form.SetCaption(caption);
-    QCOMPARE(form.windowTitle(), caption);  // the window system's title follows
+    form.resize(c.width, 150);
+    form.SetCaption(c.caption);
+    QCOMPARE(form.windowTitle(), c.caption);  // the window system's title follows
     const QImage image = form.grab().toImage();
     QCOMPARE(sender, &form);
     const QString painted = form.PaintedCaption();
-    QCOMPARE(painted == caption, !elided);
-    if (elided) QCOMPARE(painted, caption.left(painted.size() - 1) + QChar(0x2026));
+    QCOMPARE(painted == c.caption, !c.elided);
+    if (c.elided) QCOMPARE(painted, c.caption.left(painted.size() - 1) + QChar(0x2026));
     const QFontMetrics fm(QFontDatabase::systemFont(QFontDatabase::TitleFont));
-    QVERIFY(fm.horizontalAdvance(painted) <= room.width() - shift - 2);
+    QVERIFY(fm.horizontalAdvance(painted) <= room.width() - c.shift - 2);
     const QRect text = room.translated(form.TitleBarRect().topLeft());
     for (const QRect& r :
          {form.CaptionIconRect(), form.CaptionButtonRect(Button::kClose),
@@ -190,7 +197,7 @@ class TestGradientForm : public QObject {
     int before = 0, after = 0;
     for (int y = text.top(); y <= text.bottom(); ++y) {
       for (int x = text.left(); x <= text.right(); ++x) {
-        (x < text.left() + shift ? before : after) += Rgb(image, QPoint(x, y)) != kGreen;
+        (x < text.left() + c.shift ? before : after) += Rgb(image, QPoint(x, y)) != kGreen;
       }
     }
     QCOMPARE(before, 0);
@@ -198,48 +205,38 @@ class TestGradientForm : public QObject {
   }
 
   void captionElementsByStyle_data() {
-    QTest::addColumn<Style>("style");
-    QTest::addColumn<uint>("icons");
-    QTest::addColumn<QString>("present");  // C close, H help, X maximise, N minimise
-    QTest::addColumn<QString>("enabled");
-    QTest::addColumn<bool>("icon");
-    const uint all = kSys | kMin | kMax;
-    QTest::newRow("sizeable, all") << Style::kSizeable << all << "CXN" << "CXN" << true;
-    QTest::newRow("sizeable, no maximise") << Style::kSizeable << (kSys | kMin) << "CXN" << "CN" << true;
-    QTest::newRow("no system menu") << Style::kSizeable << (kMin | kMax) << "XN" << "XN" << false;
-    QTest::newRow("dialog with help") << Style::kDialog << (kSys | TGradientForm::kHelp) << "CH"
-                                      << "CH" << false;
-    QTest::newRow("dialog") << Style::kDialog << all << "C" << "C" << false;
-    QTest::newRow("no border") << Style::kNone << all << "" << "" << false;
+    QTest::addColumn<StyleRow>("c");
+    QTest::newRow("sizeable, all") << StyleRow{Style::kSizeable, kAll, "CXN", "CXN", true};
+    QTest::newRow("sizeable, no maximise") << StyleRow{Style::kSizeable, kSys | kMin, "CXN", "CN", true};
+    QTest::newRow("no system menu") << StyleRow{Style::kSizeable, kMin | kMax, "XN", "XN", false};
+    QTest::newRow("dialog with help") << StyleRow{Style::kDialog, kSys | TGradientForm::kHelp, "CH", "CH", false};
+    QTest::newRow("dialog") << StyleRow{Style::kDialog, kAll, "C", "C", false};
+    QTest::newRow("no border") << StyleRow{Style::kNone, kAll, "", "", false};
   }
   void captionElementsByStyle() {
-    QFETCH(Style, style);
-    QFETCH(uint, icons);
-    QFETCH(QString, present);
-    QFETCH(QString, enabled);
-    QFETCH(bool, icon);
+    QFETCH(StyleRow, c);
     TGradientForm form;
-    form.setWindowIcon(Solid(Qt::red));
-    form.SetFormBorderStyle(style);
-    form.SetFormBorderIcons(icons);
+    RedIcon(&form);
+    form.SetFormBorderStyle(c.style);
+    form.SetFormBorderIcons(c.icons);
     form.resize(400, 200);
     const QImage image = form.grab().toImage();
-    QCOMPARE(form.TitleBarRect().isEmpty(), style == Style::kNone);
+    QCOMPARE(form.TitleBarRect().isEmpty(), c.style == Style::kNone);
     // From the right: close, then help or maximise, then minimise.
     int right = form.width();
     const std::pair<Button, char> buttons[] = {
         {Button::kClose, 'C'}, {Button::kHelp, 'H'}, {Button::kMaximize, 'X'}, {Button::kMinimize, 'N'}};
     for (const auto& [b, letter] : buttons) {
       const QRect r = form.CaptionButtonRect(b);
-      QCOMPARE(!r.isEmpty(), present.contains(letter));
-      QCOMPARE(form.CaptionButtonEnabled(b), enabled.contains(letter));
+      QCOMPARE(!r.isEmpty(), c.present.contains(letter));
+      QCOMPARE(form.CaptionButtonEnabled(b), c.enabled.contains(letter));
       if (r.isEmpty()) continue;
       QVERIFY(form.TitleBarRect().contains(r) && r.right() < right);
       right = r.left();
     }
-    QCOMPARE(!form.CaptionIconRect().isEmpty(), icon);
-    if (icon) QCOMPARE(Rgb(image, form.CaptionIconRect().center()), QRgb(0xFF0000));
-    for (int y = 0; !icon && y < image.height(); ++y) QVERIFY(Rgb(image, QPoint(8, y)) != 0xFF0000);
+    QCOMPARE(!form.CaptionIconRect().isEmpty(), c.icon);
+    if (c.icon) QCOMPARE(Rgb(image, form.CaptionIconRect().center()), QRgb(0xFF0000));
+    for (int y = 0; !c.icon && y < image.height(); ++y) QVERIFY(Rgb(image, QPoint(8, y)) != 0xFF0000);
   }
 
   void windowStateByMouse_data() {
@@ -247,11 +244,10 @@ class TestGradientForm : public QObject {
     QTest::addColumn<bool>("start_maximised");
     QTest::addColumn<uint>("icons");
     QTest::addColumn<QString>("outcome");  // "closed" or the window state
-    const uint all = kSys | kMin | kMax;
-    QTest::newRow("close") << "close" << false << all << "closed";
-    QTest::newRow("maximise") << "maximise" << false << all << "maximised";
-    QTest::newRow("restore") << "maximise" << true << all << "normal";
-    QTest::newRow("minimise") << "minimise" << false << all << "minimised";
+    QTest::newRow("close") << "close" << false << kAll << "closed";
+    QTest::newRow("maximise") << "maximise" << false << kAll << "maximised";
+    QTest::newRow("restore") << "maximise" << true << kAll << "normal";
+    QTest::newRow("minimise") << "minimise" << false << kAll << "minimised";
     QTest::newRow("greyed maximise") << "maximise" << false << (kSys | kMin) << "normal";
     QTest::newRow("title bar maximises") << "" << false << (kSys | kMax) << "maximised";
     QTest::newRow("title bar, maximise not allowed") << "" << false << kSys << "normal";
@@ -316,68 +312,48 @@ class TestGradientForm : public QObject {
     QVERIFY(!QApplication::activePopupWidget());  // the pending menu was called off
   }
 
-  // ---- moving and sizing ----------------------------------------------------
-
   // Pressed at a point (or on the title bar or a caption button), dragged
   // and let go: the cursor shown over the point, and where the window ends.
   void dragging_data() {
-    QTest::addColumn<Style>("style");
-    QTest::addColumn<QString>("where");  // "" the point `at`, "title" the bare title bar, "close"
-    QTest::addColumn<QPoint>("at");      // in a 400 x 300 form at 100, 100
-    QTest::addColumn<QPoint>("drag");
-    QTest::addColumn<Qt::CursorShape>("cursor");
-    QTest::addColumn<QRect>("expected");
+    QTest::addColumn<DragRow>("c");
     const Style s = Style::kSizeable;
-    const Qt::CursorShape hor = Qt::SizeHorCursor, ver = Qt::SizeVerCursor, fdiag = Qt::SizeFDiagCursor;
-    const Qt::CursorShape arrow = Qt::ArrowCursor;
-    const QPoint none;
+    const Qt::CursorShape ver = Qt::SizeVerCursor, fdiag = Qt::SizeFDiagCursor, arrow = Qt::ArrowCursor;
     const QRect unmoved(100, 100, 400, 300);
-    QTest::newRow("title bar moves") << s << "title" << none << QPoint(50, 30) << arrow
-                                     << QRect(150, 130, 400, 300);
+    QTest::newRow("title bar moves") << DragRow{s, "title", {}, {50, 30}, arrow, {150, 130, 400, 300}};
     // A click with a shaking hand is a click, not a move.
-    QTest::newRow("jitter") << s << "title" << none << QPoint(1, 1) << arrow << unmoved;
+    QTest::newRow("jitter") << DragRow{s, "title", {}, {1, 1}, arrow, unmoved};
     // A button pressed and left before the release neither acts nor drags.
-    QTest::newRow("off the close button") << s << "close" << none << QPoint(-150, 0) << arrow << unmoved;
-    QTest::newRow("bottom") << s << "" << QPoint(200, 298) << QPoint(20, 15) << ver
-                            << QRect(100, 100, 400, 315);
-    QTest::newRow("top") << s << "" << QPoint(200, 1) << QPoint(20, -15) << ver << QRect(100, 85, 400, 315);
-    QTest::newRow("bottom right") << s << "" << QPoint(398, 298) << QPoint(20, 15) << fdiag
-                                  << QRect(100, 100, 420, 315);
-    QTest::newRow("top right") << s << "" << QPoint(398, 1) << QPoint(20, -15) << Qt::SizeBDiagCursor
-                               << QRect(100, 85, 420, 315);
-    QTest::newRow("left border near top")
-        << s << "" << QPoint(1, 10) << QPoint(-20, -15) << fdiag << QRect(80, 85, 420, 315);
+    QTest::newRow("off the close button") << DragRow{s, "close", {}, {-150, 0}, arrow, unmoved};
+    QTest::newRow("bottom") << DragRow{s, "", {200, 298}, {20, 15}, ver, {100, 100, 400, 315}};
+    QTest::newRow("top") << DragRow{s, "", {200, 1}, {20, -15}, ver, {100, 85, 400, 315}};
+    QTest::newRow("bottom right") << DragRow{s, "", {398, 298}, {20, 15}, fdiag, {100, 100, 420, 315}};
+    QTest::newRow("top right") << DragRow{s, "", {398, 1}, {20, -15}, Qt::SizeBDiagCursor, {100, 85, 420, 315}};
+    QTest::newRow("left border near top") << DragRow{s, "", {1, 10}, {-20, -15}, fdiag, {80, 85, 420, 315}};
     // The smallest window keeps its right edge and room for the caption buttons.
-    QTest::newRow("smallest window") << s << "" << QPoint(1, 150) << QPoint(1000, 0) << hor << QRect();
-    QTest::newRow("single border") << Style::kSingle << "" << QPoint(398, 150) << QPoint(30, 0) << arrow
-                                   << unmoved;
+    QTest::newRow("smallest window") << DragRow{s, "", {1, 150}, {1000, 0}, Qt::SizeHorCursor, {}};
+    QTest::newRow("single border") << DragRow{Style::kSingle, "", {398, 150}, {30, 0}, arrow, unmoved};
   }
   void dragging() {
-    QFETCH(Style, style);
-    QFETCH(QString, where);
-    QFETCH(QPoint, at);
-    QFETCH(QPoint, drag);
-    QFETCH(Qt::CursorShape, cursor);
-    QFETCH(QRect, expected);
+    QFETCH(DragRow, c);
     TGradientForm form;
-    form.SetFormBorderStyle(style);
+    form.SetFormBorderStyle(c.style);
     QVERIFY(ShowForm(&form));
-    const QPoint from = where.isEmpty() ? at : Target(form, where);
+    const QPoint from = c.where.isEmpty() ? c.at : Target(form, c.where);
     Hover(&form, from);
-    QCOMPARE(form.cursor().shape(), cursor);
+    QCOMPARE(form.cursor().shape(), c.cursor);
     Hover(&form, Target(form));
     QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
     QCOMPARE(form.ClientArea()->cursor().shape(), Qt::ArrowCursor);
-    Drag(&form, from, drag);
+    Drag(&form, from, c.drag);
     QVERIFY(form.isVisible());
-    if (expected.isNull()) {
-      expected = form.geometry();
-      QCOMPARE(expected.right(), 499);
+    if (c.expected.isNull()) {
+      c.expected = form.geometry();
+      QCOMPARE(c.expected.right(), 499);
       QVERIFY(form.width() < 400 && form.CaptionButtonRect(Button::kMinimize).left() > form.FrameWidth());
     }
-    QCOMPARE(form.geometry(), expected);
+    QCOMPARE(form.geometry(), c.expected);
     Hover(&form, from);  // after the release, moving the mouse does nothing
-    QCOMPARE(form.geometry(), expected);
+    QCOMPARE(form.geometry(), c.expected);
   }
 };
 

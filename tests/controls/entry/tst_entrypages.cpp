@@ -1,7 +1,6 @@
-// The check pages: Enter as Tab (where Enter sends the focus in a window,
-// and that it goes to the next field instead of the default button), and
-// the notebook: the active tab's font in a fixed tab size, accelerators,
-// Ctrl+Tab and its key-press event.
+// The check pages: Enter as Tab, to the next field instead of the default
+// button, and the notebook: the active tab's font in a fixed tab size, the
+// keys that show another page and its key-press event.
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
@@ -52,11 +51,8 @@ struct CheckPage : Dialog {
     QWidget* words = add(new QLineEdit, "words", 24, 80);
     payee = static_cast<QLineEdit*>(add(new QLineEdit, "payee", 24, 128));
     ok->move(24, 170);
-    QWidget::setTabOrder(date, amount);
-    QWidget::setTabOrder(amount, payee);
-    QWidget::setTabOrder(payee, words);
-    QWidget::setTabOrder(words, number);
-    QWidget::setTabOrder(number, ok);
+    QWidget* const order[] = {date, amount, payee, words, number, ok};
+    for (int i = 1; i < 6; ++i) QWidget::setTabOrder(order[i - 1], order[i]);
     controller = new TEntryController(&window);
     window.resize(460, 210);
   }
@@ -75,8 +71,7 @@ constexpr const char* kPages[][2] = {
     {"&Check Information", "Check Details"},
 };
 
-// The three check pages. The first field of each page is of `kind`
-// ("edit", "numeric" or "date"), the second a plain edit.
+// The three check pages, each a field of `kind` ("edit", "numeric", "date") and an edit.
 struct Book : Dialog {
   TEntryNotebook* notebook;
   QWidget* fields[3][2];
@@ -100,6 +95,14 @@ struct Book : Dialog {
   }
 };
 
+struct PageKey {
+  QString kind;  // of the field with the focus
+  int start;
+  QKeyCombination key;
+  int disabled;  // a page whose tab is disabled, or -1
+  int page;
+};
+
 // Dark pixels in a rectangle of an image: the ink of a caption.
 int Ink(const QImage& image, const QRect& rect) {
   int ink = 0;
@@ -110,6 +113,8 @@ int Ink(const QImage& image, const QRect& rect) {
 }
 
 }  // namespace
+
+Q_DECLARE_METATYPE(PageKey)
 
 class TestEntryPages : public QObject {
   Q_OBJECT
@@ -155,19 +160,17 @@ class TestEntryPages : public QObject {
   }
 
   void activeTabIsDrawnInItsFont() {
-    // Three tabs with one caption: only the active one's ink differs, clearly
-    // so with a small normal font and a large bold one; the size set after
-    // the pages holds for both.
+    // Three tabs with one caption: only the active one's ink differs, clearly so with
+    // a small normal font and a large bold one; the size set after the pages holds.
     TEntryNotebook notebook;
-    QFont small("Arial");
+    QFont small("Arial"), arial("Arial");
     small.setPixelSize(9);
+    arial.setPixelSize(14);
+    arial.setBold(true);
     notebook.setFont(small);
     for (int i = 0; i < 3; ++i) notebook.AddPage(new QWidget, "Information", QString());
     notebook.SetTabSize(QSize(174, 18));
     QVERIFY(notebook.ActiveTabFont().bold());  // bold until set
-    QFont arial("Arial");
-    arial.setPixelSize(14);
-    arial.setBold(true);
     notebook.SetActiveTabFont(arial);
     notebook.resize(536, 200);
     notebook.show();
@@ -188,50 +191,36 @@ class TestEntryPages : public QObject {
   }
 
   void keysShowAnotherPage_data() {
-    QTest::addColumn<QString>("kind");  // of the field with the focus
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<int>("disabled");  // a page whose tab is disabled, or -1
-    QTest::addColumn<int>("page");
-
-    const int alt = Qt::AltModifier;
-    const int ctrl = Qt::ControlModifier;
-    const int ctrl_shift = Qt::ControlModifier | Qt::ShiftModifier;
-    const int tab = Qt::Key_Tab;
-    QTest::newRow("Ctrl+Tab") << "edit" << 0 << tab << ctrl << -1 << 1;
-    QTest::newRow("Ctrl+Tab wraps") << "edit" << 2 << tab << ctrl << -1 << 0;
-    QTest::newRow("Ctrl+Shift+Tab wraps") << "edit" << 0 << int(Qt::Key_Backtab) << ctrl_shift << -1 << 2;
-    QTest::newRow("Ctrl+PgDn") << "edit" << 1 << int(Qt::Key_PageDown) << ctrl << -1 << 2;
-    QTest::newRow("disabled page skipped") << "edit" << 0 << tab << ctrl << 1 << 2;
-    QTest::newRow("Ctrl+Tab from the amount") << "numeric" << 0 << tab << ctrl << -1 << 1;
-    QTest::newRow("Ctrl+Tab from the date") << "date" << 0 << tab << ctrl << -1 << 1;
-    QTest::newRow("Alt+B from the date") << "date" << 0 << int(Qt::Key_B) << alt << -1 << 1;
+    QTest::addColumn<PageKey>("c");
+    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+    const QKeyCombination tab = ctrl | Qt::Key_Tab;
+    QTest::newRow("Ctrl+Tab") << PageKey{"edit", 0, tab, -1, 1};
+    QTest::newRow("Ctrl+Tab wraps") << PageKey{"edit", 2, tab, -1, 0};
+    QTest::newRow("Ctrl+Shift+Tab wraps") << PageKey{"edit", 0, ctrl | Qt::ShiftModifier | Qt::Key_Backtab, -1, 2};
+    QTest::newRow("Ctrl+PgDn") << PageKey{"edit", 1, ctrl | Qt::Key_PageDown, -1, 2};
+    QTest::newRow("disabled page skipped") << PageKey{"edit", 0, tab, 1, 2};
+    QTest::newRow("Ctrl+Tab from the amount") << PageKey{"numeric", 0, tab, -1, 1};
+    QTest::newRow("Ctrl+Tab from the date") << PageKey{"date", 0, tab, -1, 1};
+    QTest::newRow("Alt+B from the date") << PageKey{"date", 0, Qt::AltModifier | Qt::Key_B, -1, 1};
   }
 
   void keysShowAnotherPage() {
-    QFETCH(QString, kind);
-    QFETCH(int, start);
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    QFETCH(int, disabled);
-    QFETCH(int, page);
-    Book book(kind);
-    if (disabled >= 0) book.notebook->setTabEnabled(disabled, false);
+    QFETCH(PageKey, c);
+    Book book(c.kind);
+    if (c.disabled >= 0) book.notebook->setTabEnabled(c.disabled, false);
     QVERIFY(book.Show());
-    book.notebook->setCurrentIndex(start);
-    book.fields[start][0]->setFocus();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(book.notebook->currentIndex(), page);
-    QCOMPARE(book.notebook->tabBar()->tabRect(page).size(), QSize(174, 18));  // the bold caption widens nothing
+    book.notebook->setCurrentIndex(c.start);
+    book.fields[c.start][0]->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), c.key.key(), c.key.keyboardModifiers());
+    QCOMPARE(book.notebook->currentIndex(), c.page);
+    QCOMPARE(book.notebook->tabBar()->tabRect(c.page).size(), QSize(174, 18));  // the bold caption widens nothing
     // The focus left the hidden page for the first field of the one shown.
-    QCOMPARE(QApplication::focusWidget(), book.fields[page][0]);
+    QCOMPARE(QApplication::focusWidget(), book.fields[c.page][0]);
   }
 
   void keyPressHandlerCanSwallowEnter() {
-    // A plain edit leaves Enter to its parents, where the dialog's default
-    // button would take it; the notebook's handler sees it first, as it sees
-    // the keys its tabs leave.
+    // A plain edit leaves Enter to its parents, where the default button would take
+    // it; the notebook's handler sees it first, as it sees the keys its tabs leave.
     Book book;
     QVERIFY(book.Show());
     QSignalSpy clicked(book.ok, &QPushButton::clicked);
