@@ -1,8 +1,6 @@
-// Fixture of the component tests over real tables: a fresh folder with fixed
-// national settings, the component layer started, warnings recorded, a form
-// that owns the components made in a test and a link that logs what it hears
-// of a table. Engine reports land in `halts_` (see tests/support/tempdir.h)
-// instead of ending the test program.
+// Fixture of the component tests over real tables: a fresh folder with fixed national settings, the component
+// layer started, warnings recorded, a form owning the components a test makes and a link logging what it hears.
+// Engine reports land in `halts_` (see tests/support/tempdir.h) instead of ending the test program.
 #ifndef QUILLPRINT_TESTS_COMPONENTS_TZDBF_FIXTURE_H_
 #define QUILLPRINT_TESTS_COMPONENTS_TZDBF_FIXTURE_H_
 
@@ -74,19 +72,13 @@ class RecordingLink : public vz::TTzDataLink {
   Log* log_;
 };
 
-// A table component that also logs the data events reaching it, when
-// `events` is set ("deDataSetScroll(-3)").
+// A table component that also keeps the data events reaching it, when `events` is set.
 class WatchedDbf : public vz::TTzDbf {
  public:
   using vz::TTzDbf::TTzDbf;
-  Log* events = nullptr;
+  std::vector<vz::TDataEvent>* events = nullptr;
   void DataEvent(vz::TDataEvent event, intptr_t info) override {
-    static const char* const kNames[] = {"deFieldChange",  "deRecordChange", "deDataSetChange", "deDataSetScroll",
-                                         "deLayoutChange", "deUpdateRecord", "deUpdateState",   "deCheckBrowseMode",
-                                         "?",              "deFieldListChange"};
-    if (events && event <= vz::deFieldListChange) {
-      events->push_back(kNames[event] + (event == vz::deDataSetScroll ? "(" + std::to_string(info) + ")" : ""));
-    }
+    if (events) events->push_back(event);
     vz::TTzDbf::DataEvent(event, info);
   }
 };
@@ -123,8 +115,7 @@ class TzDbfTest : public DbfTest {
     DbfTest::TearDown();
   }
 
-  // A table component of the form, named and pointed at a file of the
-  // test folder, with the check table's field list; not yet active.
+  // A table component of the form over a file of the test folder, with the check table's fields; not yet active.
   WatchedDbf* MakeTable(const std::string& name = "Checks", const std::string& file = "checks") {
     auto* t = new WatchedDbf(form_.get());
     t->SetName(name);
@@ -132,16 +123,14 @@ class TzDbfTest : public DbfTest {
     t->SetDbfFileName(Path(file));
     return t;
   }
-  // A table another program wrote, with an empty memo file when its version
-  // byte says it has one, opened by a table component of the same name.
+  // Another program's table (an empty memo file when its version byte has one), open under the file's name.
   WatchedDbf* OpenRaw(const std::string& file, uint8_t version, std::initializer_list<FieldDef> fields,
                       const std::vector<std::string>& records) {
     WriteAll(Path(file + ".dbf"), RawDbf(version, fields, records));
     if (version & 0x80) WriteAll(Path(file + ".dbt"), std::string(1, '\1') + std::string(511, '\0'));
     return Opened(MakeTable(file, file));
   }
-  // The check table, created and open (shared, as the program opens it),
-  // with a record for each payee appended the way the Save command does.
+  // The check table, created and open (shared, as the program opens it), each payee appended as Save does.
   WatchedDbf* OpenChecks(std::initializer_list<const char*> payees = {}) {
     WatchedDbf* t = Opened(MakeTable());
     for (const char* p : payees) AddCheck(t, p);

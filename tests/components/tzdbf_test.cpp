@@ -1,11 +1,6 @@
-// The table component over real files: creating the check table from its
-// field list, the rules for field lines, opening and closing with the data
-// set, the file name and alias rules, field access by name with its
-// messages, the cursor operations at the table's ends, and index lists.
-// The data set's fields: definitions, values as text both ways, display
-// width, typing rules, order, calculated fields. Memo text: lines in and out
-// of the memo file by way of the data set's fields, the bytes they leave, the
-// code page, and the record's old memo surviving a cancelled edit.
+// The table component over real files: creating and opening the check table, file name and alias rules, field
+// access and its messages, cursor ends and index lists; the data set's fields (definitions, text both ways, layout,
+// calculated fields); memo text through the fields, the bytes it leaves and an old memo surviving a cancelled edit.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -36,11 +31,17 @@ using Strings = std::vector<std::string>;
 
 std::string Text(qp::StrId id) { return std::string(qp::LoadStr(id)); }
 
-TEST_F(TzDbfTest, MissingCheckTableIsCreatedFromTheFieldListAndOpened) {
-  vz::TTzDbf* t = OpenChecks();
-  // Byte for byte the table every earlier version made, but for the date
-  // of the last update (bytes 1-3); other copies of the program and other
-  // programs rely on this layout.
+TEST_F(TzDbfTest, MissingCheckTableIsCreatedFromTheFieldListAndOpenedWhenLoadingEnds) {
+  form_->BeginLoading();
+  vz::TTzDbf* t = MakeTable();
+  t->SetActive(true);
+  EXPECT_FALSE(t->IsOpen());
+  EXPECT_FALSE(plat::Exists(Path("checks.dbf")));
+  form_->EndLoading();
+  EXPECT_TRUE(t->Active());
+  EXPECT_EQ(t->DataSet()->State(), vz::dsBrowse);
+  // Byte for byte the table every earlier version made, but for the date of the last update (bytes 1-3):
+  // other copies of the program and other programs rely on this layout.
   std::string b = CheckBytes();
   const std::string stored = qptest::ReadAll(std::string(QP_TEST_DATA) + "/new-checks.dbf");
   ASSERT_EQ(b.size(), stored.size());
@@ -149,8 +150,8 @@ TEST_F(TzDbfTest, OpenFailsWithoutTouchingOthersWhenNoWorkAreaIsFree) {
 }
 
 TEST_F(TzDbfTest, FileNameIsTrimmedAndGetsDbfOnlyWithoutExtension) {
-  const char* const cases[][2] = {
-      {"data.", "data."}, {"checks", "checks.dbf"}, {"  old.DBF  ", "old.DBF"}, {"v1.2/checks", "v1.2/checks.dbf"}, {"   ", ""}};
+  const char* const cases[][2] = {{"data.", "data."}, {"checks", "checks.dbf"}, {"  old.DBF  ", "old.DBF"},
+                                  {"v1.2/checks", "v1.2/checks.dbf"}, {"   ", ""}};
   vz::TTzDbf t(nullptr);
   for (const auto& [given, kept] : cases) {
     t.SetDbfFileName(given);
@@ -197,18 +198,6 @@ TEST_F(TzDbfTest, NamesMustStayUniqueInTheirFirstTenCharacters) {
     EXPECT_EQ(second->Name(), c.kept) << c.wanted;
     EXPECT_EQ(warnings_, c.warnings) << c.wanted;
   }
-}
-
-TEST_F(TzDbfTest, ActiveSetWhileLoadingOpensWhenLoadingEnds) {
-  form_->BeginLoading();
-  vz::TTzDbf* t = MakeTable();
-  t->SetActive(true);
-  EXPECT_FALSE(t->IsOpen());
-  EXPECT_FALSE(plat::Exists(Path("checks.dbf")));
-  form_->EndLoading();
-  EXPECT_TRUE(t->Active());
-  EXPECT_EQ(t->DataSet()->State(), vz::dsBrowse);
-  EXPECT_EQ(t->DataSet()->FieldCount(), 19);
 }
 
 TEST_F(TzDbfTest, OperationsWithoutTheTableOrWithTheWrongFieldAreReported) {
@@ -284,33 +273,21 @@ TEST_F(TzDbfTest, FieldsStoreTableBytesCutToTheFieldLength) {
   EXPECT_TRUE(halts_.empty()) << LastReport();
 }
 
-TEST_F(TzDbfTest, FieldsOfOtherSlotSizesStayInTheirSlots) {
-  // A date of 3 bytes (a slot of 6) and a numeric of 2 with a decimal (a
-  // real slot), each followed by a text the data set must not reach into.
-  vz::TTzDataSet* ds =
-      OpenRaw("odd", 3, {{"WHEN", 'D', 3, 0}, {"NAME", 'C', 5, 0}, {"N", 'N', 2, 1}, {"TAIL", 'C', 4, 0}},
-              {" 202hello 5tail"})
-          ->DataSet();
+// Another program's fields of other slot sizes (a date of 3 bytes, a numeric of 2 with a decimal) and values the
+// fields show in another form: the edited ones are written in their slots, the others keep their stored text.
+TEST_F(TzDbfTest, PostWritesEditedFieldsInTheirSlotsAndKeepsTheStoredTextOfTheOthers) {
+  vz::TTzDataSet* ds = OpenRaw("odd", 3,
+                               {{"WHEN", 'D', 3, 0}, {"NAME", 'C', 5, 0}, {"N", 'N', 2, 1}, {"TAIL", 'C', 4, 0},
+                                {"BORN", 'D', 8, 0}, {"BIG", 'N', 12, 0}, {"NONE", 'D', 8, 0}},
+                               {" 202hello 5tail19991231 1234567890100000000"})
+                           ->DataSet();
   EXPECT_EQ(ds->FieldByName("n")->AsString(), "5");
   ds->Edit();
   ds->FieldByName("name")->SetAsString("world");
   ds->FieldByName("when")->SetAsString("12/25/26");
   ds->FieldByName("tail")->SetAsString("end");
   ASSERT_TRUE(ds->Post());
-  EXPECT_EQ(qptest::ReadAll(Path("odd.dbf")).substr(32 * 5 + 1 + 1 + 3, 11), "world 5end ");
-  EXPECT_TRUE(halts_.empty()) << LastReport();
-}
-
-TEST_F(TzDbfTest, PostKeepsTheStoredTextOfFieldsNotEdited) {
-  // Another program's values that the fields show in another form.
-  vz::TTzDataSet* ds =
-      OpenRaw("theirs", 3, {{"BORN", 'D', 8, 0}, {"BIG", 'N', 12, 0}, {"NONE", 'D', 8, 0}, {"NAME", 'C', 4, 0}},
-              {" 19991231 1234567890100000000old "})
-          ->DataSet();
-  ds->Edit();
-  ds->FieldByName("name")->SetAsString("new");
-  ASSERT_TRUE(ds->Post());
-  EXPECT_EQ(qptest::ReadAll(Path("theirs.dbf")).substr(32 * 5 + 1, 33), " 19991231 1234567890100000000new ");
+  EXPECT_EQ(qptest::ReadAll(Path("odd.dbf")).substr(32 * 8 + 1 + 1 + 3), "world 5end 19991231 1234567890100000000\x1A");
   EXPECT_TRUE(halts_.empty()) << LastReport();
 }
 
@@ -413,16 +390,27 @@ TEST_F(TzDbfTest, AddFieldNormalisesOrRefuses) {
   }
 }
 
-TEST_F(FieldTest, ReadsEachTypeAsTextAndFindsFieldsWhateverTheirCase) {
+TEST_F(FieldTest, EachTypeReadsAsTextHasItsWidthAndTypingRulesAndFieldsAreFoundWhateverTheirCase) {
   EXPECT_EQ(F("PAYEE"), ds()->Fields(0));
   EXPECT_EQ(ds()->FindField("pay"), nullptr);
   EXPECT_EQ(Raised([&] { F("pay"); }), "Field 'pay' not found");
-  std::vector<std::string> first, second;
+  Strings first, second, widths;
   for (int i = 0; i < 6; ++i) first.push_back(ds()->Fields(i)->AsString());
+  for (int i = 0; i < 6; ++i) widths.push_back(std::to_string(ds()->Fields(i)->DisplayWidth()));
   ds()->Next();
   for (int i = 0; i < 6; ++i) second.push_back(ds()->Fields(i)->AsString());
-  EXPECT_EQ(first, (std::vector<std::string>{"ann", "1234.50", "42", "false", "  /  /  ", "none"}));
-  EXPECT_EQ(second, (std::vector<std::string>{"bob", "-0.25", "-7", "false", "  /  /  ", "BLOB"}));
+  EXPECT_EQ(first, (Strings{"ann", "1234.50", "42", "false", "  /  /  ", "none"}));
+  EXPECT_EQ(second, (Strings{"bob", "-0.25", "-7", "false", "  /  /  ", "BLOB"}));
+  EXPECT_EQ(widths, (Strings{"10", "10", "5", "5", "8", "5"}));
+  struct {
+    const char* field;
+    std::u32string accepted, refused;
+  } rules[] = {{"amount", U"0189+-.", U"a ,e/"}, {"count", U"09+-", U".,a "},
+               {"chkdate", U"09/", U"-.a "},    {"payee", U"a Z9,.ü€", U""}};
+  for (const auto& r : rules) {
+    for (char32_t c : r.accepted) EXPECT_TRUE(F(r.field)->IsValidChar(c)) << r.field << " " << int(c);
+    for (char32_t c : r.refused) EXPECT_FALSE(F(r.field)->IsValidChar(c)) << r.field << " " << int(c);
+  }
   EXPECT_TRUE(F("notes")->IsBlob());
   EXPECT_FALSE(F("payee")->IsBlob());
   vz::SetDecimalSeparator(',');
@@ -460,21 +448,6 @@ TEST_F(FieldTest, StoresTextAndReadsItBackFromTheTable) {
   }
 }
 
-TEST_F(FieldTest, DisplayWidthAndTypingRulesByType) {
-  std::vector<int> widths;
-  for (int i = 0; i < 6; ++i) widths.push_back(ds()->Fields(i)->DisplayWidth());
-  EXPECT_EQ(widths, (std::vector<int>{10, 10, 5, 5, 8, 5}));
-  struct {
-    const char* field;
-    std::u32string accepted, refused;
-  } rules[] = {{"amount", U"0189+-.", U"a ,e/"}, {"count", U"09+-", U".,a "},
-               {"chkdate", U"09/", U"-.a "},    {"payee", U"a Z9,.ü€", U""}};
-  for (const auto& r : rules) {
-    for (char32_t c : r.accepted) EXPECT_TRUE(F(r.field)->IsValidChar(c)) << r.field << " " << int(c);
-    for (char32_t c : r.refused) EXPECT_FALSE(F(r.field)->IsValidChar(c)) << r.field << " " << int(c);
-  }
-}
-
 // Storing a note in a new place each time belongs to the table (see the memo tests).
 TEST_F(FieldTest, OnlyMemosHaveLinesAndTheirTextIsNotSetAsAValue) {
   EXPECT_TRUE(F("notes")->Lines().empty());
@@ -489,11 +462,12 @@ TEST_F(FieldTest, OnlyMemosHaveLinesAndTheirTextIsNotSetAsAValue) {
 }
 
 TEST_F(FieldTest, MovingAFieldOrRealigningItIsALayoutChange) {
-  Log events;
+  using Events = std::vector<vz::TDataEvent>;
+  Events events;
   t_->events = &events;
   F("payee")->SetIndex(3);
   EXPECT_EQ(ds()->Fields(3)->FieldName(), "payee");
-  EXPECT_EQ(events, (Log{"deLayoutChange", "deFieldListChange"}));
+  EXPECT_EQ(events, (Events{vz::deLayoutChange, vz::deFieldListChange}));
   F("payee")->SetIndex(99);
   EXPECT_EQ(F("payee")->Index(), 5);
   F("payee")->SetIndex(-4);
@@ -502,18 +476,18 @@ TEST_F(FieldTest, MovingAFieldOrRealigningItIsALayoutChange) {
   events.clear();
   F("payee")->SetAlignment(vz::taCenter);
   F("payee")->SetAlignment(vz::taCenter);
-  EXPECT_EQ(events, (Log{"deLayoutChange"}));
+  EXPECT_EQ(events, Events{vz::deLayoutChange});
   ds()->Close();
   events.clear();
   F("payee")->SetIndex(2);
-  EXPECT_EQ(events, Log{});
+  EXPECT_EQ(events, Events{});
 }
 
 TEST_F(FieldTest, CalculatedFieldsAreComputedPerRowFromTheFetchedRecord) {
   ds()->Close();
   vz::TTzField* shout = ds()->AddField("shout", 'C', 12, 0, nullptr);
   shout->SetCalculated(true);
-  std::vector<std::string> states;
+  Strings states;
   ds()->OnCalcFields = [&](vz::TTzDataSet* d) {
     states.push_back(qptest::StateName(d->State()));
     shout->SetAsString(d->FieldByName("payee")->AsString() + "!");
@@ -522,12 +496,12 @@ TEST_F(FieldTest, CalculatedFieldsAreComputedPerRowFromTheFetchedRecord) {
   grid.SetBufferCount(3);
   grid.SetDataSource(t_);
   ds()->Open();
-  std::vector<std::string> rows;
+  Strings rows;
   for (int i = 0; i < 2; ++i) {
     ds()->SetActiveRecord(i);
     rows.push_back(shout->AsString());
   }
-  EXPECT_EQ(rows, (std::vector<std::string>{"ann!", "bob!"}));
+  EXPECT_EQ(rows, (Strings{"ann!", "bob!"}));
   EXPECT_EQ(states.front(), "dsCalcFields");
   ds()->SetActiveRecord(0);
   ds()->Edit();
@@ -588,30 +562,25 @@ TEST_F(TzDbfMemoTest, LinesRoundTripThroughTheMemoFile) {
   EXPECT_TRUE(halts_.empty()) << LastReport();
 }
 
-// Other programs' memo fields whose names the data set changes for its own
-// fields: their notes are stored all the same.
+// Other programs' memo fields whose names the data set changes for its own fields: their notes are stored all the same.
 TEST_F(TzDbfMemoTest, MemoFieldWhoseNameTheDataSetChangedStoresItsNote) {
   const char* const cases[][2] = {{"MY NOTE", "my_note"}, {"\x01NOTES", "notes"}};  // stored name, field
   for (const auto& [stored, field] : cases) {
     SCOPED_TRACE(field);
-    vz::TTzDbf* t = Linked(OpenRaw("other", 0x83, {{"TITLE", 'C', 5, 0}, {stored, 'M', 10, 0}}, {" one            "}));
-    vz::TTzDataSet* ds = t->DataSet();
-    ds->Edit();
-    ds->FieldByName(field)->SetLines({"kept"});
-    ASSERT_TRUE(ds->Post());
-    t->SetActive(false);
-    t->SetActive(true);
-    ds->First();
-    EXPECT_EQ(ds->FieldByName(field)->Lines(), vz::TStrings{"kept"});
-    EXPECT_TRUE(halts_.empty()) << LastReport();
-    link_.SetDataSource(nullptr);
-    delete t;
+    t_ = Linked(OpenRaw(field, 0x83, {{"TITLE", 'C', 5, 0}, {stored, 'M', 10, 0}}, {" one            "}));
+    ds()->Edit();
+    F(field)->SetLines({"kept"});
+    ASSERT_TRUE(ds()->Post());
+    t_->SetActive(false);
+    t_->SetActive(true);
+    ds()->First();
+    EXPECT_EQ(F(field)->Lines(), vz::TStrings{"kept"});
   }
+  EXPECT_TRUE(halts_.empty()) << LastReport();
 }
 
+// Another program's table: a memo field, but a version byte saying there is no memo file.
 TEST_F(TzDbfMemoTest, NoteForATableWithoutItsMemoFileIsRefused) {
-  // Another program's table: a memo field, but a version byte that says
-  // there is no memo file.
   t_ = OpenRaw("plain", 3, {{"NOTES", 'M', 10, 0}}, {"           "});
   vz::SetReportErrors(false);
   ds()->Edit();
@@ -619,14 +588,15 @@ TEST_F(TzDbfMemoTest, NoteForATableWithoutItsMemoFileIsRefused) {
   EXPECT_EQ(Notes()->AsString(), "none");
 }
 
-// The notes window's way in, PutMemo and Replace, goes through the app's tests.
-TEST_F(TzDbfMemoTest, EmptyTextLeavesNoMemoAndTheFirstNoteTakesBlockOne) {
+TEST_F(TzDbfMemoTest, EmptyTextLeavesNoMemoTheFirstNoteTakesBlockOneAndTooManyLinesLeaveIt) {
   Post({});
   EXPECT_EQ(MemoBytes().size(), 513u);
   EXPECT_EQ(Notes()->AsString(), "none");
   EXPECT_TRUE(Notes()->Lines().empty());
   Post({"called 9:15"});
   EXPECT_EQ(Stored(1, "notes"), "         1");
+  EXPECT_THROW(t_->PutMemo("notes", vz::TStrings(vz::Settings().MaxMemoLines + 1, "x")), vz::EVozuvError);
+  EXPECT_EQ(vz::SlotInt32(t_->FieldAddress(19)), 1);
 }
 
 TEST_F(TzDbfMemoTest, CancelledEditKeepsTheRecordsOldMemo) {
@@ -638,13 +608,6 @@ TEST_F(TzDbfMemoTest, CancelledEditKeepsTheRecordsOldMemo) {
   EXPECT_EQ(Notes()->Lines(), vz::TStrings{"first"});
   Post({"third"});
   EXPECT_EQ(Notes()->Lines(), vz::TStrings{"third"});
-}
-
-TEST_F(TzDbfMemoTest, TooManyLinesAreRefusedAndTheSlotKeepsItsBlock) {
-  t_->PutMemo("notes", {"kept"});
-  const int32_t before = vz::SlotInt32(t_->FieldAddress(19));
-  EXPECT_THROW(t_->PutMemo("notes", vz::TStrings(vz::Settings().MaxMemoLines + 1, "x")), vz::EVozuvError);
-  EXPECT_EQ(vz::SlotInt32(t_->FieldAddress(19)), before);
 }
 
 }  // namespace
