@@ -34,6 +34,8 @@ inline std::string StateName(vz::TDataSetState s) {
   return kNames[s];
 }
 
+inline std::string Padded(const std::string& text, size_t length) { return text + std::string(length - text.size(), ' '); }
+
 inline std::string Raised(const std::function<void()>& f) {
   try {
     f();

@@ -24,6 +24,7 @@
 namespace {
 
 using qptest::Log;
+using qptest::Padded;
 using qptest::Raised;
 using qptest::RecordingLink;
 using qptest::TzDbfTest;
@@ -31,15 +32,16 @@ using Strings = std::vector<std::string>;
 
 std::string Text(qp::StrId id) { return std::string(qp::LoadStr(id)); }
 
-TEST_F(TzDbfTest, MissingCheckTableIsCreatedFromTheFieldListAndOpenedWhenLoadingEnds) {
+TEST_F(TzDbfTest, MissingCheckTableIsCreatedWhenLoadingEndsAndEachPostLeavesItsBytes) {
   form_->BeginLoading();
-  vz::TTzDbf* t = MakeTable();
-  t->SetActive(true);
-  EXPECT_FALSE(t->IsOpen());
+  t_ = MakeTable();
+  t_->SetActive(true);
+  EXPECT_FALSE(t_->IsOpen());
   EXPECT_FALSE(plat::Exists(Path("checks.dbf")));
   form_->EndLoading();
-  EXPECT_TRUE(t->Active());
-  EXPECT_EQ(t->DataSet()->State(), vz::dsBrowse);
+  EXPECT_TRUE(t_->Active());
+  EXPECT_EQ(ds()->State(), vz::dsBrowse);
+  EXPECT_EQ(ds()->FieldCount(), 19);
   // Byte for byte the table every earlier version made, but for the date of the last update (bytes 1-3):
   // other copies of the program and other programs rely on this layout.
   std::string b = CheckBytes();
@@ -47,8 +49,30 @@ TEST_F(TzDbfTest, MissingCheckTableIsCreatedFromTheFieldListAndOpenedWhenLoading
   ASSERT_EQ(b.size(), stored.size());
   EXPECT_EQ(b.replace(1, 3, stored.substr(1, 3)), stored);
   EXPECT_EQ(qptest::ReadAll(Path("checks.dbt")), qptest::ReadAll(std::string(QP_TEST_DATA) + "/new-checks.dbt"));
-  EXPECT_EQ(t->DataSet()->FieldCount(), 19);
-  EXPECT_TRUE(halts_.empty());
+
+  Linked(t_)->DataSet()->Insert();
+  F("payee")->SetAsString("Müller GmbH");
+  F("amtnumbers")->SetAsString("1234.5");
+  F("checknum")->SetAsString("1001");
+  ASSERT_TRUE(ds()->Post());
+  ASSERT_EQ(t_->RecCount(), 1);
+  ASSERT_EQ(Record(1).size(), static_cast<size_t>(qptest::kCheckRecord));
+  EXPECT_EQ(Record(1)[0], ' ');
+  EXPECT_EQ(Stored(1, "payee"), Padded("M\x81ller GmbH", 40));  // code page 437 in the file
+  EXPECT_EQ(Stored(1, "checknum"), Padded("1001", 9));
+  EXPECT_EQ(Stored(1, "amtnumbers"), "   1234.50");
+  EXPECT_EQ(Stored(1, "notes"), std::string(10, ' '));  // no memo
+  ds()->Edit();
+  F("payee")->SetAsString("Zürich AG");
+  ASSERT_TRUE(ds()->Post());
+  EXPECT_EQ(Stored(1, "payee"), Padded("Z\x81rich AG", 40));
+  EXPECT_EQ(Stored(1, "checknum"), Padded("1001", 9));  // the rest stays
+  t_->SetActive(false);
+  b = CheckBytes();
+  EXPECT_EQ(qptest::Le32(b, 4), 1u);  // the header's count, written at close
+  ASSERT_EQ(b.size(), static_cast<size_t>(qptest::kCheckHeader + qptest::kCheckRecord + 1));
+  EXPECT_EQ(b.back(), '\x1A');
+  EXPECT_TRUE(halts_.empty()) << LastReport();
   EXPECT_TRUE(warnings_.empty());
 }
 
@@ -149,17 +173,7 @@ TEST_F(TzDbfTest, OpenFailsWithoutTouchingOthersWhenNoWorkAreaIsFree) {
   EXPECT_EQ(vz::Alias(), "T33");  // still open
 }
 
-TEST_F(TzDbfTest, FileNameIsTrimmedAndGetsDbfOnlyWithoutExtension) {
-  const char* const cases[][2] = {{"data.", "data."}, {"checks", "checks.dbf"}, {"  old.DBF  ", "old.DBF"},
-                                  {"v1.2/checks", "v1.2/checks.dbf"}, {"   ", ""}};
-  vz::TTzDbf t(nullptr);
-  for (const auto& [given, kept] : cases) {
-    t.SetDbfFileName(given);
-    EXPECT_EQ(t.DbfFileName(), kept) << "'" << given << "'";
-  }
-}
-
-TEST_F(TzDbfTest, NewFileNameReopensABlankOneClosesAndExclusiveReopensForItself) {
+TEST_F(TzDbfTest, NewFileNameReopensABlankOneClosesAndExclusiveReopensForItselfAndNamesAreTrimmed) {
   vz::TTzDbf* t = OpenChecks({"Smith"});
   t->SetDbfFileName(Path("second"));
   ASSERT_TRUE(t->Active());
@@ -174,6 +188,13 @@ TEST_F(TzDbfTest, NewFileNameReopensABlankOneClosesAndExclusiveReopensForItself)
   t->SetDbfFileName("");
   EXPECT_FALSE(t->Active());
   EXPECT_FALSE(t->IsOpen());
+  // A closed table only takes the name, trimmed, with ".dbf" when it has no extension.
+  const char* const cases[][2] = {{"data.", "data."}, {"checks", "checks.dbf"}, {"  old.DBF  ", "old.DBF"},
+                                  {"v1.2/checks", "v1.2/checks.dbf"}, {"   ", ""}};
+  for (const auto& [given, kept] : cases) {
+    t->SetDbfFileName(given);
+    EXPECT_EQ(t->DbfFileName(), kept) << "'" << given << "'";
+  }
 }
 
 TEST_F(TzDbfTest, NamesMustStayUniqueInTheirFirstTenCharacters) {
@@ -201,57 +222,53 @@ TEST_F(TzDbfTest, NamesMustStayUniqueInTheirFirstTenCharacters) {
 }
 
 TEST_F(TzDbfTest, OperationsWithoutTheTableOrWithTheWrongFieldAreReported) {
-  using Call = std::function<void(vz::TTzODbf*)>;
-  const std::pair<const char*, Call> closed[] = {
-      {"RecCount", [](vz::TTzODbf* t) { EXPECT_EQ(t->RecCount(), 0); }},
-      {"Append", [](vz::TTzODbf* t) { t->Append(); }},
-      {"GetCField", [](vz::TTzODbf* t) { EXPECT_EQ(t->GetCField("payee"), ""); }},
-      {"_Post", [](vz::TTzODbf* t) { EXPECT_FALSE(t->_Post()); }},
-  };
-  vz::TTzDbf* t = MakeTable();
-  for (const auto& [operation, call] : closed) {
-    halts_.clear();
-    call(t);
-    ASSERT_EQ(halts_.size(), 1u) << operation;
-    EXPECT_EQ(LastReport(), ReportOf(1103, std::string("Database is not open [") + operation + "]"));
-    EXPECT_EQ(LastCode(), 1103u);
-  }
   const auto expects = [](const char* call, const char* field, const char* wanted, const char* actual) {
     return std::string("'") + call + "()' expects field '" + field + "' to be of type:\r\n'" + wanted + "'.'" + field +
            "' actually is: '" + actual + "'";
   };
-  const std::pair<Call, std::string> wrong[] = {
-      {[](vz::TTzODbf* t) { EXPECT_EQ(t->GetRealField("payee"), 0); },
+  const std::string kNotIn = "' not in '" + Path("checks.dbf") + "' [GetCField]";
+  const struct {
+    std::function<void(vz::TTzODbf*)> call;
+    unsigned code;  // 1103 before the table is open, 220 once it is
+    std::string message;
+  } cases[] = {
+      {[](vz::TTzODbf* t) { EXPECT_EQ(t->RecCount(), 0); }, 1103, "Database is not open [RecCount]"},
+      {[](vz::TTzODbf* t) { t->Append(); }, 1103, "Database is not open [Append]"},
+      {[](vz::TTzODbf* t) { EXPECT_EQ(t->GetCField("payee"), ""); }, 1103, "Database is not open [GetCField]"},
+      {[](vz::TTzODbf* t) { EXPECT_FALSE(t->_Post()); }, 1103, "Database is not open [_Post]"},
+      {[](vz::TTzODbf* t) { EXPECT_EQ(t->GetRealField("payee"), 0); }, 220,
        expects("GetRealField", "payee", "numeric, with decimals", "Character")},
-      {[](vz::TTzODbf* t) { EXPECT_EQ(t->GetCField("AMTNUMBERS"), ""); },
+      {[](vz::TTzODbf* t) { EXPECT_EQ(t->GetCField("AMTNUMBERS"), ""); }, 220,
        expects("GetCField", "AMTNUMBERS", "character", "Numeric, width: 10 decimals: 2")},
-      {[](vz::TTzODbf* t) { t->SetCField("notes", "x"); }, expects("SetCField", "notes", "character", "Memo")},
-      {[](vz::TTzODbf* t) { t->SetRealField("pzip", 1); },
+      {[](vz::TTzODbf* t) { t->SetCField("notes", "x"); }, 220, expects("SetCField", "notes", "character", "Memo")},
+      {[](vz::TTzODbf* t) { t->SetRealField("pzip", 1); }, 220,
        expects("SetRealField", "pzip", "numeric, with decimals", "Character")},
-      {[](vz::TTzODbf* t) { t->PutMemo("payee", {"x"}); }, expects("GetMField", "payee", "memo", "Character")},
-      {[](vz::TTzODbf* t) { EXPECT_EQ(t->GetCField("payor"), ""); },
-       "Field 'payor' not in '" + Path("checks.dbf") + "' [GetCField]"},
+      {[](vz::TTzODbf* t) { t->PutMemo("payee", {"x"}); }, 220, expects("GetMField", "payee", "memo", "Character")},
+      {[](vz::TTzODbf* t) { EXPECT_EQ(t->GetCField("payor"), ""); }, 220, "Field 'payor" + kNotIn},
       {[](vz::TTzODbf* t) {
          t->SetCField("pfirstnameXYZ", "x");  // cut to ten: found
          t->GetCField("nothere123456");
        },
-       "Field 'nothere123' not in '" + Path("checks.dbf") + "' [GetCField]"},
+       220, "Field 'nothere123" + kNotIn},
   };
-  t->SetActive(true);
-  for (const auto& [call, message] : wrong) {
+  vz::TTzDbf* t = MakeTable();
+  for (const auto& c : cases) {
+    if (c.code == 220) t->SetActive(true);
     halts_.clear();
-    call(t);
-    ASSERT_EQ(halts_.size(), 1u) << message;
-    EXPECT_EQ(LastReport(), ReportOf(220, message));
+    c.call(t);
+    ASSERT_EQ(halts_.size(), 1u) << c.message;
+    EXPECT_EQ(halts_.back(), std::make_pair(ReportOf(c.code, c.message), c.code));
   }
 }
 
-TEST_F(TzDbfTest, FieldsStoreTableBytesCutToTheFieldLength) {
+TEST_F(TzDbfTest, FieldsStoreTableBytesCutToTheFieldLengthAndAMissingBookmarkGivesTheCodeWithoutAReport) {
   const char* const cases[][3] = {  // field, text, as stored
       {"checknum", "1234567890123", "123456789"}, {"bstate", "C", "C "}, {"pzip", "", "          "},
       {"payee", "M\x81ller \xE1", "M\x81ller \xE1"},  // table bytes, unconverted
   };
-  vz::TTzDbf* t = OpenChecks({"Smith"});
+  vz::TTzDbf* t = OpenChecks();
+  EXPECT_FALSE(t->_Refresh());  // an empty table has no record to find
+  AddCheck(t, "Smith");
   t->SetCField("pzip", "12345");
   for (const auto& [field, text, stored] : cases) t->SetCField(field, text);
   t->SetRealField("amtnumbers", 1234.5);
@@ -265,6 +282,12 @@ TEST_F(TzDbfTest, FieldsStoreTableBytesCutToTheFieldLength) {
   }
   EXPECT_EQ(Stored(2, "amtnumbers"), "   1234.50");
   EXPECT_DOUBLE_EQ(t->GetRealField("amtnumbers"), 1234.5);
+  uint8_t bookmark[4] = {};
+  vz::SetSlotInt32(bookmark, 7);
+  EXPECT_EQ(t->SetToBookmark(bookmark), 212);
+  EXPECT_TRUE(vz::ReportErrors());
+  vz::SetSlotInt32(bookmark, 1);
+  EXPECT_EQ(t->SetToBookmark(bookmark), 0);
   // A value set by the table component shows in the data set's current row.
   t->DataSet()->First();
   t->SetCField("payee", "Brown");
@@ -289,32 +312,6 @@ TEST_F(TzDbfTest, PostWritesEditedFieldsInTheirSlotsAndKeepsTheStoredTextOfTheOt
   ASSERT_TRUE(ds->Post());
   EXPECT_EQ(qptest::ReadAll(Path("odd.dbf")).substr(32 * 8 + 1 + 1 + 3), "world 5end 19991231 1234567890100000000\x1A");
   EXPECT_TRUE(halts_.empty()) << LastReport();
-}
-
-// The bookmarks and end flags themselves go through the window's tests.
-TEST_F(TzDbfTest, BookmarkOfAMissingRecordGivesTheCodeWithoutAReport) {
-  vz::TTzDbf* t = OpenChecks();
-  EXPECT_FALSE(t->_Refresh());  // an empty table has no record to find
-  AddCheck(t, "A");
-  uint8_t bookmark[4] = {};
-  vz::SetSlotInt32(bookmark, 7);
-  EXPECT_EQ(t->SetToBookmark(bookmark), 212);
-  EXPECT_TRUE(vz::ReportErrors());
-  vz::SetSlotInt32(bookmark, 1);
-  EXPECT_EQ(t->SetToBookmark(bookmark), 0);
-  EXPECT_TRUE(halts_.empty()) << LastReport();
-}
-
-TEST_F(TzDbfTest, HiddenDeletedRecordsAreSkippedByTheDataSet) {
-  t_ = OpenLinked({"A", "B", "C"});
-  ds()->Next();
-  ASSERT_TRUE(ds()->Delete());
-  t_->SetHideDeletedRecs(true);
-  vz::Settings().HideDeleted = false;  // another table's choice
-  Strings seen;
-  for (ds()->First(); !ds()->Eof(); ds()->Next()) seen.push_back(F("payee")->AsString());
-  EXPECT_EQ(seen, (Strings{"A", "C"}));
-  EXPECT_TRUE(vz::Settings().HideDeleted);
 }
 
 TEST_F(TzDbfTest, IndexListWithoutAnIndexEngineFailsTheOpen) {
@@ -461,7 +458,7 @@ TEST_F(FieldTest, OnlyMemosHaveLinesAndTheirTextIsNotSetAsAValue) {
   EXPECT_EQ(qptest::ReadAll(Path("typed.dbt")), memos);
 }
 
-TEST_F(FieldTest, MovingAFieldOrRealigningItIsALayoutChange) {
+TEST_F(FieldTest, MovingOrRealigningAFieldIsALayoutChangeAndCalculatedFieldsAreComputedPerRow) {
   using Events = std::vector<vz::TDataEvent>;
   Events events;
   t_->events = &events;
@@ -481,10 +478,7 @@ TEST_F(FieldTest, MovingAFieldOrRealigningItIsALayoutChange) {
   events.clear();
   F("payee")->SetIndex(2);
   EXPECT_EQ(events, Events{});
-}
-
-TEST_F(FieldTest, CalculatedFieldsAreComputedPerRowFromTheFetchedRecord) {
-  ds()->Close();
+  // A calculated field is computed per row from the fetched record.
   vz::TTzField* shout = ds()->AddField("shout", 'C', 12, 0, nullptr);
   shout->SetCalculated(true);
   Strings states;
