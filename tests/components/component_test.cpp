@@ -123,16 +123,14 @@ TEST_F(ComponentTest, SessionFindsAliasesByTheirFirstTenCharactersAndFreesTheRes
   EXPECT_EQ(form.ComponentCount(), 0);
 }
 
-TEST(MessagesTest, FillsPlacesInOrderAndThrowsErrors) {
+TEST(MessagesTest, FillsPlacesInOrderThrowsErrorsAndWarnsOnlyAtLevelTwo) {
   EXPECT_EQ(vz::FormatMessage("Invalid field type '%s' for '%s'", {"Q", "x"}), "Invalid field type 'Q' for 'x'");
   EXPECT_EQ(vz::FormatMessage("Error no: '%s' of %d", {1103, -7}), "Error no: '1103' of -7");
   EXPECT_EQ(vz::FormatMessage("100%% %s and '%s'", {"sure"}), "100% sure and ''");
   EXPECT_EQ(vz::FormatMessage("odd %x %", {"extra"}), "odd %x %");
   EXPECT_EQ(qptest::Raised([] { vz::ComponentError(qp::StrId::kFieldNotInTable, {"payee", "checks.dbf"}); }),
             "Field 'payee' not in 'checks.dbf'");
-}
-
-TEST(MessagesTest, WarningsShowOnlyAtLevelTwo) {
+  // Warnings show only at level two.
   Log shown;
   vz::SetWarningService([&](const std::string& text) { shown.push_back(text); });
   vz::ComponentWarning(qp::StrId::kLockFailed, {"_Insert"});

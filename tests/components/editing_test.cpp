@@ -1,16 +1,11 @@
 // The data set over the check table. The editing cycle: events and states of each step, vetoes by the Before...
-// handlers, the bytes each step leaves, the lock protocol when another program holds the lock, a write failing
-// under the lock, records leaving a while condition. The record window: its size from the links, moving through
-// it, the data events and distances the links see, and events held back while controls are disabled.
+// handlers, the lock protocol when another program holds the lock, a write failing under it, records leaving a
+// while condition. The record window: moving through it, what the links see, events held back meanwhile.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <initializer_list>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "components/dataset.h"
@@ -30,17 +25,10 @@ using qptest::TzDbfTest;
 
 class EditingTest : public qptest::TzDbfTest {
  protected:
+  // The check table with three records, linked, its events logged from now.
   void SetUp() override {
     TzDbfTest::SetUp();
-    Start({"ann", "bob", "cy"});
-  }
-  // The check table with these records, linked, its events logged from now.
-  void Start(std::initializer_list<const char*> payees) {
-    if (t_) {
-      delete t_;
-      for (const char* f : {"checks.dbf", "checks.dbt"}) std::remove(Path(f).c_str());
-    }
-    t_ = OpenLinked(payees);
+    t_ = OpenLinked({"ann", "bob", "cy"});
     qptest::RecordDataSetEvents(ds(), &log_);
   }
   vz::TTzField* payee() { return F("payee"); }
@@ -193,7 +181,7 @@ TEST_F(EditingTest, RefusingBeforeHandlerLeavesStateAndTableAlone) {
   }
 }
 
-TEST_F(EditingTest, MisuseRaisesTheComponentMessageAndEditOnAnEmptyTableInserts) {
+TEST_F(EditingTest, MisuseRaisesTheComponentMessage) {
   const char* const kNotEditing = "Dataset not in edit or insert mode";
   const char* const kClosed = "Cannot perform this operation on a closed dataset";
   const struct {
@@ -212,12 +200,15 @@ TEST_F(EditingTest, MisuseRaisesTheComponentMessageAndEditOnAnEmptyTableInserts)
     if (c.message == kClosed) ds()->Close();
     EXPECT_EQ(qptest::Raised([&] { c.act(ds()); }), c.message);
   }
-  Start({});
+}
+
+TEST_F(TzDbfTest, OnAnEmptyTableDeleteRaisesAndEditInserts) {
+  t_ = OpenLinked({});
+  qptest::RecordDataSetEvents(ds(), &log_);
   EXPECT_EQ(qptest::Raised([&] { ds()->Delete(); }), "Cannot perform this operation on an empty dataset");
-  Take();
   ds()->Edit();
   EXPECT_EQ(Take(), kInsertOn);
-  payee()->SetAsString("first");
+  F("payee")->SetAsString("first");
   ds()->Post();
   EXPECT_EQ(Payees(), "first");
 }
@@ -334,9 +325,9 @@ std::vector<std::string> Names(int from, int to) {
 
 class WindowTest : public qptest::TzDbfTest {
  protected:
-  // The check table with records r01..r25, a grid link (10 rows) and a
-  // field link (1 row) on it, on record 1.
-  void OpenWithBoth() {
+  // The check table with records r01..r25, a grid link (10 rows) and a field link (1 row) on it, on record 1.
+  void SetUp() override {
+    TzDbfTest::SetUp();
     t_ = OpenChecks();
     for (const std::string& p : Names(1, 25)) AddCheck(t_, p);
     grid_.SetBufferCount(10);
@@ -379,7 +370,6 @@ TEST_F(WindowTest, MovesEndWithChangeThenScrollAndTheRightDistances) {
       {{30}, "r25", 9, 15, false, true, 16, 25},         // past the last record
       {{24, 3}, "r25", 9, 0, false, true, 16, 25},       // three on from the last row
   };
-  OpenWithBoth();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.current + " after " + std::to_string(c.moves.back()));
     ds()->First();
@@ -401,8 +391,7 @@ TEST_F(WindowTest, MovesEndWithChangeThenScrollAndTheRightDistances) {
   }
 }
 
-TEST_F(WindowTest, ShrinkingKeepsTheActiveRecordAndWhatTheLinksShowAndDeletingDetachesThem) {
-  OpenWithBoth();
+TEST_F(WindowTest, ShrinkingKeepsWhatTheLinksShowDisabledControlsHoldEventsBackAndDeletingTheSourceDetaches) {
   ds()->MoveBy(12);  // window r04..r13, r13 at the bottom
   grid_.SetBufferCount(4);
   EXPECT_EQ(ds()->BufferCount(), 4);
@@ -412,18 +401,11 @@ TEST_F(WindowTest, ShrinkingKeepsTheActiveRecordAndWhatTheLinksShowAndDeletingDe
   EXPECT_EQ(field_.ActiveRecord(), 0);
   ds()->MoveBy(1);
   EXPECT_EQ(Rows(), Names(11, 14));
-  // Deleting the source detaches its links.
-  delete t_;
-  EXPECT_EQ(grid_.DataSource(), nullptr);
-  EXPECT_FALSE(grid_.Active());
-  EXPECT_EQ(field_.DataSet(), nullptr);
-}
-
-TEST_F(WindowTest, DisabledControlsHoldEventsBackAndReplayThemOnce) {
-  OpenWithBoth();
+  // Events held back while controls are disabled are replayed once.
+  Take();
   ds()->DisableControls();
   ds()->DisableControls();
-  ds()->MoveBy(12);
+  ds()->MoveBy(-12);
   ds()->Last();
   ds()->EnableControls();
   EXPECT_EQ(Take(), Log{});
@@ -441,29 +423,28 @@ TEST_F(WindowTest, DisabledControlsHoldEventsBackAndReplayThemOnce) {
   ds()->Close();
   ds()->EnableControls();
   EXPECT_EQ(Take(), (Log{"G:Active(off)", "G:Editing(off)", "F:Active(off)", "F:Editing(off)"}));
+  delete t_;
+  EXPECT_EQ(grid_.DataSource(), nullptr);
+  EXPECT_EQ(field_.DataSet(), nullptr);
 }
 
-TEST_F(WindowTest, LinkStateFollowsAttachReadOnlyAndFields) {
+TEST_F(TzDbfTest, LinkStateFollowsAttachReadOnlyAndFieldsAndASourceWithoutATableShowsOneRow) {
   t_ = OpenChecks({"ann"});
-  field_.SetDataSource(t_);
-  field_.SetReadOnly(true);
-  EXPECT_FALSE(field_.Edit());
+  link_.SetDataSource(t_);
+  link_.SetReadOnly(true);
+  EXPECT_FALSE(link_.Edit());
   EXPECT_EQ(ds()->State(), vz::dsBrowse);
   ds()->Edit();
-  EXPECT_FALSE(field_.Editing());
-  field_.SetReadOnly(false);
-  field_.SetDataSource(nullptr);
-  EXPECT_EQ(Take(), (Log{"F:Active(on)", "F:CheckBrowseMode", "F:Editing(on)", "F:Active(off)", "F:Editing(off)"}));
-}
-
-TEST_F(WindowTest, SourceWithoutATableShowsOneRowWithoutMemoTextAndNoFieldsNoLink) {
+  EXPECT_FALSE(link_.Editing());
+  link_.SetReadOnly(false);
+  link_.SetDataSource(nullptr);
+  EXPECT_EQ(Take(), (Log{"L:Active(on)", "L:CheckBrowseMode", "L:Editing(on)", "L:Active(off)", "L:Editing(off)"}));
   vz::TTzDataSource bare(nullptr), plain(nullptr);
   bare.DataSet()->Open();
   RecordingLink link("B", nullptr);
   link.SetDataSource(&bare);
   EXPECT_FALSE(link.Active());  // without fields a data set keeps its links inactive
-  // Without a table the cursor has a current record and nothing after it,
-  // as a table component at design time: one row.
+  // Without a table the cursor has a current record and nothing after it, as a table component at design time.
   uint8_t memo[4] = {5, 0, 0, 0};
   plain.DataSet()->AddField("notes", 'M', 10, 0, memo);
   plain.DataSet()->Open();

@@ -387,13 +387,24 @@ TEST_F(TzDbfTest, AddFieldNormalisesOrRefuses) {
   }
 }
 
-TEST_F(FieldTest, EachTypeReadsAsTextHasItsWidthAndTypingRulesAndFieldsAreFoundWhateverTheirCase) {
+TEST_F(FieldTest, EachTypeReadsAsTextHasItsWidthAndTypingRulesOnlyMemosHaveLinesAndNamesAreFoundInAnyCase) {
   EXPECT_EQ(F("PAYEE"), ds()->Fields(0));
   EXPECT_EQ(ds()->FindField("pay"), nullptr);
   EXPECT_EQ(Raised([&] { F("pay"); }), "Field 'pay' not found");
   Strings first, second, widths;
   for (int i = 0; i < 6; ++i) first.push_back(ds()->Fields(i)->AsString());
   for (int i = 0; i < 6; ++i) widths.push_back(std::to_string(ds()->Fields(i)->DisplayWidth()));
+  EXPECT_TRUE(F("notes")->Lines().empty());
+  // A memo's text is not set as a value; storing a note in a new place each time belongs to the table.
+  ds()->Edit();
+  F("notes")->SetLines({"two"});
+  F("notes")->SetAsString("ignored");
+  EXPECT_EQ(F("notes")->Lines(), (vz::TStrings{"two"}));
+  const std::string memos = qptest::ReadAll(Path("typed.dbt"));
+  EXPECT_EQ(Raised([&] { F("payee")->Lines(); }), "Field 'payee' is not of the expected type");
+  EXPECT_EQ(Raised([&] { F("payee")->SetLines({"x"}); }), "Field 'payee' is not of the expected type");
+  EXPECT_EQ(qptest::ReadAll(Path("typed.dbt")), memos);
+  ds()->Cancel();
   ds()->Next();
   for (int i = 0; i < 6; ++i) second.push_back(ds()->Fields(i)->AsString());
   EXPECT_EQ(first, (Strings{"ann", "1234.50", "42", "false", "  /  /  ", "none"}));
@@ -443,19 +454,6 @@ TEST_F(FieldTest, StoresTextAndReadsItBackFromTheTable) {
     ds()->Post();
     EXPECT_EQ(f->AsString(), reads);
   }
-}
-
-// Storing a note in a new place each time belongs to the table (see the memo tests).
-TEST_F(FieldTest, OnlyMemosHaveLinesAndTheirTextIsNotSetAsAValue) {
-  EXPECT_TRUE(F("notes")->Lines().empty());
-  ds()->Edit();
-  F("notes")->SetLines({"two"});
-  F("notes")->SetAsString("ignored");
-  EXPECT_EQ(F("notes")->Lines(), (vz::TStrings{"two"}));
-  const std::string memos = qptest::ReadAll(Path("typed.dbt"));
-  EXPECT_EQ(Raised([&] { F("payee")->Lines(); }), "Field 'payee' is not of the expected type");
-  EXPECT_EQ(Raised([&] { F("payee")->SetLines({"x"}); }), "Field 'payee' is not of the expected type");
-  EXPECT_EQ(qptest::ReadAll(Path("typed.dbt")), memos);
 }
 
 TEST_F(FieldTest, MovingOrRealigningAFieldIsALayoutChangeAndCalculatedFieldsAreComputedPerRow) {
@@ -573,16 +571,7 @@ TEST_F(TzDbfMemoTest, MemoFieldWhoseNameTheDataSetChangedStoresItsNote) {
   EXPECT_TRUE(halts_.empty()) << LastReport();
 }
 
-// Another program's table: a memo field, but a version byte saying there is no memo file.
-TEST_F(TzDbfMemoTest, NoteForATableWithoutItsMemoFileIsRefused) {
-  t_ = OpenRaw("plain", 3, {{"NOTES", 'M', 10, 0}}, {"           "});
-  vz::SetReportErrors(false);
-  ds()->Edit();
-  EXPECT_THROW(Notes()->SetLines({"lost"}), vz::EVozuvError);
-  EXPECT_EQ(Notes()->AsString(), "none");
-}
-
-TEST_F(TzDbfMemoTest, EmptyTextLeavesNoMemoTheFirstNoteTakesBlockOneAndTooManyLinesLeaveIt) {
+TEST_F(TzDbfMemoTest, EmptyTextLeavesNoMemoTheFirstTakesBlockOneAndTooManyLinesOrNoMemoFileAreRefused) {
   Post({});
   EXPECT_EQ(MemoBytes().size(), 513u);
   EXPECT_EQ(Notes()->AsString(), "none");
@@ -591,6 +580,12 @@ TEST_F(TzDbfMemoTest, EmptyTextLeavesNoMemoTheFirstNoteTakesBlockOneAndTooManyLi
   EXPECT_EQ(Stored(1, "notes"), "         1");
   EXPECT_THROW(t_->PutMemo("notes", vz::TStrings(vz::Settings().MaxMemoLines + 1, "x")), vz::EVozuvError);
   EXPECT_EQ(vz::SlotInt32(t_->FieldAddress(19)), 1);
+  // Another program's table: a memo field, but a version byte saying there is no memo file.
+  t_ = OpenRaw("plain", 3, {{"NOTES", 'M', 10, 0}}, {"           "});
+  vz::SetReportErrors(false);
+  ds()->Edit();
+  EXPECT_THROW(Notes()->SetLines({"lost"}), vz::EVozuvError);
+  EXPECT_EQ(Notes()->AsString(), "none");
 }
 
 TEST_F(TzDbfMemoTest, CancelledEditKeepsTheRecordsOldMemo) {
