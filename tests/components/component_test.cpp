@@ -1,5 +1,4 @@
-// The component model (ownership, loading, removal notifications), the
-// session registry and the component messages.
+// The component model (ownership, loading, removal notifications), the session registry and the messages.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -74,8 +73,7 @@ TEST_F(ComponentTest, ComponentFreedAloneLeavesItsOwnerAndTheOwnerFreesTheRestLa
   EXPECT_EQ(form->ComponentCount(), 2);
   log_.clear();
   delete form;
-  // The owner's own destructor body runs first; then its components go, last made first, each after the
-  // others heard of it.
+  // The owner's own destructor body runs first; then the rest go, last made first, each after the others heard.
   EXPECT_EQ(log_, (Log{"free form", "a hears b leave", "free b", "free b1", "free a"}));
 }
 

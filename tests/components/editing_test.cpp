@@ -213,8 +213,6 @@ TEST_F(TzDbfTest, OnAnEmptyTableDeleteRaisesAndEditInserts) {
   EXPECT_EQ(Payees(), "first");
 }
 
-// ---- the lock protocol ---------------------------------------------------------------
-
 enum Op { kPost, kInsert, kDelete, kRestore };
 enum Handler { kNoHandler, kResolves, kRefuses };
 const char* const kOpNames[] = {"_Post", "_Insert", "_Delete", "_Restore"};
@@ -238,9 +236,8 @@ TEST_P(LockTable, RefusedLockLeavesTheFileAndTheHandlerDecides) {
   // Another program holds the lock: the file-lock byte, or record 1.
   plat::File other;
   ASSERT_EQ(other.Open(Path("checks.dbf"), plat::kModeShared), plat::kOk);
-  ASSERT_EQ(op == kInsert ? other.Lock(qptest::kLockBase + 1, 1)
-                          : other.Lock(qptest::kLockBase + kCheckHeader, kCheckRecord),
-            plat::kOk);
+  const int64_t at = qptest::kLockBase + (op == kInsert ? 1 : kCheckHeader);
+  ASSERT_EQ(other.Lock(at, op == kInsert ? 1 : kCheckRecord), plat::kOk);
   const std::string before = CheckBytes();
   warnings_.clear();
   const auto edit = [&](Op what) {
@@ -286,8 +283,6 @@ TEST_F(TzDbfTest, WriteFailingUnderTheLockIsNoSuccess) {
   EXPECT_FALSE(vz::IsLocked(1));  // the lock went all the same
 }
 
-// ---- records leaving a while condition ---------------------------------------------------
-
 // Records A1, A2, B1; the walk covers the payees starting with "A".
 TEST_F(TzDbfTest, RecordLeavingTheWhileRangeMovesTheCursorToANeighbourInsideOrDropsTheRange) {
   t_ = OpenChecks({"A1", "A2", "B1"});
@@ -313,8 +308,6 @@ TEST_F(TzDbfTest, RecordLeavingTheWhileRangeMovesTheCursorToANeighbourInsideOrDr
   EXPECT_FALSE(vz::IsWhileOn());
   EXPECT_TRUE(halts_.empty()) << LastReport();
 }
-
-// ---- the record window ------------------------------------------------------------
 
 // The payees r<from>..r<to>, two digits each.
 std::vector<std::string> Names(int from, int to) {

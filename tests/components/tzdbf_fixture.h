@@ -1,6 +1,5 @@
-// Fixture of the component tests over real tables: a fresh folder with fixed national settings, the component
+// Fixture of the component tests over real tables: the engine's fixture (reports land in `halts_`), the component
 // layer started, warnings recorded, a form owning the components a test makes and a link logging what it hears.
-// Engine reports land in `halts_` (see tests/support/tempdir.h) instead of ending the test program.
 #ifndef QUILLPRINT_TESTS_COMPONENTS_TZDBF_FIXTURE_H_
 #define QUILLPRINT_TESTS_COMPONENTS_TZDBF_FIXTURE_H_
 
@@ -34,7 +33,7 @@ inline std::string StateName(vz::TDataSetState s) {
   return kNames[s];
 }
 
-inline std::string Padded(const std::string& text, size_t length) { return text + std::string(length - text.size(), ' '); }
+inline std::string Padded(const std::string& s, size_t length) { return s + std::string(length - s.size(), ' '); }
 
 inline std::string Raised(const std::function<void()>& f) {
   try {
@@ -45,8 +44,7 @@ inline std::string Raised(const std::function<void()>& f) {
   return "(nothing raised)";
 }
 
-// A link that logs what it hears ("L:DataSetChanged", "L:Scrolled(-1)",
-// "L:Editing(on)"); on_update_data stands for a control writing back.
+// A link logging what it hears ("L:Scrolled(-1)", "L:Editing(on)"); on_update_data stands for a control writing back.
 class RecordingLink : public vz::TTzDataLink {
  public:
   RecordingLink(std::string name, Log* log) : name_(std::move(name)), log_(log) {}
@@ -85,13 +83,11 @@ class WatchedDbf : public vz::TTzDbf {
   }
 };
 
-// Logs every data-set event with the state at the time ("BeforePost[dsEdit]").
+// Logs the editing events of a data set with the state at the time ("BeforePost[dsEdit]").
 inline void RecordDataSetEvents(vz::TTzDataSet* ds, Log* log) {
   auto put = [ds, log](const char* name) { log->push_back(std::string(name) + "[" + StateName(ds->State()) + "]"); };
   auto on = [put](const char* name) { return [put, name](vz::TTzDataSet*) { put(name); }; };
   auto ask = [put](const char* name) { return [put, name](vz::TTzDataSet*, bool&) { put(name); }; };
-  ds->BeforeOpen = on("BeforeOpen"), ds->AfterOpen = on("AfterOpen");
-  ds->BeforeClose = on("BeforeClose"), ds->AfterClose = on("AfterClose");
   ds->BeforeInsert = ask("BeforeInsert"), ds->AfterInsert = on("AfterInsert"), ds->OnNewRecord = on("OnNewRecord");
   ds->BeforeEdit = ask("BeforeEdit"), ds->AfterEdit = on("AfterEdit");
   ds->BeforePost = ask("BeforePost"), ds->AfterPost = on("AfterPost");
