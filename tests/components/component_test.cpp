@@ -9,7 +9,6 @@
 #include "components/dataset.h"
 #include "components/messages.h"
 #include "components/session.h"
-#include "engine/errors.h"
 #include "engine/national.h"
 #include "resources/strings.h"
 #include "tzdbf_fixture.h"

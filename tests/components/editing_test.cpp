@@ -191,7 +191,6 @@ TEST_F(EditingTest, MisuseRaisesTheComponentMessage) {
       {[](vz::TTzDataSet* d) { d->Post(); }, kNotEditing},
       {[](vz::TTzDataSet* d) { d->UpdateRecord(); }, kNotEditing},
       {[](vz::TTzDataSet* d) { d->Delete(); }, kClosed},
-      {[](vz::TTzDataSet* d) { d->Restore(); }, kClosed},
       {[](vz::TTzDataSet* d) { d->Next(); }, kClosed},
       {[](vz::TTzDataSet* d) { d->TableRecordCount(); }, kClosed},
   };
