@@ -1,19 +1,11 @@
-// The data set over the check table. The editing cycle: the order of events
-// and states of Edit, Insert, Append, Post, Cancel, Delete and Restore,
-// vetoes by the Before... handlers, the bytes each step leaves in the file,
-// the lock protocol when another program holds the lock, a write that fails
-// under the lock, and records leaving a while condition. The record window:
-// its size from the links, moving through it, the data events and distances
-// the links see, and events held back while controls are disabled.
+// The data set over the check table. The editing cycle: events and states of each step, vetoes by the Before...
+// handlers, the lock protocol when another program holds the lock, a write failing under it, records leaving a
+// while condition. The record window: moving through it, what the links see, events held back meanwhile.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <initializer_list>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "components/dataset.h"
@@ -27,22 +19,16 @@ namespace {
 using qptest::kCheckHeader;
 using qptest::kCheckRecord;
 using qptest::Log;
+using qptest::Padded;
 using qptest::RecordingLink;
 using qptest::TzDbfTest;
 
 class EditingTest : public qptest::TzDbfTest {
  protected:
+  // The check table with three records, linked, its events logged from now.
   void SetUp() override {
     TzDbfTest::SetUp();
-    Start({"ann", "bob", "cy"});
-  }
-  // The check table with these records, linked, its events logged from now.
-  void Start(std::initializer_list<const char*> payees) {
-    if (t_) {
-      delete t_;
-      for (const char* f : {"checks.dbf", "checks.dbt"}) std::remove(Path(f).c_str());
-    }
-    t_ = OpenLinked(payees);
+    t_ = OpenLinked({"ann", "bob", "cy"});
     qptest::RecordDataSetEvents(ds(), &log_);
   }
   vz::TTzField* payee() { return F("payee"); }
@@ -59,9 +45,10 @@ const Log kInsertOn = {"L:CheckBrowseMode", "BeforeInsert[dsBrowse]", "L:Editing
 TEST_F(EditingTest, EditPostCancelDeleteAndRestoreRunInOrderAndReachTheTable) {
   ds()->Edit();
   EXPECT_EQ(Take(), (Log{"L:CheckBrowseMode", "BeforeEdit[dsBrowse]", "L:Editing(on)", "AfterEdit[dsEdit]"}));
-  payee()->SetAsString("zed");
-  EXPECT_EQ(Take(), (Log{"L:RecordChanged(payee)"}));
+  // A control writing its value back on the post does not hear its own change.
+  link_.on_update_data = [this] { payee()->SetAsString("zed"); };
   EXPECT_TRUE(ds()->Post());
+  link_.on_update_data = nullptr;
   EXPECT_EQ(Take(), Posted("dsEdit"));
   EXPECT_EQ(Payees(), "zed,bob,cy");
 
@@ -91,6 +78,14 @@ TEST_F(EditingTest, EditPostCancelDeleteAndRestoreRunInOrderAndReachTheTable) {
                          "AfterRestore[dsBrowse]", "L:DataSetChanged"}));
   EXPECT_EQ(Payees(), "zed,bob,cy");
   EXPECT_FALSE(ds()->RowDeleted(ds()->ActiveRecord()));
+  // Deleted records this table hides are skipped, whatever another table chose.
+  ASSERT_TRUE(ds()->Delete());
+  t_->SetHideDeletedRecs(true);
+  vz::Settings().HideDeleted = false;
+  Log seen;
+  for (ds()->First(); !ds()->Eof(); ds()->Next()) seen.push_back(payee()->AsString());
+  EXPECT_EQ(seen, (Log{"zed", "cy"}));
+  EXPECT_TRUE(vz::Settings().HideDeleted);
 }
 
 TEST_F(EditingTest, InsertAppendAndDeleteInInsertRunInOrder) {
@@ -125,16 +120,8 @@ TEST_F(EditingTest, InsertAppendAndDeleteInInsertRunInOrder) {
   EXPECT_EQ(Payees(), "ann,bob,cy,new,dan");
 }
 
-TEST_F(EditingTest, EditOnAnEmptyTableInserts) {
-  Start({});
-  ds()->Edit();
-  EXPECT_EQ(Take(), kInsertOn);
-  payee()->SetAsString("first");
-  ds()->Post();
-  EXPECT_EQ(Payees(), "first");
-}
-
-TEST_F(EditingTest, RefusedBeforePostKeepsTheEditAndShowsTheFieldValues) {
+TEST_F(EditingTest, RefusedBeforePostKeepsTheEditWhichAPostWritesEvenAfterTheWindowWasRefilled) {
+  ds()->Next();
   ds()->Edit();
   payee()->SetAsString("zed");
   bool disabled_inside = false;
@@ -152,6 +139,14 @@ TEST_F(EditingTest, RefusedBeforePostKeepsTheEditAndShowsTheFieldValues) {
   EXPECT_EQ(ds()->State(), vz::dsEdit);
   EXPECT_EQ(payee()->AsString(), "zed");
   EXPECT_EQ(Payees(), "ann,bob,cy");
+  // A grid attaching now fills the window, which moves the cursor and reloads the field buffer with other records.
+  t_->SetDSBeforePost(nullptr);
+  RecordingLink grid("G", nullptr);
+  grid.SetBufferCount(10);
+  grid.SetDataSource(t_);
+  EXPECT_EQ(payee()->AsString(), "zed");
+  ASSERT_TRUE(ds()->Post());
+  EXPECT_EQ(Payees(), "ann,zed,cy");
 }
 
 TEST_F(EditingTest, RefusingBeforeHandlerLeavesStateAndTableAlone) {
@@ -186,30 +181,6 @@ TEST_F(EditingTest, RefusingBeforeHandlerLeavesStateAndTableAlone) {
   }
 }
 
-TEST_F(EditingTest, LinkWritesItsValueBackOnPostWithoutHearingItsOwnChange) {
-  ds()->Edit();
-  link_.on_update_data = [this] { payee()->SetAsString("typed"); };
-  Take();
-  ds()->Post();
-  Log log = Take();
-  EXPECT_EQ(std::count(log.begin(), log.end(), "L:RecordChanged(payee)"), 0);
-  EXPECT_EQ(Payees(), "typed,bob,cy");
-}
-
-TEST_F(EditingTest, PostWritesTheEditedRecordEvenAfterTheWindowWasRefilled) {
-  ds()->Next();
-  ds()->Edit();
-  payee()->SetAsString("zed");
-  // A grid attaching now fills the window, which moves the cursor and
-  // reloads the field buffer with other records.
-  RecordingLink grid("G", nullptr);
-  grid.SetBufferCount(10);
-  grid.SetDataSource(t_);
-  EXPECT_EQ(payee()->AsString(), "zed");
-  ASSERT_TRUE(ds()->Post());
-  EXPECT_EQ(Payees(), "ann,zed,cy");
-}
-
 TEST_F(EditingTest, MisuseRaisesTheComponentMessage) {
   const char* const kNotEditing = "Dataset not in edit or insert mode";
   const char* const kClosed = "Cannot perform this operation on a closed dataset";
@@ -220,7 +191,6 @@ TEST_F(EditingTest, MisuseRaisesTheComponentMessage) {
       {[](vz::TTzDataSet* d) { d->Post(); }, kNotEditing},
       {[](vz::TTzDataSet* d) { d->UpdateRecord(); }, kNotEditing},
       {[](vz::TTzDataSet* d) { d->Delete(); }, kClosed},
-      {[](vz::TTzDataSet* d) { d->Restore(); }, kClosed},
       {[](vz::TTzDataSet* d) { d->Next(); }, kClosed},
       {[](vz::TTzDataSet* d) { d->TableRecordCount(); }, kClosed},
   };
@@ -229,45 +199,18 @@ TEST_F(EditingTest, MisuseRaisesTheComponentMessage) {
     if (c.message == kClosed) ds()->Close();
     EXPECT_EQ(qptest::Raised([&] { c.act(ds()); }), c.message);
   }
-  Start({});
-  EXPECT_EQ(qptest::Raised([&] { ds()->Delete(); }), "Cannot perform this operation on an empty dataset");
 }
 
-// ---- bytes in the file ------------------------------------------------------------
-
-std::string Padded(const std::string& text, size_t length) { return text + std::string(length - text.size(), ' '); }
-
-TEST_F(TzDbfTest, FullCycleLeavesEachStepInTheFile) {
+TEST_F(TzDbfTest, OnAnEmptyTableDeleteRaisesAndEditInserts) {
   t_ = OpenLinked({});
-  ds()->Insert();
-  F("payee")->SetAsString("Müller GmbH");
-  F("amtnumbers")->SetAsString("1234.5");
-  F("checknum")->SetAsString("1001");
-  ASSERT_TRUE(ds()->Post());
-  ASSERT_EQ(t_->RecCount(), 1);
-  ASSERT_EQ(Record(1).size(), static_cast<size_t>(kCheckRecord));
-  EXPECT_EQ(Record(1)[0], ' ');
-  EXPECT_EQ(Stored(1, "payee"), Padded("M\x81ller GmbH", 40));  // code page 437 in the file
-  EXPECT_EQ(Stored(1, "checknum"), Padded("1001", 9));
-  EXPECT_EQ(Stored(1, "amtnumbers"), "   1234.50");
-  EXPECT_EQ(Stored(1, "notes"), std::string(10, ' '));  // no memo
-
+  qptest::RecordDataSetEvents(ds(), &log_);
+  EXPECT_EQ(qptest::Raised([&] { ds()->Delete(); }), "Cannot perform this operation on an empty dataset");
   ds()->Edit();
-  F("payee")->SetAsString("Zürich AG");
-  ASSERT_TRUE(ds()->Post());
-  EXPECT_EQ(Stored(1, "payee"), Padded("Z\x81rich AG", 40));
-  EXPECT_EQ(Stored(1, "checknum"), Padded("1001", 9));  // the rest stays
-
-  t_->SetActive(false);
-  const std::string b = CheckBytes();
-  EXPECT_EQ(qptest::Le32(b, 4), 1u);  // the header's count, written at close
-  ASSERT_EQ(b.size(), static_cast<size_t>(kCheckHeader + kCheckRecord + 1));
-  EXPECT_EQ(b.back(), '\x1A');
-  EXPECT_TRUE(halts_.empty()) << LastReport();
-  EXPECT_TRUE(warnings_.empty());
+  EXPECT_EQ(Take(), kInsertOn);
+  F("payee")->SetAsString("first");
+  ds()->Post();
+  EXPECT_EQ(Payees(), "first");
 }
-
-// ---- the lock protocol ---------------------------------------------------------------
 
 enum Op { kPost, kInsert, kDelete, kRestore };
 enum Handler { kNoHandler, kResolves, kRefuses };
@@ -292,9 +235,8 @@ TEST_P(LockTable, RefusedLockLeavesTheFileAndTheHandlerDecides) {
   // Another program holds the lock: the file-lock byte, or record 1.
   plat::File other;
   ASSERT_EQ(other.Open(Path("checks.dbf"), plat::kModeShared), plat::kOk);
-  ASSERT_EQ(op == kInsert ? other.Lock(qptest::kLockBase + 1, 1)
-                          : other.Lock(qptest::kLockBase + kCheckHeader, kCheckRecord),
-            plat::kOk);
+  const int64_t at = qptest::kLockBase + (op == kInsert ? 1 : kCheckHeader);
+  ASSERT_EQ(other.Lock(at, op == kInsert ? 1 : kCheckRecord), plat::kOk);
   const std::string before = CheckBytes();
   warnings_.clear();
   const auto edit = [&](Op what) {
@@ -340,20 +282,19 @@ TEST_F(TzDbfTest, WriteFailingUnderTheLockIsNoSuccess) {
   EXPECT_FALSE(vz::IsLocked(1));  // the lock went all the same
 }
 
-// ---- records leaving a while condition ---------------------------------------------------
-
-class WhileTest : public TzDbfTest {
- protected:
-  // Records A1, A2, B1; the walk covers the payees starting with "A".
-  void SetUp() override {
-    TzDbfTest::SetUp();
-    t_ = OpenChecks({"A1", "A2", "B1"});
-    vz::Select(t_->WorkArea());
-    vz::SetWhileCallback([] { return vz::GetFieldText(1).rfind('A', 0) == 0; });
-  }
-};
-
-TEST_F(WhileTest, PostedRecordLeavingTheRangeMovesToANeighbourInsideOrDropsTheRange) {
+// Records A1, A2, B1; the walk covers the payees starting with "A".
+TEST_F(TzDbfTest, RecordLeavingTheWhileRangeMovesTheCursorToANeighbourInsideOrDropsTheRange) {
+  t_ = OpenChecks({"A1", "A2", "B1"});
+  vz::Select(t_->WorkArea());
+  vz::SetWhileCallback([] { return vz::GetFieldText(1).rfind('A', 0) == 0; });
+  // An inserted record outside the range sends the cursor back.
+  Linked(t_);
+  ds()->Next();  // A2
+  ds()->Append();
+  F("payee")->SetAsString("B9");
+  ASSERT_TRUE(t_->_Insert());
+  EXPECT_EQ(t_->RecCount(), 4);
+  EXPECT_EQ(vz::RecNo(), 2);
   vz::GO(2);
   t_->SetCField("payee", "B2");
   ASSERT_TRUE(t_->_Post());
@@ -367,18 +308,6 @@ TEST_F(WhileTest, PostedRecordLeavingTheRangeMovesToANeighbourInsideOrDropsTheRa
   EXPECT_TRUE(halts_.empty()) << LastReport();
 }
 
-TEST_F(WhileTest, InsertedRecordOutsideTheRangeSendsTheCursorBack) {
-  Linked(t_);
-  ds()->Next();  // A2
-  ds()->Append();
-  F("payee")->SetAsString("B9");
-  ASSERT_TRUE(t_->_Insert());
-  EXPECT_EQ(t_->RecCount(), 4);
-  EXPECT_EQ(vz::RecNo(), 2);
-}
-
-// ---- the record window ------------------------------------------------------------
-
 // The payees r<from>..r<to>, two digits each.
 std::vector<std::string> Names(int from, int to) {
   std::vector<std::string> v;
@@ -388,9 +317,9 @@ std::vector<std::string> Names(int from, int to) {
 
 class WindowTest : public qptest::TzDbfTest {
  protected:
-  // The check table with records r01..r25, a grid link (10 rows) and a
-  // field link (1 row) on it, on record 1.
-  void OpenWithBoth() {
+  // The check table with records r01..r25, a grid link (10 rows) and a field link (1 row) on it, on record 1.
+  void SetUp() override {
+    TzDbfTest::SetUp();
     t_ = OpenChecks();
     for (const std::string& p : Names(1, 25)) AddCheck(t_, p);
     grid_.SetBufferCount(10);
@@ -433,7 +362,6 @@ TEST_F(WindowTest, MovesEndWithChangeThenScrollAndTheRightDistances) {
       {{30}, "r25", 9, 15, false, true, 16, 25},         // past the last record
       {{24, 3}, "r25", 9, 0, false, true, 16, 25},       // three on from the last row
   };
-  OpenWithBoth();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.current + " after " + std::to_string(c.moves.back()));
     ds()->First();
@@ -455,8 +383,7 @@ TEST_F(WindowTest, MovesEndWithChangeThenScrollAndTheRightDistances) {
   }
 }
 
-TEST_F(WindowTest, ShrinkingKeepsTheActiveRecordAndWhatTheLinksShowAndDeletingDetachesThem) {
-  OpenWithBoth();
+TEST_F(WindowTest, ShrinkingKeepsWhatTheLinksShowDisabledControlsHoldEventsBackAndDeletingTheSourceDetaches) {
   ds()->MoveBy(12);  // window r04..r13, r13 at the bottom
   grid_.SetBufferCount(4);
   EXPECT_EQ(ds()->BufferCount(), 4);
@@ -466,18 +393,11 @@ TEST_F(WindowTest, ShrinkingKeepsTheActiveRecordAndWhatTheLinksShowAndDeletingDe
   EXPECT_EQ(field_.ActiveRecord(), 0);
   ds()->MoveBy(1);
   EXPECT_EQ(Rows(), Names(11, 14));
-  // Deleting the source detaches its links.
-  delete t_;
-  EXPECT_EQ(grid_.DataSource(), nullptr);
-  EXPECT_FALSE(grid_.Active());
-  EXPECT_EQ(field_.DataSet(), nullptr);
-}
-
-TEST_F(WindowTest, DisabledControlsHoldEventsBackAndReplayThemOnce) {
-  OpenWithBoth();
+  // Events held back while controls are disabled are replayed once.
+  Take();
   ds()->DisableControls();
   ds()->DisableControls();
-  ds()->MoveBy(12);
+  ds()->MoveBy(-12);
   ds()->Last();
   ds()->EnableControls();
   EXPECT_EQ(Take(), Log{});
@@ -495,29 +415,28 @@ TEST_F(WindowTest, DisabledControlsHoldEventsBackAndReplayThemOnce) {
   ds()->Close();
   ds()->EnableControls();
   EXPECT_EQ(Take(), (Log{"G:Active(off)", "G:Editing(off)", "F:Active(off)", "F:Editing(off)"}));
+  delete t_;
+  EXPECT_EQ(grid_.DataSource(), nullptr);
+  EXPECT_EQ(field_.DataSet(), nullptr);
 }
 
-TEST_F(WindowTest, LinkStateFollowsAttachReadOnlyAndFields) {
+TEST_F(TzDbfTest, LinkStateFollowsAttachReadOnlyAndFieldsAndASourceWithoutATableShowsOneRow) {
   t_ = OpenChecks({"ann"});
-  field_.SetDataSource(t_);
-  field_.SetReadOnly(true);
-  EXPECT_FALSE(field_.Edit());
+  link_.SetDataSource(t_);
+  link_.SetReadOnly(true);
+  EXPECT_FALSE(link_.Edit());
   EXPECT_EQ(ds()->State(), vz::dsBrowse);
   ds()->Edit();
-  EXPECT_FALSE(field_.Editing());
-  field_.SetReadOnly(false);
-  field_.SetDataSource(nullptr);
-  EXPECT_EQ(Take(), (Log{"F:Active(on)", "F:CheckBrowseMode", "F:Editing(on)", "F:Active(off)", "F:Editing(off)"}));
-}
-
-TEST_F(WindowTest, SourceWithoutATableShowsOneRowWithoutMemoTextAndNoFieldsNoLink) {
+  EXPECT_FALSE(link_.Editing());
+  link_.SetReadOnly(false);
+  link_.SetDataSource(nullptr);
+  EXPECT_EQ(Take(), (Log{"L:Active(on)", "L:CheckBrowseMode", "L:Editing(on)", "L:Active(off)", "L:Editing(off)"}));
   vz::TTzDataSource bare(nullptr), plain(nullptr);
   bare.DataSet()->Open();
   RecordingLink link("B", nullptr);
   link.SetDataSource(&bare);
   EXPECT_FALSE(link.Active());  // without fields a data set keeps its links inactive
-  // Without a table the cursor has a current record and nothing after it,
-  // as a table component at design time: one row.
+  // Without a table the cursor has a current record and nothing after it, as a table component at design time.
   uint8_t memo[4] = {5, 0, 0, 0};
   plain.DataSet()->AddField("notes", 'M', 10, 0, memo);
   plain.DataSet()->Open();

@@ -1,8 +1,5 @@
-// Fixture of the component tests over real tables: a fresh folder with fixed
-// national settings, the component layer started, warnings recorded, a form
-// that owns the components made in a test and a link that logs what it hears
-// of a table. Engine reports land in `halts_` (see tests/support/tempdir.h)
-// instead of ending the test program.
+// Fixture of the component tests over real tables: the engine's fixture (reports land in `halts_`), the component
+// layer started, warnings recorded, a form owning the components a test makes and a link logging what it hears.
 #ifndef QUILLPRINT_TESTS_COMPONENTS_TZDBF_FIXTURE_H_
 #define QUILLPRINT_TESTS_COMPONENTS_TZDBF_FIXTURE_H_
 
@@ -36,6 +33,8 @@ inline std::string StateName(vz::TDataSetState s) {
   return kNames[s];
 }
 
+inline std::string Padded(const std::string& s, size_t length) { return s + std::string(length - s.size(), ' '); }
+
 inline std::string Raised(const std::function<void()>& f) {
   try {
     f();
@@ -45,8 +44,7 @@ inline std::string Raised(const std::function<void()>& f) {
   return "(nothing raised)";
 }
 
-// A link that logs what it hears ("L:DataSetChanged", "L:Scrolled(-1)",
-// "L:Editing(on)"); on_update_data stands for a control writing back.
+// A link logging what it hears ("L:Scrolled(-1)", "L:Editing(on)"); on_update_data stands for a control writing back.
 class RecordingLink : public vz::TTzDataLink {
  public:
   RecordingLink(std::string name, Log* log) : name_(std::move(name)), log_(log) {}
@@ -74,30 +72,22 @@ class RecordingLink : public vz::TTzDataLink {
   Log* log_;
 };
 
-// A table component that also logs the data events reaching it, when
-// `events` is set ("deDataSetScroll(-3)").
+// A table component that also keeps the data events reaching it, when `events` is set.
 class WatchedDbf : public vz::TTzDbf {
  public:
   using vz::TTzDbf::TTzDbf;
-  Log* events = nullptr;
+  std::vector<vz::TDataEvent>* events = nullptr;
   void DataEvent(vz::TDataEvent event, intptr_t info) override {
-    static const char* const kNames[] = {"deFieldChange",  "deRecordChange", "deDataSetChange", "deDataSetScroll",
-                                         "deLayoutChange", "deUpdateRecord", "deUpdateState",   "deCheckBrowseMode",
-                                         "?",              "deFieldListChange"};
-    if (events && event <= vz::deFieldListChange) {
-      events->push_back(kNames[event] + (event == vz::deDataSetScroll ? "(" + std::to_string(info) + ")" : ""));
-    }
+    if (events) events->push_back(event);
     vz::TTzDbf::DataEvent(event, info);
   }
 };
 
-// Logs every data-set event with the state at the time ("BeforePost[dsEdit]").
+// Logs the editing events of a data set with the state at the time ("BeforePost[dsEdit]").
 inline void RecordDataSetEvents(vz::TTzDataSet* ds, Log* log) {
   auto put = [ds, log](const char* name) { log->push_back(std::string(name) + "[" + StateName(ds->State()) + "]"); };
   auto on = [put](const char* name) { return [put, name](vz::TTzDataSet*) { put(name); }; };
   auto ask = [put](const char* name) { return [put, name](vz::TTzDataSet*, bool&) { put(name); }; };
-  ds->BeforeOpen = on("BeforeOpen"), ds->AfterOpen = on("AfterOpen");
-  ds->BeforeClose = on("BeforeClose"), ds->AfterClose = on("AfterClose");
   ds->BeforeInsert = ask("BeforeInsert"), ds->AfterInsert = on("AfterInsert"), ds->OnNewRecord = on("OnNewRecord");
   ds->BeforeEdit = ask("BeforeEdit"), ds->AfterEdit = on("AfterEdit");
   ds->BeforePost = ask("BeforePost"), ds->AfterPost = on("AfterPost");
@@ -123,8 +113,7 @@ class TzDbfTest : public DbfTest {
     DbfTest::TearDown();
   }
 
-  // A table component of the form, named and pointed at a file of the
-  // test folder, with the check table's field list; not yet active.
+  // A table component of the form over a file of the test folder, with the check table's fields; not yet active.
   WatchedDbf* MakeTable(const std::string& name = "Checks", const std::string& file = "checks") {
     auto* t = new WatchedDbf(form_.get());
     t->SetName(name);
@@ -132,16 +121,14 @@ class TzDbfTest : public DbfTest {
     t->SetDbfFileName(Path(file));
     return t;
   }
-  // A table another program wrote, with an empty memo file when its version
-  // byte says it has one, opened by a table component of the same name.
+  // Another program's table (an empty memo file when its version byte has one), open under the file's name.
   WatchedDbf* OpenRaw(const std::string& file, uint8_t version, std::initializer_list<FieldDef> fields,
                       const std::vector<std::string>& records) {
     WriteAll(Path(file + ".dbf"), RawDbf(version, fields, records));
     if (version & 0x80) WriteAll(Path(file + ".dbt"), std::string(1, '\1') + std::string(511, '\0'));
     return Opened(MakeTable(file, file));
   }
-  // The check table, created and open (shared, as the program opens it),
-  // with a record for each payee appended the way the Save command does.
+  // The check table, created and open (shared, as the program opens it), each payee appended as Save does.
   WatchedDbf* OpenChecks(std::initializer_list<const char*> payees = {}) {
     WatchedDbf* t = Opened(MakeTable());
     for (const char* p : payees) AddCheck(t, p);
