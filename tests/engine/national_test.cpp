@@ -1,10 +1,6 @@
-// National settings, dates and numbers: the regional settings of the
-// platform, the names of the languages in their slots, blank and invalid
-// dates and their parts in every DateFormat; fixed-point number texts and
-// their rounding, the separators, typed numbers read back, garbage
-// included; and the 6-byte real: stored bytes of known values (worked out
-// independently with exact rational arithmetic), narrowing from double, the
-// range ends.
+// National settings, dates in every DateFormat, fixed-point number texts,
+// typed numbers read back, and the 6-byte real (its bytes of known values
+// worked out independently with exact rational arithmetic).
 #include "engine/numtext.h"
 
 #include <gtest/gtest.h>
@@ -16,25 +12,15 @@
 #include <string>
 
 #include "engine/dates.h"
-#include "engine/national.h"
 #include "engine/real48.h"
+#include "tests/support/dbf_helpers.h"
 
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-// The national settings are process-wide; every test starts from the
-// American ones (century pivot 2000) and leaves the environment's behind.
-class National : public ::testing::Test {
- protected:
-  void SetUp() override {
-    vz::InitNationalSettingsFor("en_US");
-    vz::SetCenturyPivotForTesting(2000);
-  }
-  void TearDown() override { vz::InitNationalSettings(); }
-};
-using Dates = National;
-using NumText = National;
+using Dates = qptest::DbfTest;  // American settings, century pivot 2000
+using NumText = qptest::DbfTest;
 
 // Zeller's sum is -24 for this date; a plain "%" left a negative weekday.
 TEST_F(Dates, FirstOfMarchTwoThousandIsAWednesday) {
