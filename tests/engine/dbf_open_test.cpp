@@ -1,10 +1,7 @@
-// Creating, opening and moving through tables: the bytes on disk, the memo
-// file of each memo version, the definitions that are refused, the USE
-// command, sharing modes, the checks that keep foreign and damaged files
-// out, work-area selection and the in-use guard; GoTop, GoBottom, GO, SKIP
-// and the end flags, with deleted records hidden, filters, while
-// conditions, relations and an index order. Each walk runs on a shared and
-// on an exclusive table, which read their records in different ways.
+// Creating, opening and moving through tables: the bytes on disk, refused
+// definitions and files, the USE command and work areas; the moves and end
+// flags under filters, while conditions and an index order, each walk on a
+// shared and on an exclusive table (they read records in different ways).
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -35,7 +32,7 @@ class OpenTest : public qptest::DbfTest {
   }
 };
 
-TEST_F(OpenTest, CommandOpensTheNamedFileUnderItsAlias) {
+TEST_F(OpenTest, CommandOpensTheNamedFileUnderItsAliasInItsSharingMode) {
   std::filesystem::create_directory(Path("exclusive_dir"));
   ASSERT_TRUE(Create("exclusive_dir/t", Fields({{"a", 'C', 1, 0}})));
   ASSERT_TRUE(Create("Mixed.Dbf", Fields({{"a", 'C', 1, 0}})));
@@ -49,6 +46,13 @@ TEST_F(OpenTest, CommandOpensTheNamedFileUnderItsAlias) {
     EXPECT_EQ(vz::Alias(), c.alias) << c.command;
     EXPECT_EQ(FileMode(), c.exclusive ? 18 : 66) << c.command;
   }
+  // Sharing off: treated as exclusive, so held exclusively.
+  vz::Settings().SharingEnabled = false;
+  ASSERT_TRUE(Use("t"));
+  EXPECT_EQ(FileMode(), plat::kModeExclusive);
+  plat::File other;
+  EXPECT_EQ(other.Open(Path("t.dbf"), plat::kModeShared), plat::kSharingViolation);
+  EXPECT_EQ(other.Open(Path("t.dbf"), plat::kModeExclusive), plat::kSharingViolation);
 }
 
 std::string With16(std::string b, size_t at, uint32_t value) {
@@ -77,7 +81,7 @@ std::string HugeDates() {
 TEST_F(OpenTest, BadFileIsRefusedAndLeavesTheAreaEmpty) {
   const std::string good = RawDbf(3, {{"NAME", 'C', 10, 0}}, {" abcdefghij"});
   const std::string no_dbase = "<dir>/bad.dbf is not a dBASE database.";
-  const struct { std::string bytes; unsigned code; std::string message; } cases[] = {
+  const struct { std::string bytes; unsigned code; std::string message; bool fail_read = false; } cases[] = {
       {"", 2, "Failure to open <dir>/bad.dbf [USE/OpenDbf]"},  // no file at all
       {std::string(20, '\x03'), 210, no_dbase + " (Prolog is less than 32 bytes) [USE/OpenDBF]"},
       {"\x30" + good.substr(1), 210, no_dbase + "(Invalid version byte)+ [USE/OpenDBF]"},
@@ -91,10 +95,12 @@ TEST_F(OpenTest, BadFileIsRefusedAndLeavesTheAreaEmpty) {
       {RawDbf(3, {{"A", 'C', 2, 0}, {"WHAT", 'X', 4, 0}}, {}), 211,
        "Field: WHAT [X] in <dir>/bad.dbf is not a valid field type"},
       {Dbase2(true, 300), 210, no_dbase + "(Header is less than 521 bytes) [Use/OpenDBF]"},
-      {Dbase2(false, 521), 210, "bad.dbf is not a dBASE database.(Number of fields is out of range) [Use/OpenDbf]"}};
+      {Dbase2(false, 521), 210, "bad.dbf is not a dBASE database.(Number of fields is out of range) [Use/OpenDbf]"},
+      {good, 30, "File:  <dir>/bad.dbf  [GetDbfRecord]", true}};  // the first record cannot be read
   for (const auto& c : cases) {
     std::filesystem::remove(Path("bad.dbf"));
     if (!c.bytes.empty()) qptest::WriteAll(Path("bad.dbf"), c.bytes);
+    if (c.fail_read) plat::fault::FailNth(plat::fault::Op::kRead, 3, EIO);  // prolog, descriptors, record 1
     EXPECT_FALSE(Use("bad"));
     EXPECT_EQ(vz::ErrorCode(), c.code);
     EXPECT_EQ(LastReport(), Reported(c.code, c.message));
@@ -154,15 +160,6 @@ TEST_F(OpenTest, RecordCountComesFromTheWholeRecordsOfTheFile) {
   EXPECT_EQ(qptest::Le32(after, 4), 8u);
 }
 
-TEST_F(OpenTest, TableWhoseFirstRecordCannotBeReadIsNotOpen) {
-  qptest::WriteAll(Path("t.dbf"), RawDbf(3, {{"NAME", 'C', 10, 0}}, {" abcdefghij"}));
-  plat::fault::FailNth(plat::fault::Op::kRead, 3, EIO);  // prolog, descriptors, record 1
-  EXPECT_FALSE(Use("t exclusive"));
-  EXPECT_EQ(LastReport(), Reported(30, "File:  <dir>/t.dbf  [GetDbfRecord]"));
-  EXPECT_EQ(vz::Alias(), "");
-  EXPECT_TRUE(Create("t", Fields({{"a", 'C', 1, 0}})));  // nothing holds it open
-}
-
 TEST_F(OpenTest, OneFileIsNeverOpenInTwoAreasNorTwoTablesUnderOneAlias) {
   ASSERT_TRUE(Create("u", Fields({{"a", 'C', 1, 0}})));
   ASSERT_TRUE(Use("t alias same"));
@@ -176,16 +173,6 @@ TEST_F(OpenTest, OneFileIsNeverOpenInTwoAreasNorTwoTablesUnderOneAlias) {
   EXPECT_EQ(vz::Alias(), "");
   vz::Select(1);
   EXPECT_EQ(vz::Alias(), "SAME");
-}
-
-// Treated as exclusive, so held exclusively: no other program opens it.
-TEST_F(OpenTest, TableOpenedWithSharingOffHoldsTheExclusiveShareLock) {
-  vz::Settings().SharingEnabled = false;
-  ASSERT_TRUE(Use("t"));
-  EXPECT_EQ(FileMode(), plat::kModeExclusive);
-  plat::File other;
-  EXPECT_EQ(other.Open(Path("t.dbf"), plat::kModeShared), plat::kSharingViolation);
-  EXPECT_EQ(other.Open(Path("t.dbf"), plat::kModeExclusive), plat::kSharingViolation);
 }
 
 TEST_F(OpenTest, CallersBufferMustHaveExactlyTheNeededSize) {
@@ -358,19 +345,14 @@ class NavigationTest : public qptest::DbfTest {
   static std::string Name() { return vz::TrimRight(vz::GetFieldText(1)); }
 };
 
-const char* const kModes[] = {"", " exclusive"};
-std::string ModeName(const char* mode) { return mode[0] ? "Exclusive" : "Shared"; }
-
-// One move and where it must leave the table (a null name is not looked at).
-// `report` is the message of the code-212 report the move makes ("<file>"
-// stands for the table), or null when it reports nothing.
+// One move and where it must leave the table (a null name is not looked at),
+// with the message of the code-212 report it makes, if any.
 struct Move {
   char op;  // T GoTop, B GoBottom, G GO, S SKIP, W put `name` in the buffer, N nothing
   int arg;
   int32_t recno;
   const char* name;
-  bool eof;
-  bool bof;
+  bool eof, bof;
   const char* report = nullptr;
 };
 
@@ -382,23 +364,24 @@ struct Walk {
   std::vector<Move> moves;
 };
 
-const char* kPastEof = "Database \"<file>\" is past EOF. [SKIP]";
+const char* kPastEof = "Database \"<dir>/nav.dbf\" is past EOF. [SKIP]";
 
 const Walk kWalks[] = {
     {"EndsOfTheTable", 5, {}, nullptr,
      {{'G', 5, 5, "r5", false, false}, {'S', 1, 6, "", true, false}, {'S', 1, 6, "", true, false, kPastEof},
       {'T', 0, 1, "r1", false, false}, {'S', -1, 1, "r1", false, true},
       {'S', -1, 1, "r1", false, true}, {'G', 3, 3, "r3", false, false},  // at the start already: nothing
-      {'G', 0, 6, nullptr, true, false, "Invalid record number = 0 Database \"<file>\" [GO]"},
-      {'G', 7, 6, nullptr, true, false, "Invalid record number = 7 Database \"<file>\" [GO]"}, {'G', 4, 4, "r4", false, false}}},
+      {'G', 0, 6, nullptr, true, false, "Invalid record number = 0 Database \"<dir>/nav.dbf\" [GO]"},
+      {'G', 7, 6, nullptr, true, false, "Invalid record number = 7 Database \"<dir>/nav.dbf\" [GO]"},
+      {'G', 4, 4, "r4", false, false}}},
     {"SkipZeroReadsTheRecordAgain", 3, {}, nullptr,
      {{'G', 2, 2, "r2", false, false}, {'W', 0, 2, "changed", false, false}, {'S', 0, 2, "r2", false, false},
       {'B', 0, 3, "r3", false, false}, {'S', 1, 4, "", true, false}, {'W', 0, 4, "junk", true, false},
       {'S', 0, 4, "", true, false}}},  // past the end: a blank record
     {"EmptyTable", 0, {}, nullptr,
      {{'N', 0, 0, "", true, true}, {'T', 0, 0, "", true, true}, {'B', 0, 0, "", true, true},  // opened blank
-      {'S', -1, 0, "", true, true, "Database \"<file>\" is empty. [SKIP]"},
-      {'G', 1, 0, "", true, true, "Invalid record number = 1 Database \"<file>\" [GO]"}}},
+      {'S', -1, 0, "", true, true, "Database \"<dir>/nav.dbf\" is empty. [SKIP]"},
+      {'G', 1, 0, "", true, true, "Invalid record number = 1 Database \"<dir>/nav.dbf\" [GO]"}}},
     {"OnlyHiddenRecords", 3, {1, 2, 3}, [] { vz::Settings().HideDeleted = true; },
      {{'T', 0, 4, "", true, false}, {'B', 0, 4, "", true, true}}},
     {"FilterDecidesVisibility", 7, {},
@@ -409,20 +392,20 @@ const Walk kWalks[] = {
      [] { vz::SetWhileCallback([] { return vz::GetFieldNumber(2) >= 3 && vz::GetFieldNumber(2) <= 6; }); },
      {{'G', 4, 4, "r4", false, false}, {'S', 10, 7, nullptr, true, false},  // stops on the record that ended the range
       {'G', 5, 5, "r5", false, false}, {'S', -10, 3, "r3", false, true}}},  // the last record inside the range
-    {"WhileConditionFalseAtOnceGoingBack", 4, {}, [] { vz::SetWhileCallback([] { return vz::GetFieldNumber(2) >= 3; }); },
+    {"WhileConditionFalseAtOnceGoingBack", 4, {},
+     [] { vz::SetWhileCallback([] { return vz::GetFieldNumber(2) >= 3; }); },
      {{'G', 3, 3, "r3", false, false}, {'S', -1, 5, "", true, true}}},
 };
 
-class WalkTest : public NavigationTest, public ::testing::WithParamInterface<std::tuple<const char*, Walk>> {};
+class WalkTest : public NavigationTest, public ::testing::WithParamInterface<std::tuple<qptest::Mode, Walk>> {};
 
-INSTANTIATE_TEST_SUITE_P(Walks, WalkTest, ::testing::Combine(::testing::ValuesIn(kModes), ::testing::ValuesIn(kWalks)),
-                         [](const auto& info) {
-                           return ModeName(std::get<0>(info.param)) + "_" + std::get<1>(info.param).label;
-                         });
+INSTANTIATE_TEST_SUITE_P(Walks, WalkTest,
+                         ::testing::Combine(::testing::ValuesIn(qptest::kModes), ::testing::ValuesIn(kWalks)),
+                         qptest::LabelName());
 
 TEST_P(WalkTest, EveryMoveLeavesTheExpectedRecordAndFlags) {
   const auto& [mode, walk] = GetParam();
-  Build(walk.records, mode, walk.deleted);
+  Build(walk.records, mode.suffix, walk.deleted);
   if (walk.setup) walk.setup();
   for (size_t i = 0; i < walk.moves.size(); ++i) {
     const Move& m = walk.moves[i];
@@ -436,30 +419,20 @@ TEST_P(WalkTest, EveryMoveLeavesTheExpectedRecordAndFlags) {
       case 'W': vz::SetFieldText(1, m.name); break;
     }
     EXPECT_EQ(vz::RecNo(), m.recno);
-    if (m.name) {
-      EXPECT_EQ(Name(), m.name);
-    }
+    if (m.name) EXPECT_EQ(Name(), m.name);
     EXPECT_EQ(vz::dEOF(), m.eof);
     EXPECT_EQ(vz::dBOF(), m.bof);
-    if (m.report) {
-      std::string message = m.report;
-      message.replace(message.find("<file>"), 6, Path("nav.dbf"));
-      EXPECT_EQ(LastReport(), ReportOf(212, message));
-    } else {
-      EXPECT_TRUE(halts_.empty()) << LastReport();
-    }
+    EXPECT_EQ(LastReport(), m.report ? Reported(212, m.report) : "");
   }
 }
 
-class ModeTest : public NavigationTest, public ::testing::WithParamInterface<const char*> {};
-
-INSTANTIATE_TEST_SUITE_P(Modes, ModeTest, ::testing::ValuesIn(kModes),
-                         [](const auto& info) { return ModeName(info.param); });
+class ModeTest : public NavigationTest, public ::testing::WithParamInterface<qptest::Mode> {};
+INSTANTIATE_TEST_SUITE_P(Modes, ModeTest, ::testing::ValuesIn(qptest::kModes), qptest::LabelName());
 
 TEST_P(ModeTest, ScansSeeOurOwnWritesAcrossReadAheadBlocks) {
   // Enough records for several read-ahead blocks, read both ways and with
   // jumps, so that every block boundary is crossed after our own writes.
-  Build(3000, GetParam());
+  Build(3000, GetParam().suffix);
   for (int n = 1; n <= 2000; n += 2) {
     vz::GO(n);
     ASSERT_TRUE(vz::RLock());

@@ -1,8 +1,6 @@
-// Writing records: the field buffer's stored form of every field type and
-// the conversions both ways under each date form, Append and Replace under
-// the sharing rules, the header and end mark on flush and close, record
-// hooks, Peek and Poke, dBASE II tables, and deleting and packing records
-// with another program beside us.
+// Writing records: stored forms of every field type both ways, Append and
+// Replace under the sharing rules, header and end mark, record hooks, Peek
+// and Poke, dBASE II tables, and deleting and packing beside another program.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -26,7 +24,13 @@ void Number(double value) { vz::SetFieldNumber(1, value); }
 
 TEST_F(FieldTest, ValueIsStoredAsOtherProgramsExpect) {
   const FieldDef c5{"c", 'C', 5, 0}, n8{"n", 'N', 8, 2}, d{"d", 'D', 8, 0}, m{"m", 'M', 10, 0};
-  const struct { FieldDef field; int date_format; bool century; std::function<void()> set; std::string stored; } cases[] = {
+  const struct {
+    FieldDef field;
+    int date_format;
+    bool century;
+    std::function<void()> set;
+    std::string stored;
+  } cases[] = {
       {c5, 0, false, [] { Text("ABC"); }, "ABC  "}, {c5, 0, false, [] { Text("ABCDEFG"); }, "ABCDE"},
       {{"c", 'C', 3, 0}, 0, false,
        [] {
@@ -35,23 +39,19 @@ TEST_F(FieldTest, ValueIsStoredAsOtherProgramsExpect) {
          std::memcpy(slot + 1, "xyz", 3);
        },
        "xyz"},
-      {{"n", 'N', 5, 2}, 0, false, [] { Number(1234.5); }, "*****"},
-      {n8, 0, false, [] { Number(1234.5); }, " 1234.50"},
+      {{"n", 'N', 5, 2}, 0, false, [] { Number(1234.5); }, "*****"}, {n8, 0, false, [] { Number(1234.5); }, " 1234.50"},
       {{"n", 'N', 5, 3}, 0, false, [] { Number(0.5); }, "0.500"},
       {{"n", 'N', 3, 0}, 0, false, [] { Number(1234); }, "***"},
       {{"n", 'N', 6, 2}, 0, false, [] {}, "  0.00"},
       {{"n", 'N', 11, 0}, 0, false, [] { Number(-2147483648.0); }, "-2147483648"},
-      {{"l", 'L', 1, 0}, 0, false, [] { vz::SetFieldLogical(1, true); }, "T"},
-      {{"l", 'L', 1, 0}, 0, false, [] {}, "F"},
+      {{"l", 'L', 1, 0}, 0, false, [] { vz::SetFieldLogical(1, true); }, "T"}, {{"l", 'L', 1, 0}, 0, false, [] {}, "F"},
       {m, 0, false, [] { vz::SetFieldMemo(1, -5); }, "        -5"},
       {m, 0, false, [] {}, "          "},  // no note: blanks, which other readers take
       {d, 0, false, [] {}, "        "}, {d, 0, false, [] { Text(""); }, "        "},
-      {d, 3, true, [] { Text("  -  -    "); }, "        "},
-      {d, 0, false, [] { Text("12/31/99"); }, "20991231"},
+      {d, 3, true, [] { Text("  -  -    "); }, "        "}, {d, 0, false, [] { Text("12/31/99"); }, "20991231"},
       {d, 5, false, [] { Text("17.05.26"); }, "20260517"},
       // The year-first form takes its year's width from the text.
-      {d, 1, false, [] { Text("2026.12.25"); }, "20261225"},
-      {d, 1, true, [] { Text("26.12.25"); }, "20261225"},
+      {d, 1, false, [] { Text("2026.12.25"); }, "20261225"}, {d, 1, true, [] { Text("26.12.25"); }, "20261225"},
       {d, 2, true, [] { Text("31/12/99"); }, "20991231"}};
   for (const auto& c : cases) {
     vz::SetDateFormat(c.date_format);
@@ -71,18 +71,18 @@ TEST_F(FieldTest, ValueIsStoredAsOtherProgramsExpect) {
 
 TEST_F(FieldTest, StoredTextReadsAsTheTypedValue) {
   const FieldDef d{"d", 'D', 8, 0}, l{"l", 'L', 1, 0}, m{"m", 'M', 10, 0};
-  const struct { FieldDef field; std::string stored; int date_format; bool century; std::string text; double value; } cases[] = {
-      {{"c", 'C', 5, 0}, "ABC  ", 0, false, "ABC  ", 0}, {d, "20260517", 0, false, "05/17/26", 0},
-      {d, "20260517", 1, false, "26.05.17", 0}, {d, "20260517", 2, false, "17/05/26", 0},
-      {d, "20260517", 8, false, "17.05.26", 0}, {d, "20260517", 0, true, "05/17/2026", 0},
-      {d, "20260517", 1, true, "2026.05.17", 0}, {d, "        ", 0, false, "  /  /  ", 0},
-      {d, "        ", 1, true, "    .  .  ", 0}, {{"n", 'N', 8, 2}, " -123.25", 0, false, "", -123.25},
-      {{"n", 'N', 8, 2}, "        ", 0, false, "", 0}, {{"n", 'N', 5, 2}, "*****", 0, false, "", 0},
-      {{"n", 'N', 5, 2}, "1a2.3", 0, false, "", 0}, {{"f", 'F', 8, 1}, " 1.5e+02", 0, false, "", 150},
-      {{"n", 'N', 4, 0}, "  +7", 0, false, "", 7}, {{"n", 'N', 4, 2}, " .25", 0, false, "", 0.25},
-      {{"n", 'N', 19, 2}, " 1234567890123.4567", 0, false, "", vz::Real48::From(1234567890123.4567).ToDouble()},
-      {{"n", 'N', 5, 0}, " 12.6", 0, false, "", 13}, {l, "T", 0, false, "", 1}, {l, "y", 0, false, "", 1},
-      {l, "?", 0, false, "", 0}, {m, "        -5", 0, false, "", -5}, {m, "          ", 0, false, "", 0}};
+  const struct { FieldDef field; std::string stored, text; int date_format; bool century; double value; } cases[] = {
+      {{"c", 'C', 5, 0}, "ABC  ", "ABC  ", 0, false, 0}, {d, "20260517", "05/17/26", 0, false, 0},
+      {d, "20260517", "26.05.17", 1, false, 0}, {d, "20260517", "17/05/26", 2, false, 0},
+      {d, "20260517", "17.05.26", 8, false, 0}, {d, "20260517", "05/17/2026", 0, true, 0},
+      {d, "20260517", "2026.05.17", 1, true, 0}, {d, "        ", "  /  /  ", 0, false, 0},
+      {d, "        ", "    .  .  ", 1, true, 0}, {{"n", 'N', 8, 2}, " -123.25", "", 0, false, -123.25},
+      {{"n", 'N', 8, 2}, "        ", "", 0, false, 0}, {{"n", 'N', 5, 2}, "*****", "", 0, false, 0},
+      {{"n", 'N', 5, 2}, "1a2.3", "", 0, false, 0}, {{"f", 'F', 8, 1}, " 1.5e+02", "", 0, false, 150},
+      {{"n", 'N', 4, 0}, "  +7", "", 0, false, 7}, {{"n", 'N', 4, 2}, " .25", "", 0, false, 0.25},
+      {{"n", 'N', 19, 2}, " 1234567890123.4567", "", 0, false, vz::Real48::From(1234567890123.4567).ToDouble()},
+      {{"n", 'N', 5, 0}, " 12.6", "", 0, false, 13}, {l, "T", "", 0, false, 1}, {l, "y", "", 0, false, 1},
+      {l, "?", "", 0, false, 0}, {m, "        -5", "", 0, false, -5}, {m, "          ", "", 0, false, 0}};
   for (const auto& c : cases) {
     vz::SetDateFormat(c.date_format);
     vz::SetCenturyOn(c.century);
@@ -120,15 +120,15 @@ TEST_F(FieldTest, SlotsFollowTheTypesAndBadFieldNumbersReportCode220) {
   EXPECT_EQ(vz::FieldAddress(6) - vz::FieldAddress(0), 36);
   EXPECT_EQ(vz::FieldBufferSize(), 40);
   EXPECT_EQ(vz::RecSize(), 45);
-  const struct { const char* op; std::function<void(int)> call; } accessors[] = {
+  const struct { std::string op; std::function<void(int)> call; } accessors[] = {
       {"FieldType", [](int n) { vz::FieldType(n); }}, {"FieldLen", [](int n) { vz::FieldLen(n); }},
       {"FieldDec", [](int n) { vz::FieldDec(n); }}, {"FieldAddress", [](int n) { vz::FieldAddress(n); }},
       {"Field", [](int n) { vz::Field(n); }}};
   for (const auto& a : accessors) {
     for (int n : {-1, 0, 7, 300}) {
-      if (n == 0 && a.op == std::string("FieldAddress")) continue;  // the record's flag byte
+      if (n == 0 && a.op == "FieldAddress") continue;  // the record's flag byte
       a.call(n);
-      EXPECT_EQ(LastReport(), Reported(220, std::string("Invalid field number. [") + a.op + "(" + std::to_string(n) + ")]"));
+      EXPECT_EQ(LastReport(), ReportOf(220, "Invalid field number. [" + a.op + "(" + std::to_string(n) + ")]"));
     }
   }
 }
@@ -381,13 +381,13 @@ using qptest::DbfTest;
 constexpr size_t kPackHeader = 32 + 32 + 1;
 constexpr size_t kPackRecord = 1 + 4;
 
-class PackTest : public DbfTest, public ::testing::WithParamInterface<const char*> {
+class PackTest : public DbfTest, public ::testing::WithParamInterface<qptest::Mode> {
  protected:
   // Records "r1".."rN"; the listed ones marked deleted.
   void Build(int records, const std::vector<int>& deleted) {
     BuildTable("p", Fields({{"name", 'C', 4, 0}}), records, [](int n) { vz::SetFieldText(1, "r" + std::to_string(n)); },
                deleted);
-    ASSERT_TRUE(Use(std::string("p") + GetParam()));
+    ASSERT_TRUE(Use(std::string("p") + GetParam().suffix));
   }
   std::string File() { return ReadAll(Path("p.dbf")); }
   std::string Records() {
@@ -423,7 +423,7 @@ TEST_P(PackTest, MarkedRecordsLeaveAndTheRestKeepTheirOrder) {
   // The table stays in its sharing mode.
   vz::TableInfo info;
   ASSERT_TRUE(vz::GetTableInfo(&info));
-  const bool shared = GetParam()[0] == '\0';
+  const bool shared = GetParam().suffix[0] == '\0';
   EXPECT_EQ(info.exclusive, !shared);
   EXPECT_EQ(info.file_mode, shared ? 66 : 18);
   plat::File other;
@@ -442,8 +442,7 @@ TEST_P(PackTest, PackingEveryRecordLeavesAnEmptyTableThatHasNothingToPack) {
   EXPECT_EQ(vz::ErrorCode(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, PackTest, ::testing::Values("", " exclusive"),
-                         [](const auto& info) { return info.param[0] ? "Exclusive" : "Shared"; });
+INSTANTIATE_TEST_SUITE_P(Modes, PackTest, ::testing::ValuesIn(qptest::kModes), qptest::LabelName());
 
 // Record 2 of three, marked deleted, in a shared table.
 class SharedDeleteTest : public DbfTest {

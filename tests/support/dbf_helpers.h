@@ -46,6 +46,13 @@ struct LabelName {
   }
 };
 
+// The two ways of opening a table, which read their records differently.
+struct Mode {
+  const char* label;
+  const char* suffix;  // of the USE command
+};
+inline const Mode kModes[] = {{"Shared", ""}, {"Exclusive", " exclusive"}};
+
 struct FieldDef {
   const char* name;
   char type;
