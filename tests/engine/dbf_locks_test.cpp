@@ -122,17 +122,8 @@ TEST_F(LockTest, FailingUnlocksAreReportedOrKept) {
   EXPECT_FALSE(vz::IsLocked(2));
 }
 
-TEST_F(LockTest, RecordLockLimit) {
-  vz::Settings().RecordLockLimit = 2;
-  ASSERT_TRUE(Use("l"));
-  ASSERT_TRUE(LockRecords({1, 2}));
-  vz::GO(3);
-  EXPECT_FALSE(vz::RLock());
-  EXPECT_EQ(LastReport(), ReportOf(212, "Vozuv record lock limit exceeded [RLOCK]"));
-}
-
-TEST_F(LockTest, NoCurrentRecordMeansNothingToLock) {
-  // "Record 0" would cover the semaphore and the file lock of everybody.
+// "Record 0" would cover the semaphore and the file lock of everybody.
+TEST_F(LockTest, NoCurrentRecordMeansNothingToLockAndTheLimitHolds) {
   ASSERT_TRUE(Create("e", Fields({{"payee", 'C', 200, 0}})));
   ASSERT_TRUE(Use("e"));
   EXPECT_FALSE(vz::RLock());
@@ -142,18 +133,20 @@ TEST_F(LockTest, NoCurrentRecordMeansNothingToLock) {
   ASSERT_EQ(other.IsLockedByOther(kBase, 2, &locked), plat::kOk);
   EXPECT_FALSE(locked);
   vz::USE("");
+  vz::Settings().RecordLockLimit = 2;
   ASSERT_TRUE(Use("l"));
   vz::GoBottom();
   vz::SKIP(1);
   EXPECT_FALSE(vz::RLock());
+  ASSERT_TRUE(LockRecords({1, 2}));
+  vz::GO(3);
+  EXPECT_FALSE(vz::RLock());
+  EXPECT_EQ(LastReport(), ReportOf(212, "Vozuv record lock limit exceeded [RLOCK]"));
 }
-
-// ---- two programs -------------------------------------------------------------------
 
 class TwoProcessTest : public LockTest {
  protected:
-  // Another program opens the table and takes locks; it holds them until
-  // Release().
+  // Another program opens the table and takes locks, held until Release().
   void HoldInChild(const std::function<bool()>& take) {
     probe_.Close();
     const std::string file = Path("l.dbf");

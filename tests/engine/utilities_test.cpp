@@ -1,9 +1,6 @@
-// The engine's utilities: the error state (code texts, report composition
-// and the three ways a report is delivered: handler, exception, halt);
-// trimming, extensions, code page conversion checked against glibc's iconv
-// byte by byte, temporary names and erasing by mask, with failures provoked
-// through the fault seam (tests run as root, where permissions would not
-// refuse anything).
+// The engine's utilities: the error state and the three ways a report is
+// delivered, texts, code pages checked against glibc's iconv byte by byte,
+// and files, whose failures come from the fault seam (root ignores modes).
 #include "engine/textutil.h"
 
 #include <gtest/gtest.h>
@@ -20,11 +17,7 @@
 
 namespace {
 
-class ErrorsTest : public ::testing::Test {
- protected:
-  void SetUp() override { vz::ResetErrorStateForTesting(); }
-  void TearDown() override { vz::ResetErrorStateForTesting(); }
-};
+using ErrorsTest = qptest::TempDirTest;
 
 TEST_F(ErrorsTest, RaisedReportCarriesCodeTextLineBreakAndMessage) {
   vz::SetRaiseEngineErrors(true);
@@ -39,8 +32,6 @@ TEST_F(ErrorsTest, RaisedReportCarriesCodeTextLineBreakAndMessage) {
 }
 
 TEST_F(ErrorsTest, QuietFailuresKeepTheirMessageForOneTake) {
-  bool halted = false;
-  vz::SetHaltHook([&](const std::string&, unsigned) { halted = true; });
   EXPECT_TRUE(vz::ReportErrorsOff());
   vz::SetError(212, "Invalid record number = 0 Database \"x.dbf\" [GO]");
   EXPECT_EQ(vz::ErrorCode(), 212);
@@ -53,7 +44,7 @@ TEST_F(ErrorsTest, QuietFailuresKeepTheirMessageForOneTake) {
   vz::ClearError();
   vz::Report();  // code 0 delivers nothing
   vz::SetErrorQuiet(220, "Record not locked. [UnlockRec(4)]");
-  EXPECT_FALSE(halted);
+  EXPECT_TRUE(halts_.empty());
   EXPECT_EQ(vz::ErrorCode(), 220);
 }
 
@@ -73,15 +64,12 @@ TEST_F(ErrorsTest, HandlerReplacesDeliveryAndGuardRestoresReportingOnException) 
 }
 
 TEST(DefaultHalt, WritesReportAndExitsWithACodeNeverZero) {
-  const struct { unsigned code; int status; } cases[] = {{0, 0}, {2, 2}, {215, 215}, {1103, 79},
-                                                         {1280, 255}, {256, 255}};
+  const struct { unsigned code; int status; } cases[] = {
+      {0, 0}, {2, 2}, {215, 215}, {1103, 79}, {1280, 255}, {256, 255}};
   for (const auto& c : cases) EXPECT_EQ(vz::ExitStatusFor(c.code), c.status) << c.code;
-  EXPECT_EXIT(
-      {
-        vz::ResetErrorStateForTesting();
-        vz::SetError(215, "No database in use [SKIP()]  WorkArea = 1");
-      },
-      ::testing::ExitedWithCode(215), "No database in use \\[SKIP\\(\\)\\]");
+  vz::ResetErrorStateForTesting();
+  EXPECT_EXIT(vz::SetError(215, "No database in use [SKIP()]  WorkArea = 1"), ::testing::ExitedWithCode(215),
+              "No database in use \\[SKIP\\(\\)\\]");
 }
 
 TEST(TextUtil, TrimmingExtensionsAndNumberTexts) {
@@ -137,9 +125,9 @@ TEST(CodePage, MissingCharactersAndEachBadUtf8ByteBecomeQuestionMarks) {
   for (const auto& c : cases) EXPECT_EQ(vz::Utf8ToOem(c.utf8, c.cp), c.oem) << c.utf8;
 }
 
-class FileUtil : public qptest::TempDirTest {};
+using FileUtil = qptest::TempDirTest;
 
-TEST_F(FileUtil, UniqueFileNamesAreNewFilesWithThePrefix) {
+TEST_F(FileUtil, UniqueNamesAreNewFilesAndErasingByMaskCountsTheFailures) {
   setenv("TMPDIR", dir_.c_str(), 1);
   std::string a = vz::UniqueFileName(), b = vz::UniqueFileName();
   EXPECT_NE(a, b);
@@ -153,11 +141,8 @@ TEST_F(FileUtil, UniqueFileNamesAreNewFilesWithThePrefix) {
   unsetenv("TMPDIR");
   EXPECT_GT(vz::FreeDiskSpace(dir_), 0);
   EXPECT_GT(vz::FreeDiskSpace(""), 0);  // the current folder
-}
-
-TEST_F(FileUtil, ErasingByMaskCountsTheFailures) {
+  vz::ClearError();
   for (const char* n : {"a.ndx", "b.ndx", "c.ndx", "keep.dbf"}) qptest::WriteAll(Path(n), "x");
-  vz::SetReportErrors(false);
   plat::fault::FailNth(plat::fault::Op::kErase, 1, EACCES);
   EXPECT_FALSE(vz::EraseFiles(Path("*.ndx")));
   EXPECT_EQ(vz::ErrorCode(), 5);

@@ -3,7 +3,6 @@
 #ifndef QUILLPRINT_TESTS_SUPPORT_DBF_HELPERS_H_
 #define QUILLPRINT_TESTS_SUPPORT_DBF_HELPERS_H_
 
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -203,17 +202,12 @@ inline int WaitChild(pid_t pid) {
 // A pipe to let a child say when it is ready (one byte) and wait for a go.
 struct Signal {
   int fds[2] = {-1, -1};
-  Signal() {
-    if (pipe(fds) != 0) fds[0] = fds[1] = -1;
-  }
+  Signal() { EXPECT_EQ(pipe(fds), 0); }
   ~Signal() {
-    if (fds[0] >= 0) close(fds[0]);
-    if (fds[1] >= 0) close(fds[1]);
+    close(fds[0]);
+    close(fds[1]);
   }
-  void Send() const {
-    char c = 1;
-    (void)!write(fds[1], &c, 1);
-  }
+  void Send() const { (void)!write(fds[1], "", 1); }
   bool Wait() const {
     char c;
     return read(fds[0], &c, 1) == 1;
