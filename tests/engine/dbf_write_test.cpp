@@ -112,7 +112,7 @@ TEST_F(FieldTest, NumberBeyondItsRangeIsNoSilentZeroOrLimit) {
   }
 }
 
-TEST_F(FieldTest, SlotsFollowTheTypesAndBadFieldNumbersReportCode220) {
+TEST_F(FieldTest, SlotsFollowTheTypesEvenForOddWidthsAndBadFieldNumbersReportCode220) {
   ASSERT_TRUE(Create("f", Fields({{"name", 'C', 12, 0}, {"born", 'D', 8, 0}, {"amount", 'N', 9, 2},
                                   {"count", 'N', 4, 0}, {"ok", 'L', 1, 0}, {"notes", 'M', 10, 0}})));
   ASSERT_TRUE(Use("f"));
@@ -131,10 +131,7 @@ TEST_F(FieldTest, SlotsFollowTheTypesAndBadFieldNumbersReportCode220) {
       EXPECT_EQ(LastReport(), ReportOf(220, "Invalid field number. [" + a.op + "(" + std::to_string(n) + ")]"));
     }
   }
-}
-
-TEST_F(FieldTest, ShortDateFieldOfAnotherProgramStaysInsideItsSlot) {
-  // A D field of length 3 gets a 6-byte slot: five characters of date.
+  // Another program's D field of length 3 gets a 6-byte slot: five characters of date.
   ASSERT_TRUE(UseBytes("odd", RawDbf(3, {{"D", 'D', 3, 0}, {"C", 'C', 2, 0}}, {" 202xy"})));
   EXPECT_EQ(vz::GetFieldText(2), "xy");
   EXPECT_EQ(vz::GetFieldText(1).size(), 5u);
@@ -167,45 +164,30 @@ class WriteTest : public qptest::DbfTest {
   static constexpr size_t kHeader = 32 + 64 + 1, kRecord = 1 + 5 + 7;
 };
 
-TEST_F(WriteTest, SharedAppendKeepsTheHeaderCountUpToDateForOtherReaders) {
+// A shared append counts each record at once, as if the program died right
+// now; the end mark waits for a flush or the close. Only a changed table gets
+// a new date, and a missing mark stays missing.
+TEST_F(WriteTest, HeaderCountEndMarkAndDateFollowTheWrites) {
   ASSERT_TRUE(Use("w"));
-  std::string b;
   for (uint32_t n = 1; n <= 3; ++n) {
     AddRecords(1);
-    // Each record counts at once, as if the program died right now; the
-    // end mark waits for the close.
-    b = File();
-    EXPECT_EQ(Le32(b, 4), n);
-    EXPECT_EQ(b.size(), kHeader + n * kRecord);
+    EXPECT_EQ(Le32(File(), 4), n);
+    EXPECT_EQ(File().size(), kHeader + n * kRecord);
   }
   EXPECT_EQ(vz::RecNo(), 3);
-  vz::USE("");
-  b = File();
-  EXPECT_EQ(b.size(), kHeader + 3 * kRecord + 1);
-  EXPECT_EQ(b.substr(kHeader, kRecord), " n1      1.50");
-  EXPECT_EQ(b.back(), '\x1A');
-}
-
-TEST_F(WriteTest, FlushCompletesTheHeaderWithoutClosingAndFlushOnWriteAfterEveryAppend) {
   ASSERT_TRUE(Use("w exclusive"));
-  AddRecords(2);
-  vz::FlushDbf();
-  EXPECT_EQ(Le32(File(), 4), 2u);
-  EXPECT_EQ(File().size(), kHeader + 2 * kRecord + 1);
-  AddRecords(1);  // over the mark
-  vz::FlushDbf();
   EXPECT_EQ(File().size(), kHeader + 3 * kRecord + 1);
-  EXPECT_EQ(Le32(File(), 4), 3u);
+  EXPECT_EQ(File().substr(kHeader, kRecord), " n1      1.50");
+  AddRecords(2);  // over the mark
+  vz::FlushDbf();
+  EXPECT_EQ(Le32(File(), 4), 5u);
+  EXPECT_EQ(File().size(), kHeader + 5 * kRecord + 1);
+  EXPECT_EQ(File().back(), '\x1A');
   vz::Settings().FlushOnWrite = true;
   ASSERT_TRUE(Use("w"));
   AddRecords(1);
-  EXPECT_EQ(Le32(File(), 4), 4u);
+  EXPECT_EQ(Le32(File(), 4), 6u);
   EXPECT_EQ(File().back(), '\x1A');
-}
-
-TEST_F(WriteTest, OnlyAChangedTableGetsANewHeaderDateAndNoMarkIsAdded) {
-  ASSERT_TRUE(Use("w exclusive"));
-  AddRecords(1);
   vz::USE("");
   std::string b = File();
   b.pop_back();  // no end mark
@@ -219,7 +201,8 @@ TEST_F(WriteTest, OnlyAChangedTableGetsANewHeaderDateAndNoMarkIsAdded) {
   vz::Replace();
   vz::USE("");
   EXPECT_EQ(File().substr(1, 3), qptest::TodayBytes());
-  EXPECT_EQ(File().substr(kHeader), " xy      1.50");
+  EXPECT_EQ(File().substr(kHeader, kRecord), " xy      1.50");
+  EXPECT_EQ(File().size(), b.size());
 }
 
 // A write to a shared table without its lock is refused and changes nothing;
@@ -454,7 +437,9 @@ class SharedDeleteTest : public DbfTest {
   }
 };
 
-TEST_F(SharedDeleteTest, PackIsRefusedWhileAnotherProgramHasTheTable) {
+// Refused while another program has the table; once it has gone, having
+// appended two records, the pack keeps them without a fresh look at the size.
+TEST_F(SharedDeleteTest, PackWaitsForOtherProgramsAndKeepsTheirRecords) {
   std::string before = ReadAll(Path("p.dbf"));
   qptest::Signal ready, done;
   std::string folder = dir_;
@@ -471,18 +456,11 @@ TEST_F(SharedDeleteTest, PackIsRefusedWhileAnotherProgramHasTheTable) {
   EXPECT_EQ(ReadAll(Path("p.dbf")), before);
   done.Send();
   EXPECT_EQ(qptest::WaitChild(child), 0);
-  EXPECT_TRUE(vz::Pack());
-  EXPECT_EQ(vz::RecCount(), 2);
-}
-
-TEST_F(SharedDeleteTest, PackKeepsRecordsAppendedByAnotherProgram) {
-  // Another copy of the program appends two records and goes away; we pack
-  // without having looked at the file's size since.
   {
     plat::File other;
     ASSERT_EQ(other.Open(Path("p.dbf"), plat::kModeShared), plat::kOk);
-    size_t done = 0;
-    ASSERT_EQ(other.WriteAt(kPackHeader + 3 * kPackRecord, " them too ", 10, &done), plat::kOk);
+    size_t written = 0;
+    ASSERT_EQ(other.WriteAt(kPackHeader + 3 * kPackRecord, " them too ", 10, &written), plat::kOk);
   }
   ASSERT_TRUE(vz::Pack());
   EXPECT_EQ(vz::RecCount(), 4);

@@ -70,7 +70,7 @@ class MemoFlavourTest : public qptest::MemoTest, public ::testing::WithParamInte
 INSTANTIATE_TEST_SUITE_P(Flavours, MemoFlavourTest, ::testing::ValuesIn(qptest::kFlavours),
                          qptest::LabelName());
 
-TEST_P(MemoFlavourTest, ThreeLinesAreStoredByteForByte) {
+TEST_P(MemoFlavourTest, ThreeLinesAreStoredByteForByteAndTheLineLimitKeepsTheOldMemo) {
   ASSERT_TRUE(Use("t exclusive"));
   ASSERT_EQ(WriteNote(1, "a\r\nb\r\nc"), 0);
   EXPECT_EQ(vz::GetFieldMemo(2), 1);
@@ -81,6 +81,16 @@ TEST_P(MemoFlavourTest, ThreeLinesAreStoredByteForByte) {
   expected.resize(dbase4 ? 2 * bs() : 1024, '\0');  // the file reaches the end of the run
   EXPECT_EQ(MemoBytes(), expected);
   EXPECT_EQ(qptest::ReadAll(Path("t.dbf")).substr(97 + 21, 10), Pointer(1));
+  // The line limit refuses a memo and keeps the old one.
+  ASSERT_TRUE(Use("t exclusive"));
+  ASSERT_EQ(WriteNote(1, Lines(1024)), 0);
+  const int32_t stored = vz::GetFieldMemo(2);
+  EXPECT_EQ(ReadNote(1), Lines(1024) + "\r\n");
+  EXPECT_EQ(WriteNote(1, Lines(1025)), vz::kMemoWriteFailed);          // the last line without CR LF
+  EXPECT_EQ(WriteNote(1, Lines(1025) + "\r\n"), vz::kMemoWriteFailed);  // refused while written
+  vz::GO(1);
+  EXPECT_EQ(vz::GetFieldMemo(2), stored);
+  EXPECT_EQ(ReadNote(1), Lines(1024) + "\r\n");
 }
 
 // Letters of the code pages that share their byte with the soft return, and
@@ -136,18 +146,6 @@ TEST_P(MemoFlavourTest, ReadsWhatTheFileHolds) {
     EXPECT_EQ(vz::ErrorCode(), c.code);
     vz::USE("");
   }
-}
-
-TEST_P(MemoFlavourTest, LineLimitRefusesTheMemoAndKeepsTheOldOne) {
-  ASSERT_TRUE(Use("t exclusive"));
-  ASSERT_EQ(WriteNote(1, Lines(1024)), 0);
-  const int32_t stored = vz::GetFieldMemo(2);
-  EXPECT_EQ(ReadNote(1), Lines(1024) + "\r\n");
-  EXPECT_EQ(WriteNote(1, Lines(1025)), vz::kMemoWriteFailed);          // the last line without CR LF
-  EXPECT_EQ(WriteNote(1, Lines(1025) + "\r\n"), vz::kMemoWriteFailed);  // refused while written
-  vz::GO(1);
-  EXPECT_EQ(vz::GetFieldMemo(2), stored);
-  EXPECT_EQ(ReadNote(1), Lines(1024) + "\r\n");
 }
 
 // Free runs exist in dBASE IV files only.
@@ -238,29 +236,7 @@ TEST_P(MemoDbase4Test, WriteNeverTouchesAnotherNote) {
   }
 }
 
-TEST_F(MemoChannelTest, PiecesOfALongLineComeWithoutALineEnd) {
-  MakeTable(qptest::kFlavours[0]);
-  ASSERT_TRUE(Use("t exclusive"));
-  ASSERT_EQ(WriteNote(1, std::string(300, 'x') + "\r\nlast"), 0);
-  int32_t block = vz::GetFieldMemo(2);
-  vz::MemoChannel channel;
-  ASSERT_TRUE(vz::AssignMemo(channel, &block));
-  ASSERT_EQ(channel.OpenRead(), 0);
-  std::vector<std::pair<size_t, vz::LineEnd>> lines;
-  while (!channel.Eof()) {
-    std::string line;
-    vz::LineEnd end;
-    ASSERT_EQ(channel.ReadLine(&line, &end), 0);
-    lines.emplace_back(line.size(), end);
-  }
-  EXPECT_EQ(lines, (std::vector<std::pair<size_t, vz::LineEnd>>{
-                       {254, vz::LineEnd::kNone}, {46, vz::LineEnd::kHard}, {4, vz::LineEnd::kNone}}));
-  std::string text;
-  ASSERT_TRUE(vz::GetMemoText(block, &text));
-  EXPECT_EQ(text, std::string(300, 'x') + "\r\nlast");
-}
-
-TEST_F(MemoChannelTest, ChannelResultsFollowItsStateAndASecondOpenIsRefused) {
+TEST_F(MemoChannelTest, ChannelResultsFollowItsStateLongLinesComeInPiecesAndASecondOpenIsRefused) {
   MakeTable(qptest::kFlavours[0]);
   vz::SetReportErrors(false);
   int32_t block = 0;
@@ -310,8 +286,25 @@ TEST_F(MemoChannelTest, ChannelResultsFollowItsStateAndASecondOpenIsRefused) {
   EXPECT_EQ(block, 1);  // the old block is back
   EXPECT_EQ(reader.OpenRead(), vz::kMemoNotAssigned);
 
-  // A second open of the same memo file is refused.
+  // Pieces of a long line come without a line end.
   ASSERT_TRUE(Use("t exclusive"));
+  ASSERT_EQ(WriteNote(1, std::string(300, 'x') + "\r\nlast"), 0);
+  block = vz::GetFieldMemo(2);
+  vz::MemoChannel channel;
+  ASSERT_TRUE(vz::AssignMemo(channel, &block));
+  ASSERT_EQ(channel.OpenRead(), 0);
+  std::vector<std::pair<size_t, vz::LineEnd>> lines;
+  while (!channel.Eof()) {
+    vz::LineEnd end;
+    ASSERT_EQ(channel.ReadLine(&line, &end), 0);
+    lines.emplace_back(line.size(), end);
+  }
+  EXPECT_EQ(lines, (std::vector<std::pair<size_t, vz::LineEnd>>{
+                       {254, vz::LineEnd::kNone}, {46, vz::LineEnd::kHard}, {4, vz::LineEnd::kNone}}));
+  std::string text;
+  ASSERT_TRUE(vz::GetMemoText(block, &text));
+  EXPECT_EQ(text, std::string(300, 'x') + "\r\nlast");
+  // A second open of the same memo file is refused.
   EXPECT_FALSE(vz::GetMemoManager().OpenMemoFile(Path("t.dbf")));
   EXPECT_EQ(vz::ErrorCode(), 1007);
   EXPECT_EQ(vz::TakeMessage(), Path("t.dbt") + " [USE]");
