@@ -87,7 +87,7 @@ TEST_F(LockTest, UnlockRecReleasesOldestNewestOrNamedRecords) {
   for (int n : {2, 4, 6}) EXPECT_FALSE(SeenLocked(RecordLock(n), 61)) << n;
 }
 
-TEST_F(LockTest, RetriesThenAsksTheCallback) {
+TEST_F(LockTest, RetriesThenAsksTheCallbackAndFailingUnlocksAreReportedOrKept) {
   ASSERT_EQ(probe_.Lock(kBase + 1, 1), plat::kOk);
   ASSERT_TRUE(Use("l"));
   plat::fault::Reset();
@@ -105,10 +105,8 @@ TEST_F(LockTest, RetriesThenAsksTheCallback) {
   // Three attempts, the callback, three more, the callback (which unlocks:
   // one call of its own), and the attempt that succeeds.
   EXPECT_EQ(plat::fault::Calls(plat::fault::Op::kLock), 3 + 3 + 1 + 1);
-}
-
-TEST_F(LockTest, FailingUnlocksAreReportedOrKept) {
-  ASSERT_TRUE(Use("l"));
+  vz::Unlock();
+  // Failing unlocks are reported, or kept for the caller.
   ASSERT_TRUE(vz::LockSemaphore());
   plat::fault::FailNth(plat::fault::Op::kLock, 1, EIO);
   vz::UnlockSemaphore();
@@ -167,7 +165,7 @@ class TwoProcessTest : public LockTest {
   pid_t child_ = -1;
 };
 
-TEST_F(TwoProcessTest, RecordLocksAndSemaphoreExcludeEachOther) {
+TEST_F(TwoProcessTest, LocksOfAnotherProcessExcludeOursRangeByRange) {
   HoldInChild([] {
     vz::GO(2);
     return vz::RLock() && vz::LockSemaphore();
@@ -184,9 +182,7 @@ TEST_F(TwoProcessTest, RecordLocksAndSemaphoreExcludeEachOther) {
   vz::GO(2);
   EXPECT_TRUE(vz::RLock());
   EXPECT_TRUE(vz::LockSemaphore());
-}
-
-TEST_F(TwoProcessTest, FileLockOfAnotherProcessStopsOurAppend) {
+  // The file lock of another process stops our append.
   HoldInChild([] { return vz::ALock(); });
   EXPECT_FALSE(vz::ALock());
   Release();

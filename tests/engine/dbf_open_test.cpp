@@ -160,7 +160,7 @@ TEST_F(OpenTest, RecordCountComesFromTheWholeRecordsOfTheFile) {
   EXPECT_EQ(qptest::Le32(after, 4), 8u);
 }
 
-TEST_F(OpenTest, OneFileIsNeverOpenInTwoAreasNorTwoTablesUnderOneAlias) {
+TEST_F(OpenTest, OneFileIsNeverOpenInTwoAreasNorTwoTablesUnderOneAliasAndSelectZeroFindsAFreeArea) {
   ASSERT_TRUE(Create("u", Fields({{"a", 'C', 1, 0}})));
   ASSERT_TRUE(Use("t alias same"));
   vz::Select(2);
@@ -173,6 +173,24 @@ TEST_F(OpenTest, OneFileIsNeverOpenInTwoAreasNorTwoTablesUnderOneAlias) {
   EXPECT_EQ(vz::Alias(), "");
   vz::Select(1);
   EXPECT_EQ(vz::Alias(), "SAME");
+  // Select(0) takes the lowest free area.
+  for (int i = 1; i <= vz::kUserWorkAreas; ++i) {
+    if (i == 5) continue;
+    const std::string name = "a" + std::to_string(i);
+    ASSERT_TRUE(Create(name, Fields({{"a", 'C', 1, 0}})));
+    vz::Select(i);
+    ASSERT_TRUE(Use(name));
+  }
+  vz::Select(0);
+  EXPECT_EQ(vz::CurrentArea(), 5);
+  ASSERT_TRUE(Use("t"));
+  vz::Select(0);
+  EXPECT_EQ(LastReport(), Reported(220, "No free workarea available [Select(0)]"));
+  vz::Select(34);
+  EXPECT_EQ(LastReport(), Reported(220, "Invalid workarea selected = [Select(34)]"));
+  vz::CloseAll();
+  EXPECT_EQ(vz::CurrentArea(), 1);
+  EXPECT_EQ(vz::Alias(), "");
 }
 
 TEST_F(OpenTest, CallersBufferMustHaveExactlyTheNeededSize) {
@@ -194,26 +212,6 @@ TEST_F(OpenTest, CallersBufferMustHaveExactlyTheNeededSize) {
   EXPECT_EQ(vz::ErrorCode(), 1101);
   ASSERT_TRUE(Use("t"));
   EXPECT_TRUE(vz::USE("   "));  // a blank command closes
-  EXPECT_EQ(vz::Alias(), "");
-}
-
-TEST_F(OpenTest, SelectZeroTakesTheLowestFreeArea) {
-  for (int i = 1; i <= vz::kUserWorkAreas; ++i) {
-    if (i == 5) continue;
-    const std::string name = "a" + std::to_string(i);
-    ASSERT_TRUE(Create(name, Fields({{"a", 'C', 1, 0}})));
-    vz::Select(i);
-    ASSERT_TRUE(Use(name));
-  }
-  vz::Select(0);
-  EXPECT_EQ(vz::CurrentArea(), 5);
-  ASSERT_TRUE(Use("t"));
-  vz::Select(0);
-  EXPECT_EQ(LastReport(), Reported(220, "No free workarea available [Select(0)]"));
-  vz::Select(34);
-  EXPECT_EQ(LastReport(), Reported(220, "Invalid workarea selected = [Select(34)]"));
-  vz::CloseAll();
-  EXPECT_EQ(vz::CurrentArea(), 1);
   EXPECT_EQ(vz::Alias(), "");
 }
 
@@ -298,7 +296,7 @@ TEST_F(CreateTest, NewMemoFileLayoutFollowsMemoVersion) {
   }
 }
 
-TEST_F(CreateTest, BadDefinitionIsRefusedWithoutWritingAFile) {
+TEST_F(CreateTest, BadDefinitionOrBusyTableIsRefusedWithoutWritingAFile) {
   const char* kInvalid = "Invalid dBASE field definition [CreateDBF]";
   const struct { std::vector<vz::TFieldEntry> fields; unsigned code; const char* first; } cases[] = {
       {Fields({{"a", 'C', 3, 0}, {"b", 'X', 3, 0}}), 211, kInvalid}, {Fields({{"a", 'C', 0, 0}}), 211, kInvalid},
@@ -315,9 +313,7 @@ TEST_F(CreateTest, BadDefinitionIsRefusedWithoutWritingAFile) {
     EXPECT_EQ(halts_.back().first, Reported(211, kInvalid));
     EXPECT_FALSE(plat::Exists(Path("bad.dbf")));
   }
-}
-
-TEST_F(CreateTest, TableOpenInAnotherProgramIsNotReplacedAndAMissingFolderIsReported) {
+  // A table open in another program is not replaced; a missing folder is reported.
   ASSERT_TRUE(Create("busy", Fields({{"a", 'C', 1, 0}})));
   std::string before = ReadAll(Path("busy.dbf"));
   plat::File other;

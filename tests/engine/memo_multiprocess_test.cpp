@@ -22,7 +22,8 @@ class MemoMultiProcessTest : public qptest::MemoTest, public ::testing::WithPara
   static std::string Text(int writer, int32_t record, uint32_t block_size) {
     std::string text = "<" + std::to_string(writer) + "/" + std::to_string(record) + ">";
     const size_t size = 10 + static_cast<size_t>(record * 37) % (3 * block_size);
-    while (text.size() < size) text += text.size() % 50 == 48 ? "\r\n" : std::string(1, static_cast<char>('a' + writer));
+    const std::string fill(1, static_cast<char>('a' + writer));
+    while (text.size() < size) text += text.size() % 50 == 48 ? "\r\n" : fill;
     if (text.back() == '\r') text.back() = '.';
     if (text.back() == '\n') text += '.';
     return text;
