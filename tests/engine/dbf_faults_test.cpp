@@ -3,9 +3,9 @@
 // reads back unchanged after the table is opened again.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
-#include <algorithm>
 
 #include "engine/textutil.h"
 #include "tests/support/dbf_helpers.h"

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <functional>
 
 #include "tests/support/dbf_helpers.h"
 

@@ -6,11 +6,7 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <functional>
-#include <tuple>
-#include <vector>
 
-#include "engine/national.h"
 #include "engine/textutil.h"
 #include "tests/support/dbf_helpers.h"
 

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 
 #include "engine/real48.h"
 #include "tests/support/dbf_helpers.h"
@@ -205,9 +204,9 @@ TEST_F(WriteTest, HeaderCountEndMarkAndDateFollowTheWrites) {
   EXPECT_EQ(File().size(), b.size());
 }
 
-// A write to a shared table without its lock is refused and changes nothing;
-// the record's own lock allows every write of the record.
-TEST_F(WriteTest, WriteWithoutItsLockIsRefusedAndChangesNothing) {
+// Writes outside the table, and writes to a shared table without their lock,
+// are refused and change nothing; the record's own lock allows every write.
+TEST_F(WriteTest, WriteOutsideTheTableOrWithoutItsLockIsRefusedAndChangesNothing) {
   enum Held { kNothing, kFileLock, kOtherRecord };
   const char* kAppend = "File must be locked to append: <dir>/w.dbf [APPEND]";
   const struct { Held held; void (*write)(); unsigned code; const char* message; } cases[] = {
@@ -218,8 +217,19 @@ TEST_F(WriteTest, WriteWithoutItsLockIsRefusedAndChangesNothing) {
       {kFileLock, vz::DeleteRec, 1200, "<dir>/w.dbf Record not locked [DeleteRec]"},
       {kFileLock, vz::RecallRec, 1200, "Record not locked [RecallRec]"},
       {kFileLock, [] { vz::Poke("abc", 1, 2); }, 1200, "Record not locked [Poke(abc,1,2)]"}};
+  ASSERT_TRUE(Use("w exclusive"));
+  vz::Replace();
+  EXPECT_EQ(LastReport(), Reported(212, "Database \"<dir>/w.dbf\" is empty. [REPLACE]"));
+  AddRecords(1);
+  vz::SKIP(1);
+  vz::Replace();
+  EXPECT_EQ(LastReport(), Reported(212, "Database \"<dir>/w.dbf\" is at EOF. [REPLACE]"));
+  vz::DeleteRec();
+  EXPECT_EQ(LastReport(), Reported(1103, "<dir>/w.dbf at EOF [DeleteRec]"));
+  vz::RecallRec();
+  EXPECT_EQ(LastReport(), Reported(1103, "<dir>/w.dbf at EOF [RecallRec]"));
   ASSERT_TRUE(Use("w"));
-  AddRecords(2);
+  AddRecords(1);
   const std::string before = File();
   for (const auto& c : cases) {
     vz::GO(1);
@@ -245,20 +255,6 @@ TEST_F(WriteTest, WriteWithoutItsLockIsRefusedAndChangesNothing) {
   EXPECT_EQ(vz::Peek(0, 2), "*");
 }
 
-TEST_F(WriteTest, WritesOutsideTheTableAreRefused) {
-  ASSERT_TRUE(Use("w exclusive"));
-  vz::Replace();
-  EXPECT_EQ(LastReport(), Reported(212, "Database \"<dir>/w.dbf\" is empty. [REPLACE]"));
-  AddRecords(1);
-  vz::SKIP(1);
-  vz::Replace();
-  EXPECT_EQ(LastReport(), Reported(212, "Database \"<dir>/w.dbf\" is at EOF. [REPLACE]"));
-  vz::DeleteRec();
-  EXPECT_EQ(LastReport(), Reported(1103, "<dir>/w.dbf at EOF [DeleteRec]"));
-  vz::RecallRec();
-  EXPECT_EQ(LastReport(), Reported(1103, "<dir>/w.dbf at EOF [RecallRec]"));
-}
-
 TEST_F(WriteTest, HooksTransformTheRecordOnItsWayToTheFileAndPeekSeesTheFilesBytes) {
   vz::Settings().EncodeRecordHook = Flip;
   vz::Settings().DecodeRecordHook = Flip;
@@ -282,7 +278,7 @@ TEST_F(WriteTest, HooksTransformTheRecordOnItsWayToTheFileAndPeekSeesTheFilesByt
 // Fields another program stored in a form the field buffer cannot give back
 // keep their bytes through a Replace that set another field; the fields the
 // caller set are stored.
-TEST_F(WriteTest, ReplaceKeepsTheStoredTextOfFieldsNotSet) {
+TEST_F(WriteTest, TablesOfOtherProgramsKeepTheirStoredTextMemoPointersAndLayout) {
   const struct { FieldDef field; std::string stored; int date_format; } cases[] = {
       {{"D", 'D', 8, 0}, "19991231", 0}, {{"D", 'D', 8, 0}, "18991231", 1}, {{"D", 'D', 8, 0}, "00000000", 0},
       {{"N", 'N', 12, 0}, " 12345678901", 0}, {{"F", 'F', 8, 1}, " 1.5e+02", 0}, {{"L", 'L', 1, 0}, "y", 0}};
@@ -304,11 +300,8 @@ TEST_F(WriteTest, ReplaceKeepsTheStoredTextOfFieldsNotSet) {
   vz::Replace();
   vz::USE("");
   EXPECT_EQ(ReadAll(Path("k.dbf")).substr(32 * 3 + 1, 21), " 20981231           7");
-}
-
-// Another program's memo field may be narrower than the block numbers a
-// note gets: a pointer stored as asterisks would lose the note.
-TEST_F(WriteTest, MemoPointerTooWideForItsFieldIsRefusedAndNothingWritten) {
+  // Another program's memo field may be narrower than the block numbers a
+  // note gets: a pointer stored as asterisks would lose the note.
   qptest::WriteAll(Path("m.dbf"), qptest::RawDbf(3, {{"NAME", 'C', 3, 0}, {"NOTES", 'M', 1, 0}}, {" old7"}));
   const std::string before = ReadAll(Path("m.dbf"));
   ASSERT_TRUE(Use("m exclusive"));
@@ -327,9 +320,7 @@ TEST_F(WriteTest, MemoPointerTooWideForItsFieldIsRefusedAndNothingWritten) {
   vz::Replace();
   EXPECT_EQ(vz::ErrorCode(), 0);
   EXPECT_EQ(ReadAll(Path("m.dbf")).substr(32 * 3 + 1), " new9\x1A");
-}
-
-TEST_F(WriteTest, Dbase2TablesAreReadAndUpdatedInTheirOwnLayout) {
+  // dBASE II tables are read and updated in their own layout.
   std::string b(521, '\0');
   b.replace(0, 6, "\x02\x02\x00\x0C\x19\x56", 6);  // version, 2 records, 12/25/86
   qptest::PutLe16(&b, 6, 1 + 6 + 5);

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <map>
 
-#include "engine/memo.h"
 #include "tests/support/memo_helpers.h"
 
 namespace {

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <map>
 
-#include "engine/memo.h"
 #include "engine/textutil.h"
 #include "tests/support/memo_helpers.h"
 

@@ -4,7 +4,6 @@
 // the table open once and writes one memo at a time.
 #include <gtest/gtest.h>
 
-#include "engine/memo.h"
 #include "tests/support/memo_helpers.h"
 
 namespace {

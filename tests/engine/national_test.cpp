@@ -7,9 +7,7 @@
 
 #include <array>
 #include <cmath>
-#include <cstdint>
 #include <limits>
-#include <string>
 
 #include "engine/dates.h"
 #include "engine/real48.h"
