@@ -139,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
                   kHeader}),
     qptest::LabelName());
 
-TEST_F(FaultTest, FailedAppendDoesNotCountAPhantomRecord) {
+TEST_F(FaultTest, FailedAppendCountsNoPhantomAndFailedReadsStopTheMove) {
   ASSERT_TRUE(Use("f exclusive"));
   plat::fault::FailNth(plat::fault::Op::kWrite, 1, ENOSPC);
   AppendOne();
@@ -152,10 +152,7 @@ TEST_F(FaultTest, FailedAppendDoesNotCountAPhantomRecord) {
   ASSERT_TRUE(Use("f"));
   vz::GO(7);
   EXPECT_EQ(vz::TrimRight(vz::GetFieldText(1)), "seventh");
-}
-
-TEST_F(FaultTest, FailedReadStopsTheMoveAndARecordCutShortIsAReadError) {
-  ASSERT_TRUE(Use("f"));
+  // A failed read stops the move; a record cut short is a read error.
   vz::GO(2);
   plat::fault::FailNth(plat::fault::Op::kRead, 1, EIO);
   vz::SKIP(1);

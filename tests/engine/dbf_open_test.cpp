@@ -106,7 +106,7 @@ TEST_F(OpenTest, BadFileIsRefusedAndLeavesTheAreaEmpty) {
   }
 }
 
-TEST_F(OpenTest, VersionByteDecidesAcceptanceAndMemo) {
+TEST_F(OpenTest, VersionByteDecidesAcceptanceAndMemoAndWholeRecordsTheCount) {
   const struct { uint8_t version, extra_dbf, extra_memo; bool accepted, memo; } cases[] = {
       {0x03, 0, 0, true, false}, {0x83, 0, 0, true, true}, {0x8B, 0, 0, true, true}, {0x43, 0, 0, true, false},
       {0x30, 0, 0, false, false}, {0xF5, 0, 0, false, false}, {0x30, 0x30, 0, true, false},
@@ -128,12 +128,9 @@ TEST_F(OpenTest, VersionByteDecidesAcceptanceAndMemo) {
     EXPECT_EQ(vz::FieldNo("NAME  "), 1);  // another program's names, whatever their case
     vz::USE("");
   }
-}
-
-// The record count comes from the whole records of the file: a shared table
-// and a recount on open count them, and a header promising more counts only
-// those there, so that an append goes right after the last one.
-TEST_F(OpenTest, RecordCountComesFromTheWholeRecordsOfTheFile) {
+  // The record count comes from the whole records of the file: a shared table
+  // and a recount on open count them, and a header promising more counts only
+  // those there, so that an append goes right after the last one.
   std::string b = RawDbf(3, {{"NAME", 'C', 10, 0}}, std::vector<std::string>(7, " abcdefghij"), false);
   qptest::PutLe32(&b, 4, 5);
   qptest::WriteAll(Path("r.dbf"), b + " half");  // a record cut short by a crash
@@ -189,7 +186,7 @@ TEST_F(OpenTest, OneFileIsNeverOpenInTwoAreasNorTwoTablesUnderOneAliasAndSelectZ
   EXPECT_EQ(vz::Alias(), "");
 }
 
-TEST_F(OpenTest, CallersBufferMustHaveExactlyTheNeededSize) {
+TEST_F(OpenTest, CallersBufferMustFitAndTheMemoManagerOpensAndClosesTheMemoFile) {
   // NAME C10 -> 11 bytes, N 5,0 -> 4 bytes, plus the flag.
   uint8_t buffer[16] = {};
   ASSERT_TRUE(vz::USE(Path("t"), buffer, 16));
@@ -209,9 +206,7 @@ TEST_F(OpenTest, CallersBufferMustHaveExactlyTheNeededSize) {
   ASSERT_TRUE(Use("t"));
   EXPECT_TRUE(vz::USE("   "));  // a blank command closes
   EXPECT_EQ(vz::Alias(), "");
-}
-
-TEST_F(OpenTest, MemoManagerOpensAndClosesTheMemoFileAndItsFailureClosesTheArea) {
+  // The memo manager opens and closes the memo file; its failure closes the area.
   ASSERT_TRUE(Create("m", Fields({{"a", 'C', 1, 0}, {"n", 'M', 10, 0}})));
   std::vector<std::string> calls;
   vz::MemoManager mm;
@@ -242,7 +237,7 @@ using qptest::Le16;
 using qptest::ReadAll;
 using CreateTest = qptest::DbfTest;
 
-TEST_F(CreateTest, ThreeFieldTableHasTheDocumentedBytes) {
+TEST_F(CreateTest, NewTablesAndMemoFilesHaveTheDocumentedBytes) {
   // The entries are rewritten in place: names in capitals, type letters
   // too, and a memo field is always 10 wide.
   auto fields = Fields({{"payee", 'c', 40, 0}, {"amtnumbers", 'F', 10, 2}, {"notes", 'm', 0, 0}});
@@ -263,9 +258,7 @@ TEST_F(CreateTest, ThreeFieldTableHasTheDocumentedBytes) {
   vz::InitNationalSettingsFor("ru_RU.UTF-8");  // Russian tables carry the mark of code page 866
   ASSERT_TRUE(Create("ru", Fields({{"a", 'C', 1, 0}})));
   EXPECT_EQ(static_cast<uint8_t>(ReadAll(Path("ru.dbf"))[29]), 0x26);
-}
-
-TEST_F(CreateTest, NewMemoFileLayoutFollowsMemoVersion) {
+  // The new memo file's layout follows the memo version.
   auto dbase3 = [](size_t block) {
     std::string m(block + 1, '\0');
     m[0] = 1;

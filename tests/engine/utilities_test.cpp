@@ -19,7 +19,7 @@ namespace {
 
 using ErrorsTest = qptest::TempDirTest;
 
-TEST_F(ErrorsTest, RaisedReportCarriesCodeTextLineBreakAndMessage) {
+TEST_F(ErrorsTest, ReportsAreRaisedKeptQuietOrHandled) {
   vz::SetRaiseEngineErrors(true);
   try {
     vz::SetError(215, "No database in use [GoTop]  WorkArea = 3");
@@ -29,9 +29,8 @@ TEST_F(ErrorsTest, RaisedReportCarriesCodeTextLineBreakAndMessage) {
   }
   EXPECT_EQ(vz::ErrorCode(), 215);
   EXPECT_EQ(vz::TakeMessage(), "");  // the report took it
-}
-
-TEST_F(ErrorsTest, QuietFailuresKeepTheirMessageForOneTake) {
+  vz::SetRaiseEngineErrors(false);
+  // Quiet failures keep their message for one take.
   EXPECT_TRUE(vz::ReportErrorsOff());
   vz::SetError(212, "Invalid record number = 0 Database \"x.dbf\" [GO]");
   EXPECT_EQ(vz::ErrorCode(), 212);
@@ -46,9 +45,7 @@ TEST_F(ErrorsTest, QuietFailuresKeepTheirMessageForOneTake) {
   vz::SetErrorQuiet(220, "Record not locked. [UnlockRec(4)]");
   EXPECT_TRUE(halts_.empty());
   EXPECT_EQ(vz::ErrorCode(), 220);
-}
-
-TEST_F(ErrorsTest, HandlerReplacesDeliveryAndGuardRestoresReportingOnException) {
+  // A handler replaces the delivery; the guard restores reporting on an exception.
   std::vector<unsigned> seen;
   vz::SetEngineErrorHandler([&] { seen.push_back(vz::ReportedCode()); });
   vz::SetError(33, "lock");
