@@ -33,7 +33,7 @@ class LockTest : public DbfTest {
 // What other programs see: a record's lock covers its range beyond the
 // data, the file lock and the semaphore one byte each; the data itself is
 // never locked, and closing releases everything.
-TEST_F(LockTest, LocksCoverTheRangesOtherProgramsLookAt) {
+TEST_F(LockTest, LocksCoverTheRangesOtherProgramsLookAtAndLeaveInTheirOrder) {
   ASSERT_TRUE(Use("l"));
   ASSERT_TRUE(LockRecords({3}));
   EXPECT_EQ(RecordLock(3), 1073742075);
@@ -55,10 +55,8 @@ TEST_F(LockTest, LocksCoverTheRangesOtherProgramsLookAt) {
   ASSERT_TRUE(LockRecords({3}));
   vz::USE("");
   EXPECT_FALSE(SeenLocked(1073742075, 61));
-}
-
-// A record not locked fails quietly with code 220 and keeps the list.
-TEST_F(LockTest, UnlockRecReleasesOldestNewestOrNamedRecords) {
+  // UnlockRec releases the oldest, the newest or the named records; one not
+  // locked fails quietly with code 220 and keeps the list.
   ASSERT_TRUE(Use("l"));
   ASSERT_TRUE(LockRecords({5, 7, 9}));
   for (auto [n, message] : {std::pair{4, "Record not locked. [UnlockRec(4)]"}, {0, "[UnlockRec(0)]"},

@@ -439,7 +439,7 @@ TEST_P(ModeTest, ScansSeeOurOwnWritesAcrossReadAheadBlocks) {
 
 // Another program writes records behind our back: each move reads the
 // record from the file, and records appended elsewhere become visible.
-TEST_F(NavigationTest, RecordsWrittenByAnotherProgramAreSeen) {
+TEST_F(NavigationTest, RecordsOfAnotherProgramAreSeenAndAnIndexOrderDecidesTheMoves) {
   BuildTable("s", Fields({{"name", 'C', 4, 0}}), 1);
   ASSERT_TRUE(Use("s"));
   plat::File other;
@@ -456,11 +456,8 @@ TEST_F(NavigationTest, RecordsWrittenByAnotherProgramAreSeen) {
   vz::GoBottom();
   EXPECT_EQ(vz::RecNo(), 4);
   EXPECT_EQ(vz::RecCount(), 4);
-}
-
-// An index manager whose key order is the record numbers backwards: moves
-// follow it, writes maintain its keys.
-TEST_F(NavigationTest, IndexOrderDecidesTheMovesAndWritesMaintainTheKeys) {
+  // An index manager whose key order is the record numbers backwards: moves
+  // follow it, writes maintain its keys.
   BuildTable("i", Fields({{"n", 'N', 4, 0}}), 5, [](int n) { vz::SetFieldNumber(1, n); });
   ASSERT_TRUE(Use("i exclusive"));
   int32_t position = 0;

@@ -29,7 +29,7 @@ TEST_F(Dates, FirstOfMarchTwoThousandIsAWednesday) {
 
 // Only real dates in the current form are valid and have names; a part
 // that is no number reads as 0, the year included.
-TEST_F(Dates, PartsAndValidityAreReadAsTheyStand) {
+TEST_F(Dates, PartsAndValidityAreReadAsTheyStandInTheRegionalForm) {
   const struct { int format, pivot; const char* text; bool valid; int month, day, year; } cases[] = {
       {0, 2000, "12/25/26", true, 12, 25, 2026}, {0, 1900, "12/25/26", true, 12, 25, 1926},
       {0, 2000, " 12/25/1999 ", true, 12, 25, 1999}, {0, 2000, "2/30/98", false, 2, 30, 2098},
@@ -59,14 +59,12 @@ TEST_F(Dates, PartsAndValidityAreReadAsTheyStand) {
       EXPECT_EQ(vz::YEAR(c.text), c.year);
     }
   }
-}
-
-TEST_F(Dates, RegionalShortDateDecidesDateFormatAndCenturyButNotTheLanguage) {
-  const struct { const char* format; int date_format; bool century; } cases[] = {
+  // The regional short date decides DateFormat and century, not the language.
+  const struct { const char* format; int date_format; bool century; } forms[] = {
       {"M/d/yyyy", 0, true}, {"d.M.yy", 5, false}, {"dd/MM/yyyy", 2, true}, {"DD-MM-YY", 3, false},
       {"yyyy-MM-dd", 1, true}, {"dd MMM yyyy", 0, true}};
   vz::InitNationalSettingsFor("de_DE");
-  for (const auto& c : cases) {
+  for (const auto& c : forms) {
     vz::ApplyRegionalSettings({",", ".", c.format});
     EXPECT_EQ(vz::DateFormat(), c.date_format) << c.format;
     EXPECT_EQ(vz::CenturyOn(), c.century) << c.format;
@@ -106,7 +104,7 @@ TEST_F(NumText, FormatFixedRoundsOnTheExactValueAndOverflowsIntoStarsAndRealToTe
   EXPECT_EQ(vz::RealToText(1.25, 0, 2), "1 25");
 }
 
-TEST_F(NumText, SplitsAroundTheFirstSeparatorAndIntegersNeverCut) {
+TEST_F(NumText, SplitsAroundTheFirstSeparatorAndIntegersNeverCutNorOverflow) {
   const struct { const char *separator, *text, *before, *after; } cases[] = {
       {"/", "a/b/c", "a", "b/c"}, {"/", "abc", "", ""}, {"/", "/x", "", "x"}, {"/", "x/", "x", ""},
       {", ", "x, y, z", "x", "y, z"}, {"ab", "a", "", ""}, {"", "abc", "", ""}, {"/", "", "", ""}};
@@ -119,10 +117,8 @@ TEST_F(NumText, SplitsAroundTheFirstSeparatorAndIntegersNeverCut) {
   EXPECT_EQ(vz::IntegerToText(7, -3), "7");
   EXPECT_EQ(vz::IntegerToText(std::numeric_limits<int64_t>::min(), 0), "-9223372036854775808");
   EXPECT_EQ(vz::IntegerToText(1, 100000).size(), 255u);
-}
-
-TEST_F(NumText, TypedIntegersAreReadAndLimited) {
-  const struct { const char *locale, *text; int16_t value; } cases[] = {
+  // Typed integers are read and limited.
+  const struct { const char *locale, *text; int16_t value; } typed[] = {
       {"en_US", "", 0}, {"en_US", "  +45", 45}, {"en_US", "\t7", 7}, {"en_US", "1,234", 1234}, {"en_US", "$12", 12},
       {"en_US", "$$12", 0}, {"en_US", "-17", -17}, {"en_US", "+-3", -3}, {"en_US", "12.9", 12},
       {"en_US", "--5", 0}, {"en_US", "abc", 0}, {"en_US", "32768", 32767}, {"en_US", "-32769", -32768},
@@ -131,7 +127,7 @@ TEST_F(NumText, TypedIntegersAreReadAndLimited) {
       {"de_DE", "1.234", 1234}, {"de_DE", "1,5", 1},
       // Russian groups with a blank, yet "," is what is removed.
       {"ru_RU", "1,234", 1234}, {"ru_RU", "1 234", 1}};
-  for (const auto& c : cases) {
+  for (const auto& c : typed) {
     vz::InitNationalSettingsFor(c.locale);
     EXPECT_EQ(vz::TextToSmallInt(c.text), c.value) << c.locale << " \"" << c.text << '"';
   }
