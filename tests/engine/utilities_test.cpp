@@ -98,7 +98,7 @@ std::string Iconv(const char* to, const char* from, std::string in) {
 
 // The upper half as iconv has it, 0x8D (a letter, not a line end) included;
 // control bytes keep their code points.
-TEST(CodePage, UpperHalfMatchesIconvAndControlBytesKeepTheirCodePoints) {
+TEST(CodePage, UpperHalfMatchesIconvControlBytesKeepTheirCodePointsAndTheRestAreQuestionMarks) {
   std::string controls;
   for (int b = 0; b < 0x20; ++b) controls.push_back(static_cast<char>(b));
   controls.push_back('\x7F');
@@ -113,9 +113,7 @@ TEST(CodePage, UpperHalfMatchesIconvAndControlBytesKeepTheirCodePoints) {
     EXPECT_EQ(vz::OemToUtf8(controls, cp), controls);
     EXPECT_EQ(vz::Utf8ToOem(controls, cp), controls);
   }
-}
-
-TEST(CodePage, MissingCharactersAndEachBadUtf8ByteBecomeQuestionMarks) {
+  // Missing characters and each bad UTF-8 byte become question marks.
   const struct { const char* utf8; int cp; const char* oem; } cases[] = {
       {"Łódź €", 437, "?\xA2" "d? ?"}, {"Müller", 866, "M?ller"}, {"😀", 437, "?"},
       {"a\xC3", 437, "a?"}, {"\xC0\xAF", 437, "??"}, {"\xED\xA0\x80", 437, "???"}, {"\xFF" "b", 437, "?b"}};
