@@ -84,7 +84,7 @@ TEST_F(LockTest, LocksCoverTheRangesOtherProgramsLookAtAndLeaveInTheirOrder) {
   for (int n : {2, 4, 6}) EXPECT_FALSE(SeenLocked(RecordLock(n), 61)) << n;
 }
 
-TEST_F(LockTest, RetriesThenAsksTheCallbackAndFailingUnlocksAreReportedOrKept) {
+TEST_F(LockTest, RetriesAskTheCallbackFailingUnlocksAreKeptAndLocksNeedARecordWithinTheLimit) {
   ASSERT_EQ(probe_.Lock(kBase + 1, 1), plat::kOk);
   ASSERT_TRUE(Use("l"));
   plat::fault::Reset();
@@ -115,10 +115,8 @@ TEST_F(LockTest, RetriesThenAsksTheCallbackAndFailingUnlocksAreReportedOrKept) {
   EXPECT_EQ(vz::ErrorCode(), 30);
   EXPECT_TRUE(halts_.empty());  // kept, not reported
   EXPECT_FALSE(vz::IsLocked(2));
-}
-
-// "Record 0" would cover the semaphore and the file lock of everybody.
-TEST_F(LockTest, NoCurrentRecordMeansNothingToLockAndTheLimitHolds) {
+  // "Record 0" would cover the semaphore and the file lock of everybody.
+  vz::USE("");
   ASSERT_TRUE(Create("e", Fields({{"payee", 'C', 200, 0}})));
   ASSERT_TRUE(Use("e"));
   EXPECT_FALSE(vz::RLock());

@@ -21,7 +21,7 @@ using FieldTest = qptest::DbfTest;
 void Text(const char* text) { vz::SetFieldText(1, text); }
 void Number(double value) { vz::SetFieldNumber(1, value); }
 
-TEST_F(FieldTest, ValueIsStoredAsOtherProgramsExpect) {
+TEST_F(FieldTest, ValueIsStoredAsOtherProgramsExpectAndReadsBackAsTheTypedValue) {
   const FieldDef c5{"c", 'C', 5, 0}, n8{"n", 'N', 8, 2}, d{"d", 'D', 8, 0}, m{"m", 'M', 10, 0};
   const struct {
     FieldDef field;
@@ -66,11 +66,9 @@ TEST_F(FieldTest, ValueIsStoredAsOtherProgramsExpect) {
     std::string file = qptest::ReadAll(Path("s.dbf"));
     EXPECT_EQ(file.substr(file.size() - 1 - c.stored.size() - 1), " " + c.stored + "\x1A");
   }
-}
-
-TEST_F(FieldTest, StoredTextReadsAsTheTypedValue) {
-  const FieldDef d{"d", 'D', 8, 0}, l{"l", 'L', 1, 0}, m{"m", 'M', 10, 0};
-  const struct { FieldDef field; std::string stored, text; int date_format; bool century; double value; } cases[] = {
+  // And stored text reads as the typed value.
+  const FieldDef l{"l", 'L', 1, 0};
+  const struct { FieldDef field; std::string stored, text; int date_format; bool century; double value; } stored[] = {
       {{"c", 'C', 5, 0}, "ABC  ", "ABC  ", 0, false, 0}, {d, "20260517", "05/17/26", 0, false, 0},
       {d, "20260517", "26.05.17", 1, false, 0}, {d, "20260517", "17/05/26", 2, false, 0},
       {d, "20260517", "17.05.26", 8, false, 0}, {d, "20260517", "05/17/2026", 0, true, 0},
@@ -82,7 +80,7 @@ TEST_F(FieldTest, StoredTextReadsAsTheTypedValue) {
       {{"n", 'N', 19, 2}, " 1234567890123.4567", "", 0, false, vz::Real48::From(1234567890123.4567).ToDouble()},
       {{"n", 'N', 5, 0}, " 12.6", "", 0, false, 13}, {l, "T", "", 0, false, 1}, {l, "y", "", 0, false, 1},
       {l, "?", "", 0, false, 0}, {m, "        -5", "", 0, false, -5}, {m, "          ", "", 0, false, 0}};
-  for (const auto& c : cases) {
+  for (const auto& c : stored) {
     vz::SetDateFormat(c.date_format);
     vz::SetCenturyOn(c.century);
     ASSERT_TRUE(UseBytes("r", RawDbf(3, {c.field}, {" " + c.stored})));
