@@ -12,9 +12,7 @@
 
 namespace {
 
-using qptest::DbfTest;
-using qptest::PrintTo;
-using qptest::Fields;
+using qptest::DbfTest, qptest::Fields, qptest::PrintTo;
 
 enum class Fault { kFail, kShort };
 

@@ -8,8 +8,7 @@
 
 namespace {
 
-using qptest::DbfTest;
-using qptest::Fields;
+using qptest::DbfTest, qptest::Fields;
 
 constexpr int64_t kBase = 0x40000000;
 

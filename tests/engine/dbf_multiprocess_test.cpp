@@ -13,8 +13,7 @@
 
 namespace {
 
-using qptest::DbfTest;
-using qptest::Fields;
+using qptest::DbfTest, qptest::Fields;
 
 class MultiProcessTest : public DbfTest {
  protected:

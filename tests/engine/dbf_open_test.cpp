@@ -12,8 +12,7 @@
 
 namespace {
 
-using qptest::Fields;
-using qptest::RawDbf;
+using qptest::Fields, qptest::Le16, qptest::RawDbf, qptest::ReadAll;
 
 class OpenTest : public qptest::DbfTest {
  protected:
@@ -233,8 +232,6 @@ TEST_F(OpenTest, CallersBufferMustFitAndTheMemoManagerOpensAndClosesTheMemoFile)
   EXPECT_TRUE(calls.empty());
 }
 
-using qptest::Le16;
-using qptest::ReadAll;
 using CreateTest = qptest::DbfTest;
 
 TEST_F(CreateTest, NewTablesAndMemoFilesHaveTheDocumentedBytes) {

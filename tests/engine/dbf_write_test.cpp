@@ -10,12 +10,7 @@
 
 namespace {
 
-using qptest::FieldDef;
-using qptest::Fields;
-using qptest::Le16;
-using qptest::Le32;
-using qptest::RawDbf;
-using qptest::ReadAll;
+using qptest::DbfTest, qptest::FieldDef, qptest::Fields, qptest::Le16, qptest::Le32, qptest::RawDbf, qptest::ReadAll;
 using FieldTest = qptest::DbfTest;
 
 void Text(const char* text) { vz::SetFieldText(1, text); }
@@ -347,8 +342,6 @@ TEST_F(WriteTest, TablesOfOtherProgramsKeepTheirStoredTextMemoPointersAndLayout)
   EXPECT_EQ(Le16(b, 6), 12u);  // untouched
   EXPECT_EQ(b.substr(521 + 24), " plum   2.50\x1A");
 }
-
-using qptest::DbfTest;
 
 constexpr size_t kPackHeader = 32 + 32 + 1;
 constexpr size_t kPackRecord = 1 + 4;

@@ -12,9 +12,7 @@
 
 namespace {
 
-using qptest::Flavour;
-using qptest::Le32;
-using qptest::PrintTo;
+using qptest::Flavour, qptest::Le32, qptest::PrintTo;
 using MemoChannelTest = qptest::MemoTest;
 
 std::string Le32Bytes(uint32_t v) {

@@ -12,8 +12,7 @@
 
 namespace {
 
-using qptest::Flavour;
-using qptest::PrintTo;
+using qptest::Flavour, qptest::PrintTo;
 
 enum class Op { kNewNote, kShorterNote, kLongerNote, kPack };
 enum class Fault { kFailWrite, kShortWrite, kFailCommit };

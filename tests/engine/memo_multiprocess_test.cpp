@@ -8,8 +8,7 @@
 
 namespace {
 
-using qptest::Flavour;
-using qptest::PrintTo;
+using qptest::Flavour, qptest::PrintTo;
 
 // Many notes, each written while the other program appends its own: a note
 // placed where the other's is still being written would show at the end.
