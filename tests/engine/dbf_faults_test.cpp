@@ -1,6 +1,5 @@
-// Failing and short writes under every writing operation: the failure is
-// reported with its code and message, and every record stored before it
-// reads back unchanged after the table is opened again.
+// Failing and short writes under every writing operation: each is reported,
+// and every stored record reads back unchanged after a reopen.
 #include <gtest/gtest.h>
 
 #include <algorithm>

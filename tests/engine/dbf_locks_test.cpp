@@ -29,9 +29,8 @@ class LockTest : public DbfTest {
   plat::File probe_;  // another program's handle
 };
 
-// What other programs see: a record's lock covers its range beyond the
-// data, the file lock and the semaphore one byte each; the data itself is
-// never locked, and closing releases everything.
+// A record's lock covers its range beyond the data, the file lock and the
+// semaphore one byte each; the data is never locked; closing releases all.
 TEST_F(LockTest, LocksCoverTheRangesOtherProgramsLookAtAndLeaveInTheirOrder) {
   ASSERT_TRUE(Use("l"));
   ASSERT_TRUE(LockRecords({3}));
@@ -54,8 +53,7 @@ TEST_F(LockTest, LocksCoverTheRangesOtherProgramsLookAtAndLeaveInTheirOrder) {
   ASSERT_TRUE(LockRecords({3}));
   vz::USE("");
   EXPECT_FALSE(SeenLocked(1073742075, 61));
-  // UnlockRec releases the oldest, the newest or the named records; one not
-  // locked fails quietly with code 220 and keeps the list.
+  // UnlockRec: oldest, newest or named; one not locked fails quietly (220).
   ASSERT_TRUE(Use("l"));
   ASSERT_TRUE(LockRecords({5, 7, 9}));
   for (auto [n, message] : {std::pair{4, "Record not locked. [UnlockRec(4)]"}, {0, "[UnlockRec(0)]"},
@@ -98,8 +96,7 @@ TEST_F(LockTest, RetriesAskTheCallbackFailingUnlocksAreKeptAndLocksNeedARecordWi
   plat::fault::Reset();
   EXPECT_TRUE(vz::ALock());
   EXPECT_EQ(asked, 2);
-  // Three attempts, the callback, three more, the callback (which unlocks:
-  // one call of its own), and the attempt that succeeds.
+  // 3 attempts, the callback, 3 more, the callback (its unlock is 1), success.
   EXPECT_EQ(plat::fault::Calls(plat::fault::Op::kLock), 3 + 3 + 1 + 1);
   vz::Unlock();
   // Failing unlocks are reported, or kept for the caller.

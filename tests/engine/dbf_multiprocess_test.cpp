@@ -19,8 +19,7 @@ class MultiProcessTest : public DbfTest {
  protected:
   void SetUp() override {
     DbfTest::SetUp();
-    // The writer, its sequence number, and both again in a text field, so a
-    // torn record cannot pass for a whole one.
+    // Writer and sequence number, again in text: a torn record cannot pass.
     ASSERT_TRUE(Create("m", Fields({{"writer", 'N', 3, 0}, {"seq", 'N', 8, 0}, {"text", 'C', 40, 0}})));
   }
   static std::string Text(int writer, int seq) {
@@ -70,8 +69,7 @@ TEST_F(MultiProcessTest, ConcurrentAppendsKeepEveryRecordOnceAndTheLastCloseCoun
   for (int w = 1; w <= kWriters; ++w) EXPECT_EQ(next[w], kEach);
   EXPECT_EQ(bytes.back(), '\x1A');
   vz::USE("");
-  // One writer closes while the other is still appending; whoever closes
-  // last must leave the full count in the header.
+  // Whoever closes last leaves the full count, the other still appending.
   pid_t slow = qptest::StartChild([&] { return Writer(file, 1, 1500); });
   pid_t quick = qptest::StartChild([&] { return Writer(file, 2, 20); });
   EXPECT_EQ(qptest::WaitChild(quick), 0);

@@ -1,7 +1,5 @@
-// Creating, opening and moving through tables: the bytes on disk, refused
-// definitions and files, the USE command and work areas; the moves and end
-// flags under filters, while conditions and an index order, each walk on a
-// shared and on an exclusive table (they read records in different ways).
+// Creating, opening and moving through tables: bytes on disk, refusals, USE
+// and work areas; moves under filters, while conditions and an index order.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -127,9 +125,8 @@ TEST_F(OpenTest, VersionByteDecidesAcceptanceAndMemoAndWholeRecordsTheCount) {
     EXPECT_EQ(vz::FieldNo("NAME  "), 1);  // another program's names, whatever their case
     vz::USE("");
   }
-  // The record count comes from the whole records of the file: a shared table
-  // and a recount on open count them, and a header promising more counts only
-  // those there, so that an append goes right after the last one.
+  // The count comes from the whole records (shared, recount, a header that
+  // promises more), so that an append goes right after the last one.
   std::string b = RawDbf(3, {{"NAME", 'C', 10, 0}}, std::vector<std::string>(7, " abcdefghij"), false);
   qptest::PutLe32(&b, 4, 5);
   qptest::WriteAll(Path("r.dbf"), b + " half");  // a record cut short by a crash
@@ -235,8 +232,7 @@ TEST_F(OpenTest, CallersBufferMustFitAndTheMemoManagerOpensAndClosesTheMemoFile)
 using CreateTest = qptest::DbfTest;
 
 TEST_F(CreateTest, NewTablesAndMemoFilesHaveTheDocumentedBytes) {
-  // The entries are rewritten in place: names in capitals, type letters
-  // too, and a memo field is always 10 wide.
+  // Entries are rewritten in place: capitals, and a memo field 10 wide.
   auto fields = Fields({{"payee", 'c', 40, 0}, {"amtnumbers", 'F', 10, 2}, {"notes", 'm', 0, 0}});
   ASSERT_TRUE(vz::CreateDBF(Path("three"), fields));
   // Every byte not named here is zero.
@@ -327,8 +323,7 @@ class NavigationTest : public qptest::DbfTest {
   static std::string Name() { return vz::TrimRight(vz::GetFieldText(1)); }
 };
 
-// One move and where it must leave the table (a null name is not looked at),
-// with the message of the code-212 report it makes, if any.
+// A move, where it leaves the table (null name: not looked at), its report.
 struct Move {
   char op;  // T GoTop, B GoBottom, G GO, S SKIP, W put `name` in the buffer, N nothing
   int arg;
@@ -412,8 +407,7 @@ class ModeTest : public NavigationTest, public ::testing::WithParamInterface<qpt
 INSTANTIATE_TEST_SUITE_P(Modes, ModeTest, ::testing::ValuesIn(qptest::kModes), qptest::LabelName());
 
 TEST_P(ModeTest, ScansSeeOurOwnWritesAcrossReadAheadBlocks) {
-  // Enough records for several read-ahead blocks, read both ways and with
-  // jumps, so that every block boundary is crossed after our own writes.
+  // Several read-ahead blocks, read both ways and with jumps, after writes.
   Build(3000, GetParam().suffix);
   for (int n = 1; n <= 2000; n += 2) {
     vz::GO(n);
@@ -434,8 +428,7 @@ TEST_P(ModeTest, ScansSeeOurOwnWritesAcrossReadAheadBlocks) {
   }
 }
 
-// Another program writes records behind our back: each move reads the
-// record from the file, and records appended elsewhere become visible.
+// Each move reads records another program wrote, appended ones included.
 TEST_F(NavigationTest, RecordsOfAnotherProgramAreSeenAndAnIndexOrderDecidesTheMoves) {
   BuildTable("s", Fields({{"name", 'C', 4, 0}}), 1);
   ASSERT_TRUE(Use("s"));
@@ -453,8 +446,7 @@ TEST_F(NavigationTest, RecordsOfAnotherProgramAreSeenAndAnIndexOrderDecidesTheMo
   vz::GoBottom();
   EXPECT_EQ(vz::RecNo(), 4);
   EXPECT_EQ(vz::RecCount(), 4);
-  // An index manager whose key order is the record numbers backwards: moves
-  // follow it, writes maintain its keys.
+  // An index order of record numbers backwards: moves follow, writes keep it.
   BuildTable("i", Fields({{"n", 'N', 4, 0}}), 5, [](int n) { vz::SetFieldNumber(1, n); });
   ASSERT_TRUE(Use("i exclusive"));
   int32_t position = 0;

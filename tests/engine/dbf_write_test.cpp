@@ -1,6 +1,5 @@
-// Writing records: stored forms of every field type both ways, Append and
-// Replace under the sharing rules, header and end mark, record hooks, Peek
-// and Poke, dBASE II tables, and deleting and packing beside another program.
+// Writing records: stored forms, Append and Replace under the sharing rules,
+// header and end mark, hooks, Peek and Poke, other programs' tables, packing.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -268,9 +267,8 @@ TEST_F(WriteTest, HooksTransformTheRecordOnItsWayToTheFileAndPeekSeesTheFilesByt
   EXPECT_EQ(vz::GetFieldText(1), std::string("ONE\0\0", 5));
 }
 
-// Fields another program stored in a form the field buffer cannot give back
-// keep their bytes through a Replace that set another field; the fields the
-// caller set are stored.
+// Fields stored in a form the buffer cannot give back keep their bytes
+// through a Replace that set another field.
 TEST_F(WriteTest, TablesOfOtherProgramsKeepTheirStoredTextMemoPointersAndLayout) {
   const struct { FieldDef field; std::string stored; int date_format; } cases[] = {
       {{"D", 'D', 8, 0}, "19991231", 0}, {{"D", 'D', 8, 0}, "18991231", 1}, {{"D", 'D', 8, 0}, "00000000", 0},
@@ -293,8 +291,7 @@ TEST_F(WriteTest, TablesOfOtherProgramsKeepTheirStoredTextMemoPointersAndLayout)
   vz::Replace();
   vz::USE("");
   EXPECT_EQ(ReadAll(Path("k.dbf")).substr(32 * 3 + 1, 21), " 20981231           7");
-  // Another program's memo field may be narrower than the block numbers a
-  // note gets: a pointer stored as asterisks would lose the note.
+  // A memo field too narrow for the pointer: asterisks would lose the note.
   qptest::WriteAll(Path("m.dbf"), qptest::RawDbf(3, {{"NAME", 'C', 3, 0}, {"NOTES", 'M', 1, 0}}, {" old7"}));
   const std::string before = ReadAll(Path("m.dbf"));
   ASSERT_TRUE(Use("m exclusive"));

@@ -1,6 +1,5 @@
-// Memo files through the memo text channel, in both flavours and block
-// sizes: written bytes, memos other programs or damage left, the free-run
-// chain, line limits, the channel's results, and packing.
+// Memo files through the memo text channel in each flavour: written bytes,
+// others' and damaged memos, the free-run chain, the channel, and packing.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -25,8 +24,7 @@ std::string Prefixed(const std::string& text, uint32_t length = 0) {
          text;
 }
 
-// A memo file written by hand: the flavour's header with `head` as its
-// next-free value, and each given block's bytes at its place.
+// A memo file by hand: the header (next free block `head`) and the blocks.
 std::string HandMade(const Flavour& f, const std::map<int, std::string>& blocks, uint32_t head = 1) {
   std::string b(f.dbase4() ? 24 : 512, '\0');
   qptest::PutLe32(&b, 0, head);
@@ -185,9 +183,8 @@ TEST_P(MemoDbase4Test, ChainGivesRunsInBlockOrderAndDamageNeverLetsAWriteTouchAn
   EXPECT_EQ(ReadNote(3), four + "\r\n");
   EXPECT_EQ(ReadNote(4), three + "\r\n");
   vz::USE("");
-  // What a damaged dBASE IV file may lie about: a note's length, and the chain
-  // of free runs. Whatever it says, a write stores a note that reads back,
-  // and every note nobody wrote reads as it did.
+  // Whatever a damaged file says of a note's length or the free runs, a write
+  // stores a note that reads back, and the other notes read as they did.
   const std::map<int, std::string> looped = {{1, Prefixed("kept")}, {2, FreeRun(3, 1)}, {3, FreeRun(2, 1)}};
   const struct {
     const char* label;
@@ -320,8 +317,7 @@ size_t Count(const std::string& haystack, const std::string& needle) {
 
 class MemoPackTest : public MemoFlavourTest {
  protected:
-  // Notes of several sizes on records 1-6, two of them rewritten, record 6
-  // pointing at raw data; records 2 and 5 marked deleted.
+  // Notes on records 1-6, two rewritten, 6 raw data; 2 and 5 marked deleted.
   void Fill() {
     const size_t sizes[] = {10, bs() + 5, 3 * bs(), 20, 2 * bs(), 5};
     for (int r = 1; r <= 6; ++r) ASSERT_EQ(WriteNote(r, Note("old " + std::to_string(r), sizes[r - 1])), 0);

@@ -1,6 +1,5 @@
-// Failing and short writes and commits under the memo writer and the pack,
-// at each write in turn: the failure is reported, a record whose memo was
-// not stored keeps its pointer, and every stored note reads back unchanged.
+// Failing writes and commits of memos and the pack, at each write in turn:
+// reported, the pointer kept, and every stored note read back unchanged.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -36,8 +35,7 @@ class MemoFaultTest : public qptest::MemoTest,
   const Flavour& flavour() const { return std::get<0>(GetParam()); }
   uint32_t bs() const { return flavour().block_size; }
 
-  // A table with notes on records 1, 2 and 4 (record 4 marked deleted for
-  // the pack); `notes_` holds each title's note as it reads.
+  // Notes on records 1, 2 and 4 (4 deleted); `notes_` by title, as they read.
   void Prepare() {
     vz::USE("");
     MakeTable(flavour());

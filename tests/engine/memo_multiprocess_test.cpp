@@ -1,7 +1,5 @@
-// Two programs writing notes into one shared table at the same time, each
-// to its own records: the memo lock keeps them from placing two notes in
-// the same blocks, in both flavours. One process cannot show this: it has
-// the table open once and writes one memo at a time.
+// Two programs writing notes into one shared table at once: the memo lock
+// keeps them from placing two notes in the same blocks.
 #include <gtest/gtest.h>
 
 #include "tests/support/memo_helpers.h"
@@ -27,8 +25,7 @@ class MemoMultiProcessTest : public qptest::MemoTest, public ::testing::WithPara
     return text;
   }
 
-  // Writes the notes of every record of its parity, trying again while the
-  // other writer holds the memo lock.
+  // Notes of the records of its parity, again while the other holds the lock.
   static int Writer(const std::string& file, int writer, uint32_t block_size, const qptest::Signal& go) {
     if (!go.Wait()) return 9;
     if (!vz::USE(file)) return 10;

@@ -79,8 +79,7 @@ TEST_F(Dates, PartsAndValidityAreReadAsTheyStandInTheRegionalForm) {
   EXPECT_EQ(vz::ThousandsSeparator(), '\'');
 }
 
-// The expected texts come from exact decimal arithmetic (half away from zero
-// on the exact value of the double).
+// Expected texts from exact decimal arithmetic (half away from zero).
 TEST_F(NumText, FormatFixedRoundsOnTheExactValueAndOverflowsIntoStarsAndRealToTextTakesTheSeparator) {
   const struct { double value; int width, decimals; const char* text; } cases[] = {
       {1234.56, 0, 2, "1234.56"}, {-0.125, 0, 2, "-0.13"}, {2.5, 0, 0, "3"}, {1.005, 0, 2, "1.00"},

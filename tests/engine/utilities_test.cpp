@@ -1,6 +1,5 @@
-// The engine's utilities: the error state and the three ways a report is
-// delivered, texts, code pages checked against glibc's iconv byte by byte,
-// and files, whose failures come from the fault seam (root ignores modes).
+// Errors and their delivery, texts, code pages against glibc's iconv, and
+// files, whose failures come from the fault seam (root ignores modes).
 #include "engine/textutil.h"
 
 #include <gtest/gtest.h>
@@ -96,8 +95,7 @@ std::string Iconv(const char* to, const char* from, std::string in) {
   return out;
 }
 
-// The upper half as iconv has it, 0x8D (a letter, not a line end) included;
-// control bytes keep their code points.
+// The upper half as iconv has it, 0x8D (a letter) included.
 TEST(CodePage, UpperHalfMatchesIconvControlBytesKeepTheirCodePointsAndTheRestAreQuestionMarks) {
   std::string controls;
   for (int b = 0; b < 0x20; ++b) controls.push_back(static_cast<char>(b));
