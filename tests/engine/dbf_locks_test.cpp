@@ -3,14 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <functional>
 
 #include "tests/support/dbf_helpers.h"
 
 namespace {
 
-using qptest::DbfTest;
-using qptest::Fields;
+using qptest::DbfTest, qptest::Fields;
 
 constexpr int64_t kBase = 0x40000000;
 
@@ -31,10 +29,9 @@ class LockTest : public DbfTest {
   plat::File probe_;  // another program's handle
 };
 
-// What other programs see: a record's lock covers its range beyond the
-// data, the file lock and the semaphore one byte each; the data itself is
-// never locked, and closing releases everything.
-TEST_F(LockTest, LocksCoverTheRangesOtherProgramsLookAt) {
+// A record's lock covers its range beyond the data, the file lock and the
+// semaphore one byte each; the data is never locked; closing releases all.
+TEST_F(LockTest, LocksCoverTheRangesOtherProgramsLookAtAndLeaveInTheirOrder) {
   ASSERT_TRUE(Use("l"));
   ASSERT_TRUE(LockRecords({3}));
   EXPECT_EQ(RecordLock(3), 1073742075);
@@ -56,10 +53,7 @@ TEST_F(LockTest, LocksCoverTheRangesOtherProgramsLookAt) {
   ASSERT_TRUE(LockRecords({3}));
   vz::USE("");
   EXPECT_FALSE(SeenLocked(1073742075, 61));
-}
-
-// A record not locked fails quietly with code 220 and keeps the list.
-TEST_F(LockTest, UnlockRecReleasesOldestNewestOrNamedRecords) {
+  // UnlockRec: oldest, newest or named; one not locked fails quietly (220).
   ASSERT_TRUE(Use("l"));
   ASSERT_TRUE(LockRecords({5, 7, 9}));
   for (auto [n, message] : {std::pair{4, "Record not locked. [UnlockRec(4)]"}, {0, "[UnlockRec(0)]"},
@@ -87,7 +81,7 @@ TEST_F(LockTest, UnlockRecReleasesOldestNewestOrNamedRecords) {
   for (int n : {2, 4, 6}) EXPECT_FALSE(SeenLocked(RecordLock(n), 61)) << n;
 }
 
-TEST_F(LockTest, RetriesThenAsksTheCallback) {
+TEST_F(LockTest, RetriesAskTheCallbackFailingUnlocksAreKeptAndLocksNeedARecordWithinTheLimit) {
   ASSERT_EQ(probe_.Lock(kBase + 1, 1), plat::kOk);
   ASSERT_TRUE(Use("l"));
   plat::fault::Reset();
@@ -102,13 +96,10 @@ TEST_F(LockTest, RetriesThenAsksTheCallback) {
   plat::fault::Reset();
   EXPECT_TRUE(vz::ALock());
   EXPECT_EQ(asked, 2);
-  // Three attempts, the callback, three more, the callback (which unlocks:
-  // one call of its own), and the attempt that succeeds.
+  // 3 attempts, the callback, 3 more, the callback (its unlock is 1), success.
   EXPECT_EQ(plat::fault::Calls(plat::fault::Op::kLock), 3 + 3 + 1 + 1);
-}
-
-TEST_F(LockTest, FailingUnlocksAreReportedOrKept) {
-  ASSERT_TRUE(Use("l"));
+  vz::Unlock();
+  // Failing unlocks are reported, or kept for the caller.
   ASSERT_TRUE(vz::LockSemaphore());
   plat::fault::FailNth(plat::fault::Op::kLock, 1, EIO);
   vz::UnlockSemaphore();
@@ -120,19 +111,8 @@ TEST_F(LockTest, FailingUnlocksAreReportedOrKept) {
   EXPECT_EQ(vz::ErrorCode(), 30);
   EXPECT_TRUE(halts_.empty());  // kept, not reported
   EXPECT_FALSE(vz::IsLocked(2));
-}
-
-TEST_F(LockTest, RecordLockLimit) {
-  vz::Settings().RecordLockLimit = 2;
-  ASSERT_TRUE(Use("l"));
-  ASSERT_TRUE(LockRecords({1, 2}));
-  vz::GO(3);
-  EXPECT_FALSE(vz::RLock());
-  EXPECT_EQ(LastReport(), ReportOf(212, "Vozuv record lock limit exceeded [RLOCK]"));
-}
-
-TEST_F(LockTest, NoCurrentRecordMeansNothingToLock) {
   // "Record 0" would cover the semaphore and the file lock of everybody.
+  vz::USE("");
   ASSERT_TRUE(Create("e", Fields({{"payee", 'C', 200, 0}})));
   ASSERT_TRUE(Use("e"));
   EXPECT_FALSE(vz::RLock());
@@ -142,18 +122,20 @@ TEST_F(LockTest, NoCurrentRecordMeansNothingToLock) {
   ASSERT_EQ(other.IsLockedByOther(kBase, 2, &locked), plat::kOk);
   EXPECT_FALSE(locked);
   vz::USE("");
+  vz::Settings().RecordLockLimit = 2;
   ASSERT_TRUE(Use("l"));
   vz::GoBottom();
   vz::SKIP(1);
   EXPECT_FALSE(vz::RLock());
+  ASSERT_TRUE(LockRecords({1, 2}));
+  vz::GO(3);
+  EXPECT_FALSE(vz::RLock());
+  EXPECT_EQ(LastReport(), ReportOf(212, "Vozuv record lock limit exceeded [RLOCK]"));
 }
-
-// ---- two programs -------------------------------------------------------------------
 
 class TwoProcessTest : public LockTest {
  protected:
-  // Another program opens the table and takes locks; it holds them until
-  // Release().
+  // Another program opens the table and takes locks, held until Release().
   void HoldInChild(const std::function<bool()>& take) {
     probe_.Close();
     const std::string file = Path("l.dbf");
@@ -174,7 +156,7 @@ class TwoProcessTest : public LockTest {
   pid_t child_ = -1;
 };
 
-TEST_F(TwoProcessTest, RecordLocksAndSemaphoreExcludeEachOther) {
+TEST_F(TwoProcessTest, LocksOfAnotherProcessExcludeOursRangeByRange) {
   HoldInChild([] {
     vz::GO(2);
     return vz::RLock() && vz::LockSemaphore();
@@ -191,9 +173,7 @@ TEST_F(TwoProcessTest, RecordLocksAndSemaphoreExcludeEachOther) {
   vz::GO(2);
   EXPECT_TRUE(vz::RLock());
   EXPECT_TRUE(vz::LockSemaphore());
-}
-
-TEST_F(TwoProcessTest, FileLockOfAnotherProcessStopsOurAppend) {
+  // The file lock of another process stops our append.
   HoldInChild([] { return vz::ALock(); });
   EXPECT_FALSE(vz::ALock());
   Release();

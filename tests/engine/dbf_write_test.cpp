@@ -1,32 +1,29 @@
-// Writing records: the field buffer's stored form of every field type and
-// the conversions both ways under each date form, Append and Replace under
-// the sharing rules, the header and end mark on flush and close, record
-// hooks, Peek and Poke, dBASE II tables, and deleting and packing records
-// with another program beside us.
+// Writing records: stored forms, Append and Replace under the sharing rules,
+// header and end mark, hooks, Peek and Poke, other programs' tables, packing.
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 
 #include "engine/real48.h"
 #include "tests/support/dbf_helpers.h"
 
 namespace {
 
-using qptest::FieldDef;
-using qptest::Fields;
-using qptest::Le16;
-using qptest::Le32;
-using qptest::RawDbf;
-using qptest::ReadAll;
+using qptest::DbfTest, qptest::FieldDef, qptest::Fields, qptest::Le16, qptest::Le32, qptest::RawDbf, qptest::ReadAll;
 using FieldTest = qptest::DbfTest;
 
 void Text(const char* text) { vz::SetFieldText(1, text); }
 void Number(double value) { vz::SetFieldNumber(1, value); }
 
-TEST_F(FieldTest, ValueIsStoredAsOtherProgramsExpect) {
+TEST_F(FieldTest, ValueIsStoredAsOtherProgramsExpectAndReadsBackAsTheTypedValue) {
   const FieldDef c5{"c", 'C', 5, 0}, n8{"n", 'N', 8, 2}, d{"d", 'D', 8, 0}, m{"m", 'M', 10, 0};
-  const struct { FieldDef field; int date_format; bool century; std::function<void()> set; std::string stored; } cases[] = {
+  const struct {
+    FieldDef field;
+    int date_format;
+    bool century;
+    std::function<void()> set;
+    std::string stored;
+  } cases[] = {
       {c5, 0, false, [] { Text("ABC"); }, "ABC  "}, {c5, 0, false, [] { Text("ABCDEFG"); }, "ABCDE"},
       {{"c", 'C', 3, 0}, 0, false,
        [] {
@@ -35,23 +32,19 @@ TEST_F(FieldTest, ValueIsStoredAsOtherProgramsExpect) {
          std::memcpy(slot + 1, "xyz", 3);
        },
        "xyz"},
-      {{"n", 'N', 5, 2}, 0, false, [] { Number(1234.5); }, "*****"},
-      {n8, 0, false, [] { Number(1234.5); }, " 1234.50"},
+      {{"n", 'N', 5, 2}, 0, false, [] { Number(1234.5); }, "*****"}, {n8, 0, false, [] { Number(1234.5); }, " 1234.50"},
       {{"n", 'N', 5, 3}, 0, false, [] { Number(0.5); }, "0.500"},
       {{"n", 'N', 3, 0}, 0, false, [] { Number(1234); }, "***"},
       {{"n", 'N', 6, 2}, 0, false, [] {}, "  0.00"},
       {{"n", 'N', 11, 0}, 0, false, [] { Number(-2147483648.0); }, "-2147483648"},
-      {{"l", 'L', 1, 0}, 0, false, [] { vz::SetFieldLogical(1, true); }, "T"},
-      {{"l", 'L', 1, 0}, 0, false, [] {}, "F"},
+      {{"l", 'L', 1, 0}, 0, false, [] { vz::SetFieldLogical(1, true); }, "T"}, {{"l", 'L', 1, 0}, 0, false, [] {}, "F"},
       {m, 0, false, [] { vz::SetFieldMemo(1, -5); }, "        -5"},
       {m, 0, false, [] {}, "          "},  // no note: blanks, which other readers take
       {d, 0, false, [] {}, "        "}, {d, 0, false, [] { Text(""); }, "        "},
-      {d, 3, true, [] { Text("  -  -    "); }, "        "},
-      {d, 0, false, [] { Text("12/31/99"); }, "20991231"},
+      {d, 3, true, [] { Text("  -  -    "); }, "        "}, {d, 0, false, [] { Text("12/31/99"); }, "20991231"},
       {d, 5, false, [] { Text("17.05.26"); }, "20260517"},
       // The year-first form takes its year's width from the text.
-      {d, 1, false, [] { Text("2026.12.25"); }, "20261225"},
-      {d, 1, true, [] { Text("26.12.25"); }, "20261225"},
+      {d, 1, false, [] { Text("2026.12.25"); }, "20261225"}, {d, 1, true, [] { Text("26.12.25"); }, "20261225"},
       {d, 2, true, [] { Text("31/12/99"); }, "20991231"}};
   for (const auto& c : cases) {
     vz::SetDateFormat(c.date_format);
@@ -67,23 +60,21 @@ TEST_F(FieldTest, ValueIsStoredAsOtherProgramsExpect) {
     std::string file = qptest::ReadAll(Path("s.dbf"));
     EXPECT_EQ(file.substr(file.size() - 1 - c.stored.size() - 1), " " + c.stored + "\x1A");
   }
-}
-
-TEST_F(FieldTest, StoredTextReadsAsTheTypedValue) {
-  const FieldDef d{"d", 'D', 8, 0}, l{"l", 'L', 1, 0}, m{"m", 'M', 10, 0};
-  const struct { FieldDef field; std::string stored; int date_format; bool century; std::string text; double value; } cases[] = {
-      {{"c", 'C', 5, 0}, "ABC  ", 0, false, "ABC  ", 0}, {d, "20260517", 0, false, "05/17/26", 0},
-      {d, "20260517", 1, false, "26.05.17", 0}, {d, "20260517", 2, false, "17/05/26", 0},
-      {d, "20260517", 8, false, "17.05.26", 0}, {d, "20260517", 0, true, "05/17/2026", 0},
-      {d, "20260517", 1, true, "2026.05.17", 0}, {d, "        ", 0, false, "  /  /  ", 0},
-      {d, "        ", 1, true, "    .  .  ", 0}, {{"n", 'N', 8, 2}, " -123.25", 0, false, "", -123.25},
-      {{"n", 'N', 8, 2}, "        ", 0, false, "", 0}, {{"n", 'N', 5, 2}, "*****", 0, false, "", 0},
-      {{"n", 'N', 5, 2}, "1a2.3", 0, false, "", 0}, {{"f", 'F', 8, 1}, " 1.5e+02", 0, false, "", 150},
-      {{"n", 'N', 4, 0}, "  +7", 0, false, "", 7}, {{"n", 'N', 4, 2}, " .25", 0, false, "", 0.25},
-      {{"n", 'N', 19, 2}, " 1234567890123.4567", 0, false, "", vz::Real48::From(1234567890123.4567).ToDouble()},
-      {{"n", 'N', 5, 0}, " 12.6", 0, false, "", 13}, {l, "T", 0, false, "", 1}, {l, "y", 0, false, "", 1},
-      {l, "?", 0, false, "", 0}, {m, "        -5", 0, false, "", -5}, {m, "          ", 0, false, "", 0}};
-  for (const auto& c : cases) {
+  // And stored text reads as the typed value.
+  const FieldDef l{"l", 'L', 1, 0};
+  const struct { FieldDef field; std::string stored, text; int date_format; bool century; double value; } stored[] = {
+      {{"c", 'C', 5, 0}, "ABC  ", "ABC  ", 0, false, 0}, {d, "20260517", "05/17/26", 0, false, 0},
+      {d, "20260517", "26.05.17", 1, false, 0}, {d, "20260517", "17/05/26", 2, false, 0},
+      {d, "20260517", "17.05.26", 8, false, 0}, {d, "20260517", "05/17/2026", 0, true, 0},
+      {d, "20260517", "2026.05.17", 1, true, 0}, {d, "        ", "  /  /  ", 0, false, 0},
+      {d, "        ", "    .  .  ", 1, true, 0}, {{"n", 'N', 8, 2}, " -123.25", "", 0, false, -123.25},
+      {{"n", 'N', 8, 2}, "        ", "", 0, false, 0}, {{"n", 'N', 5, 2}, "*****", "", 0, false, 0},
+      {{"n", 'N', 5, 2}, "1a2.3", "", 0, false, 0}, {{"f", 'F', 8, 1}, " 1.5e+02", "", 0, false, 150},
+      {{"n", 'N', 4, 0}, "  +7", "", 0, false, 7}, {{"n", 'N', 4, 2}, " .25", "", 0, false, 0.25},
+      {{"n", 'N', 19, 2}, " 1234567890123.4567", "", 0, false, vz::Real48::From(1234567890123.4567).ToDouble()},
+      {{"n", 'N', 5, 0}, " 12.6", "", 0, false, 13}, {l, "T", "", 0, false, 1}, {l, "y", "", 0, false, 1},
+      {l, "?", "", 0, false, 0}, {m, "        -5", "", 0, false, -5}, {m, "          ", "", 0, false, 0}};
+  for (const auto& c : stored) {
     vz::SetDateFormat(c.date_format);
     vz::SetCenturyOn(c.century);
     ASSERT_TRUE(UseBytes("r", RawDbf(3, {c.field}, {" " + c.stored})));
@@ -112,7 +103,7 @@ TEST_F(FieldTest, NumberBeyondItsRangeIsNoSilentZeroOrLimit) {
   }
 }
 
-TEST_F(FieldTest, SlotsFollowTheTypesAndBadFieldNumbersReportCode220) {
+TEST_F(FieldTest, SlotsFollowTheTypesEvenForOddWidthsAndBadFieldNumbersReportCode220) {
   ASSERT_TRUE(Create("f", Fields({{"name", 'C', 12, 0}, {"born", 'D', 8, 0}, {"amount", 'N', 9, 2},
                                   {"count", 'N', 4, 0}, {"ok", 'L', 1, 0}, {"notes", 'M', 10, 0}})));
   ASSERT_TRUE(Use("f"));
@@ -120,21 +111,18 @@ TEST_F(FieldTest, SlotsFollowTheTypesAndBadFieldNumbersReportCode220) {
   EXPECT_EQ(vz::FieldAddress(6) - vz::FieldAddress(0), 36);
   EXPECT_EQ(vz::FieldBufferSize(), 40);
   EXPECT_EQ(vz::RecSize(), 45);
-  const struct { const char* op; std::function<void(int)> call; } accessors[] = {
+  const struct { std::string op; std::function<void(int)> call; } accessors[] = {
       {"FieldType", [](int n) { vz::FieldType(n); }}, {"FieldLen", [](int n) { vz::FieldLen(n); }},
       {"FieldDec", [](int n) { vz::FieldDec(n); }}, {"FieldAddress", [](int n) { vz::FieldAddress(n); }},
       {"Field", [](int n) { vz::Field(n); }}};
   for (const auto& a : accessors) {
     for (int n : {-1, 0, 7, 300}) {
-      if (n == 0 && a.op == std::string("FieldAddress")) continue;  // the record's flag byte
+      if (n == 0 && a.op == "FieldAddress") continue;  // the record's flag byte
       a.call(n);
-      EXPECT_EQ(LastReport(), Reported(220, std::string("Invalid field number. [") + a.op + "(" + std::to_string(n) + ")]"));
+      EXPECT_EQ(LastReport(), ReportOf(220, "Invalid field number. [" + a.op + "(" + std::to_string(n) + ")]"));
     }
   }
-}
-
-TEST_F(FieldTest, ShortDateFieldOfAnotherProgramStaysInsideItsSlot) {
-  // A D field of length 3 gets a 6-byte slot: five characters of date.
+  // Another program's D field of length 3 gets a 6-byte slot: five characters of date.
   ASSERT_TRUE(UseBytes("odd", RawDbf(3, {{"D", 'D', 3, 0}, {"C", 'C', 2, 0}}, {" 202xy"})));
   EXPECT_EQ(vz::GetFieldText(2), "xy");
   EXPECT_EQ(vz::GetFieldText(1).size(), 5u);
@@ -167,45 +155,30 @@ class WriteTest : public qptest::DbfTest {
   static constexpr size_t kHeader = 32 + 64 + 1, kRecord = 1 + 5 + 7;
 };
 
-TEST_F(WriteTest, SharedAppendKeepsTheHeaderCountUpToDateForOtherReaders) {
+// A shared append counts each record at once, as if the program died right
+// now; the end mark waits for a flush or the close. Only a changed table gets
+// a new date, and a missing mark stays missing.
+TEST_F(WriteTest, HeaderCountEndMarkAndDateFollowTheWrites) {
   ASSERT_TRUE(Use("w"));
-  std::string b;
   for (uint32_t n = 1; n <= 3; ++n) {
     AddRecords(1);
-    // Each record counts at once, as if the program died right now; the
-    // end mark waits for the close.
-    b = File();
-    EXPECT_EQ(Le32(b, 4), n);
-    EXPECT_EQ(b.size(), kHeader + n * kRecord);
+    EXPECT_EQ(Le32(File(), 4), n);
+    EXPECT_EQ(File().size(), kHeader + n * kRecord);
   }
   EXPECT_EQ(vz::RecNo(), 3);
-  vz::USE("");
-  b = File();
-  EXPECT_EQ(b.size(), kHeader + 3 * kRecord + 1);
-  EXPECT_EQ(b.substr(kHeader, kRecord), " n1      1.50");
-  EXPECT_EQ(b.back(), '\x1A');
-}
-
-TEST_F(WriteTest, FlushCompletesTheHeaderWithoutClosingAndFlushOnWriteAfterEveryAppend) {
   ASSERT_TRUE(Use("w exclusive"));
-  AddRecords(2);
-  vz::FlushDbf();
-  EXPECT_EQ(Le32(File(), 4), 2u);
-  EXPECT_EQ(File().size(), kHeader + 2 * kRecord + 1);
-  AddRecords(1);  // over the mark
-  vz::FlushDbf();
   EXPECT_EQ(File().size(), kHeader + 3 * kRecord + 1);
-  EXPECT_EQ(Le32(File(), 4), 3u);
+  EXPECT_EQ(File().substr(kHeader, kRecord), " n1      1.50");
+  AddRecords(2);  // over the mark
+  vz::FlushDbf();
+  EXPECT_EQ(Le32(File(), 4), 5u);
+  EXPECT_EQ(File().size(), kHeader + 5 * kRecord + 1);
+  EXPECT_EQ(File().back(), '\x1A');
   vz::Settings().FlushOnWrite = true;
   ASSERT_TRUE(Use("w"));
   AddRecords(1);
-  EXPECT_EQ(Le32(File(), 4), 4u);
+  EXPECT_EQ(Le32(File(), 4), 6u);
   EXPECT_EQ(File().back(), '\x1A');
-}
-
-TEST_F(WriteTest, OnlyAChangedTableGetsANewHeaderDateAndNoMarkIsAdded) {
-  ASSERT_TRUE(Use("w exclusive"));
-  AddRecords(1);
   vz::USE("");
   std::string b = File();
   b.pop_back();  // no end mark
@@ -219,12 +192,13 @@ TEST_F(WriteTest, OnlyAChangedTableGetsANewHeaderDateAndNoMarkIsAdded) {
   vz::Replace();
   vz::USE("");
   EXPECT_EQ(File().substr(1, 3), qptest::TodayBytes());
-  EXPECT_EQ(File().substr(kHeader), " xy      1.50");
+  EXPECT_EQ(File().substr(kHeader, kRecord), " xy      1.50");
+  EXPECT_EQ(File().size(), b.size());
 }
 
-// A write to a shared table without its lock is refused and changes nothing;
-// the record's own lock allows every write of the record.
-TEST_F(WriteTest, WriteWithoutItsLockIsRefusedAndChangesNothing) {
+// Writes outside the table, and writes to a shared table without their lock,
+// are refused and change nothing; the record's own lock allows every write.
+TEST_F(WriteTest, WriteOutsideTheTableOrWithoutItsLockIsRefusedAndChangesNothing) {
   enum Held { kNothing, kFileLock, kOtherRecord };
   const char* kAppend = "File must be locked to append: <dir>/w.dbf [APPEND]";
   const struct { Held held; void (*write)(); unsigned code; const char* message; } cases[] = {
@@ -235,8 +209,19 @@ TEST_F(WriteTest, WriteWithoutItsLockIsRefusedAndChangesNothing) {
       {kFileLock, vz::DeleteRec, 1200, "<dir>/w.dbf Record not locked [DeleteRec]"},
       {kFileLock, vz::RecallRec, 1200, "Record not locked [RecallRec]"},
       {kFileLock, [] { vz::Poke("abc", 1, 2); }, 1200, "Record not locked [Poke(abc,1,2)]"}};
+  ASSERT_TRUE(Use("w exclusive"));
+  vz::Replace();
+  EXPECT_EQ(LastReport(), Reported(212, "Database \"<dir>/w.dbf\" is empty. [REPLACE]"));
+  AddRecords(1);
+  vz::SKIP(1);
+  vz::Replace();
+  EXPECT_EQ(LastReport(), Reported(212, "Database \"<dir>/w.dbf\" is at EOF. [REPLACE]"));
+  vz::DeleteRec();
+  EXPECT_EQ(LastReport(), Reported(1103, "<dir>/w.dbf at EOF [DeleteRec]"));
+  vz::RecallRec();
+  EXPECT_EQ(LastReport(), Reported(1103, "<dir>/w.dbf at EOF [RecallRec]"));
   ASSERT_TRUE(Use("w"));
-  AddRecords(2);
+  AddRecords(1);
   const std::string before = File();
   for (const auto& c : cases) {
     vz::GO(1);
@@ -262,20 +247,6 @@ TEST_F(WriteTest, WriteWithoutItsLockIsRefusedAndChangesNothing) {
   EXPECT_EQ(vz::Peek(0, 2), "*");
 }
 
-TEST_F(WriteTest, WritesOutsideTheTableAreRefused) {
-  ASSERT_TRUE(Use("w exclusive"));
-  vz::Replace();
-  EXPECT_EQ(LastReport(), Reported(212, "Database \"<dir>/w.dbf\" is empty. [REPLACE]"));
-  AddRecords(1);
-  vz::SKIP(1);
-  vz::Replace();
-  EXPECT_EQ(LastReport(), Reported(212, "Database \"<dir>/w.dbf\" is at EOF. [REPLACE]"));
-  vz::DeleteRec();
-  EXPECT_EQ(LastReport(), Reported(1103, "<dir>/w.dbf at EOF [DeleteRec]"));
-  vz::RecallRec();
-  EXPECT_EQ(LastReport(), Reported(1103, "<dir>/w.dbf at EOF [RecallRec]"));
-}
-
 TEST_F(WriteTest, HooksTransformTheRecordOnItsWayToTheFileAndPeekSeesTheFilesBytes) {
   vz::Settings().EncodeRecordHook = Flip;
   vz::Settings().DecodeRecordHook = Flip;
@@ -296,10 +267,9 @@ TEST_F(WriteTest, HooksTransformTheRecordOnItsWayToTheFileAndPeekSeesTheFilesByt
   EXPECT_EQ(vz::GetFieldText(1), std::string("ONE\0\0", 5));
 }
 
-// Fields another program stored in a form the field buffer cannot give back
-// keep their bytes through a Replace that set another field; the fields the
-// caller set are stored.
-TEST_F(WriteTest, ReplaceKeepsTheStoredTextOfFieldsNotSet) {
+// Fields stored in a form the buffer cannot give back keep their bytes
+// through a Replace that set another field.
+TEST_F(WriteTest, TablesOfOtherProgramsKeepTheirStoredTextMemoPointersAndLayout) {
   const struct { FieldDef field; std::string stored; int date_format; } cases[] = {
       {{"D", 'D', 8, 0}, "19991231", 0}, {{"D", 'D', 8, 0}, "18991231", 1}, {{"D", 'D', 8, 0}, "00000000", 0},
       {{"N", 'N', 12, 0}, " 12345678901", 0}, {{"F", 'F', 8, 1}, " 1.5e+02", 0}, {{"L", 'L', 1, 0}, "y", 0}};
@@ -321,11 +291,7 @@ TEST_F(WriteTest, ReplaceKeepsTheStoredTextOfFieldsNotSet) {
   vz::Replace();
   vz::USE("");
   EXPECT_EQ(ReadAll(Path("k.dbf")).substr(32 * 3 + 1, 21), " 20981231           7");
-}
-
-// Another program's memo field may be narrower than the block numbers a
-// note gets: a pointer stored as asterisks would lose the note.
-TEST_F(WriteTest, MemoPointerTooWideForItsFieldIsRefusedAndNothingWritten) {
+  // A memo field too narrow for the pointer: asterisks would lose the note.
   qptest::WriteAll(Path("m.dbf"), qptest::RawDbf(3, {{"NAME", 'C', 3, 0}, {"NOTES", 'M', 1, 0}}, {" old7"}));
   const std::string before = ReadAll(Path("m.dbf"));
   ASSERT_TRUE(Use("m exclusive"));
@@ -344,9 +310,7 @@ TEST_F(WriteTest, MemoPointerTooWideForItsFieldIsRefusedAndNothingWritten) {
   vz::Replace();
   EXPECT_EQ(vz::ErrorCode(), 0);
   EXPECT_EQ(ReadAll(Path("m.dbf")).substr(32 * 3 + 1), " new9\x1A");
-}
-
-TEST_F(WriteTest, Dbase2TablesAreReadAndUpdatedInTheirOwnLayout) {
+  // dBASE II tables are read and updated in their own layout.
   std::string b(521, '\0');
   b.replace(0, 6, "\x02\x02\x00\x0C\x19\x56", 6);  // version, 2 records, 12/25/86
   qptest::PutLe16(&b, 6, 1 + 6 + 5);
@@ -376,18 +340,16 @@ TEST_F(WriteTest, Dbase2TablesAreReadAndUpdatedInTheirOwnLayout) {
   EXPECT_EQ(b.substr(521 + 24), " plum   2.50\x1A");
 }
 
-using qptest::DbfTest;
-
 constexpr size_t kPackHeader = 32 + 32 + 1;
 constexpr size_t kPackRecord = 1 + 4;
 
-class PackTest : public DbfTest, public ::testing::WithParamInterface<const char*> {
+class PackTest : public DbfTest, public ::testing::WithParamInterface<qptest::Mode> {
  protected:
   // Records "r1".."rN"; the listed ones marked deleted.
   void Build(int records, const std::vector<int>& deleted) {
     BuildTable("p", Fields({{"name", 'C', 4, 0}}), records, [](int n) { vz::SetFieldText(1, "r" + std::to_string(n)); },
                deleted);
-    ASSERT_TRUE(Use(std::string("p") + GetParam()));
+    ASSERT_TRUE(Use(std::string("p") + GetParam().suffix));
   }
   std::string File() { return ReadAll(Path("p.dbf")); }
   std::string Records() {
@@ -423,7 +385,7 @@ TEST_P(PackTest, MarkedRecordsLeaveAndTheRestKeepTheirOrder) {
   // The table stays in its sharing mode.
   vz::TableInfo info;
   ASSERT_TRUE(vz::GetTableInfo(&info));
-  const bool shared = GetParam()[0] == '\0';
+  const bool shared = GetParam().suffix[0] == '\0';
   EXPECT_EQ(info.exclusive, !shared);
   EXPECT_EQ(info.file_mode, shared ? 66 : 18);
   plat::File other;
@@ -442,8 +404,7 @@ TEST_P(PackTest, PackingEveryRecordLeavesAnEmptyTableThatHasNothingToPack) {
   EXPECT_EQ(vz::ErrorCode(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, PackTest, ::testing::Values("", " exclusive"),
-                         [](const auto& info) { return info.param[0] ? "Exclusive" : "Shared"; });
+INSTANTIATE_TEST_SUITE_P(Modes, PackTest, ::testing::ValuesIn(qptest::kModes), qptest::LabelName());
 
 // Record 2 of three, marked deleted, in a shared table.
 class SharedDeleteTest : public DbfTest {
@@ -455,7 +416,9 @@ class SharedDeleteTest : public DbfTest {
   }
 };
 
-TEST_F(SharedDeleteTest, PackIsRefusedWhileAnotherProgramHasTheTable) {
+// Refused while another program has the table; once it has gone, having
+// appended two records, the pack keeps them without a fresh look at the size.
+TEST_F(SharedDeleteTest, PackWaitsForOtherProgramsAndKeepsTheirRecords) {
   std::string before = ReadAll(Path("p.dbf"));
   qptest::Signal ready, done;
   std::string folder = dir_;
@@ -472,18 +435,11 @@ TEST_F(SharedDeleteTest, PackIsRefusedWhileAnotherProgramHasTheTable) {
   EXPECT_EQ(ReadAll(Path("p.dbf")), before);
   done.Send();
   EXPECT_EQ(qptest::WaitChild(child), 0);
-  EXPECT_TRUE(vz::Pack());
-  EXPECT_EQ(vz::RecCount(), 2);
-}
-
-TEST_F(SharedDeleteTest, PackKeepsRecordsAppendedByAnotherProgram) {
-  // Another copy of the program appends two records and goes away; we pack
-  // without having looked at the file's size since.
   {
     plat::File other;
     ASSERT_EQ(other.Open(Path("p.dbf"), plat::kModeShared), plat::kOk);
-    size_t done = 0;
-    ASSERT_EQ(other.WriteAt(kPackHeader + 3 * kPackRecord, " them too ", 10, &done), plat::kOk);
+    size_t written = 0;
+    ASSERT_EQ(other.WriteAt(kPackHeader + 3 * kPackRecord, " them too ", 10, &written), plat::kOk);
   }
   ASSERT_TRUE(vz::Pack());
   EXPECT_EQ(vz::RecCount(), 4);

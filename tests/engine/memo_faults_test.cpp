@@ -1,46 +1,33 @@
-// Failing and short writes and commits under the memo writer and the pack,
-// each write of the operation in turn: the failure is reported, a record
-// whose memo could not be stored keeps its pointer, and every note stored
-// before reads back unchanged, also after the table is opened again.
+// Failing writes and commits of memos and the pack, at each write in turn:
+// reported, the pointer kept, and every stored note read back unchanged.
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <filesystem>
 #include <map>
 
-#include "engine/memo.h"
 #include "engine/textutil.h"
 #include "tests/support/memo_helpers.h"
 
 namespace {
 
-using qptest::Flavour;
-using qptest::PrintTo;
+using qptest::Flavour, qptest::PrintTo;
 
 enum class Op { kNewNote, kShorterNote, kLongerNote, kPack };
 enum class Fault { kFailWrite, kShortWrite, kFailCommit };
 
-struct FaultCase {
-  const char* label;
-  Op op;
-  Fault fault;
-};
+struct FaultCase { const char* label; Op op; Fault fault; };
 
 const FaultCase kCases[] = {
-    {"NewNoteFailedWrite", Op::kNewNote, Fault::kFailWrite},
-    {"NewNoteShortWrite", Op::kNewNote, Fault::kShortWrite},
+    {"NewNoteFailedWrite", Op::kNewNote, Fault::kFailWrite}, {"NewNoteShortWrite", Op::kNewNote, Fault::kShortWrite},
     {"NewNoteFailedCommit", Op::kNewNote, Fault::kFailCommit},
     {"ShorterNoteFailedWrite", Op::kShorterNote, Fault::kFailWrite},
     {"ShorterNoteShortWrite", Op::kShorterNote, Fault::kShortWrite},
     {"ShorterNoteFailedCommit", Op::kShorterNote, Fault::kFailCommit},
     {"LongerNoteFailedWrite", Op::kLongerNote, Fault::kFailWrite},
     {"LongerNoteShortWrite", Op::kLongerNote, Fault::kShortWrite},
-    {"PackFailedWrite", Op::kPack, Fault::kFailWrite},
-    {"PackShortWrite", Op::kPack, Fault::kShortWrite},
-    {"PackFailedCommit", Op::kPack, Fault::kFailCommit},
-};
-
-std::string Text(const std::string& name, size_t size) { return qptest::Note(name, size); }
+    {"PackFailedWrite", Op::kPack, Fault::kFailWrite}, {"PackShortWrite", Op::kPack, Fault::kShortWrite},
+    {"PackFailedCommit", Op::kPack, Fault::kFailCommit}};
 
 class MemoFaultTest : public qptest::MemoTest,
                       public ::testing::WithParamInterface<std::tuple<Flavour, FaultCase>> {
@@ -48,14 +35,13 @@ class MemoFaultTest : public qptest::MemoTest,
   const Flavour& flavour() const { return std::get<0>(GetParam()); }
   uint32_t bs() const { return flavour().block_size; }
 
-  // A table with notes on records 1, 2 and 4 (record 4 marked deleted for
-  // the pack); `notes_` holds each title's note as it reads.
+  // Notes on records 1, 2 and 4 (4 deleted); `notes_` by title, as they read.
   void Prepare() {
     vz::USE("");
     MakeTable(flavour());
     ASSERT_TRUE(Use("t exclusive"));
-    notes_ = {{"record 1", Text("first", 2 * bs() + 10)}, {"record 2", "second"},
-              {"record 3", ""}, {"record 4", Text("fourth", bs())}};
+    notes_ = {{"record 1", qptest::Note("first", 2 * bs() + 10)}, {"record 2", "second"},
+              {"record 3", ""}, {"record 4", qptest::Note("fourth", bs())}};
     // The deleted record's note first, so that the pack moves the others.
     for (int r : {4, 1, 2}) ASSERT_EQ(WriteNote(r, notes_["record " + std::to_string(r)]), 0);
     vz::GO(4);
@@ -68,7 +54,7 @@ class MemoFaultTest : public qptest::MemoTest,
     switch (std::get<1>(GetParam()).op) {
       case Op::kNewNote: *record = 3; *text = "new note\r\nsecond line"; break;
       case Op::kShorterNote: *record = 1; *text = "short"; break;
-      case Op::kLongerNote: *record = 2; *text = Text("longer", 3 * bs()); break;
+      case Op::kLongerNote: *record = 2; *text = qptest::Note("longer", 3 * bs()); break;
       case Op::kPack: *record = 0; return vz::Pack() ? 0 : 1;
     }
     return WriteNote(*record, *text);
@@ -90,10 +76,7 @@ class MemoFaultTest : public qptest::MemoTest,
   // memo was stored but the record write after it failed).
   enum Stored { kOld, kNew, kEither };
   void ExpectNotes(int32_t written, const std::string& new_text, Stored stored, const std::string& where) {
-    vz::GoTop();
-    std::vector<int32_t> records;
-    for (int32_t r = 1; r <= vz::RecCount(); ++r) records.push_back(r);
-    for (int32_t r : records) {
+    for (int32_t r = 1; r <= vz::RecCount(); ++r) {
       vz::GO(r);
       const std::string title = vz::TrimRight(vz::GetFieldText(1));
       const std::string note = ReadNote(r);

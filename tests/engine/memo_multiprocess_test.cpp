@@ -1,16 +1,12 @@
-// Two programs writing notes into one shared table at the same time, each
-// to its own records: the memo lock keeps them from placing two notes in
-// the same blocks, in both flavours. One process cannot show this: it has
-// the table open once and writes one memo at a time.
+// Two programs writing notes into one shared table at once: the memo lock
+// keeps them from placing two notes in the same blocks.
 #include <gtest/gtest.h>
 
-#include "engine/memo.h"
 #include "tests/support/memo_helpers.h"
 
 namespace {
 
-using qptest::Flavour;
-using qptest::PrintTo;
+using qptest::Flavour, qptest::PrintTo;
 
 // Many notes, each written while the other program appends its own: a note
 // placed where the other's is still being written would show at the end.
@@ -22,14 +18,14 @@ class MemoMultiProcessTest : public qptest::MemoTest, public ::testing::WithPara
   static std::string Text(int writer, int32_t record, uint32_t block_size) {
     std::string text = "<" + std::to_string(writer) + "/" + std::to_string(record) + ">";
     const size_t size = 10 + static_cast<size_t>(record * 37) % (3 * block_size);
-    while (text.size() < size) text += text.size() % 50 == 48 ? "\r\n" : std::string(1, static_cast<char>('a' + writer));
+    const std::string fill(1, static_cast<char>('a' + writer));
+    while (text.size() < size) text += text.size() % 50 == 48 ? "\r\n" : fill;
     if (text.back() == '\r') text.back() = '.';
     if (text.back() == '\n') text += '.';
     return text;
   }
 
-  // Writes the notes of every record of its parity, trying again while the
-  // other writer holds the memo lock.
+  // Notes of the records of its parity, again while the other holds the lock.
   static int Writer(const std::string& file, int writer, uint32_t block_size, const qptest::Signal& go) {
     if (!go.Wait()) return 9;
     if (!vz::USE(file)) return 10;

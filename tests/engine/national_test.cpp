@@ -1,40 +1,24 @@
-// National settings, dates and numbers: the regional settings of the
-// platform, the names of the languages in their slots, blank and invalid
-// dates and their parts in every DateFormat; fixed-point number texts and
-// their rounding, the separators, typed numbers read back, garbage
-// included; and the 6-byte real: stored bytes of known values (worked out
-// independently with exact rational arithmetic), narrowing from double, the
-// range ends.
+// National settings, dates in every DateFormat, fixed-point number texts,
+// typed numbers read back, and the 6-byte real (its bytes of known values
+// worked out independently with exact rational arithmetic).
 #include "engine/numtext.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
-#include <cstdint>
 #include <limits>
-#include <string>
 
 #include "engine/dates.h"
-#include "engine/national.h"
 #include "engine/real48.h"
+#include "tests/support/dbf_helpers.h"
 
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-// The national settings are process-wide; every test starts from the
-// American ones (century pivot 2000) and leaves the environment's behind.
-class National : public ::testing::Test {
- protected:
-  void SetUp() override {
-    vz::InitNationalSettingsFor("en_US");
-    vz::SetCenturyPivotForTesting(2000);
-  }
-  void TearDown() override { vz::InitNationalSettings(); }
-};
-using Dates = National;
-using NumText = National;
+using Dates = qptest::DbfTest;  // American settings, century pivot 2000
+using NumText = qptest::DbfTest;
 
 // Zeller's sum is -24 for this date; a plain "%" left a negative weekday.
 TEST_F(Dates, FirstOfMarchTwoThousandIsAWednesday) {
@@ -45,7 +29,7 @@ TEST_F(Dates, FirstOfMarchTwoThousandIsAWednesday) {
 
 // Only real dates in the current form are valid and have names; a part
 // that is no number reads as 0, the year included.
-TEST_F(Dates, PartsAndValidityAreReadAsTheyStand) {
+TEST_F(Dates, PartsAndValidityAreReadAsTheyStandInTheRegionalForm) {
   const struct { int format, pivot; const char* text; bool valid; int month, day, year; } cases[] = {
       {0, 2000, "12/25/26", true, 12, 25, 2026}, {0, 1900, "12/25/26", true, 12, 25, 1926},
       {0, 2000, " 12/25/1999 ", true, 12, 25, 1999}, {0, 2000, "2/30/98", false, 2, 30, 2098},
@@ -75,14 +59,12 @@ TEST_F(Dates, PartsAndValidityAreReadAsTheyStand) {
       EXPECT_EQ(vz::YEAR(c.text), c.year);
     }
   }
-}
-
-TEST_F(Dates, RegionalShortDateDecidesDateFormatAndCenturyButNotTheLanguage) {
-  const struct { const char* format; int date_format; bool century; } cases[] = {
+  // The regional short date decides DateFormat and century, not the language.
+  const struct { const char* format; int date_format; bool century; } forms[] = {
       {"M/d/yyyy", 0, true}, {"d.M.yy", 5, false}, {"dd/MM/yyyy", 2, true}, {"DD-MM-YY", 3, false},
       {"yyyy-MM-dd", 1, true}, {"dd MMM yyyy", 0, true}};
   vz::InitNationalSettingsFor("de_DE");
-  for (const auto& c : cases) {
+  for (const auto& c : forms) {
     vz::ApplyRegionalSettings({",", ".", c.format});
     EXPECT_EQ(vz::DateFormat(), c.date_format) << c.format;
     EXPECT_EQ(vz::CenturyOn(), c.century) << c.format;
@@ -97,17 +79,14 @@ TEST_F(Dates, RegionalShortDateDecidesDateFormatAndCenturyButNotTheLanguage) {
   EXPECT_EQ(vz::ThousandsSeparator(), '\'');
 }
 
-// The expected texts come from exact decimal arithmetic (half away from zero
-// on the exact value of the double).
-TEST_F(NumText, FormatFixedRoundsOnTheExactValueAndOverflowsIntoStars) {
+// Expected texts from exact decimal arithmetic (half away from zero).
+TEST_F(NumText, FormatFixedRoundsOnTheExactValueAndOverflowsIntoStarsAndRealToTextTakesTheSeparator) {
   const struct { double value; int width, decimals; const char* text; } cases[] = {
       {1234.56, 0, 2, "1234.56"}, {-0.125, 0, 2, "-0.13"}, {2.5, 0, 0, "3"}, {1.005, 0, 2, "1.00"},
-      {9.999, 0, 2, "10.00"}, {0.3, 0, 20, "0.29999999999999998890"},
-      {1e29, 0, 0, "99999999999999991433150857216"},
+      {9.999, 0, 2, "10.00"}, {0.3, 0, 20, "0.29999999999999998890"}, {1e29, 0, 0, "99999999999999991433150857216"},
       {std::numeric_limits<double>::denorm_min(), 0, 2, "0.00"},
       // widths and signs: never cut, never "-0.00", width at most 30
-      {-1234.56, 10, 2, "  -1234.56"}, {12345.678, 3, 1, "12345.7"}, {-0.001, 0, 2, "0.00"},
-      {-0.0, 5, 1, "  0.0"},
+      {-1234.56, 10, 2, "  -1234.56"}, {12345.678, 3, 1, "12345.7"}, {-0.001, 0, 2, "0.00"}, {-0.0, 5, 1, "  0.0"},
       {123.0, 0, -3, "123"}, {7.0, -4, 0, "7"}, {1.5, 40, 1, "                           1.5"},
       // more than 30 characters, infinities and NaN
       {1e30, 0, 0, "******************************"}, {1e30, 10, 0, "**********"},
@@ -116,9 +95,7 @@ TEST_F(NumText, FormatFixedRoundsOnTheExactValueAndOverflowsIntoStars) {
   for (const auto& c : cases) {
     EXPECT_EQ(vz::FormatFixed(c.value, c.width, c.decimals), c.text) << c.value << " " << c.width << " " << c.decimals;
   }
-}
-
-TEST_F(NumText, RealToTextUsesTheEngineDecimalSeparatorButFilesKeepThePoint) {
+  // RealToText uses the engine's decimal separator, files keep the point.
   vz::InitNationalSettingsFor("de_DE");
   EXPECT_EQ(vz::RealToText(vz::Real48::From(-0.5), 0, 1), "-0,5");
   EXPECT_EQ(vz::FormatFixed(1234.56, 0, 2), "1234.56");
@@ -126,7 +103,7 @@ TEST_F(NumText, RealToTextUsesTheEngineDecimalSeparatorButFilesKeepThePoint) {
   EXPECT_EQ(vz::RealToText(1.25, 0, 2), "1 25");
 }
 
-TEST_F(NumText, SplitsAroundTheFirstSeparatorAndIntegersNeverCut) {
+TEST_F(NumText, SplitsAroundTheFirstSeparatorAndIntegersNeverCutNorOverflow) {
   const struct { const char *separator, *text, *before, *after; } cases[] = {
       {"/", "a/b/c", "a", "b/c"}, {"/", "abc", "", ""}, {"/", "/x", "", "x"}, {"/", "x/", "x", ""},
       {", ", "x, y, z", "x", "y, z"}, {"ab", "a", "", ""}, {"", "abc", "", ""}, {"/", "", "", ""}};
@@ -139,12 +116,9 @@ TEST_F(NumText, SplitsAroundTheFirstSeparatorAndIntegersNeverCut) {
   EXPECT_EQ(vz::IntegerToText(7, -3), "7");
   EXPECT_EQ(vz::IntegerToText(std::numeric_limits<int64_t>::min(), 0), "-9223372036854775808");
   EXPECT_EQ(vz::IntegerToText(1, 100000).size(), 255u);
-}
-
-TEST_F(NumText, TypedIntegersAreReadAndLimited) {
-  const struct { const char *locale, *text; int16_t value; } cases[] = {
-      {"en_US", "", 0}, {"en_US", "  +45", 45}, {"en_US", "\t7", 7}, {"en_US", "1,234", 1234},
-      {"en_US", "$12", 12},
+  // Typed integers are read and limited.
+  const struct { const char *locale, *text; int16_t value; } typed[] = {
+      {"en_US", "", 0}, {"en_US", "  +45", 45}, {"en_US", "\t7", 7}, {"en_US", "1,234", 1234}, {"en_US", "$12", 12},
       {"en_US", "$$12", 0}, {"en_US", "-17", -17}, {"en_US", "+-3", -3}, {"en_US", "12.9", 12},
       {"en_US", "--5", 0}, {"en_US", "abc", 0}, {"en_US", "32768", 32767}, {"en_US", "-32769", -32768},
       {"en_US", "123456789012345678901234567890123", 32767},
@@ -152,30 +126,25 @@ TEST_F(NumText, TypedIntegersAreReadAndLimited) {
       {"de_DE", "1.234", 1234}, {"de_DE", "1,5", 1},
       // Russian groups with a blank, yet "," is what is removed.
       {"ru_RU", "1,234", 1234}, {"ru_RU", "1 234", 1}};
-  for (const auto& c : cases) {
+  for (const auto& c : typed) {
     vz::InitNationalSettingsFor(c.locale);
     EXPECT_EQ(vz::TextToSmallInt(c.text), c.value) << c.locale << " \"" << c.text << '"';
   }
 }
 
-TEST_F(NumText, TypedNumbersCleanToAPlainNumberOrNothing) {
-  const struct { const char *locale, *text, *clean; } cases[] = {
-      {"en_US", "", ""}, {"en_US", "$1,234.56", "1234.56"}, {"en_US", "  +12.5", "12.5"},
-      {"en_US", "-.5", "-0.5"},
+TEST_F(NumText, TypedNumbersCleanToAPlainNumberOrNothingAndReadSaturated) {
+  const struct { const char *locale, *text, *clean; } cleaned[] = {
+      {"en_US", "", ""}, {"en_US", "$1,234.56", "1234.56"}, {"en_US", "  +12.5", "12.5"}, {"en_US", "-.5", "-0.5"},
       {"en_US", ".", "0"}, {"en_US", "12.", "12"}, {"en_US", "12.5.6", "12.5"}, {"en_US", "-12-3", "-12"},
       {"en_US", "$-5", "-5"}, {"en_US", "abc", ""}, {"en_US", "- 5", ""}, {"en_US", "+-+5", ""},
-      {"de_DE", "1.234,56", "1234.56"}, {"de_DE", "-,5", "-0.5"}, {"de_DE", "1,2,3", "1.2"},
-      {"de_DE", "12.5", "125"}};
-  for (const auto& c : cases) {
+      {"de_DE", "1.234,56", "1234.56"}, {"de_DE", "-,5", "-0.5"}, {"de_DE", "1,2,3", "1.2"}, {"de_DE", "12.5", "125"}};
+  for (const auto& c : cleaned) {
     vz::InitNationalSettingsFor(c.locale);
     EXPECT_EQ(vz::CleanNumericText(c.text), c.clean) << c.locale << " \"" << c.text << '"';
   }
-}
-
-TEST_F(NumText, TypedNumbersReadAsTheirValueSaturatedAtTheRealsRange) {
+  // And read as their value, saturated at the real's range.
   const struct { const char* locale; std::string text; double value; } cases[] = {
-      {"en_US", "1234.56", 1234.56}, {"en_US", "", 0.0}, {"en_US", "  -.25 dollars", -0.25},
-      {"en_US", "-0", 0.0},
+      {"en_US", "1234.56", 1234.56}, {"en_US", "", 0.0}, {"en_US", "  -.25 dollars", -0.25}, {"en_US", "-0", 0.0},
       {"de_DE", "1.234,5", 1234.5}, {"en_US", std::string(50, '9'), vz::Real48::kMax},
       {"en_US", "-" + std::string(400, '9') + ".5", -vz::Real48::kMax},
       {"en_US", "0." + std::string(400, '0') + "1", 0.0}};
@@ -191,7 +160,7 @@ TEST_F(NumText, TypedNumbersReadAsTheirValueSaturatedAtTheRealsRange) {
 
 using Bytes = std::array<uint8_t, 6>;
 
-TEST(Real48, KnownValuesHaveTheirBytesBothWays) {
+TEST(Real48, KnownValuesHaveTheirBytesBothWaysAndOthersRoundToTheNearest) {
   const struct { double value; Bytes bytes; } cases[] = {
       {1.0, {0x81, 0, 0, 0, 0, 0}}, {0.5, {0x80, 0, 0, 0, 0, 0}}, {-2.5, {0x82, 0, 0, 0, 0, 0xA0}},
       {1234.56, {0x8B, 0x1F, 0x85, 0xEB, 0x51, 0x1A}}, {9999999.99, {0x98, 0x71, 0xFD, 0x7F, 0x96, 0x18}},
@@ -209,17 +178,14 @@ TEST(Real48, KnownValuesHaveTheirBytesBothWays) {
   r.bytes = {0x00, 0x12, 0x34, 0x56, 0x78, 0x9A};
   EXPECT_EQ(r.ToDouble(), 0.0);
   EXPECT_TRUE(vz::Real48::From(std::nan("")).IsZero());  // saturating, NaN is zero
-}
-
-// One unit in the last place near 1 is 2^-39; the smallest Real48 is 2^-128.
-TEST(Real48, NarrowingRoundsToTheNearestFortyBitValueAndTinyOnesToZero) {
-  const struct { double value, expected; } cases[] = {
+  // Narrowing rounds to the nearest 40-bit value: one unit in the last place
+  // near 1 is 2^-39, and the smallest Real48 is 2^-128.
+  const struct { double value, expected; } narrowed[] = {
       {1 + 0x1p-39, 1 + 0x1p-39}, {1 + 0x1p-41, 1.0}, {1 + 0x1p-40 + 0x1p-52, 1 + 0x1p-39},
       {1 + 0x1p-40, 1.0}, {1 + 0x1p-39 + 0x1p-40, 1 + 0x1p-38}, {2 - 0x1p-41, 2.0}, {0.1, 0x1.999999999ap-4},
       {0x1p-128, 0x1p-128}, {0x1.8p-129, 0x1p-128}, {0x1p-129, 0.0}, {1e-45, 0.0},
       {std::numeric_limits<double>::denorm_min(), 0.0}, {0x1.fffffffffffffp-129, 0x1p-128}};
-  for (const auto& c : cases) {
-    vz::Real48 r;
+  for (const auto& c : narrowed) {
     ASSERT_TRUE(vz::Real48::FromDouble(c.value, &r));
     EXPECT_EQ(r.ToDouble(), c.expected) << c.value;
     EXPECT_EQ(vz::Real48::From(-c.value).ToDouble(), -c.expected) << c.value;

@@ -1,9 +1,5 @@
-// The engine's utilities: the error state (code texts, report composition
-// and the three ways a report is delivered: handler, exception, halt);
-// trimming, extensions, code page conversion checked against glibc's iconv
-// byte by byte, temporary names and erasing by mask, with failures provoked
-// through the fault seam (tests run as root, where permissions would not
-// refuse anything).
+// Errors and their delivery, texts, code pages against glibc's iconv, and
+// files, whose failures come from the fault seam (root ignores modes).
 #include "engine/textutil.h"
 
 #include <gtest/gtest.h>
@@ -20,13 +16,9 @@
 
 namespace {
 
-class ErrorsTest : public ::testing::Test {
- protected:
-  void SetUp() override { vz::ResetErrorStateForTesting(); }
-  void TearDown() override { vz::ResetErrorStateForTesting(); }
-};
+using ErrorsTest = qptest::TempDirTest;
 
-TEST_F(ErrorsTest, RaisedReportCarriesCodeTextLineBreakAndMessage) {
+TEST_F(ErrorsTest, ReportsAreRaisedKeptQuietOrHandled) {
   vz::SetRaiseEngineErrors(true);
   try {
     vz::SetError(215, "No database in use [GoTop]  WorkArea = 3");
@@ -36,11 +28,8 @@ TEST_F(ErrorsTest, RaisedReportCarriesCodeTextLineBreakAndMessage) {
   }
   EXPECT_EQ(vz::ErrorCode(), 215);
   EXPECT_EQ(vz::TakeMessage(), "");  // the report took it
-}
-
-TEST_F(ErrorsTest, QuietFailuresKeepTheirMessageForOneTake) {
-  bool halted = false;
-  vz::SetHaltHook([&](const std::string&, unsigned) { halted = true; });
+  vz::SetRaiseEngineErrors(false);
+  // Quiet failures keep their message for one take.
   EXPECT_TRUE(vz::ReportErrorsOff());
   vz::SetError(212, "Invalid record number = 0 Database \"x.dbf\" [GO]");
   EXPECT_EQ(vz::ErrorCode(), 212);
@@ -53,11 +42,9 @@ TEST_F(ErrorsTest, QuietFailuresKeepTheirMessageForOneTake) {
   vz::ClearError();
   vz::Report();  // code 0 delivers nothing
   vz::SetErrorQuiet(220, "Record not locked. [UnlockRec(4)]");
-  EXPECT_FALSE(halted);
+  EXPECT_TRUE(halts_.empty());
   EXPECT_EQ(vz::ErrorCode(), 220);
-}
-
-TEST_F(ErrorsTest, HandlerReplacesDeliveryAndGuardRestoresReportingOnException) {
+  // A handler replaces the delivery; the guard restores reporting on an exception.
   std::vector<unsigned> seen;
   vz::SetEngineErrorHandler([&] { seen.push_back(vz::ReportedCode()); });
   vz::SetError(33, "lock");
@@ -73,15 +60,12 @@ TEST_F(ErrorsTest, HandlerReplacesDeliveryAndGuardRestoresReportingOnException) 
 }
 
 TEST(DefaultHalt, WritesReportAndExitsWithACodeNeverZero) {
-  const struct { unsigned code; int status; } cases[] = {{0, 0}, {2, 2}, {215, 215}, {1103, 79},
-                                                         {1280, 255}, {256, 255}};
+  const struct { unsigned code; int status; } cases[] = {
+      {0, 0}, {2, 2}, {215, 215}, {1103, 79}, {1280, 255}, {256, 255}};
   for (const auto& c : cases) EXPECT_EQ(vz::ExitStatusFor(c.code), c.status) << c.code;
-  EXPECT_EXIT(
-      {
-        vz::ResetErrorStateForTesting();
-        vz::SetError(215, "No database in use [SKIP()]  WorkArea = 1");
-      },
-      ::testing::ExitedWithCode(215), "No database in use \\[SKIP\\(\\)\\]");
+  vz::ResetErrorStateForTesting();
+  EXPECT_EXIT(vz::SetError(215, "No database in use [SKIP()]  WorkArea = 1"), ::testing::ExitedWithCode(215),
+              "No database in use \\[SKIP\\(\\)\\]");
 }
 
 TEST(TextUtil, TrimmingExtensionsAndNumberTexts) {
@@ -111,9 +95,8 @@ std::string Iconv(const char* to, const char* from, std::string in) {
   return out;
 }
 
-// The upper half as iconv has it, 0x8D (a letter, not a line end) included;
-// control bytes keep their code points.
-TEST(CodePage, UpperHalfMatchesIconvAndControlBytesKeepTheirCodePoints) {
+// The upper half as iconv has it, 0x8D (a letter) included.
+TEST(CodePage, UpperHalfMatchesIconvControlBytesKeepTheirCodePointsAndTheRestAreQuestionMarks) {
   std::string controls;
   for (int b = 0; b < 0x20; ++b) controls.push_back(static_cast<char>(b));
   controls.push_back('\x7F');
@@ -128,18 +111,16 @@ TEST(CodePage, UpperHalfMatchesIconvAndControlBytesKeepTheirCodePoints) {
     EXPECT_EQ(vz::OemToUtf8(controls, cp), controls);
     EXPECT_EQ(vz::Utf8ToOem(controls, cp), controls);
   }
-}
-
-TEST(CodePage, MissingCharactersAndEachBadUtf8ByteBecomeQuestionMarks) {
+  // Missing characters and each bad UTF-8 byte become question marks.
   const struct { const char* utf8; int cp; const char* oem; } cases[] = {
       {"Łódź €", 437, "?\xA2" "d? ?"}, {"Müller", 866, "M?ller"}, {"😀", 437, "?"},
       {"a\xC3", 437, "a?"}, {"\xC0\xAF", 437, "??"}, {"\xED\xA0\x80", 437, "???"}, {"\xFF" "b", 437, "?b"}};
   for (const auto& c : cases) EXPECT_EQ(vz::Utf8ToOem(c.utf8, c.cp), c.oem) << c.utf8;
 }
 
-class FileUtil : public qptest::TempDirTest {};
+using FileUtil = qptest::TempDirTest;
 
-TEST_F(FileUtil, UniqueFileNamesAreNewFilesWithThePrefix) {
+TEST_F(FileUtil, UniqueNamesAreNewFilesAndErasingByMaskCountsTheFailures) {
   setenv("TMPDIR", dir_.c_str(), 1);
   std::string a = vz::UniqueFileName(), b = vz::UniqueFileName();
   EXPECT_NE(a, b);
@@ -153,11 +134,8 @@ TEST_F(FileUtil, UniqueFileNamesAreNewFilesWithThePrefix) {
   unsetenv("TMPDIR");
   EXPECT_GT(vz::FreeDiskSpace(dir_), 0);
   EXPECT_GT(vz::FreeDiskSpace(""), 0);  // the current folder
-}
-
-TEST_F(FileUtil, ErasingByMaskCountsTheFailures) {
+  vz::ClearError();
   for (const char* n : {"a.ndx", "b.ndx", "c.ndx", "keep.dbf"}) qptest::WriteAll(Path(n), "x");
-  vz::SetReportErrors(false);
   plat::fault::FailNth(plat::fault::Op::kErase, 1, EACCES);
   EXPECT_FALSE(vz::EraseFiles(Path("*.ndx")));
   EXPECT_EQ(vz::ErrorCode(), 5);

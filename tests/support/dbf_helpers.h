@@ -1,10 +1,8 @@
-// Helpers for the engine's table tests: a fixture with fixed national
-// settings, field lists, raw-byte readers and builders for files the engine
-// did not write, and child processes for the tests of several programs.
+// The engine's table tests: a fixture with fixed national settings, raw
+// bytes of files the engine did not write, and child processes.
 #ifndef QUILLPRINT_TESTS_SUPPORT_DBF_HELPERS_H_
 #define QUILLPRINT_TESTS_SUPPORT_DBF_HELPERS_H_
 
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,16 +26,14 @@
 
 namespace qptest {
 
-// Parameter structs of table-driven tests print as their label (bring it in
-// with `using qptest::PrintTo;` beside them).
+// Parameters print as their label (`using qptest::PrintTo;` beside them).
 template <typename T>
   requires requires(const T& t) { *static_cast<std::ostream*>(nullptr) << t.label; }
 void PrintTo(const T& value, std::ostream* os) {
   *os << value.label;
 }
 
-// Names of table-driven test instances from the labels: the parameter's, or
-// "<first>_<second>" for a pair of tables combined.
+// Instance names: the parameter's label, or "<first>_<second>" for a pair.
 struct LabelName {
   template <typename Info>
   std::string operator()(const Info& info) const {
@@ -48,6 +44,13 @@ struct LabelName {
     }
   }
 };
+
+// The two ways of opening a table, which read their records differently.
+struct Mode {
+  const char* label;
+  const char* suffix;  // of the USE command
+};
+inline const Mode kModes[] = {{"Shared", ""}, {"Exclusive", " exclusive"}};
 
 struct FieldDef {
   const char* name;
@@ -82,17 +85,14 @@ inline std::string TodayBytes() {
   return {static_cast<char>(y - 1900), static_cast<char>(m), static_cast<char>(d)};
 }
 
-// Bytes of a standard-layout file written by hand, for files the engine
-// must meet from other programs or from damage. Records are given whole
-// (flag byte first).
+// A table written by hand, as other programs or damage leave them; records
+// are given whole (flag byte first).
 inline std::string RawDbf(uint8_t version, std::initializer_list<FieldDef> fields,
                           const std::vector<std::string>& records, bool end_mark = true) {
   size_t n = fields.size();
   std::string b(32 + 32 * n + 1, '\0');
   b[0] = static_cast<char>(version);
-  b[1] = 126;
-  b[2] = 5;
-  b[3] = 17;
+  b.replace(1, 3, "\x7E\x05\x11");  // 2026-05-17
   PutLe32(&b, 4, static_cast<uint32_t>(records.size()));
   PutLe16(&b, 8, static_cast<uint32_t>(b.size()));
   uint32_t reclen = 1;
@@ -113,8 +113,7 @@ inline std::string RawDbf(uint8_t version, std::initializer_list<FieldDef> field
   return b;
 }
 
-// Engine tests: the fixture's clean state plus fixed national settings
-// (United States English: DateFormat 0, two-digit years, century 2000).
+// Plus United States settings: DateFormat 0, two-digit years, century 2000.
 class DbfTest : public TempDirTest {
  protected:
   void SetUp() override {
@@ -134,11 +133,9 @@ class DbfTest : public TempDirTest {
     return vz::CodeText(code) + "\r\n" + message;
   }
 
-  // Creates a table and leaves it closed.
   bool Create(const std::string& name, std::vector<vz::TFieldEntry> fields) {
     return vz::CreateDBF(Path(name), fields);
   }
-  // Opens a table of this folder in the current area.
   bool Use(const std::string& command) { return vz::USE(dir_ + "/" + command); }
   // Writes `bytes` as the command's table and opens it.
   bool UseBytes(const std::string& command, const std::string& bytes) {
@@ -180,10 +177,8 @@ class DbfTest : public TempDirTest {
   }
 };
 
-// Runs `body` in a child process; its result is the child's exit status.
-// The child forgets the work areas it inherited and opens its own
-// descriptors (an inherited one would share our locks, and a test of two
-// programs could then never fail).
+// Runs `body` in a child process that forgets the inherited work areas: a
+// descriptor shared with us would share our locks, and never conflict.
 inline pid_t StartChild(const std::function<int()>& body) {
   pid_t pid = fork();
   if (pid == 0) {
@@ -207,17 +202,12 @@ inline int WaitChild(pid_t pid) {
 // A pipe to let a child say when it is ready (one byte) and wait for a go.
 struct Signal {
   int fds[2] = {-1, -1};
-  Signal() {
-    if (pipe(fds) != 0) fds[0] = fds[1] = -1;
-  }
+  Signal() { EXPECT_EQ(pipe(fds), 0); }
   ~Signal() {
-    if (fds[0] >= 0) close(fds[0]);
-    if (fds[1] >= 0) close(fds[1]);
+    close(fds[0]);
+    close(fds[1]);
   }
-  void Send() const {
-    char c = 1;
-    (void)!write(fds[1], &c, 1);
-  }
+  void Send() const { (void)!write(fds[1], "", 1); }
   bool Wait() const {
     char c;
     return read(fds[0], &c, 1) == 1;

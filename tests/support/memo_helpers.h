@@ -1,7 +1,5 @@
-// Helpers for the memo tests: a fixture that starts the memo manager and
-// makes a table with a memo field in either memo flavour and block size,
-// and reads and writes notes through the memo text channel the way the
-// table component does.
+// The memo tests' fixture: tables with a memo field in each flavour, notes
+// written and read through the memo text channel as the table component does.
 #ifndef QUILLPRINT_TESTS_SUPPORT_MEMO_HELPERS_H_
 #define QUILLPRINT_TESTS_SUPPORT_MEMO_HELPERS_H_
 
@@ -13,7 +11,6 @@
 
 namespace qptest {
 
-// One memo flavour with its block size.
 struct Flavour {
   const char* label;
   uint8_t version;     // 0x83 dBASE III memo, 0x8B dBASE IV memo
@@ -21,11 +18,7 @@ struct Flavour {
   bool dbase4() const { return version == 0x8B; }
 };
 
-inline const Flavour kFlavours[] = {
-    {"dBase3", 0x83, 512},
-    {"dBase4_512", 0x8B, 512},
-    {"dBase4_64", 0x8B, 64},
-};
+inline const Flavour kFlavours[] = {{"dBase3", 0x83, 512}, {"dBase4_512", 0x8B, 512}, {"dBase4_64", 0x8B, 64}};
 
 // A note of exactly `size` characters that starts with `name`, in lines of
 // 50, so that it reads back line for line.
@@ -43,8 +36,7 @@ class MemoTest : public DbfTest {
     vz::StartMemoManager();
   }
 
-  // Creates "<name>.dbf" (fields TITLE C 20, NOTES M) with `records` blank
-  // records and its memo file, and leaves it closed.
+  // "<name>.dbf" (TITLE C 20, NOTES M) with `records` records, left closed.
   void MakeTable(const Flavour& f, const std::string& name = "t", int records = 4) {
     vz::SettingsGuard guard;
     vz::Settings().MemoVersion = f.version;
@@ -59,8 +51,7 @@ class MemoTest : public DbfTest {
     vz::USE("");
   }
 
-  // Writes `text` as the note of record `r` of the current table (taking
-  // the record lock of a shared one). Returns the channel's result.
+  // Writes the note of record `r` (locking it if needed): the channel's result.
   static int WriteNote(int32_t r, const std::string& text) {
     vz::GO(r);
     int32_t block = vz::GetFieldMemo(2);

@@ -1,10 +1,6 @@
-// A fresh temporary folder per test, removed afterwards, and the engine's
-// process-wide state put back to its defaults around each test (error
-// switches, fault rules, open work areas, engine settings), because
-// process-wide state leaks between tests.
-//
-// Reports do not end the test program: the fixture's halt hook records
-// them in `halts_` (text and code) and returns.
+// A fresh temporary folder per test, and the engine's process-wide state
+// (errors, fault rules, work areas, settings) put back around each test.
+// Reports do not end the test program: they are recorded in `halts_`.
 #ifndef QUILLPRINT_TESTS_SUPPORT_TEMPDIR_H_
 #define QUILLPRINT_TESTS_SUPPORT_TEMPDIR_H_
 
