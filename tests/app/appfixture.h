@@ -1,7 +1,6 @@
-// Test support for the check desk: a fresh program folder per test, the
-// component layer started with fixed regional settings, every box answered
-// by a script and the engine's halts recorded instead of ending the test;
-// typing into the main window as a user would and its dialogs answered.
+// The check desk under test: a fresh program folder, fixed regional settings,
+// every box answered by a script and the engine's halts recorded instead of
+// ending the test; typing into the main window as a user would.
 #ifndef QUILLPRINT_TESTS_APP_APPFIXTURE_H_
 #define QUILLPRINT_TESTS_APP_APPFIXTURE_H_
 
@@ -81,6 +80,12 @@ class AppFixture {
   QByteArray Read(const QString& name) const {
     QFile f(Path(name));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+  // The texts of the boxes shown so far, in order.
+  QStringList Told() const {
+    QStringList texts;
+    for (const qp::RecordedMessage& m : msgs->messages()) texts << m.text;
+    return texts;
   }
   DbfImage Dbf() const { return ReadDbf(PathStd("checks.dbf")); }
   bool Patch(const QString& name, long at, const std::string& bytes) const {
