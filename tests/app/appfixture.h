@@ -112,9 +112,15 @@ class AppFixture {
   std::string saved_cwd_;
 };
 
+// Ends a fixture, failing the test if the program halted under it.
+inline void Finish(std::unique_ptr<AppFixture>& fx) {
+  if (fx && !fx->exits.empty()) QTest::qFail(qPrintable("halted: " + fx->Told().join(" | ")), __FILE__, __LINE__);
+  fx.reset();
+}
+
 // A new program folder; the old fixture goes first, as its services are global.
 inline void Renew(std::unique_ptr<AppFixture>& fx, std::string date_format = "MM/dd/yy") {
-  fx.reset();
+  Finish(fx);
   fx = std::make_unique<AppFixture>(std::move(date_format));
 }
 
@@ -145,12 +151,9 @@ inline void Type(qp::TMainForm& form, QWidget* field, const QString& text) {
   for (QChar c : text) {
     // QTest knows ASCII keys only; others come as a key press's text, as a
     // keyboard layout delivers them.
-    if (c.unicode() < 0x80) {
-      QTest::keyClick(field, c.toLatin1());
-      continue;
-    }
     QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-    QApplication::sendEvent(field, &press);
+    if (c.unicode() < 0x80) QTest::keyClick(field, c.toLatin1());
+    else QApplication::sendEvent(field, &press);
   }
 }
 
